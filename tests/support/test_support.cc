@@ -1,0 +1,90 @@
+#include "tests/support/test_support.h"
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <system_error>
+
+namespace zelk::testing {
+
+namespace fs = std::filesystem;
+
+TempFolder::TempFolder() {
+  static std::atomic<unsigned> counter{0};
+  std::random_device random;
+  const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+  std::ostringstream name;
+  name << "zelk-test-" << std::hex << random() << "-" << now << "-" << counter++;
+  path_ = fs::temp_directory_path() / name.str();
+  fs::create_directories(path_);
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ignored;
+  // Make everything writable first, so read-only files made by a test go too.
+  for (auto it = fs::recursive_directory_iterator(path_, ignored);
+       !ignored && it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+  }
+  fs::remove_all(path_, ignored);
+}
+
+std::u16string TempFolder::WinPath(std::u16string_view relative) const {
+  std::u16string path = ToWinPath(path_);
+  if (!relative.empty()) {
+    path += u'\\';
+    for (char16_t c : relative) {
+      path.push_back(c == u'/' ? u'\\' : c);
+    }
+  }
+  return path;
+}
+
+std::u16string ToWinPath(const fs::path& path) {
+  std::u16string text = path.u16string();
+  for (char16_t& c : text) {
+    if (c == u'/') {
+      c = u'\\';
+    }
+  }
+  return text;
+}
+
+void WriteFile(const fs::path& path, std::string_view bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+MessageBoxRecorder::MessageBoxRecorder() {
+  platform::SetMessageBoxSinkForTesting(
+      [this](std::u16string_view caption, std::u16string_view text,
+             platform::MessageBoxIcon icon) {
+        boxes_.push_back({std::u16string(caption), std::u16string(text), icon});
+      });
+}
+
+MessageBoxRecorder::~MessageBoxRecorder() { platform::SetMessageBoxSinkForTesting(nullptr); }
+
+FakeHostInstallation::FakeHostInstallation() {
+  platform::SetHostExecutablePathForTesting(ExecutablePath());
+}
+
+FakeHostInstallation::~FakeHostInstallation() {
+  platform::SetHostExecutablePathForTesting(u"");
+}
+
+void FakeHostInstallation::WriteIni(std::string_view text) const {
+  WriteFile(folder_.path() / "zelk.ini", text);
+}
+
+}  // namespace zelk::testing
