@@ -1,0 +1,54 @@
+// The configuration lookup and the two typed readers through which every setting is read.
+//
+// A value comes from up to three places, each overriding the one before: zelk.ini beside
+// the host's executable, then the key "Software\Velmora Labs\Zelk\<section>" under
+// HKEY_LOCAL_MACHINE, then the same key under HKEY_CURRENT_USER. Nothing is cached: each
+// read consults the file and both keys afresh. The readers never fail and never show
+// anything: a source that cannot be used contributes nothing.
+#ifndef ZELK_CONFIG_READERS_H_
+#define ZELK_CONFIG_READERS_H_
+
+#include <string>
+#include <string_view>
+
+#include "config/config_source.h"
+
+namespace zelk {
+
+// Where an effective value came from, lowest precedence first.
+enum class ValueOrigin { kDefault, kIniFile, kLocalMachine, kCurrentUser };
+
+// Records the path of zelk.ini beside the host's executable in `source` and returns 1
+// when the file (or a folder of that name) exists. When it is missing, shows the
+// missing-configuration message and returns 0 once the user has closed it.
+int LocateConfiguration(ConfigSource& source);
+
+struct StringReading {
+  std::u16string value;
+  ValueOrigin origin = ValueOrigin::kDefault;
+};
+
+struct BoolReading {
+  int value = 0;
+  ValueOrigin origin = ValueOrigin::kDefault;
+};
+
+// A string setting. At every level the word TRUE (any case) stands for `default_value`
+// and FALSE for the empty string; any other text is taken as it stands.
+StringReading ReadStringWithOrigin(const ConfigSource& source, std::u16string_view section,
+                                   std::u16string_view key, std::u16string_view default_value);
+std::u16string ReadString(const ConfigSource& source, std::u16string_view section,
+                          std::u16string_view key, std::u16string_view default_value);
+
+// A boolean setting: 1 only for the word TRUE (any case), 0 for any other text.
+BoolReading ReadBoolWithOrigin(const ConfigSource& source, std::u16string_view section,
+                               std::u16string_view key, int default_value);
+int ReadBool(const ConfigSource& source, std::u16string_view section, std::u16string_view key,
+             int default_value);
+
+// The registry key of a section, below either hive.
+std::u16string RegistryKeyOfSection(std::u16string_view section);
+
+}  // namespace zelk
+
+#endif  // ZELK_CONFIG_READERS_H_

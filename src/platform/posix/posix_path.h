@@ -1,0 +1,23 @@
+// Path and error translation shared by the files of the Linux backend.
+#ifndef ZELK_PLATFORM_POSIX_POSIX_PATH_H_
+#define ZELK_PLATFORM_POSIX_POSIX_PATH_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace zelk::platform::posix {
+
+// A library path (backslashes, UTF-16) as the OS takes it: UTF-8 with "/" separators.
+std::string ToNativePath(std::u16string_view path);
+
+// A path or name from the OS in the library's form: UTF-16 with "\" separators.
+std::u16string FromNativePath(std::string_view path);
+
+// The Win32 error code that Windows gives for the failure errno describes (ENOENT is 2;
+// callers that must tell 2 from 3 check the parent folder themselves).
+uint32_t Win32ErrorFromErrno(int error);
+
+}  // namespace zelk::platform::posix
+
+#endif  // ZELK_PLATFORM_POSIX_POSIX_PATH_H_
