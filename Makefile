@@ -5,7 +5,7 @@
 #   make test   installs what is missing, builds Linux (plain and with sanitizers) and
 #               both Windows builds, and runs every test
 .PHONY: demo test deps linux linux-asan windows-x86 windows-x64 test-linux test-asan \
-        test-windows bench format
+        test-windows bench format reference
 
 JOBS ?= 2
 
@@ -37,3 +37,6 @@ bench: linux
 
 format:
 	git ls-files '*.cc' '*.h' | xargs clang-format -i
+
+reference: linux
+	cmake -DZELKCTL=build/linux/zelkctl -DREADME=README.md -DMODE=UPDATE -P cmake/readme_reference.cmake

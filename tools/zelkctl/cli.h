@@ -38,6 +38,7 @@ struct Command {
 // The commands, defined one per file.
 extern const Command kSettingsCommand;
 extern const Command kCheckCommandCommand;
+extern const Command kReferenceCommand;
 
 // Prints a UTF-8 line to standard output.
 void PrintLine(const std::string& line);
