@@ -33,7 +33,14 @@ int CheckUrlBuffer(ConfigSource& source, char* url, int capacity, UrlDecision* d
     WriteHostText(kFailedLoadPage, url, capacity);
     return 1;
   }
-  const std::u16string address = platform::AnsiToWide(url);
+  // The address ends at its terminator, and never past the buffer the host declared.
+  size_t length = std::strlen(url);
+  if (capacity > 0) {
+    const void* end = std::memchr(url, 0, static_cast<size_t>(capacity));
+    length = end != nullptr ? static_cast<size_t>(static_cast<const char*>(end) - url)
+                            : static_cast<size_t>(capacity);
+  }
+  const std::u16string address = platform::AnsiToWide(std::string_view(url, length));
   UrlCheckInput input;
   input.checking_enabled = source.settings_copy.check_url_access != 0;
   input.filter_file_path = source.filter_file_path;
