@@ -34,11 +34,13 @@ int CheckUrlBuffer(ConfigSource& source, char* url, int capacity, UrlDecision* d
     return 1;
   }
   // The address ends at its terminator, and never past the buffer the host declared.
-  size_t length = std::strlen(url);
+  size_t length = 0;
   if (capacity > 0) {
     const void* end = std::memchr(url, 0, static_cast<size_t>(capacity));
     length = end != nullptr ? static_cast<size_t>(static_cast<const char*>(end) - url)
                             : static_cast<size_t>(capacity);
+  } else {
+    length = std::strlen(url);
   }
   const std::u16string address = platform::AnsiToWide(std::string_view(url, length));
   UrlCheckInput input;
