@@ -39,6 +39,8 @@ struct Command {
 extern const Command kSettingsCommand;
 extern const Command kCheckCommandCommand;
 extern const Command kReferenceCommand;
+extern const Command kTemplateCommand;
+extern const Command kAdmxCommand;
 
 // Prints a UTF-8 line to standard output.
 void PrintLine(const std::string& line);

@@ -15,6 +15,8 @@ const Command* const kCommands[] = {
     &kSettingsCommand,
     &kCheckCommandCommand,
     &kReferenceCommand,
+    &kTemplateCommand,
+    &kAdmxCommand,
 };
 
 void PrintHelp() {
