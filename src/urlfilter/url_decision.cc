@@ -12,7 +12,19 @@ constexpr std::u16string_view kDefaultRuleText = u"all";
 
 bool IsFilterSpace(char16_t c) { return (c >= 9 && c <= 13) || c == 32 || c == 160; }
 
+constexpr const char* kPatternErrorNames[] = {
+    "Ok",       "OutOfMemory",  "MissingBrace", "MissingParen", "MissingBracket", "BadAbbreviation",
+    "EmptyClass", "NoSuchGroup", "BadRange",    "EmptyRepeat",  "NoPattern",      "TooDeep",
+};
+
 }  // namespace
+
+const char* PatternErrorName(PatternError error) {
+  const size_t index = static_cast<size_t>(error);
+  return index < sizeof(kPatternErrorNames) / sizeof(kPatternErrorNames[0])
+             ? kPatternErrorNames[index]
+             : "Unknown";
+}
 
 FilterRule ParseFilterLine(std::u16string_view line) {
   size_t begin = 0;

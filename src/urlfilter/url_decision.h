@@ -60,6 +60,9 @@ struct FilterRule {
 };
 FilterRule ParseFilterLine(std::u16string_view line);
 
+// The name of a compile error as administrators see it ("MissingBracket").
+const char* PatternErrorName(PatternError error);
+
 }  // namespace zelk
 
 #endif  // ZELK_URLFILTER_URL_DECISION_H_

@@ -39,6 +39,7 @@ struct Command {
 extern const Command kSettingsCommand;
 extern const Command kCheckCommandCommand;
 extern const Command kReferenceCommand;
+extern const Command kCheckUrlCommand;
 extern const Command kTemplateCommand;
 extern const Command kAdmxCommand;
 

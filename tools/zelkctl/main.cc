@@ -14,6 +14,7 @@ namespace {
 const Command* const kCommands[] = {
     &kSettingsCommand,
     &kCheckCommandCommand,
+    &kCheckUrlCommand,
     &kReferenceCommand,
     &kTemplateCommand,
     &kAdmxCommand,
