@@ -14,7 +14,7 @@ namespace {
 
 using platform::RegistryHive;
 using testing::FakeHostInstallation;
-using ::testing::MessageBoxRecorder;
+using testing::MessageBoxRecorder;
 using testing::ScopedRegistry;
 using testing::Utf8;
 

@@ -14,7 +14,7 @@ namespace zelk {
 namespace {
 
 using testing::FakeHostInstallation;
-using ::testing::MessageBoxRecorder;
+using testing::MessageBoxRecorder;
 using testing::ScopedRegistry;
 using testing::Utf8;
 
