@@ -193,9 +193,11 @@ bool PatternMachine::IsLazyHead(uint32_t address) const {
 
 // The SetSlotPos s right after FailIfNoProgress s, which ends an iteration of a greedy repeat.
 bool PatternMachine::ClosesIteration(uint32_t address) const {
-  const PatternInstruction& previous = program_[address - (address > 0 ? 1 : 0)];
-  return address > 0 && previous.op == Op::kFailIfNoProgress &&
-         previous.operand == program_[address].operand;
+  if (address == 0) {
+    return false;
+  }
+  const PatternInstruction& previous = program_[address - 1];
+  return previous.op == Op::kFailIfNoProgress && previous.operand == program_[address].operand;
 }
 
 uint32_t PatternMachine::Step(uint32_t address) {

@@ -10,29 +10,35 @@ namespace {
 // no group, so the exact value past it never matters.
 constexpr uint32_t kBackRefSaturation = 0x7fffffff;
 
-PatternNode Leaf(NodeKind kind, uint32_t value = 0) {
-  PatternNode node;
-  node.kind = kind;
-  node.value = value;
-  return node;
+// Nodes are built in place, in the children vectors of their parents, and the reader keeps
+// no node on its own stack frames: a level of nesting then costs only a few small frames.
+
+// Turns a freshly made node into a leaf.
+void MakeLeaf(PatternNode* node, NodeKind kind, uint32_t value = 0) {
+  node->kind = kind;
+  node->value = value;
 }
 
-PatternNode Wrap(NodeKind kind, PatternNode child) {
-  PatternNode node;
-  node.kind = kind;
-  node.may_be_empty = child.may_be_empty;
-  node.children.push_back(std::move(child));
-  return node;
+// Puts a new node of `kind` in the place of *node, with the old node as its only child.
+void WrapInPlace(PatternNode* node, NodeKind kind) {
+  std::vector<PatternNode> children(1);
+  children[0] = std::move(*node);
+  node->kind = kind;
+  node->value = 0;
+  node->negated = false;
+  node->members.clear();
+  node->children = std::move(children);
+  node->may_be_empty = node->children[0].may_be_empty;
 }
 
 bool IsDigit(char16_t c) {
   return c >= u'0' && c <= u'9';
 }
 
-// A recursive-descent reader with one character of look-ahead. Each Parse function returns
-// true when it produced a node; false either when nothing stands at the current position
-// (a closing bracket or the end: the enclosing sequence ends there) or after an error,
-// which failed() tells apart.
+// A recursive-descent reader with one character of look-ahead. Each Parse function fills a
+// freshly made node and returns true when it produced one; false either when nothing stands
+// at the current position (a closing bracket or the end: the enclosing sequence ends there)
+// or after an error, which failed() tells apart. After false the node is to be dropped.
 class Parser {
  public:
   Parser(std::u16string_view text,
@@ -96,15 +102,16 @@ bool Parser::Enter() {
 
 // A sequence is a run of alternatives, until one yields nothing.
 void Parser::ParseSequence(PatternNode* sequence) {
-  *sequence = Leaf(NodeKind::kSequence);
+  MakeLeaf(sequence, NodeKind::kSequence);
   sequence->may_be_empty = true;
+  std::vector<PatternNode>& terms = sequence->children;
   for (;;) {
-    PatternNode alternative;
-    if (!ParseAlternative(&alternative)) {
+    terms.emplace_back();
+    if (!ParseAlternative(&terms.back())) {
+      terms.pop_back();
       return;
     }
-    sequence->may_be_empty = sequence->may_be_empty && alternative.may_be_empty;
-    sequence->children.push_back(std::move(alternative));
+    sequence->may_be_empty = sequence->may_be_empty && terms.back().may_be_empty;
   }
 }
 
@@ -113,48 +120,42 @@ void Parser::ParseSequence(PatternNode* sequence) {
 // drops the whole chain, with the groups it opened, as if it had not been written.
 bool Parser::ParseAlternative(PatternNode* out) {
   const uint32_t groups_before = *group_count_;
-  PatternNode term;
-  if (!ParseQuantified(&term)) {
+  if (!ParseQuantified(out)) {
     return false;
   }
   if (Peek() != u'|') {
-    *out = std::move(term);
     return true;
   }
-  PatternNode chain = Wrap(NodeKind::kAlternation, std::move(term));
+  WrapInPlace(out, NodeKind::kAlternation);
   while (Peek() == u'|') {
     ++pos_;
-    PatternNode next;
-    if (!ParseQuantified(&next)) {
+    out->children.emplace_back();
+    if (!ParseQuantified(&out->children.back())) {
       if (!failed()) {
         *group_count_ = groups_before;
       }
       return false;
     }
-    chain.may_be_empty = chain.may_be_empty || next.may_be_empty;
-    chain.children.push_back(std::move(next));
+    out->may_be_empty = out->may_be_empty || out->children.back().may_be_empty;
   }
-  *out = std::move(chain);
   return true;
 }
 
 // One atom and at most one quantifier ("a**" is a* and a literal "*").
 bool Parser::ParseQuantified(PatternNode* out) {
-  PatternNode atom;
-  if (!ParseAtom(&atom)) {
+  if (!ParseAtom(out)) {
     return false;
   }
   Quantifier quantifier;
   if (!ReadQuantifier(&quantifier)) {
-    *out = std::move(atom);
     return true;
   }
   const bool at_most_once =
       quantifier == Quantifier::kOptional || quantifier == Quantifier::kLazyOptional;
-  if (!at_most_once && atom.may_be_empty) {
+  if (!at_most_once && out->may_be_empty) {
     return Fail(PatternError::kEmptyRepeat);
   }
-  *out = Wrap(NodeKind::kRepeat, std::move(atom));
+  WrapInPlace(out, NodeKind::kRepeat);
   out->quantifier = quantifier;
   out->may_be_empty = quantifier != Quantifier::kPlus && quantifier != Quantifier::kLazyPlus;
   return true;
@@ -199,20 +200,20 @@ bool Parser::ParseAtom(PatternNode* out) {
       return ParseNegation(out);
     case u'.':
       ++pos_;
-      *out = Leaf(NodeKind::kAnyChar);
+      MakeLeaf(out, NodeKind::kAnyChar);
       return true;
     case u'$':
       // The end of input only as the pattern's very last character; a literal elsewhere.
       if (pos_ + 1 == text_.size()) {
         ++pos_;
-        *out = Leaf(NodeKind::kChar, 0);
+        MakeLeaf(out, NodeKind::kChar, 0);
         return true;
       }
       break;
     default:
       break;
   }
-  *out = Leaf(NodeKind::kChar, text_[pos_++]);
+  MakeLeaf(out, NodeKind::kChar, text_[pos_++]);
   return true;
 }
 
@@ -223,9 +224,9 @@ bool Parser::ParseGroup(bool capture, PatternNode* out) {
   if (!Enter()) {
     return false;
   }
-  const uint32_t number = capture ? (*group_count_)++ : 0;
-  PatternNode body;
-  ParseSequence(&body);
+  MakeLeaf(out, capture ? NodeKind::kCapture : NodeKind::kGroup, capture ? (*group_count_)++ : 0);
+  out->children.emplace_back();
+  ParseSequence(&out->children[0]);
   Leave();
   if (failed()) {
     return false;
@@ -234,8 +235,7 @@ bool Parser::ParseGroup(bool capture, PatternNode* out) {
     return Fail(capture ? PatternError::kMissingBrace : PatternError::kMissingParen);
   }
   ++pos_;
-  *out = Wrap(capture ? NodeKind::kCapture : NodeKind::kGroup, std::move(body));
-  out->value = number;
+  out->may_be_empty = out->children[0].may_be_empty;
   return true;
 }
 
@@ -246,21 +246,22 @@ bool Parser::ParseNegation(PatternNode* out) {
   if (!Enter()) {
     return false;
   }
-  PatternNode atom;
-  const bool produced = ParseAtom(&atom);
+  MakeLeaf(out, NodeKind::kNegation);
+  out->children.emplace_back();
+  const bool produced = ParseAtom(&out->children[0]);
   Leave();
   if (!produced) {
     return false;
   }
-  *out = Wrap(NodeKind::kNegation, std::move(atom));
+  out->may_be_empty = out->children[0].may_be_empty;
   return true;
 }
 
 bool Parser::ParseClass(PatternNode* out) {
   ++pos_;
-  PatternNode node = Leaf(NodeKind::kClass);
+  MakeLeaf(out, NodeKind::kClass);
   if (Peek() == u'^') {
-    node.negated = true;
+    out->negated = true;
     ++pos_;
   }
   if (Peek() == u']') {
@@ -274,10 +275,9 @@ bool Parser::ParseClass(PatternNode* out) {
     if (!ParseClassMember(&member)) {
       return false;
     }
-    node.members.push_back(member);
+    out->members.push_back(member);
   }
   ++pos_;
-  *out = std::move(node);
   return true;
 }
 
@@ -314,7 +314,7 @@ bool Parser::ParseClassMember(ClassMember* member) {
 bool Parser::ParseEscape(PatternNode* out) {
   ++pos_;
   if (AtEnd()) {
-    *out = Leaf(NodeKind::kChar, u'\\');
+    MakeLeaf(out, NodeKind::kChar, u'\\');
     return true;
   }
   const char16_t c = Peek();
@@ -328,7 +328,7 @@ bool Parser::ParseEscape(PatternNode* out) {
     }
   }
   ++pos_;
-  *out = Leaf(NodeKind::kChar, c);
+  MakeLeaf(out, NodeKind::kChar, c);
   return true;
 }
 
@@ -342,7 +342,7 @@ bool Parser::ParseBackRef(PatternNode* out) {
   if (number >= *group_count_) {
     return Fail(PatternError::kNoSuchGroup);
   }
-  *out = Leaf(NodeKind::kBackRef, number);
+  MakeLeaf(out, NodeKind::kBackRef, number);
   return true;
 }
 
