@@ -296,8 +296,8 @@ bool PatternMachine::InMembers(uint32_t first, uint32_t end, char16_t c) const {
 // The text the group last captured; empty while either bound is unset, or while the end is
 // still that of an earlier pass and lies before the start.
 uint32_t PatternMachine::BackRef(uint32_t group, uint32_t next) {
-  const uint32_t start = state_.groups_[2 * group];
-  const uint32_t end = state_.groups_[2 * group + 1];
+  const uint32_t start = state_.groups_[2 * static_cast<size_t>(group)];
+  const uint32_t end = state_.groups_[2 * static_cast<size_t>(group) + 1];
   const size_t length = (start == kUnset || end == kUnset || end < start) ? 0 : end - start;
   if (length > text_.size() - pos_ ||
       std::char_traits<char16_t>::compare(text_.data() + pos_, text_.data() + start, length)) {

@@ -113,7 +113,7 @@ class PatternGenerator {
   }
 
   Translated Term(int depth) {
-    const Translated atom = Atom(depth);
+    Translated atom = Atom(depth);
     if (Below(5) >= 2 || atom.may_be_empty) {
       return atom;
     }
