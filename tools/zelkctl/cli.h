@@ -43,6 +43,9 @@ extern const Command kCheckUrlCommand;
 extern const Command kTemplateCommand;
 extern const Command kAdmxCommand;
 
+// Runs zelkctl with its arguments (without the program name); returns the exit status.
+int RunZelkctl(std::vector<std::string> args);
+
 // Prints a UTF-8 line to standard output.
 void PrintLine(const std::string& line);
 
