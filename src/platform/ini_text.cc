@@ -35,14 +35,18 @@ std::u16string_view CutAtNul(std::u16string_view text) {
   return text.substr(0, text.find(u'\0'));
 }
 
+// A lone last byte becomes the character of its value.
 std::u16string DecodeUtf16(std::string_view bytes, bool big_endian) {
   std::u16string text;
-  text.reserve(bytes.size() / 2);
+  text.reserve(bytes.size() / 2 + 1);
   for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
     const auto first = static_cast<uint8_t>(bytes[i]);
     const auto second = static_cast<uint8_t>(bytes[i + 1]);
     text.push_back(
         static_cast<char16_t>(big_endian ? (first << 8) | second : (second << 8) | first));
+  }
+  if (bytes.size() % 2 != 0) {
+    text.push_back(static_cast<uint8_t>(bytes.back()));
   }
   return text;
 }
@@ -132,12 +136,10 @@ std::optional<std::u16string_view> FindValue(std::u16string_view text,
 }  // namespace
 
 std::u16string DecodeIniBytes(std::string_view bytes) {
-  // A UTF-16 mark on a file of odd length is not trusted; such a file is narrow text.
-  const bool even = bytes.size() % 2 == 0;
-  if (even && bytes.substr(0, 2) == "\xFF\xFE") {
+  if (bytes.substr(0, 2) == "\xFF\xFE") {
     return DecodeUtf16(bytes.substr(2), false);
   }
-  if (even && bytes.substr(0, 2) == "\xFE\xFF") {
+  if (bytes.substr(0, 2) == "\xFE\xFF") {
     return DecodeUtf16(bytes.substr(2), true);
   }
   if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {

@@ -6,7 +6,7 @@
 // The rules, as Windows applies them:
 //  - Bytes: UTF-16LE after an FF FE mark, UTF-16BE after FE FF, UTF-8 after EF BB BF, else
 //    the narrow encoding, taken here as UTF-8 (each byte that does not decode becomes
-//    U+FFFD). A UTF-16 mark on a file of odd length is not trusted: such a file is narrow.
+//    U+FFFD). The lone last byte of a UTF-16 file of odd length is a character of its own.
 //  - Lines end at LF or CR. Blanks (space, tab, VT, FF and the old end-of-file mark 0x1A)
 //    around lines, names and values are dropped. A name or value ends at its first U+0000,
 //    as the C strings of the Win32 call do.
@@ -22,8 +22,10 @@
 //    name is searched, and the first key of a name in it wins, with or without a value.
 //  - A value at least two characters long that starts and ends with the same quote (" or ')
 //    loses that pair.
-//  - The default loses its trailing spaces; when the file could be read it also loses a
-//    pair of quotes, as a value would.
+//  - The default loses its trailing spaces; when the file was read it also loses a pair of
+//    quotes, as a value would. A missing file in a folder that exists counts as read, and
+//    empty (the Win32 call takes it for a new file); a folder, or a file whose folder is
+//    missing, does not.
 //  - The answer is cut to `capacity` - 1 characters; capacity 0 gives the empty text.
 #ifndef ZELK_PLATFORM_INI_TEXT_H_
 #define ZELK_PLATFORM_INI_TEXT_H_

@@ -31,11 +31,13 @@ TEST_F(ExpandEnvironmentTextTest, ReplacesDefinedNamesAndKeepsTheRest) {
       {u"no references", u"no references"},
       {u"", u""},
       {u"%ZELK_TEST_UNDEFINED%", u"%ZELK_TEST_UNDEFINED%"},
-      // The closing "%" of an undefined name may open the next reference.
-      {u"%ZELK_TEST_UNDEFINED%ZELK_TEST_USER%", u"%ZELK_TEST_UNDEFINEDanna"},
+      // An undefined reference stays whole; its closing "%" opens nothing.
+      {u"%ZELK_TEST_UNDEFINED%ZELK_TEST_USER%", u"%ZELK_TEST_UNDEFINED%ZELK_TEST_USER%"},
+      {u"%ZELK_TEST_UNDEFINED%%ZELK_TEST_USER%", u"%ZELK_TEST_UNDEFINED%anna"},
       {u"100%", u"100%"},
       {u"%%", u"%%"},
-      {u"50% and %ZELK_TEST_USER%", u"50% and anna"},
+      {u"50% and %ZELK_TEST_USER%", u"50% and %ZELK_TEST_USER%"},
+      {u"%%ZELK_TEST_USER%%", u"%%ZELK_TEST_USER%%"},
       {u"a%ZELK_TEST_USER", u"a%ZELK_TEST_USER"},
   };
   for (const auto& c : kCases) {

@@ -132,8 +132,9 @@ inline std::vector<IniCorpusFile> BuildIniCorpus() {
                     "2\f\r\n",
                     {u"B"},
                     {u"a", u"b"}});
-  corpus.push_back({"nul.ini", "[N]\nA=x\0y\nB=z\n"s, {u"N"}, {u"A", u"B"}});
-  corpus.push_back({"nul16.ini", Utf16LeBytes(u"[N]\nA=x\0y\nB=z\n"s), {u"N"}, {u"A", u"B"}});
+  // "nul" is a device name on Windows, so these files are named differently.
+  corpus.push_back({"nulchar.ini", "[N]\nA=x\0y\nB=z\n"s, {u"N"}, {u"A", u"B"}});
+  corpus.push_back({"nulchar16.ini", Utf16LeBytes(u"[N]\nA=x\0y\nB=z\n"s), {u"N"}, {u"A", u"B"}});
   corpus.push_back({"long.ini",
                     "[L]\nLong=" + std::string(3000, 'v') + "\nExact=abcdef\nQuoted=\"abcd\"\n",
                     {u"L"},
@@ -141,8 +142,11 @@ inline std::vector<IniCorpusFile> BuildIniCorpus() {
   corpus.push_back({"empty.ini", "", {u"S"}, {u"a"}});
   corpus.push_back({"bom_only.ini", "\xFF\xFE", {u"S"}, {u"a"}});
   corpus.push_back({"odd_utf16.ini", "\xFF\xFE[\0S\0]\0\n\0a\0=\0x\0y"s, {u"S"}, {u"a"}});
+  corpus.push_back({"odd_utf16be.ini", "\xFE\xFF\0[\0S\0]\0\n\0a\0=\0xy"s, {u"S"}, {u"a"}});
+  // Garbage that starts with printable text: wine guesses the encoding of a file without
+  // a mark from its bytes, and control characters at its start make it guess UTF-16.
   corpus.push_back({"garbage.ini",
-                    "\x01\x02[\x7F]]]==\n=\n[\n]\n\x1A\x1A\n;;\n"s,
+                    "x[\x7F]]]==\n=\n[\n]\n\x1A\x1A\n;;\x01\x02\n"s,
                     {u"", u"\x7F]]", u"S"},
                     {u"", u"a"}});
   return corpus;

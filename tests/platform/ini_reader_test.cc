@@ -138,12 +138,13 @@ TEST_F(IniReaderTest, FirstSectionAndKeyWinAndCommentsAreOrdinaryLines) {
 const IniCase kEncodings[] = {
     {"utf16le.ini", u"Sektion", u"Emoji", u"dflt", 256, u"\U0001F600"},
     {"utf16be.ini", u"Be", u"Key", u"dflt", 256, u"big \u00E9ndian"},
-    {"nul.ini", u"N", u"A", u"dflt", 256, u"x"},
-    {"nul.ini", u"N", u"B", u"dflt", 256, u"z"},
-    {"nul16.ini", u"N", u"A", u"dflt", 256, u"x"},
-    {"nul16.ini", u"N", u"B", u"dflt", 256, u"z"},
-    // A UTF-16 mark on a file of odd length is not trusted.
-    {"odd_utf16.ini", u"S", u"a", u"dflt", 256, u"dflt"},
+    {"nulchar.ini", u"N", u"A", u"dflt", 256, u"x"},
+    {"nulchar.ini", u"N", u"B", u"dflt", 256, u"z"},
+    {"nulchar16.ini", u"N", u"A", u"dflt", 256, u"x"},
+    {"nulchar16.ini", u"N", u"B", u"dflt", 256, u"z"},
+    // A lone last byte of a UTF-16 file is a character of its own.
+    {"odd_utf16.ini", u"S", u"a", u"dflt", 256, u"xy"},
+    {"odd_utf16be.ini", u"S", u"a", u"dflt", 256, u"xy"},
     {"bom_only.ini", u"S", u"a", u"dflt", 256, u"dflt"},
     {"garbage.ini", u"S", u"a", u"dflt", 256, u"dflt"},
 };
@@ -197,8 +198,11 @@ const IniCase kDefaults[] = {
     // Once the file has been read, the default loses its quotes as a value would.
     {"layout.ini", u"Browser", u"Missing", u"\"q d\"", 256, u"q d"},
     {"empty.ini", u"S", u"K", u"'q'", 256, u"q"},
-    {"absent.ini", u"S", u"K", u"\"q d\"", 256, u"\"q d\""},
+    // A missing file in a folder that exists reads as an empty file; a folder, or a file
+    // whose folder is missing, cannot be read at all.
+    {"absent.ini", u"S", u"K", u"\"q d\"", 256, u"q d"},
     {"folder.ini", u"S", u"K", u"\"q d\"", 256, u"\"q d\""},
+    {"absent\\absent.ini", u"S", u"K", u"\"q d\"", 256, u"\"q d\""},
 };
 
 TEST_F(IniReaderTest, MissingFileSectionOrKeyGivesTheDefault) {

@@ -110,7 +110,6 @@ inline std::vector<RegCorpusFile> BuildRegCorpus() {
                     "\"HugeType\"=hex(100000001):00\r\n"
                     "\"NoEquals\" \"x\"\r\n"
                     "\"Dangling\"=hex:01,\\ junk\r\n"
-                    "\"Nul\"=\"a\\0b\"\r\n"
                     "\"Word\"=text\r\n"
                     "garbage line\r\n"
                     "\"Last\"=\"1\"\r\n"});

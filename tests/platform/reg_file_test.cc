@@ -220,6 +220,15 @@ TEST(RegFileTest, GarbageIsAnEmptyRegistry) {
   }
 }
 
+// A text with the escape \0 is invalid, and the line is passed over like any other;
+// wine's regedit stops reading the file there.
+TEST(RegFileTest, NulEscapeInvalidatesOnlyItsLine) {
+  const RegFile registry =
+      RegFile::Parse("REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"nul\"=\"a\\0b\"\n\"after\"=dword:1\n");
+  EXPECT_EQ(nullptr, registry.FindValue(RegistryHive::kCurrentUser, u"A", u"nul"));
+  EXPECT_NE(nullptr, registry.FindValue(RegistryHive::kCurrentUser, u"A", u"after"));
+}
+
 // A continued hex list that the file ends is dropped, and a deleted hive stays.
 TEST(RegFileTest, UnfinishedListsAndHiveDeletionsAreIgnored) {
   const RegFile registry = RegFile::Parse(

@@ -34,8 +34,8 @@ std::optional<std::u16string> LookUp(std::u16string_view name) {
   return std::nullopt;
 }
 
-// "%NAME%" becomes the value of NAME. When NAME is not set, "%NAME" stays as written and
-// its closing "%" may open the next reference; a "%" without a partner stays too.
+// "%NAME%" becomes the value of NAME. When NAME is not set, "%NAME%" stays as written,
+// closing "%" included, and the scan goes on after it; a "%" without a partner stays too.
 std::u16string Expand(std::u16string_view text) {
   std::u16string out;
   size_t i = 0;
@@ -50,11 +50,10 @@ std::u16string Expand(std::u16string_view text) {
     const std::optional<std::u16string> value = LookUp(text.substr(open + 1, close - open - 1));
     if (value) {
       out += *value;
-      i = close + 1;
     } else {
-      out.append(text.substr(open, close - open));
-      i = close;
+      out.append(text.substr(open, close - open + 1));
     }
+    i = close + 1;
   }
   return out;
 }

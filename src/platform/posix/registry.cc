@@ -27,7 +27,7 @@ uint32_t QueryRegistryValue(RegistryHive hive,
   try {
     const char* file = std::getenv("ZELK_REGISTRY");
     std::string bytes;
-    if (file == nullptr || *file == '\0' || !posix::ReadWholeFile(file, &bytes)) {
+    if (file == nullptr || *file == '\0' || posix::ReadWholeFile(file, &bytes) != 0) {
       return kErrorFileNotFound;
     }
     const RegFile registry = RegFile::Parse(bytes);

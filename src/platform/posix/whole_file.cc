@@ -29,11 +29,14 @@ class ScopedDescriptor {
 
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::string* bytes) {
+int ReadWholeFile(const std::string& path, std::string* bytes) {
   const ScopedDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat info;
-  if (fd.get() < 0 || fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-    return false;
+  if (fd.get() < 0 || fstat(fd.get(), &info) != 0) {
+    return errno;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    return EISDIR;
   }
   std::string content;
   char chunk[16384];
@@ -43,7 +46,7 @@ bool ReadWholeFile(const std::string& path, std::string* bytes) {
       continue;
     }
     if (count < 0) {
-      return false;
+      return errno;
     }
     if (count == 0) {
       break;
@@ -51,7 +54,7 @@ bool ReadWholeFile(const std::string& path, std::string* bytes) {
     content.append(chunk, static_cast<size_t>(count));
   }
   *bytes = std::move(content);
-  return true;
+  return 0;
 }
 
 }  // namespace zelk::platform::posix

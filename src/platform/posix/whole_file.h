@@ -6,9 +6,9 @@
 
 namespace zelk::platform::posix {
 
-// Reads the regular file at the native path `path` into `*bytes`. False, leaving `*bytes`
-// alone, when it is missing, not a regular file (a folder, for one) or cannot be read.
-bool ReadWholeFile(const std::string& path, std::string* bytes);
+// Reads the regular file at the native path `path` into `*bytes`. Returns 0, or the errno
+// of the failure (EISDIR for anything but a regular file), leaving `*bytes` alone.
+int ReadWholeFile(const std::string& path, std::string* bytes);
 
 }  // namespace zelk::platform::posix
 
