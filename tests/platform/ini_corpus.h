@@ -141,8 +141,6 @@ inline std::vector<IniCorpusFile> BuildIniCorpus() {
                     {u"Long", u"Exact"}});
   corpus.push_back({"empty.ini", "", {u"S"}, {u"a"}});
   corpus.push_back({"bom_only.ini", "\xFF\xFE", {u"S"}, {u"a"}});
-  corpus.push_back({"odd_utf16.ini", "\xFF\xFE[\0S\0]\0\n\0a\0=\0x\0y"s, {u"S"}, {u"a"}});
-  corpus.push_back({"odd_utf16be.ini", "\xFE\xFF\0[\0S\0]\0\n\0a\0=\0xy"s, {u"S"}, {u"a"}});
   // Garbage that starts with printable text: wine guesses the encoding of a file without
   // a mark from its bytes, and control characters at its start make it guess UTF-16.
   corpus.push_back({"garbage.ini",

@@ -142,9 +142,6 @@ const IniCase kEncodings[] = {
     {"nulchar.ini", u"N", u"B", u"dflt", 256, u"z"},
     {"nulchar16.ini", u"N", u"A", u"dflt", 256, u"x"},
     {"nulchar16.ini", u"N", u"B", u"dflt", 256, u"z"},
-    // A lone last byte of a UTF-16 file is a character of its own.
-    {"odd_utf16.ini", u"S", u"a", u"dflt", 256, u"xy"},
-    {"odd_utf16be.ini", u"S", u"a", u"dflt", 256, u"xy"},
     {"bom_only.ini", u"S", u"a", u"dflt", 256, u"dflt"},
     {"garbage.ini", u"S", u"a", u"dflt", 256, u"dflt"},
 };
@@ -209,6 +206,15 @@ TEST_F(IniReaderTest, MissingFileSectionOrKeyGivesTheDefault) {
   for (const IniCase& c : kDefaults) {
     Check(c);
   }
+}
+
+// The lone last byte of a UTF-16 file of odd length counts as a character of its value.
+// Wine fills the missing half of that code unit from memory it never set, so its answer
+// varies from run to run and is not compared.
+TEST(IniTextTest, LoneLastByteOfUtf16IsACharacter) {
+  using namespace std::string_literals;
+  EXPECT_EQ(u"xy", IniStringFromBytes("\xFF\xFE[\0S\0]\0\n\0a\0=\0x\0y"s, u"S", u"a", u"d", 256));
+  EXPECT_EQ(u"xy", IniStringFromBytes("\xFE\xFF\0[\0S\0]\0\n\0a\0=\0xy"s, u"S", u"a", u"d", 256));
 }
 
 // Windows documents that trailing blanks of the default are removed; wine keeps one

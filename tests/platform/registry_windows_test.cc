@@ -1,5 +1,6 @@
 // The registry of the Windows build: regedit imports each corpus file below a key of the
-// test's own, and what it stored must be exactly what RegFile reads from the same file;
+// test's own (HKCU\Software\ZelkTest\<test name>, so that tests may run side by side),
+// and what it stored must be exactly what RegFile reads from the same file;
 // QueryRegistryValue then reads it back through the real API.
 #ifdef _WIN32
 
@@ -20,9 +21,6 @@ namespace zelk::platform {
 namespace {
 
 using testing::Utf8;
-
-constexpr wchar_t kTestKey[] = L"Software\\ZelkTest";
-constexpr char16_t kTestKey16[] = u"Software\\ZelkTest";
 
 const wchar_t* Wide(const std::u16string& text) {
   return reinterpret_cast<const wchar_t*>(text.c_str());
@@ -92,13 +90,22 @@ bool Import(const std::u16string& file) {
 
 class RegistryWindowsTest : public ::testing::Test {
  protected:
-  RegistryWindowsTest() { RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey); }
-  ~RegistryWindowsTest() override { RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey); }
+  RegistryWindowsTest()
+      : root_(u"Software\\ZelkTest\\" +
+              FromUtf8(::testing::UnitTest::GetInstance()->current_test_info()->name())) {
+    RemoveRoot();
+  }
+  ~RegistryWindowsTest() override {
+    RemoveRoot();
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\ZelkTest");  // only once it is empty
+  }
 
-  // Imports one corpus file below HKCU\Software\ZelkTest\<name>; returns what RegFile
-  // reads from the same bytes.
+  void RemoveRoot() { RegDeleteTreeW(HKEY_CURRENT_USER, Wide(root_)); }
+
+  // Imports one corpus file below the test's key, in a key named after the file; returns
+  // what RegFile reads from the same bytes.
   RegFile ImportCorpusFile(const testing::RegCorpusFile& file) {
-    const std::string root = std::string("HKEY_CURRENT_USER\\Software\\ZelkTest\\") + file.name;
+    const std::string root = "HKEY_CURRENT_USER\\" + ToUtf8(root_) + "\\" + file.name;
     const std::string bytes = testing::RegCorpusBytes(file, root);
     const auto path = folder_.path() / (std::string(file.name) + ".reg");
     testing::WriteFile(path, bytes);
@@ -106,6 +113,7 @@ class RegistryWindowsTest : public ::testing::Test {
     return RegFile::Parse(bytes);
   }
 
+  const std::u16string root_;
   testing::TempFolder folder_;
 };
 
@@ -114,8 +122,8 @@ TEST_F(RegistryWindowsTest, RegFileReadsTheCorpusAsRegeditImportsIt) {
     SCOPED_TRACE(file.name);
     const RegFile parsed = ImportCorpusFile(file);
     Tree imported;
-    ReadTree(kTestKey16, &imported);
-    const std::u16string prefix = FoldAscii(u"hkcu\\" + std::u16string(kTestKey16) + u"\\");
+    ReadTree(root_, &imported);
+    const std::u16string prefix = FoldAscii(u"hkcu\\" + root_ + u"\\");
     // Everything regedit stored is in RegFile, with the same type and bytes.
     for (const auto& [path, values] : imported) {
       SCOPED_TRACE(Utf8(path));
@@ -138,7 +146,7 @@ TEST_F(RegistryWindowsTest, RegFileReadsTheCorpusAsRegeditImportsIt) {
         EXPECT_EQ(1u, found->second.count(name)) << Utf8(name);
       }
     }
-    RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
+    RemoveRoot();
   }
 }
 
@@ -146,7 +154,7 @@ TEST_F(RegistryWindowsTest, QueryRegistryValueReadsWhatRegeditStored) {
   const testing::RegCorpusFile& types = testing::RegCorpus().front();
   ASSERT_EQ(std::string("types"), types.name);
   const RegFile parsed = ImportCorpusFile(types);
-  const std::u16string key = u"Software\\ZelkTest\\types\\Types";
+  const std::u16string key = root_ + u"\\types\\Types";
   for (const auto& [name, value] : parsed.keys().at(FoldAscii(u"hkcu\\" + key)).values) {
     SCOPED_TRACE(Utf8(value.name));
     RegistryValue read;
