@@ -25,7 +25,7 @@ uint32_t QueryOpenKey(HKEY key,
   if (size > capacity_bytes) {
     return kErrorMoreData;
   }
-  std::vector<uint8_t> data(size + 1);  // never empty, so the call gets a real buffer
+  std::vector<uint8_t> data(size == 0 ? 1 : size);  // never empty: the call gets a buffer
   DWORD read = size;
   status = RegQueryValueExW(key, name.c_str(), nullptr, &type, data.data(), &read);
   if (status != ERROR_SUCCESS) {
