@@ -41,9 +41,11 @@ void AppendUtf16(uint32_t code_point, std::u16string* out) {
 uint32_t DecodeUtf8(std::string_view text, size_t* i) {
   const auto byte = [&](size_t k) { return static_cast<uint8_t>(text[k]); };
   const uint8_t lead = byte(*i);
-  size_t length = lead < 0x80 ? 1 : lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3
-                  : lead >= 0xC2 && lead <= 0xDF                  ? 2
-                                                                  : 0;
+  size_t length = lead < 0x80                    ? 1
+                  : lead >= 0xF0 && lead <= 0xF4 ? 4
+                  : lead >= 0xE0 && lead <= 0xEF ? 3
+                  : lead >= 0xC2 && lead <= 0xDF ? 2
+                                                 : 0;  // F5 to FF never lead
   if (length == 1) {
     ++*i;
     return lead;

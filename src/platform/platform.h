@@ -76,7 +76,8 @@ bool PathExists(std::u16string_view path);
 // GetPrivateProfileStringW for one key: the value of `key` in `section` of the INI file
 // at `ini_path`, or `default_value` when the file, section or key is missing. The result
 // is cut to `capacity` - 1 characters, as the Win32 call cuts it into a buffer of
-// `capacity` characters. Section and key names match without regard to ASCII case.
+// `capacity` characters. Section and key names match without regard to ASCII case. The
+// Linux reader's rules (blanks, quotes, duplicates, encodings) are listed in ini_text.h.
 std::u16string ReadIniString(std::u16string_view section, std::u16string_view key,
                              std::u16string_view default_value, size_t capacity,
                              std::u16string_view ini_path);
@@ -97,15 +98,18 @@ struct RegistryValue {
 
 // Opens `subkey` of `hive` for reading only (KEY_READ), queries the value `value_name`
 // into a buffer of `capacity_bytes`, and closes the key. Returns 2 when the key or value
-// does not exist, 234 (more data) when the value does not fit, else the Win32 error of
-// the open or the query. `out` is defined only on success.
+// does not exist, 234 (more data) when the value does not fit, 87 when `out` is null,
+// else the Win32 error of the open or the query. `out` is defined only on success. On
+// Linux the registry is the .reg file named by ZELK_REGISTRY (see reg_file.h), read
+// afresh at each call; without a readable file every key is missing.
 uint32_t QueryRegistryValue(RegistryHive hive, std::u16string_view subkey,
                             std::u16string_view value_name, size_t capacity_bytes,
                             RegistryValue* out);
 
 // ExpandEnvironmentStringsW into a buffer of `capacity` characters: %NAME% references are
-// replaced from the process environment; a name that is not defined stays as written.
-// Returns false (and leaves `out` alone) when the expansion fails or does not fit.
+// replaced from the process environment (names in any case); a reference to a name that
+// is not defined stays as written, both "%" included. Returns false (and leaves `out`
+// alone) when the expansion fails, does not fit with its terminator, or `out` is null.
 bool ExpandEnvironmentText(std::u16string_view text, size_t capacity, std::u16string* out);
 
 // ---------------------------------------------------------------------------------------
@@ -131,7 +135,7 @@ enum class MessageBoxIcon { kNone, kExclamation };
 
 // A modal message box with no owner window and an OK button (MessageBoxW). Returns once
 // the user has closed it. On Linux it writes one line to standard error:
-// "MessageBox: <caption>: <text>", CR written as \r and LF as \n.
+// "MessageBox: <caption>: <text>", CR written as \r and LF as \n (in the caption too).
 void ShowMessageBox(std::u16string_view caption, std::u16string_view text,
                     MessageBoxIcon icon);
 

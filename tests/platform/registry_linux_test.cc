@@ -1,0 +1,156 @@
+// QueryRegistryValue of the Linux emulation: the .reg file named by ZELK_REGISTRY.
+#ifndef _WIN32
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "gtest/gtest.h"
+#include "platform/platform.h"
+#include "tests/platform/ini_corpus.h"
+#include "tests/platform/scoped_environment.h"
+#include "tests/support/test_support.h"
+
+namespace zelk::platform {
+namespace {
+
+using testing::ScopedEnvironmentVariable;
+
+const std::vector<uint8_t> kSentinel = {0xEE, 0xEE, 0xEE};
+
+struct QueryCase {
+  const char* label;
+  RegistryHive hive;
+  const char16_t* key;
+  const char16_t* name;
+  size_t capacity;
+  uint32_t error;
+  std::vector<uint8_t> data;  // when error is 0
+};
+
+class RegistryLinuxTest : public ::testing::Test {
+ protected:
+  // Writes `text` (UTF-8) as a UTF-16LE .reg file and names it in ZELK_REGISTRY.
+  void UseRegistry(const std::string& text) {
+    const auto path = folder_.path() / "registry.reg";
+    testing::WriteFile(path, testing::Utf16LeBytes(FromUtf8(text)));
+    variable_.emplace("ZELK_REGISTRY", path.string().c_str());
+  }
+
+  void Check(const QueryCase& c) {
+    SCOPED_TRACE(c.label);
+    RegistryValue value;
+    value.type = 0xEEEE;
+    value.data = kSentinel;
+    EXPECT_EQ(c.error, QueryRegistryValue(c.hive, c.key, c.name, c.capacity, &value));
+    if (c.error == kErrorSuccess) {
+      EXPECT_EQ(c.data, value.data);
+    } else {
+      EXPECT_EQ(0xEEEEu, value.type);
+      EXPECT_EQ(kSentinel, value.data);
+    }
+  }
+
+  testing::TempFolder folder_;
+  std::optional<ScopedEnvironmentVariable> variable_;
+};
+
+constexpr char kRegistry[] =
+    "Windows Registry Editor Version 5.00\r\n"
+    "[HKEY_LOCAL_MACHINE\\Software\\Velmora Labs\\Zelk\\Browser]\r\n"
+    "\"Title\"=\"Machine\"\r\n"
+    "[HKEY_CURRENT_USER\\Software\\Velmora Labs\\Zelk\\Browser]\r\n"
+    "\"Title\"=\"User\"\r\n"
+    "\"Flag\"=dword:00000001\r\n"
+    "\"Empty\"=hex:\r\n";
+
+const auto kLm = RegistryHive::kLocalMachine;
+const auto kCu = RegistryHive::kCurrentUser;
+constexpr char16_t kKey[] = u"Software\\Velmora Labs\\Zelk\\Browser";
+
+TEST_F(RegistryLinuxTest, AnswersFromTheFileLikeRegQueryValueEx) {
+  UseRegistry(kRegistry);
+  const std::vector<uint8_t> machine = {'M', 0, 'a', 0, 'c', 0, 'h', 0,
+                                        'i', 0, 'n', 0, 'e', 0, 0,   0};
+  const QueryCase kCases[] = {
+      {"machine value", kLm, kKey, u"Title", 2048, 0, machine},
+      {"user value", kCu, kKey, u"title", 2048, 0, {'U', 0, 's', 0, 'e', 0, 'r', 0, 0, 0}},
+      {"names in any case",
+       kCu,
+       u"SOFTWARE\\velmora labs\\ZELK\\browser",
+       u"FLAG",
+       4,
+       0,
+       {1, 0, 0, 0}},
+      {"trailing backslash",
+       kCu,
+       u"Software\\Velmora Labs\\Zelk\\Browser\\",
+       u"Flag",
+       4,
+       0,
+       {1, 0, 0, 0}},
+      {"exact fit", kLm, kKey, u"Title", machine.size(), 0, machine},
+      {"one short", kLm, kKey, u"Title", machine.size() - 1, kErrorMoreData, {}},
+      {"nothing fits", kCu, kKey, u"Flag", 0, kErrorMoreData, {}},
+      {"empty value in no room", kCu, kKey, u"Empty", 0, 0, {}},
+      {"missing value", kCu, kKey, u"Missing", 2048, kErrorFileNotFound, {}},
+      {"key above a written key",
+       kCu,
+       u"Software\\Velmora Labs",
+       u"Title",
+       2048,
+       kErrorFileNotFound,
+       {}},
+      {"missing key",
+       kCu,
+       u"Software\\Velmora Labs\\Zelk\\Files",
+       u"Title",
+       2048,
+       kErrorFileNotFound,
+       {}},
+      {"other hive's key", kLm, kKey, u"Flag", 2048, kErrorFileNotFound, {}},
+  };
+  for (const QueryCase& c : kCases) {
+    Check(c);
+  }
+}
+
+TEST_F(RegistryLinuxTest, WithoutAReadableFileEveryKeyIsMissing) {
+  const std::string folder = folder_.path().string();
+  const std::string garbage = (folder_.path() / "garbage.reg").string();
+  testing::WriteFile(garbage, "\x01\x02 not a registry file");
+  const struct {
+    const char* label;
+    const char* file;  // null: unset
+  } kFiles[] = {
+      {"unset", nullptr},
+      {"empty name", ""},
+      {"missing file", "/nonexistent/zelk/registry.reg"},
+      {"folder", folder.c_str()},
+      {"garbage", garbage.c_str()},
+  };
+  for (const auto& file : kFiles) {
+    ScopedEnvironmentVariable variable("ZELK_REGISTRY", file.file);
+    Check({file.label, kCu, kKey, u"Title", 2048, kErrorFileNotFound, {}});
+  }
+}
+
+TEST_F(RegistryLinuxTest, ReadsTheFileAfreshAtEachQuery) {
+  UseRegistry(kRegistry);
+  Check({"before", kCu, kKey, u"Flag", 4, 0, {1, 0, 0, 0}});
+  testing::WriteFile(folder_.path() / "registry.reg",
+                     testing::Utf16LeBytes(
+                         u"REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\Velmora Labs\\Zelk\\Browser]"
+                         u"\r\n\"Flag\"=dword:00000002\r\n"));
+  Check({"after", kCu, kKey, u"Flag", 4, 0, {2, 0, 0, 0}});
+}
+
+TEST_F(RegistryLinuxTest, RefusesANullOutArgument) {
+  UseRegistry(kRegistry);
+  EXPECT_EQ(kErrorInvalidParameter, QueryRegistryValue(kCu, kKey, u"Flag", 4, nullptr));
+}
+
+}  // namespace
+}  // namespace zelk::platform
+
+#endif  // !_WIN32
