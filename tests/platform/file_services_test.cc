@@ -196,8 +196,11 @@ TEST_F(FileServicesTest, CopyKeepsTheReadOnlyAttribute) {
   uint32_t attributes = 0;
   ASSERT_EQ(0u, GetPathAttributes(P(u"copy"), &attributes));
   EXPECT_NE(0u, attributes & kAttributeReadOnly);
+#ifndef _WIN32
+  // Windows refuses to replace a read-only file; the emulation must too. (Wine replaces it.)
   EXPECT_EQ(kErrorAccessDenied, CopyFileTo(P(u"file.txt"), P(u"copy"), false));
   EXPECT_EQ("r", ReadFile(F("copy")));
+#endif
 }
 
 TEST_F(FileServicesTest, ProbeOpensFilesOnly) {
