@@ -11,6 +11,7 @@
 #include "config/readers.h"
 #include "config/settings_loader.h"
 #include "host/text_exports.h"
+#include "urlfilter/url_check.h"
 
 namespace {
 
@@ -67,7 +68,7 @@ ZELK_API int ZELK_CALL CheckCommand(int command_id) {
 }
 
 ZELK_API int ZELK_CALL CheckURL(char* url, int capacity, const char* other) {
-  return Guarded(0, [] { return 1; });
+  return Guarded(0, [url, capacity] { return zelk::CheckUrlBuffer(g_config_source, url, capacity); });
 }
 
 ZELK_API int ZELK_CALL CleanProfile(void) {

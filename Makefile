@@ -1,0 +1,42 @@
+# Zelk: the two commands of the README, and a few for developers.
+#
+#   make demo   installs what is missing, builds, lays examples/kiosk out as a kiosk
+#               installation in a temporary folder and shows what Zelk does there
+#   make test   installs what is missing, builds Linux (plain and with sanitizers) and
+#               both Windows builds, and runs every test
+.PHONY: demo test deps linux linux-asan windows-x86 windows-x64 test-linux test-asan \
+        test-windows bench format reference
+
+JOBS ?= 2
+
+deps:
+	@scripts/install-deps.sh
+
+linux linux-asan windows-x86 windows-x64: deps
+	cmake --preset $@ >/dev/null
+	cmake --build --preset $@ -j $(JOBS)
+
+demo: linux
+	scripts/demo.sh build/linux
+
+test-linux: linux
+	ctest --preset linux
+
+test-asan: linux-asan
+	ctest --preset linux-asan
+
+test-windows: windows-x64 windows-x86
+	scripts/run-windows-tests.sh windows-x64
+	scripts/run-windows-tests.sh windows-x86
+
+test: test-linux test-asan test-windows
+	@echo "make test: every build and every test passed"
+
+bench: linux
+	@for b in build/linux/bench/*_bench; do echo "== $$b"; $$b; done
+
+format:
+	git ls-files '*.cc' '*.h' | xargs clang-format -i
+
+reference: linux
+	cmake -DZELKCTL=build/linux/zelkctl -DREADME=README.md -DMODE=UPDATE -P cmake/readme_reference.cmake

@@ -1,0 +1,27 @@
+# The README's configuration reference is the output of `zelkctl reference`, placed between
+# the reference markers. CHECK fails when the two differ; UPDATE rewrites the README.
+#   cmake -DZELKCTL=<path> -DREADME=<path> -DMODE=CHECK|UPDATE -P readme_reference.cmake
+execute_process(COMMAND ${ZELKCTL} reference OUTPUT_VARIABLE generated RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "zelkctl reference failed")
+endif()
+file(READ ${README} readme)
+set(begin "<!-- reference:begin -->\n")
+set(end "<!-- reference:end -->")
+string(FIND "${readme}" "${begin}" begin_at)
+string(FIND "${readme}" "${end}" end_at)
+if(begin_at LESS 0 OR end_at LESS begin_at)
+  message(FATAL_ERROR "${README} has no reference markers")
+endif()
+string(LENGTH "${begin}" begin_length)
+math(EXPR body_at "${begin_at} + ${begin_length}")
+math(EXPR body_length "${end_at} - ${body_at}")
+string(SUBSTRING "${readme}" ${body_at} ${body_length} current)
+if(MODE STREQUAL "UPDATE")
+  string(SUBSTRING "${readme}" 0 ${body_at} head)
+  string(SUBSTRING "${readme}" ${end_at} -1 tail)
+  file(WRITE ${README} "${head}${generated}${tail}")
+elseif(NOT current STREQUAL generated)
+  message(FATAL_ERROR "The README's configuration reference differs from the key table; "
+                      "run `make reference` and commit the result.")
+endif()

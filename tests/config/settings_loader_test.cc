@@ -1,0 +1,199 @@
+#include "config/settings_loader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "config/command_visibility_table.h"
+#include "config/readers.h"
+#include "config/settings_table.h"
+#include "tests/support/registry_fixture.h"
+#include "tests/support/test_support.h"
+
+namespace zelk {
+namespace {
+
+using testing::FakeHostInstallation;
+using testing::MessageBoxRecorder;
+using testing::ScopedRegistry;
+using testing::Utf8;
+
+constexpr unsigned char kMarker = 0xAB;
+constexpr int32_t kUnkeyedSlot = 3996;
+
+std::unique_ptr<HostSettingsBlock> MarkedRecord() {
+  auto record = std::make_unique<HostSettingsBlock>();
+  std::memset(record.get(), kMarker, sizeof(HostSettingsBlock));
+  return record;
+}
+
+const unsigned char* Bytes(const HostSettingsBlock& record) {
+  return reinterpret_cast<const unsigned char*>(&record);
+}
+
+int32_t FlagAt(const HostSettingsBlock& record, int32_t offset) {
+  int32_t value = 0;
+  std::memcpy(&value, Bytes(record) + offset, sizeof(value));
+  return value;
+}
+
+std::string TextAt(const HostSettingsBlock& record, int32_t offset) {
+  return std::string(reinterpret_cast<const char*>(Bytes(record) + offset));
+}
+
+class SettingsLoaderTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<HostSettingsBlock> Load(const std::string& ini) {
+    host_.WriteIni(ini);
+    LocateConfiguration(source_);
+    auto record = MarkedRecord();
+    LoadSettings(source_, record.get());
+    return record;
+  }
+
+  FakeHostInstallation host_;
+  ScopedRegistry registry_;
+  MessageBoxRecorder boxes_;
+  ConfigSource source_;
+};
+
+// The defaults a host finds with nothing configured, written out independently of the key
+// table: offset and expected text or flag.
+struct TextDefault {
+  int32_t offset;
+  int32_t size;
+  const char* text;
+};
+const TextDefault kTextDefaults[] = {
+    {0, 1024, ""},   {1024, 1024, ""}, {2048, 1024, "chrome://newtab"},
+    {3088, 260, ""}, {3348, 260, ""},  {3608, 260, ""},
+};
+struct FlagDefault {
+  int32_t offset;
+  int32_t value;
+};
+const FlagDefault kFlagDefaults[] = {
+    {3072, 0}, {3076, 0}, {3080, 0}, {3084, 1}, {3868, 0},
+};
+
+TEST_F(SettingsLoaderTest, EmptyConfigurationGivesEveryDefault) {
+  auto record = Load("");
+  for (const TextDefault& d : kTextDefaults) {
+    SCOPED_TRACE(d.offset);
+    const std::string text = TextAt(*record, d.offset);
+    EXPECT_EQ(d.text, text);
+    // The terminator is written; everything after it keeps the caller's marker.
+    for (int32_t i = d.offset + static_cast<int32_t>(text.size()) + 1; i < d.offset + d.size; ++i) {
+      ASSERT_EQ(kMarker, Bytes(*record)[i]) << "at " << i;
+    }
+  }
+  for (const FlagDefault& d : kFlagDefaults) {
+    EXPECT_EQ(d.value, FlagAt(*record, d.offset)) << "at " << d.offset;
+  }
+  for (int32_t offset = kMenuAreaOffset; offset < 4424; offset += 4) {
+    if (offset == kUnkeyedSlot) {
+      const unsigned char marked[4] = {kMarker, kMarker, kMarker, kMarker};
+      EXPECT_EQ(0, std::memcmp(marked, Bytes(*record) + offset, 4)) << "unkeyed slot written";
+    } else {
+      EXPECT_EQ(1, FlagAt(*record, offset)) << "at " << offset;
+    }
+  }
+  EXPECT_EQ(0, source_.show_command_id);
+  EXPECT_EQ(1, source_.clean_profile_extensions);
+  EXPECT_EQ(u"", source_.filter_file_path);
+  EXPECT_EQ(u"about:blank", source_.denied_page_template);
+  EXPECT_EQ(1, source_.settings_loaded);
+}
+
+TEST_F(SettingsLoaderTest, EveryRecordKeyLandsAtItsOffset) {
+  // Each key of the record set to a value that differs from its default.
+  std::string ini;
+  for (size_t i = 0; i < kSettingKeyCount; ++i) {
+    const SettingKey& key = kSettingKeys[i];
+    ini += "[" + Utf8(key.section) + "]\n" + Utf8(key.key) + "=";
+    ini += key.type == ValueType::kBool ? (key.default_flag ? "FALSE" : "TRUE")
+                                        : "value of " + Utf8(key.key);
+    ini += "\n";
+  }
+  auto record = Load(ini);
+  for (size_t i = 0; i < kSettingKeyCount; ++i) {
+    const SettingKey& key = kSettingKeys[i];
+    SCOPED_TRACE(Utf8(key.key));
+    ASSERT_EQ(static_cast<size_t>(key.setting), i) << "table out of order";
+    if (key.destination != Destination::kRecord) {
+      continue;
+    }
+    if (key.type == ValueType::kBool) {
+      EXPECT_EQ(key.default_flag ? 0 : 1, FlagAt(*record, key.record_offset));
+    } else {
+      EXPECT_EQ("value of " + Utf8(key.key), TextAt(*record, key.record_offset));
+    }
+  }
+  EXPECT_EQ(1, source_.show_command_id);
+  EXPECT_EQ(0, source_.clean_profile_extensions);
+  EXPECT_EQ(u"value of CheckURLFile", source_.filter_file_path);
+  EXPECT_EQ(u"value of DeniedURLHTML", source_.denied_page_template);
+}
+
+TEST_F(SettingsLoaderTest, StringWordsApplyToRecordFields) {
+  auto record = Load("[Browser]\nNewTabURL=FALSE\nTitle=TRUE\nHelpPageURL=\n");
+  EXPECT_EQ("", TextAt(*record, 2048));
+  EXPECT_EQ("", TextAt(*record, 0));
+  EXPECT_EQ("", TextAt(*record, 1024));
+}
+
+TEST_F(SettingsLoaderTest, SettingsCopyEqualsTheHostRecord) {
+  auto record = Load("[Browser]\nTitle=Library kiosk\n[AppMenu]\nDownloads=FALSE\n");
+  EXPECT_EQ(0, std::memcmp(record.get(), &source_.settings_copy, sizeof(HostSettingsBlock)));
+  EXPECT_EQ(0, FlagAt(*record, 3988));
+  EXPECT_EQ(1, FlagAt(*record, 3984));
+  EXPECT_EQ(1, FlagAt(*record, 3992));
+}
+
+TEST_F(SettingsLoaderTest, SecondLoadSeesTheChangedFile) {
+  auto first = Load("[Browser]\nTitle=first\n");
+  EXPECT_EQ("first", TextAt(*first, 0));
+  auto second = Load("[Browser]\nTitle=second\n");
+  EXPECT_EQ("second", TextAt(*second, 0));
+  EXPECT_EQ("second", TextAt(source_.settings_copy, 0));
+}
+
+TEST_F(SettingsLoaderTest, TextTooLongForItsFieldIsCutWithinTheField) {
+  const std::string path(400, 'p');
+  auto record = Load("[Browser]\nProfileFolder=" + path + "\nTitle=" + std::string(2000, 't') +
+                     "\n");
+  EXPECT_EQ(std::string(259, 'p'), TextAt(*record, 3088));
+  EXPECT_EQ(std::string(1023, 't'), TextAt(*record, 0));
+  EXPECT_EQ(0, Bytes(*record)[3088 + 259]);
+}
+
+TEST(StoreTextFieldTest, NeverSplitsACharacterOfTheCodePage) {
+  // Three-byte characters in UTF-8 (the Linux code page); on Windows the code page's
+  // default character stands in for each, one byte apiece.
+  const std::u16string text(10, u'\u20AC');
+  char field[8];
+  std::memset(field, 'M', sizeof(field));
+  StoreTextField(text, field, sizeof(field));
+  const std::string stored(field);
+  ASSERT_LT(stored.size(), sizeof(field));
+  EXPECT_EQ(stored, platform::WideToAnsi(text).substr(0, stored.size()));
+  EXPECT_EQ(0u, stored.size() % platform::WideToAnsi(u"\u20AC").size());
+}
+
+TEST_F(SettingsLoaderTest, CharactersOutsideTheCodePageBecomeItsDefaultCharacter) {
+  host_.WriteIni("");
+  LocateConfiguration(source_);
+  registry_.SetString(platform::RegistryHive::kCurrentUser, u"Browser", u"Title",
+                      u"A\xD800Z");  // an unpaired surrogate has no form in any code page
+  auto record = MarkedRecord();
+  LoadSettings(source_, record.get());
+  EXPECT_EQ(platform::WideToAnsi(u"A\xD800Z"), TextAt(*record, 0));
+  EXPECT_EQ('A', TextAt(*record, 0).front());
+  EXPECT_EQ('Z', TextAt(*record, 0).back());
+  EXPECT_EQ(3u, TextAt(*record, 0).size());
+}
+
+}  // namespace
+}  // namespace zelk

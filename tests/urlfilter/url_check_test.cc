@@ -1,0 +1,161 @@
+#include "urlfilter/url_check.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "config/readers.h"
+#include "config/settings_loader.h"
+#include "tests/support/registry_fixture.h"
+#include "tests/support/test_support.h"
+
+namespace zelk {
+namespace {
+
+using testing::FakeHostInstallation;
+using testing::MessageBoxRecorder;
+using testing::ScopedRegistry;
+using testing::Utf8;
+
+constexpr char kGuard = '\x7F';
+
+class UrlCheckTest : public ::testing::Test {
+ protected:
+  // zelk.ini with checking on and the filter file beside it, holding `filter`.
+  void Install(const std::string& filter, const std::string& extra_ini = "") {
+    filter_path_ = host_.folder().WinPath(u"filter.txt");
+    testing::WriteFile(host_.folder().path() / "filter.txt", filter);
+    host_.WriteIni("[Browser]\nCheckURLAccess=TRUE\n[Files]\nCheckURLFile=" +
+                   Utf8(filter_path_) + "\n" + extra_ini);
+  }
+
+  // Checks `url` in a buffer of `capacity` bytes followed by a guard area.
+  int Check(const std::string& url, int capacity, std::string* page) {
+    std::vector<char> buffer(static_cast<size_t>(capacity) + 32, kGuard);
+    std::copy(url.begin(), url.end(), buffer.begin());
+    buffer[url.size()] = '\0';
+    const int answer = CheckUrlBuffer(source_, buffer.data(), capacity);
+    for (size_t i = static_cast<size_t>(capacity); i < buffer.size(); ++i) {
+      EXPECT_EQ(kGuard, buffer[i]) << "written past the capacity at " << i;
+    }
+    *page = std::string(buffer.data());
+    return answer;
+  }
+
+  FakeHostInstallation host_;
+  ScopedRegistry registry_;
+  MessageBoxRecorder boxes_;
+  ConfigSource source_;
+  std::u16string filter_path_;
+};
+
+TEST_F(UrlCheckTest, AllowedAddressLeavesTheBufferUntouched) {
+  Install("+all\n-casino\n");
+  std::string page;
+  EXPECT_EQ(1, Check("http://news.example/", 256, &page));
+  EXPECT_EQ("http://news.example/", page);
+}
+
+TEST_F(UrlCheckTest, RefusedAddressGetsTheFilledPage) {
+  Install("+all\r\n-casino\r\n",
+          "DeniedURLHTML=<p>(DENIED_PAGE) refused: (DENIED_WORD)</p>\n");
+  std::string page;
+  EXPECT_EQ(0, Check("http://x/Casino/y", 256, &page));
+  EXPECT_EQ("<p>http://x/Casino/y refused: casino</p>", page);
+}
+
+TEST_F(UrlCheckTest, DefaultTemplateIsAboutBlank) {
+  Install("-all\n");
+  std::string page;
+  EXPECT_EQ(0, Check("http://x/", 256, &page));
+  EXPECT_EQ("about:blank", page);
+}
+
+TEST_F(UrlCheckTest, SmallBuffersGetATerminatedCutAndTheSameAnswer) {
+  Install("-c\n", "DeniedURLHTML=0123456789(DENIED_WORD)\n");
+  const struct {
+    const char* url;
+    int capacity;
+    const char* page;
+  } kCuts[] = {
+      {"", 1, ""},           {"c", 2, "0"},
+      {"c", 11, "0123456789"}, {"c", 12, "0123456789c"},  // exact fit
+      {"c", 100, "0123456789c"},
+  };
+  for (const auto& cut : kCuts) {
+    SCOPED_TRACE(cut.capacity);
+    std::string page;
+    EXPECT_EQ(0, Check(cut.url, cut.capacity, &page));
+    EXPECT_EQ(cut.page, page);
+  }
+}
+
+TEST_F(UrlCheckTest, CutNeverSplitsAMultiByteCharacter) {
+  Install("-x\n", "DeniedURLHTML=ab\xE2\x82\xAC\xE2\x82\xAC\n");  // two euro signs in UTF-8
+  std::string page;
+  EXPECT_EQ(0, Check("x", 6, &page));
+  const std::string expected = platform::WideToAnsi(u"ab\u20AC\u20AC");
+  EXPECT_EQ(expected.substr(0, platform::AnsiPrefixLength(expected, 5)), page);
+}
+
+TEST_F(UrlCheckTest, ZeroCapacityWritesNothing) {
+  Install("-x\n");
+  char buffer[4] = {'x', '\0', kGuard, kGuard};
+  EXPECT_EQ(0, CheckUrlBuffer(source_, buffer, 0));
+  EXPECT_EQ('x', buffer[0]);
+  EXPECT_EQ(0, CheckUrlBuffer(source_, buffer, -5));
+  EXPECT_EQ('x', buffer[0]);
+}
+
+TEST_F(UrlCheckTest, MissingFilterFileGivesAboutBlankAndAsksAgainEachTime) {
+  host_.WriteIni("[Browser]\nCheckURLAccess=TRUE\n[Files]\nCheckURLFile=no-such-filter.txt\n");
+  std::string page;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    boxes_.Clear();
+    EXPECT_EQ(1, Check("http://x/", 64, &page));
+    EXPECT_EQ("About:Blank", page);
+    ASSERT_EQ(1u, boxes_.boxes().size());
+    EXPECT_EQ(
+        "Error loading filter file: no-such-filter.txt\n\nPlease specify correct path in zelk.ini file.",
+        Utf8(boxes_.boxes()[0].text));
+  }
+  EXPECT_EQ(0, source_.filter_list_loaded);
+  // A buffer too small for the text gets as much of it as fits.
+  EXPECT_EQ(1, Check("http://x/", 6, &page));
+  EXPECT_EQ("About", page);
+}
+
+TEST_F(UrlCheckTest, CheckingOffAllowsEverythingAndNeverOpensTheFile) {
+  host_.WriteIni("[Browser]\nCheckURLAccess=FALSE\n[Files]\nCheckURLFile=no-such-filter.txt\n");
+  std::string page;
+  EXPECT_EQ(1, Check("http://x/", 64, &page));
+  EXPECT_EQ("http://x/", page);
+  EXPECT_TRUE(boxes_.boxes().empty());
+  EXPECT_EQ(1, source_.filter_list_loaded);
+  EXPECT_TRUE(source_.filter_patterns.empty());
+}
+
+TEST_F(UrlCheckTest, FileIsReadOnceAndEditsWaitForTheNextLoad) {
+  Install("-all\n");
+  std::string page;
+  EXPECT_EQ(0, Check("http://x/", 64, &page));
+  testing::WriteFile(host_.folder().path() / "filter.txt", "+all\n");
+  HostSettingsBlock record{};
+  LoadSettings(source_, &record);  // a reload of the settings does not reread the file
+  EXPECT_EQ(0, Check("http://x/", 64, &page));
+  EXPECT_EQ(1u, source_.filter_patterns.size());
+}
+
+TEST_F(UrlCheckTest, AddressWithMarkupCannotInjectIntoThePage) {
+  Install("-evil\n", "DeniedURLHTML=<a href=\"(DENIED_PAGE)\">(DENIED_PAGE)</a>\n");
+  std::string page;
+  EXPECT_EQ(0, Check("http://evil/\"><script>x()</script>'", 512, &page));
+  EXPECT_EQ(std::string::npos, page.find("<script>"));
+  EXPECT_EQ("<a href=\"http://evil/%22%3E%3Cscript%3Ex()%3C/script%3E%27\">"
+            "http://evil/%22%3E%3Cscript%3Ex()%3C/script%3E%27</a>",
+            page);
+}
+
+}  // namespace
+}  // namespace zelk

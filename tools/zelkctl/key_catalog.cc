@@ -1,0 +1,68 @@
+#include "tools/zelkctl/key_catalog.h"
+
+#include <algorithm>
+
+#include "common/text.h"
+#include "config/command_visibility_table.h"
+
+namespace zelk::tools {
+namespace {
+
+std::vector<int> IdsOfSlot(size_t index) {
+  std::vector<int> ids;
+  for (const CommandMapping& mapping : kCommandIdMap) {
+    if (SlotIndexOfOffset(mapping.slot_offset) == index) {
+      ids.push_back(mapping.command_id);
+    }
+  }
+  return ids;
+}
+
+std::string MenuMeaning(const CommandVisibilitySlot& slot) {
+  const std::string key = ToUtf8(slot.key);
+  const std::string section = ToUtf8(slot.section);
+  if (key.rfind("Separator", 0) == 0) {
+    return "Show this separator of the " + section + ".";
+  }
+  return section == "Toolbar" ? "Show the toolbar entry " + key + "."
+                              : "Show the entry " + key + " of the " + section + ".";
+}
+
+}  // namespace
+
+std::vector<CatalogKey> AllKeys() {
+  std::vector<CatalogKey> keys;
+  for (size_t i = 0; i < kSettingKeyCount; ++i) {
+    const SettingKey& k = kSettingKeys[i];
+    keys.push_back({ToUtf8(k.section), ToUtf8(k.key), k.type,
+                    k.type == ValueType::kBool ? (k.default_flag ? "TRUE" : "FALSE")
+                                               : ToUtf8(k.default_text),
+                    k.meaning, k.security_relevant, {}});
+  }
+  // Keys of one section stay together, in the loader's order of sections.
+  std::stable_sort(keys.begin(), keys.end(), [](const CatalogKey& a, const CatalogKey& b) {
+    const std::vector<std::string> order = {"Browser", "Files", "Overrides"};
+    return std::find(order.begin(), order.end(), a.section) <
+           std::find(order.begin(), order.end(), b.section);
+  });
+  for (size_t i = 0; i < ZELK_MENU_FLAG_COUNT; ++i) {
+    const CommandVisibilitySlot& slot = kCommandVisibilityTable[i];
+    if (slot.key != nullptr) {
+      keys.push_back({ToUtf8(slot.section), ToUtf8(slot.key), ValueType::kBool, "TRUE",
+                      MenuMeaning(slot), true, IdsOfSlot(i)});
+    }
+  }
+  return keys;
+}
+
+std::vector<std::string> AllSections() {
+  std::vector<std::string> sections;
+  for (const CatalogKey& key : AllKeys()) {
+    if (std::find(sections.begin(), sections.end(), key.section) == sections.end()) {
+      sections.push_back(key.section);
+    }
+  }
+  return sections;
+}
+
+}  // namespace zelk::tools

@@ -1,0 +1,77 @@
+// zelkctl template: a fully commented zelk.ini with every key, its type, default and meaning.
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "tools/zelkctl/cli.h"
+#include "tools/zelkctl/key_catalog.h"
+
+namespace zelk::tools {
+namespace {
+
+std::string IdsText(const std::vector<int>& ids) {
+  std::string text;
+  for (int id : ids) {
+    text += (text.empty() ? "" : ", ") + std::to_string(id);
+  }
+  return text;
+}
+
+void WriteKey(const CatalogKey& key, std::ostringstream& out) {
+  const bool is_bool = key.type == ValueType::kBool;
+  out << "; " << key.key << " (" << (is_bool ? "boolean" : "text") << ", default "
+      << (key.default_text.empty() ? "empty" : key.default_text) << ")\n";
+  out << ";   " << key.meaning << "\n";
+  if (!key.command_ids.empty()) {
+    out << ";   FALSE also refuses the command ids " << IdsText(key.command_ids) << ".\n";
+  }
+  out << ";" << key.key << "=" << key.default_text << "\n";
+}
+
+std::string Template() {
+  std::ostringstream out;
+  out << "; zelk.ini: configuration of the Zelk kiosk library.\n"
+         ";\n"
+         "; Lies in the folder of the browser's executable. The same keys as string values\n"
+         "; under Software\\Velmora Labs\\Zelk\\<Section> override this file: first those of\n"
+         "; HKEY_LOCAL_MACHINE, then those of HKEY_CURRENT_USER.\n"
+         ";\n"
+         "; Booleans are TRUE or FALSE (any letter case); anything else, 1, yes and on\n"
+         "; included, reads as FALSE. For a text, TRUE means its built-in default and FALSE\n"
+         "; the empty string. Every key below is commented out and shows its default:\n"
+         "; remove the semicolon to set it.\n";
+  std::string section;
+  for (const CatalogKey& key : AllKeys()) {
+    if (key.section != section) {
+      section = key.section;
+      out << "\n[" << section << "]\n";
+    }
+    WriteKey(key, out);
+  }
+  return out.str();
+}
+
+int RunTemplate(Invocation& invocation) {
+  const std::string text = Template();
+  if (invocation.args.empty()) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return kExitOk;
+  }
+  std::ofstream file(invocation.args[0], std::ios::binary | std::ios::trunc);
+  file << text;
+  if (!file.good()) {
+    std::fprintf(stderr, "zelkctl template: cannot write %s\n", invocation.args[0].c_str());
+    return kExitFindings;
+  }
+  PrintLine("wrote " + invocation.args[0]);
+  return kExitOk;
+}
+
+}  // namespace
+
+const Command kTemplateCommand = {"template", "[FILE]",
+                                  "write a fully commented zelk.ini with every key (default: to "
+                                  "standard output)",
+                                  RunTemplate};
+
+}  // namespace zelk::tools
