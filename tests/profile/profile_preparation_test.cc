@@ -221,10 +221,15 @@ TEST(PreferencesCopyFailureTextTest, NamesTheOperationTheCodeAndTheSystemText) {
 
 // A failed Preferences copy ends the process with the error code as its exit code, after
 // the error box; the box is written to standard error here so the parent can read it.
-void PrepareAndEcho(ConfigSource& source) {
+// The dying process removes the test's folders itself, since no destructor runs in it.
+void PrepareAndEcho(ConfigSource& source, std::vector<fs::path> folders) {
   platform::SetMessageBoxSinkForTesting(
-      [](std::u16string_view caption, std::u16string_view text, platform::MessageBoxIcon) {
+      [folders](std::u16string_view caption, std::u16string_view text, platform::MessageBoxIcon) {
         std::cerr << "box " << Utf8(caption) << ": " << Utf8(text) << std::endl;
+        for (const fs::path& folder : folders) {
+          std::error_code ignored;
+          fs::remove_all(folder, ignored);
+        }
       });
   LocateConfiguration(source);
   PrepareProfile(source);
@@ -236,13 +241,15 @@ using ProfilePreparationDeathTest = ProfilePreparationTest;
 TEST_F(ProfilePreparationDeathTest, MissingProfileFolderEndsTheProcessWithCode3) {
   fs::remove_all(root_.path() / "Chromium");
   Configure("DefaultPreferences=" + Seed("Preferences") + "\n");
-  EXPECT_EXIT(PrepareAndEcho(source_), ::testing::ExitedWithCode(3),
+  const std::vector<fs::path> folders = {host_.folder().path(), root_.path()};
+  EXPECT_EXIT(PrepareAndEcho(source_, folders), ::testing::ExitedWithCode(3),
               "box Error: Start: CopyFile failed with error 3: ");
 }
 
 TEST_F(ProfilePreparationDeathTest, MissingSeedFileEndsTheProcessWithCode2) {
   Configure("DefaultPreferences=" + Seed("Gone") + "\n");
-  EXPECT_EXIT(PrepareAndEcho(source_), ::testing::ExitedWithCode(2),
+  const std::vector<fs::path> folders = {host_.folder().path(), root_.path()};
+  EXPECT_EXIT(PrepareAndEcho(source_, folders), ::testing::ExitedWithCode(2),
               "box Error: Start: CopyFile failed with error 2: ");
 }
 
