@@ -16,7 +16,7 @@ namespace zelk {
 // filter of a few hundred rules against a long address uses well under a hundredth of it;
 // a hostile address against a rule that backtracks exponentially is refused within a few
 // tens of milliseconds instead of holding the browser's thread.
-inline constexpr uint64_t kUrlCheckStepBudget = 20'000'000;
+inline constexpr uint64_t kUrlCheckStepBudget = 5'000'000;
 
 // Why the decision came out as it did.
 enum class DecisionReason {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -108,14 +109,20 @@ TEST_F(SettingsLoaderTest, EmptyConfigurationGivesEveryDefault) {
 }
 
 TEST_F(SettingsLoaderTest, EveryRecordKeyLandsAtItsOffset) {
-  // Each key of the record set to a value that differs from its default.
-  std::string ini;
+  // Each key of the table set to a value that differs from its default, grouped by section
+  // (only the first section of a name is read).
+  std::map<std::string, std::string> sections;
   for (size_t i = 0; i < kSettingKeyCount; ++i) {
     const SettingKey& key = kSettingKeys[i];
-    ini += "[" + Utf8(key.section) + "]\n" + Utf8(key.key) + "=";
-    ini += key.type == ValueType::kBool ? (key.default_flag ? "FALSE" : "TRUE")
-                                        : "value of " + Utf8(key.key);
-    ini += "\n";
+    std::string& lines = sections[Utf8(key.section)];
+    lines += Utf8(key.key) + "=";
+    lines += key.type == ValueType::kBool ? (key.default_flag ? "FALSE" : "TRUE")
+                                          : "value of " + Utf8(key.key);
+    lines += "\n";
+  }
+  std::string ini;
+  for (const auto& [section, lines] : sections) {
+    ini += "[" + section + "]\n" + lines;
   }
   auto record = Load(ini);
   for (size_t i = 0; i < kSettingKeyCount; ++i) {

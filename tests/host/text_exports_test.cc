@@ -37,7 +37,7 @@ const CopyCase kCopies[] = {
 
 TEST(CopyToHostBufferTest, WritesWholeTextOrEmptyWithinCount) {
   for (const CopyCase& c : kCopies) {
-    SCOPED_TRACE(testing::Message() << Utf8(c.text) << " into " << c.count);
+    SCOPED_TRACE(::testing::Message() << Utf8(c.text) << " into " << c.count);
     std::vector<char16_t> buffer(static_cast<size_t>(c.count) + 8, kGuard);
     EXPECT_EQ(c.copied, CopyToHostBuffer(c.text, buffer.data(), c.count));
     EXPECT_EQ(Utf8(c.buffer_text), Utf8(buffer.data()));

@@ -50,7 +50,7 @@ TEST(FilterFileDecoderTest, ChunkBoundariesDoNotChangeTheLines) {
   // Every split of every case into two chunks, the CR LF pair split included.
   for (const DecodeCase& c : kDecodes) {
     for (size_t split = 0; split <= c.bytes.size(); ++split) {
-      SCOPED_TRACE(testing::Message() << c.name << " split at " << split);
+      SCOPED_TRACE(::testing::Message() << c.name << " split at " << split);
       std::vector<std::u16string> lines;
       FilterFileDecoder decoder(&lines);
       decoder.Feed(std::string_view(c.bytes).substr(0, split));

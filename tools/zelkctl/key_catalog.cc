@@ -28,6 +28,18 @@ std::string MenuMeaning(const CommandVisibilitySlot& slot) {
                               : "Show the entry " + key + " of the " + section + ".";
 }
 
+std::string WhereOf(const SettingKey& key) {
+  switch (key.destination) {
+    case Destination::kRecord:
+      return "record offset " + std::to_string(key.record_offset);
+    case Destination::kConfigSource:
+      return "kept by the library";
+    case Destination::kReadAtUse:
+      return "read when used";
+  }
+  return "";
+}
+
 }  // namespace
 
 std::vector<CatalogKey> AllKeys() {
@@ -37,7 +49,7 @@ std::vector<CatalogKey> AllKeys() {
     keys.push_back({ToUtf8(k.section), ToUtf8(k.key), k.type,
                     k.type == ValueType::kBool ? (k.default_flag ? "TRUE" : "FALSE")
                                                : ToUtf8(k.default_text),
-                    k.meaning, k.security_relevant, {}});
+                    k.meaning, k.security_relevant, {}, WhereOf(k)});
   }
   // Keys of one section stay together, in the loader's order of sections.
   std::stable_sort(keys.begin(), keys.end(), [](const CatalogKey& a, const CatalogKey& b) {
@@ -49,7 +61,8 @@ std::vector<CatalogKey> AllKeys() {
     const CommandVisibilitySlot& slot = kCommandVisibilityTable[i];
     if (slot.key != nullptr) {
       keys.push_back({ToUtf8(slot.section), ToUtf8(slot.key), ValueType::kBool, "TRUE",
-                      MenuMeaning(slot), true, IdsOfSlot(i)});
+                      MenuMeaning(slot), true, IdsOfSlot(i),
+                      "record offset " + std::to_string(MenuSlotOffset(i))});
     }
   }
   return keys;

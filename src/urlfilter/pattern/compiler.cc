@@ -1,0 +1,312 @@
+#include "urlfilter/pattern/compiler.h"
+
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+#include "common/text.h"
+#include "urlfilter/pattern/abbreviations.h"
+#include "urlfilter/pattern/parser.h"
+
+namespace zelk {
+
+// Emits the program of a parsed pattern. Every construct has a fixed shape (below, with
+// addresses counted from the construct's first instruction); slots are numbered in the
+// order the shapes are emitted, a construct's own slots before those of its term. Once an
+// error is recorded every Emit function returns at once, so a refused program costs no
+// further work however it nests.
+class PatternCompiler {
+ public:
+  // Resets `out` and compiles `pattern` into it; turns running short of memory into
+  // kOutOfMemory.
+  static PatternError CompileInto(std::u16string_view pattern,
+                                  const PatternAbbreviationTable& table,
+                                  UrlPattern* out);
+
+ private:
+  explicit PatternCompiler(UrlPattern* out) : out_(out), program_(&out->instructions_) {}
+
+  PatternError Compile(std::u16string_view pattern, const PatternAbbreviationTable& table);
+  uint32_t Here() const { return static_cast<uint32_t>(program_->size()); }
+  void Emit(Op op, uint32_t operand = 0);
+  void Patch(uint32_t address, uint32_t target) { (*program_)[address].operand = target; }
+  bool failed() const { return error_ != PatternError::kOk; }
+
+  void EmitNode(const PatternNode& node);
+  void EmitSequence(const PatternNode& sequence);
+  void EmitBody(const PatternNode& sequence);
+  void EmitClass(const PatternNode& node);
+  void EmitGroup(const PatternNode& node);
+  void EmitCapture(const PatternNode& node);
+  void EmitNegation(const PatternNode& node);
+  void EmitAlternation(const PatternNode& node);
+  void EmitRepeat(const PatternNode& node);
+  void EmitGreedy(const PatternNode& term, bool loop);
+  void EmitLazy(const PatternNode& term, bool loop);
+
+  UrlPattern* out_;
+  std::vector<PatternInstruction>* program_;
+  uint32_t slot_count_ = 0;
+  PatternError error_ = PatternError::kOk;
+};
+
+void PatternCompiler::Emit(Op op, uint32_t operand) {
+  if (failed()) {
+    return;
+  }
+  if (program_->size() >= kMaxPatternInstructions) {
+    error_ = PatternError::kOutOfMemory;
+    return;
+  }
+  program_->push_back(PatternInstruction{op, operand});
+}
+
+// 0 Call 2; 1 NextStart (or Reject when the pattern starts with "^"); the sequence; Accept.
+PatternError PatternCompiler::Compile(std::u16string_view pattern,
+                                      const PatternAbbreviationTable& table) {
+  const std::u16string folded = FoldAscii(pattern.substr(0, pattern.find(u'\0')));
+  const bool anchored = !folded.empty() && folded[0] == u'^';
+  Emit(Op::kCall);
+  Emit(anchored ? Op::kReject : Op::kNextStart);
+  PatternNode sequence;
+  uint32_t group_count = 0;
+  error_ = ParsePattern(std::u16string_view(folded).substr(anchored ? 1 : 0), table, &sequence,
+                        &group_count);
+  EmitSequence(sequence);
+  if (!failed()) {
+    Patch(0, 2);
+    Emit(Op::kAccept);
+  }
+  out_->group_count_ = group_count;
+  out_->slot_count_ = slot_count_;
+  return error_;
+}
+
+void PatternCompiler::EmitNode(const PatternNode& node) {
+  if (failed()) {
+    return;
+  }
+  switch (node.kind) {
+    case NodeKind::kChar:
+      return Emit(Op::kChar, node.value);
+    case NodeKind::kAnyChar:
+      return Emit(Op::kAnyChar);
+    case NodeKind::kBackRef:
+      return Emit(Op::kBackRef, node.value);
+    case NodeKind::kClass:
+      return EmitClass(node);
+    case NodeKind::kGroup:
+      return EmitGroup(node);
+    case NodeKind::kCapture:
+      return EmitCapture(node);
+    case NodeKind::kNegation:
+      return EmitNegation(node);
+    case NodeKind::kRepeat:
+      return EmitRepeat(node);
+    case NodeKind::kAlternation:
+      return EmitAlternation(node);
+    case NodeKind::kSequence:
+      return EmitSequence(node);
+  }
+}
+
+void PatternCompiler::EmitSequence(const PatternNode& sequence) {
+  for (const PatternNode& term : sequence.children) {
+    EmitNode(term);
+  }
+}
+
+// A group's body; an empty body is one Nop.
+void PatternCompiler::EmitBody(const PatternNode& sequence) {
+  if (sequence.children.empty()) {
+    Emit(Op::kNop);
+  } else {
+    EmitSequence(sequence);
+  }
+}
+
+// 1 InClass (NotInClass) end; then per member in written order: Nop low, Nop high.
+void PatternCompiler::EmitClass(const PatternNode& node) {
+  const uint32_t end = Here() + 1 + 2 * static_cast<uint32_t>(node.members.size());
+  Emit(node.negated ? Op::kNotInClass : Op::kInClass, end);
+  for (const ClassMember& member : node.members) {
+    Emit(Op::kNop, member.low);
+    Emit(Op::kNop, member.high);
+  }
+}
+
+// 1 Call 3; 2 Return; 3 body.
+void PatternCompiler::EmitGroup(const PatternNode& node) {
+  const uint32_t start = Here();
+  Emit(Op::kCall, start + 2);
+  Emit(Op::kReturn);
+  EmitBody(node.children[0]);
+}
+
+// 1 SaveGroup n; 2 GroupOpen n; 3 Call 6; 4 RestoreGroup n; 5 Return; 6 body; 7 GroupClose n.
+void PatternCompiler::EmitCapture(const PatternNode& node) {
+  const uint32_t start = Here();
+  Emit(Op::kSaveGroup, node.value);
+  Emit(Op::kGroupOpen, node.value);
+  Emit(Op::kCall, start + 5);
+  Emit(Op::kRestoreGroup, node.value);
+  Emit(Op::kReturn);
+  EmitBody(node.children[0]);
+  Emit(Op::kGroupClose, node.value);
+}
+
+// Slots p, q. 1 SetSlotPos p; 2 SetSlotDepth q; 3 Call 7; 4 LoadPosFromSlot p;
+// 5 LoadDepthFromSlot q; 6 Jump end; 7 atom; 8 LoadPosFromSlot p; 9 LoadDepthFromSlot q;
+// 10 Return.
+void PatternCompiler::EmitNegation(const PatternNode& node) {
+  const uint32_t pos_slot = slot_count_++;
+  const uint32_t depth_slot = slot_count_++;
+  const uint32_t start = Here();
+  Emit(Op::kSetSlotPos, pos_slot);
+  Emit(Op::kSetSlotDepth, depth_slot);
+  Emit(Op::kCall, start + 6);
+  Emit(Op::kLoadPosFromSlot, pos_slot);
+  Emit(Op::kLoadDepthFromSlot, depth_slot);
+  Emit(Op::kJump);
+  EmitNode(node.children[0]);
+  Emit(Op::kLoadPosFromSlot, pos_slot);
+  Emit(Op::kLoadDepthFromSlot, depth_slot);
+  Emit(Op::kReturn);
+  if (!failed()) {
+    Patch(start + 5, Here());
+  }
+}
+
+// X|Y with Y itself an alternative: 1 SavePos; 2 Call 5; 3 RestorePos; 4 Jump Y; 5 X;
+// 6 Jump end; 7 Y. Every "Jump end" of a chain leads past its last term. The chain is
+// emitted in a loop, term by term, so its length costs no stack.
+void PatternCompiler::EmitAlternation(const PatternNode& node) {
+  const size_t last = node.children.size() - 1;
+  std::vector<uint32_t> end_jumps;
+  end_jumps.reserve(last);
+  for (size_t i = 0; i < last && !failed(); ++i) {
+    const uint32_t start = Here();
+    Emit(Op::kSavePos);
+    Emit(Op::kCall, start + 4);
+    Emit(Op::kRestorePos);
+    Emit(Op::kJump);
+    EmitNode(node.children[i]);
+    end_jumps.push_back(Here());
+    Emit(Op::kJump);
+    if (!failed()) {
+      Patch(start + 3, Here());
+    }
+  }
+  EmitNode(node.children[last]);
+  if (!failed()) {
+    for (uint32_t jump : end_jumps) {
+      Patch(jump, Here());
+    }
+  }
+}
+
+// "+" and "+?" are the term once, then the "*" or "*?" shape around a second copy. Both
+// copies come from the same tree, so they share group numbers; the second takes new slots.
+void PatternCompiler::EmitRepeat(const PatternNode& node) {
+  const PatternNode& term = node.children[0];
+  switch (node.quantifier) {
+    case Quantifier::kStar:
+      return EmitGreedy(term, true);
+    case Quantifier::kOptional:
+      return EmitGreedy(term, false);
+    case Quantifier::kPlus:
+      EmitNode(term);
+      return EmitGreedy(term, true);
+    case Quantifier::kLazyStar:
+      return EmitLazy(term, true);
+    case Quantifier::kLazyOptional:
+      return EmitLazy(term, false);
+    case Quantifier::kLazyPlus:
+      EmitNode(term);
+      return EmitLazy(term, true);
+  }
+}
+
+// Slot s. 1 SaveSlot s; 2 SetSlotPos s; 3 SavePos; 4 Call 8; 5 RestorePos; 6 RestoreSlot s;
+// 7 Jump end; 8 term; 9 FailIfNoProgress s; 10 SetSlotPos s; 11 Jump 1 ("*" only).
+void PatternCompiler::EmitGreedy(const PatternNode& term, bool loop) {
+  const uint32_t slot = slot_count_++;
+  const uint32_t start = Here();
+  Emit(Op::kSaveSlot, slot);
+  Emit(Op::kSetSlotPos, slot);
+  Emit(Op::kSavePos);
+  Emit(Op::kCall, start + 7);
+  Emit(Op::kRestorePos);
+  Emit(Op::kRestoreSlot, slot);
+  Emit(Op::kJump);
+  EmitNode(term);
+  Emit(Op::kFailIfNoProgress, slot);
+  Emit(Op::kSetSlotPos, slot);
+  if (loop) {
+    Emit(Op::kJump, start);
+  }
+  if (!failed()) {
+    Patch(start + 6, Here());
+  }
+}
+
+// 1 Call end; 2 term; 3 Jump 1 ("*?" only). The matcher gives this Call's backtrack point
+// the input position too, and refuses a loop iteration that consumed nothing.
+void PatternCompiler::EmitLazy(const PatternNode& term, bool loop) {
+  const uint32_t start = Here();
+  Emit(Op::kCall);
+  EmitNode(term);
+  if (loop) {
+    Emit(Op::kJump, start);
+  }
+  if (!failed()) {
+    Patch(start, Here());
+  }
+}
+
+PatternError PatternCompiler::CompileInto(std::u16string_view pattern,
+                                          const PatternAbbreviationTable& table,
+                                          UrlPattern* out) {
+  PatternError error;
+  try {
+    *out = UrlPattern();
+    error = PatternCompiler(out).Compile(pattern, table);
+  } catch (const std::exception&) {
+    // Only allocations throw here (bad_alloc, length_error).
+    error = PatternError::kOutOfMemory;
+  }
+  out->last_error_ = error;
+  return error;
+}
+
+namespace {
+
+PatternError CompileWith(std::u16string_view pattern,
+                         const PatternAbbreviationTable& table,
+                         UrlPattern* out) {
+  if (out == nullptr) {
+    return PatternError::kNoPattern;
+  }
+  return PatternCompiler::CompileInto(pattern, table, out);
+}
+
+}  // namespace
+
+PatternError CompilePattern(const char16_t* pattern, UrlPattern* out) {
+  if (pattern == nullptr) {
+    return PatternError::kNoPattern;
+  }
+  return CompileWith(pattern, PatternAbbreviations, out);
+}
+
+PatternError CompilePattern(std::u16string_view pattern, UrlPattern* out) {
+  return CompileWith(pattern, PatternAbbreviations, out);
+}
+
+PatternError CompilePatternForTesting(std::u16string_view pattern,
+                                      const PatternAbbreviationTable& abbreviations,
+                                      UrlPattern* out) {
+  return CompileWith(pattern, abbreviations, out);
+}
+
+}  // namespace zelk

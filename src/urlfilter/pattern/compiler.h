@@ -1,0 +1,80 @@
+// The compiler of filter patterns: turns one rule's pattern into a program for the matcher.
+// Pure code; it keeps no state between calls.
+#ifndef ZELK_URLFILTER_PATTERN_COMPILER_H_
+#define ZELK_URLFILTER_PATTERN_COMPILER_H_
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "urlfilter/pattern/instruction.h"
+
+namespace zelk {
+
+struct PatternAbbreviationTable;
+
+enum class PatternError : uint32_t {
+  kOk = 0,
+  kOutOfMemory = 1,      // memory ran short, or the program would exceed kMaxPatternInstructions
+  kMissingBrace = 2,     // a capture group has no closing "}"
+  kMissingParen = 3,     // a group has no closing ")"
+  kMissingBracket = 4,   // a class has no closing "]", or a range no upper bound
+  kBadAbbreviation = 5,  // an abbreviation's stored expression does not compile
+  kEmptyClass = 6,       // "[]" or "[^]"
+  kNoSuchGroup = 7,      // a back-reference names a group not opened yet
+  kBadRange = 8,         // a class range whose upper bound is below its lower bound
+  kEmptyRepeat = 9,      // "*", "+", "*?" or "+?" on something that may match the empty string
+  kNoPattern = 10,       // no pattern was supplied
+  kTooDeep = 11,         // groups and negations nest deeper than kMaxPatternNesting
+};
+
+// Groups ("(", "{") and negations ("!") may nest this deep; one level more is kTooDeep.
+constexpr uint32_t kMaxPatternNesting = 256;
+
+// The longest program the compiler builds. Each "+" holds two copies of its term, so nested
+// "+" double the program at every level; this bound turns such a rule into kOutOfMemory
+// instead of exhausting the process's memory.
+constexpr uint32_t kMaxPatternInstructions = 1u << 20;
+
+// One compiled pattern. Only CompilePattern fills it; the matcher only reads it.
+class UrlPattern {
+ public:
+  // The program; an instruction's index is its address.
+  const std::vector<PatternInstruction>& instructions() const { return instructions_; }
+  // Capture groups the pattern opens, numbered from 0 in the order of their "{".
+  uint32_t group_count() const { return group_count_; }
+  // Scratch slots the program uses (repeats and negations take them).
+  uint32_t slot_count() const { return slot_count_; }
+  // False after every compilation: patterns and input are both folded (A-Z only).
+  bool case_sensitive() const { return case_sensitive_; }
+  // The result of the last compilation. When it is not kOk the program is partial and the
+  // matcher refuses to run it.
+  PatternError last_error() const { return last_error_; }
+
+ private:
+  friend class PatternCompiler;
+
+  std::vector<PatternInstruction> instructions_;
+  uint32_t group_count_ = 0;
+  uint32_t slot_count_ = 0;
+  bool case_sensitive_ = false;
+  PatternError last_error_ = PatternError::kOk;
+};
+
+// Turns one filter pattern into a program for the matcher, replacing what `out` held. The
+// pattern is folded to lower case first (A-Z only), so every compiled pattern matches
+// without regard to A-Z case. The pattern ends at its first 0 code unit, if any. Returns
+// kNoPattern, leaving `out` untouched, when `pattern` or `out` is null. After any other
+// error the program is partial and must not be matched. Never throws.
+PatternError CompilePattern(const char16_t* pattern, UrlPattern* out);
+PatternError CompilePattern(std::u16string_view pattern, UrlPattern* out);
+
+// As CompilePattern, with `abbreviations` in place of the language's own table, so tests can
+// give a stored expression that does not compile.
+PatternError CompilePatternForTesting(std::u16string_view pattern,
+                                      const PatternAbbreviationTable& abbreviations,
+                                      UrlPattern* out);
+
+}  // namespace zelk
+
+#endif  // ZELK_URLFILTER_PATTERN_COMPILER_H_

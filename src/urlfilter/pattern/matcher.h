@@ -1,0 +1,86 @@
+// The matcher of filter patterns: runs a compiled program as a backtracking machine with an
+// explicit stack, trying one start position after another. Pure code.
+#ifndef ZELK_URLFILTER_PATTERN_MATCHER_H_
+#define ZELK_URLFILTER_PATTERN_MATCHER_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <string_view>
+#include <vector>
+
+#include "urlfilter/pattern/compiler.h"
+
+namespace zelk {
+
+// A step budget that never runs out: the match runs to its answer, however long it takes.
+constexpr uint64_t kUnlimitedSteps = std::numeric_limits<uint64_t>::max();
+
+// The working state of one match: where it started and ended, what each capture group
+// covered, and the machine's stack and scratch slots. Owned by the caller and reusable for
+// any number of matches; positions are indices into the caller's input.
+class MatchState {
+ public:
+  static constexpr size_t kNoPosition = std::numeric_limits<size_t>::max();
+
+  // The stack starts with room for 256 entries.
+  MatchState();
+
+  // Where the successful (or last) attempt started.
+  size_t match_start() const { return match_start_; }
+  // Where the machine stood when it accepted or gave up.
+  size_t match_end() const { return match_end_; }
+  // The capture groups of the last pattern matched.
+  size_t group_count() const { return groups_.size() / 2; }
+  // Bounds of group `group`, kNoPosition while unset or for a group the pattern lacks.
+  size_t group_start(size_t group) const { return GroupBound(2 * group); }
+  size_t group_end(size_t group) const { return GroupBound(2 * group + 1); }
+
+  // True when the last match stopped without an answer: its step budget ran out, memory
+  // ran short, or the pattern had not compiled. MatchPattern then returned false, and that
+  // false must not be taken to mean "no match".
+  bool abandoned() const { return abandoned_; }
+  // Instructions the last match executed.
+  uint64_t steps() const { return steps_; }
+  // Entries the stack has room for, the unused entry 0 included.
+  size_t stack_capacity() const { return stack_.size(); }
+
+  // Makes every stack growth past `entries` fail as if memory had run out.
+  void set_stack_limit_for_testing(size_t entries) { stack_limit_ = entries; }
+
+ private:
+  friend class PatternMachine;
+
+  size_t GroupBound(size_t index) const;
+
+  std::vector<uint32_t> stack_;  // entry 0 is never used; the first push stores at 1
+  uint32_t depth_ = 0;           // entries in use
+  std::vector<uint32_t> slots_;
+  std::vector<uint32_t> groups_;  // start and end of each group in turn
+  // Per lazy-repeat head: where the repeat's current iteration began.
+  std::vector<uint32_t> iteration_starts_;
+  size_t match_start_ = 0;
+  size_t match_end_ = 0;
+  bool abandoned_ = false;
+  uint64_t steps_ = 0;
+  size_t stack_limit_ = std::numeric_limits<size_t>::max();
+};
+
+// True when `pattern` matches somewhere in `input`. Start positions are tried from the first
+// character on (only the first when the pattern begins with "^"); the position after the
+// last character is never a start. Input is folded A-Z like the pattern; it ends at its
+// first 0 code unit, if any. Each executed instruction is one step; when `step_budget`
+// steps have run the match is abandoned (false, state->abandoned()). Returns false at once,
+// touching nothing, when `input` or `state` is null. Never throws.
+bool MatchPattern(const UrlPattern& pattern,
+                  const char16_t* input,
+                  MatchState* state,
+                  uint64_t step_budget = kUnlimitedSteps);
+bool MatchPattern(const UrlPattern& pattern,
+                  std::u16string_view input,
+                  MatchState* state,
+                  uint64_t step_budget = kUnlimitedSteps);
+
+}  // namespace zelk
+
+#endif  // ZELK_URLFILTER_PATTERN_MATCHER_H_
