@@ -10,7 +10,10 @@
 #include "config/config_source.h"
 #include "config/readers.h"
 #include "config/settings_loader.h"
+#include "host/restart.h"
 #include "host/text_exports.h"
+#include "profile/profile_cleaning.h"
+#include "profile/profile_preparation.h"
 #include "urlfilter/url_check.h"
 
 namespace {
@@ -42,13 +45,15 @@ extern "C" {
 
 ZELK_API int ZELK_CALL Start(void) {
   return Guarded(0, [] {
-    zelk::LocateConfiguration(g_config_source);
-    return 0;
+    if (!zelk::LocateConfiguration(g_config_source)) {
+      return 0;
+    }
+    return zelk::PrepareProfile(g_config_source);
   });
 }
 
 ZELK_API int ZELK_CALL End(void) {
-  return Guarded(0, [] { return 0; });
+  return Guarded(0, [] { return zelk::RestartBrowser(g_config_source); });
 }
 
 ZELK_API int ZELK_CALL GetSettings(HostSettingsBlock* block) {
@@ -72,7 +77,10 @@ ZELK_API int ZELK_CALL CheckURL(char* url, int capacity, const char* other) {
 }
 
 ZELK_API int ZELK_CALL CleanProfile(void) {
-  return Guarded(0, [] { return 0; });
+  return Guarded(0, [] {
+    zelk::LocateConfiguration(g_config_source);
+    return zelk::CleanProfileFolder(g_config_source);
+  });
 }
 
 ZELK_API int ZELK_CALL Override(const ZelkWideChar* text) {
