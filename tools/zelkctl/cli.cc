@@ -1,4 +1,5 @@
 // The frame of zelkctl: options, the command table and the dispatch.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -38,6 +39,10 @@ void PrintHelp() {
 
 std::string LibraryBesideTool() {
   std::string folder = ToUtf8(platform::HostExecutablePath());
+#ifndef _WIN32
+  // The library's paths keep the Windows form; the loader wants the OS's own.
+  std::replace(folder.begin(), folder.end(), '\\', '/');
+#endif
   const size_t slash = folder.find_last_of("\\/");
   folder = slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
   return folder + DefaultLibraryFileName();
