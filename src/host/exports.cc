@@ -12,6 +12,7 @@
 #include "config/settings_loader.h"
 #include "host/restart.h"
 #include "host/text_exports.h"
+#include "profile/profile_layout.h"
 #include "profile/profile_cleaning.h"
 #include "profile/profile_preparation.h"
 #include "urlfilter/url_check.h"
@@ -96,7 +97,7 @@ ZELK_API int ZELK_CALL GetAboutString(ZelkWideChar* buffer, int count) {
 ZELK_API void ZELK_CALL GetProfilePath(ZelkWideChar* buffer, int count) {
   GuardedVoid([buffer, count] {
     zelk::LocateConfiguration(g_config_source);
-    zelk::CopyToHostBuffer(zelk::ProfilePathForHost(g_config_source), zelk::HostBuffer(buffer),
+    zelk::CopyToHostBuffer(zelk::ExpandedProfileFolder(g_config_source), zelk::HostBuffer(buffer),
                            count);
   });
 }

@@ -31,15 +31,6 @@ int ShowOverride(const char16_t* text) {
   return 1;
 }
 
-std::u16string ProfilePathForHost(const ConfigSource& source) {
-  std::u16string folder = ReadStringSetting(source, Setting::kProfileFolder);
-  std::u16string expanded;
-  if (!folder.empty() && platform::ExpandEnvironmentText(folder, platform::kMaxPath, &expanded)) {
-    folder = std::move(expanded);
-  }
-  return folder;
-}
-
 std::u16string BookmarkBarTextForHost(const ConfigSource& source) {
   return ReadStringSetting(source, Setting::kBookmarkBarText);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "config/readers.h"
+#include "profile/profile_layout.h"
 #include "tests/support/registry_fixture.h"
 #include "tests/support/test_support.h"
 
@@ -61,7 +62,7 @@ class ProfilePathTest : public ::testing::Test {
   std::u16string PathFor(const std::string& ini_line) {
     host_.WriteIni("[Browser]\n" + ini_line + "\n");
     LocateConfiguration(source_);
-    return ProfilePathForHost(source_);
+    return ExpandedProfileFolder(source_);
   }
   FakeHostInstallation host_;
   ScopedRegistry registry_;
