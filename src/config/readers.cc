@@ -151,6 +151,21 @@ int LocateConfiguration(ConfigSource& source) {
   return 0;
 }
 
+KeyLevels InspectKey(const ConfigSource& source, std::u16string_view section,
+                     std::u16string_view key) {
+  KeyLevels levels;
+  levels.ini_file.present = IniKeyPresent(source, section, key, kStringIniCapacity);
+  if (levels.ini_file.present) {
+    levels.ini_file.text =
+        platform::ReadIniString(section, key, u"", kStringIniCapacity, source.ini_path);
+  }
+  levels.local_machine.present = ReadRegistryText(platform::RegistryHive::kLocalMachine, section,
+                                                  key, &levels.local_machine.text);
+  levels.current_user.present = ReadRegistryText(platform::RegistryHive::kCurrentUser, section,
+                                                 key, &levels.current_user.text);
+  return levels;
+}
+
 StringReading ReadStringWithOrigin(const ConfigSource& source, std::u16string_view section,
                                    std::u16string_view key, std::u16string_view default_value) {
   return ReadStringLevels(source, section, key, default_value, true);

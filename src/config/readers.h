@@ -46,6 +46,21 @@ BoolReading ReadBoolWithOrigin(const ConfigSource& source, std::u16string_view s
 int ReadBool(const ConfigSource& source, std::u16string_view section, std::u16string_view key,
              int default_value);
 
+// What each source holds for one key, for tools that show where a value comes from. A
+// level is `present` when it contributes to the result (a registry value of an unusable
+// type, size or form is not present).
+struct KeyLevels {
+  struct Level {
+    bool present = false;
+    std::u16string text;
+  };
+  Level ini_file;
+  Level local_machine;
+  Level current_user;
+};
+KeyLevels InspectKey(const ConfigSource& source, std::u16string_view section,
+                     std::u16string_view key);
+
 // The registry key of a section, below either hive.
 std::u16string RegistryKeyOfSection(std::u16string_view section);
 
