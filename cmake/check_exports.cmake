@@ -13,7 +13,8 @@ if(TOOL MATCHES "objdump")
     message(FATAL_ERROR "${LIBRARY} is not of format ${FORMAT}")
   endif()
   # The name table lists one export per line: "\t[   0] +base[   1] Name"
-  string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table[^\n]*\n(.*)" table "${dump}")
+  # The table ends at the first blank line; what follows (relocations ...) is not ours.
+  string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table[^\n]*\n(([^\n]+\n)*)" table "${dump}")
   set(table "${CMAKE_MATCH_1}")
   string(REGEX MATCHALL "\\[ *[0-9]+\\] ([A-Za-z_@0-9]+)" lines "${table}")
   set(actual "")

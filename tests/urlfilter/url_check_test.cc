@@ -92,7 +92,10 @@ TEST_F(UrlCheckTest, SmallBuffersGetATerminatedCutAndTheSameAnswer) {
 }
 
 TEST_F(UrlCheckTest, CutNeverSplitsAMultiByteCharacter) {
-  Install("-x\n", "DeniedURLHTML=ab\xE2\x82\xAC\xE2\x82\xAC\n");  // two euro signs in UTF-8
+  // Two euro signs: three bytes each in UTF-8, one in most Windows code pages.
+  Install("-x\n");
+  registry_.SetString(platform::RegistryHive::kCurrentUser, u"Files", u"DeniedURLHTML",
+                      u"ab\u20AC\u20AC");
   std::string page;
   EXPECT_EQ(0, Check("x", 6, &page));
   const std::string expected = platform::WideToAnsi(u"ab\u20AC\u20AC");
