@@ -9,7 +9,9 @@ const char16_t* HostText(const ZelkWideChar* text) {
   return reinterpret_cast<const char16_t*>(text);
 }
 
-char16_t* HostBuffer(ZelkWideChar* buffer) { return reinterpret_cast<char16_t*>(buffer); }
+char16_t* HostBuffer(ZelkWideChar* buffer) {
+  return reinterpret_cast<char16_t*>(buffer);
+}
 
 bool CopyToHostBuffer(std::u16string_view text, char16_t* buffer, int count) {
   if (buffer == nullptr || count < 1) {

@@ -20,7 +20,8 @@ void ReportReadError(uint32_t error) {
   std::u16string text = platform::SystemErrorText(error);
   if (text.empty()) {
     const std::string code = std::to_string(error);
-    text = u"Error " + std::u16string(code.begin(), code.end()) + u" while reading the filter file.";
+    text =
+        u"Error " + std::u16string(code.begin(), code.end()) + u" while reading the filter file.";
   }
   ShowApplicationMessage(text);
 }

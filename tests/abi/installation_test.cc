@@ -57,7 +57,9 @@ class InstallationTest : public ::testing::Test {
     zelkctl_ = "\"" + (folder_.path() / tool.filename()).u8string() + "\"";
   }
 
-  std::string Zelkctl(const std::string& arguments) { return RunAndRead(zelkctl_ + " " + arguments); }
+  std::string Zelkctl(const std::string& arguments) {
+    return RunAndRead(zelkctl_ + " " + arguments);
+  }
 
   testing::TempFolder folder_;
   std::string zelkctl_;

@@ -31,9 +31,7 @@ struct CopyCase {
 const CopyCase kCopies[] = {
     {u"abc", 4, true, u"abc"},  // exact fit
     {u"abc", 3, false, u""},    // one short: no cut path, an empty string
-    {u"abc", 1, false, u""},
-    {u"", 1, true, u""},
-    {u"abc", 100, true, u"abc"},
+    {u"abc", 1, false, u""},   {u"", 1, true, u""}, {u"abc", 100, true, u"abc"},
 };
 
 TEST(CopyToHostBufferTest, WritesWholeTextOrEmptyWithinCount) {

@@ -13,15 +13,8 @@ namespace zelk::tools {
 namespace {
 
 const Command* const kCommands[] = {
-    &kSettingsCommand,
-    &kCheckCommandCommand,
-    &kCheckUrlCommand,
-    &kStartCommand,
-    &kCleanCommand,
-    &kEndCommand,
-    &kReferenceCommand,
-    &kTemplateCommand,
-    &kAdmxCommand,
+    &kSettingsCommand, &kCheckCommandCommand, &kCheckUrlCommand, &kStartCommand, &kCleanCommand,
+    &kEndCommand,      &kReferenceCommand,    &kTemplateCommand, &kAdmxCommand,
 };
 
 void PrintHelp() {
@@ -121,4 +114,3 @@ void PrintLine(const std::string& line) {
 }
 
 }  // namespace zelk::tools
-

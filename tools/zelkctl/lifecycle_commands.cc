@@ -95,12 +95,10 @@ int RunEnd(Invocation& invocation) {
 
 }  // namespace
 
-const Command kStartCommand = {"start", "",
-                               "seed the browser profile as the browser's start does, and show it",
-                               RunStart};
-const Command kCleanCommand = {"clean", "",
-                               "clean the profile as the browser's close does, and show what stays",
-                               RunClean};
+const Command kStartCommand = {
+    "start", "", "seed the browser profile as the browser's start does, and show it", RunStart};
+const Command kCleanCommand = {
+    "clean", "", "clean the profile as the browser's close does, and show what stays", RunClean};
 const Command kEndCommand = {"end", "", "relaunch the browser as its close does, when configured",
                              RunEnd};
 

@@ -26,10 +26,14 @@ struct SettingRow {
 
 const char* SourceName(ValueOrigin origin) {
   switch (origin) {
-    case ValueOrigin::kDefault: return "default";
-    case ValueOrigin::kIniFile: return "zelk.ini";
-    case ValueOrigin::kLocalMachine: return "HKLM";
-    case ValueOrigin::kCurrentUser: return "HKCU";
+    case ValueOrigin::kDefault:
+      return "default";
+    case ValueOrigin::kIniFile:
+      return "zelk.ini";
+    case ValueOrigin::kLocalMachine:
+      return "HKLM";
+    case ValueOrigin::kCurrentUser:
+      return "HKCU";
   }
   return "";
 }
@@ -60,7 +64,8 @@ std::string RecordValue(const HostSettingsBlock& record, const CatalogKey& key) 
   return std::string(reinterpret_cast<const char*>(bytes));
 }
 
-SettingRow ReadRow(const ConfigSource& source, const HostSettingsBlock& record,
+SettingRow ReadRow(const ConfigSource& source,
+                   const HostSettingsBlock& record,
                    const CatalogKey& key) {
   SettingRow row{key, "", "", ""};
   const std::u16string section = FromUtf8(key.section);
@@ -90,8 +95,10 @@ std::string Column(const std::string& text, size_t width) {
 void PrintTable(const std::vector<SettingRow>& rows) {
   PrintLine(Column("Section", 13) + Column("Key", 25) + Column("Source", 9) + "Value");
   for (const SettingRow& row : rows) {
-    const std::string value = row.key.type == ValueType::kBool ? row.value : "\"" + row.value + "\"";
-    PrintLine(Column(row.key.section, 13) + Column(row.key.key, 25) + Column(row.source, 9) + value);
+    const std::string value =
+        row.key.type == ValueType::kBool ? row.value : "\"" + row.value + "\"";
+    PrintLine(Column(row.key.section, 13) + Column(row.key.key, 25) + Column(row.source, 9) +
+              value);
   }
   for (const SettingRow& row : rows) {
     if (!row.warning.empty()) {
@@ -131,7 +138,8 @@ void PrintRaw(const HostSettingsBlock& record) {
     int used = std::snprintf(line, sizeof(line), "%04zu  0x%04zx ", offset, offset);
     std::string ascii;
     for (size_t i = offset; i < offset + 16 && i < sizeof(HostSettingsBlock); ++i) {
-      used += std::snprintf(line + used, sizeof(line) - static_cast<size_t>(used), " %02x", bytes[i]);
+      used +=
+          std::snprintf(line + used, sizeof(line) - static_cast<size_t>(used), " %02x", bytes[i]);
       ascii.push_back(bytes[i] >= 32 && bytes[i] < 127 ? static_cast<char>(bytes[i]) : '.');
     }
     PrintLine(std::string(line) + "  " + ascii);
