@@ -57,8 +57,8 @@ class InstallationTest : public ::testing::Test {
     zelkctl_ = "\"" + (folder_.path() / tool.filename()).u8string() + "\"";
   }
 
-  std::string Zelkctl(const std::string& arguments) {
-    return RunAndRead(zelkctl_ + " " + arguments);
+  std::string Zelkctl(const std::string& arguments, const std::string& environment = "") {
+    return RunAndRead(environment + zelkctl_ + " " + arguments);
   }
 
   testing::TempFolder folder_;
@@ -85,6 +85,38 @@ TEST_F(InstallationTest, ExportsAnswerFromTheZelkIniBesideTheHost) {
   EXPECT_NE(std::string::npos, urls.find("allowed  https://catalogue/x")) << urls;
   EXPECT_NE(std::string::npos, urls.find("page: <b>https://other/</b>")) << urls;
 }
+
+#ifndef _WIN32
+// The registry of a Linux installation is the .reg file named by ZELK_REGISTRY, which the
+// child process inherits.
+TEST_F(InstallationTest, SettingsNameEachSourceAndWarnOfUserOverrides) {
+  testing::WriteFile(folder_.path() / "zelk.ini", "[Browser]\nCheckURLAccess=TRUE\nTitle=ini\n");
+  testing::WriteFile(folder_.path() / "registry.reg",
+                     "Windows Registry Editor Version 5.00\r\n\r\n"
+                     "[HKEY_LOCAL_MACHINE\\Software\\Velmora Labs\\Zelk\\Browser]\r\n"
+                     "\"Title\"=\"machine\"\r\n\r\n"
+                     "[HKEY_CURRENT_USER\\Software\\Velmora Labs\\Zelk\\Browser]\r\n"
+                     "\"CheckURLAccess\"=\"FALSE\"\r\n");
+  const std::string registry = (folder_.path() / "registry.reg").string();
+  const std::string json = Zelkctl("settings --json", "ZELK_REGISTRY='" + registry + "' ");
+  EXPECT_NE(std::string::npos,
+            json.find(R"({"section":"Browser","key":"Title","type":"text","value":"machine",)"
+                      R"("source":"HKLM"})"))
+      << json;
+  EXPECT_NE(std::string::npos,
+            json.find(R"({"section":"Browser","key":"CheckURLAccess","type":"boolean",)"
+                      R"("value":"FALSE","source":"HKCU","warning":"HKCU overrides the value )"
+                      R"(set in zelk.ini)"))
+      << json;
+  EXPECT_NE(std::string::npos,
+            json.find(R"({"section":"Browser","key":"HelpPageURL","type":"text","value":"",)"
+                      R"("source":"default"})"))
+      << json;
+  const std::string text = Zelkctl("settings", "ZELK_REGISTRY='" + registry + "' ");
+  EXPECT_NE(std::string::npos, text.find("warning: Browser/CheckURLAccess: HKCU overrides"))
+      << text;
+}
+#endif
 
 }  // namespace
 }  // namespace zelk
