@@ -9,7 +9,7 @@
 namespace zelk {
 namespace {
 
-constexpr size_t kReadChunk = 64 * 1024;
+constexpr size_t kReadChunk = size_t{64} * 1024;
 
 void ReportUnopenable(const std::u16string& path) {
   ShowApplicationMessage(u"Error loading filter file: " + path +

@@ -17,7 +17,7 @@ namespace zelk::tools {
 namespace {
 
 // Room for long addresses and generous denied pages.
-constexpr size_t kUrlBufferSize = 64 * 1024;
+constexpr size_t kUrlBufferSize = size_t{64} * 1024;
 
 std::string RuleText(const ConfigSource& source, size_t index) {
   return "line " + std::to_string(index + 1) + ": " + ToUtf8(source.filter_patterns[index]);
