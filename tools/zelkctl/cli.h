@@ -42,6 +42,9 @@ extern const Command kReferenceCommand;
 extern const Command kCheckUrlCommand;
 extern const Command kTemplateCommand;
 extern const Command kAdmxCommand;
+extern const Command kLintCommand;
+extern const Command kDeniedPageCommand;
+extern const Command kExplainPatternCommand;
 
 // Runs zelkctl with its arguments (without the program name); returns the exit status.
 int RunZelkctl(std::vector<std::string> args);
