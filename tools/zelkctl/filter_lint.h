@@ -45,6 +45,14 @@ struct LintReport {
 // with its matching budget, so a rule that runs away cannot hold the linter either.
 LintReport LintFilterLines(const std::vector<std::u16string>& lines);
 
+// The report as `zelkctl lint` prints it, one output line per element: in compiler form
+// ("FILE:LINE:COL: error|warning: text") followed by a summary line, or as one JSON object
+// {file, errors, warnings, findings: [{file, line, column, severity, check, message}],
+// expectations: [{line, expect, url, result, passed, explanation}]}.
+std::vector<std::string> FormatLintReport(const std::string& file,
+                                          const LintReport& report,
+                                          bool json);
+
 // What decided an address, in words that name the deciding line of `lines` with its text:
 // "line 7 (-casino) refuses it".
 std::string DescribeDecision(const UrlDecision& decision, const std::vector<std::u16string>& lines);
