@@ -1,14 +1,12 @@
 #include "tools/zelkctl/filter_lint.h"
 
 #include <algorithm>
-#include <map>
 #include <string_view>
-#include <unordered_map>
 
 #include "common/text.h"
 #include "tools/zelkctl/host_rule_advice.h"
-#include "tools/zelkctl/json_text.h"
 #include "tools/zelkctl/pattern_analysis.h"
+#include "tools/zelkctl/rule_coverage.h"
 #include "urlfilter/url_decision.h"
 
 namespace zelk::tools {
@@ -17,11 +15,6 @@ namespace {
 constexpr char16_t kCommentMark = u';';
 constexpr char16_t kAllowMark = u'+';
 constexpr char16_t kDenyMark = u'-';
-
-// Programs longer than this are not remembered for the "same pattern" check, and literals
-// longer than this are not searched for earlier ones: both bound the work per line.
-constexpr size_t kMaxRememberedProgram = 4096;
-constexpr size_t kMaxSearchedLiteral = 256;
 
 bool IsFilterSpace(char16_t c) {
   return (c >= 9 && c <= 13) || c == 32 || c == 160;
@@ -80,112 +73,6 @@ LineParts SplitLine(std::u16string_view line) {
   return parts;
 }
 
-// An earlier pattern rule that matches everything a later one matches.
-class CoverageIndex {
- public:
-  // The earlier line that covers this pattern, with the reason, or false.
-  bool FindCover(const PatternAnalysis& analysis, size_t* line, std::string* why) const;
-  void Remember(const PatternAnalysis& analysis, size_t line);
-
- private:
-  enum Anchoring { kFree, kAtStart, kAtEnd, kAtBoth };
-  static std::string ProgramKey(const UrlPattern& pattern, bool unanchor);
-  void Consider(const std::unordered_map<std::u16string, size_t>& literals,
-                std::u16string_view text,
-                size_t* best) const;
-
-  bool have_universal_ = false;
-  size_t universal_line_ = 0;
-  std::unordered_map<std::string, size_t> programs_;
-  std::unordered_map<std::u16string, size_t> literals_[4];
-};
-
-std::string CoverageIndex::ProgramKey(const UrlPattern& pattern, bool unanchor) {
-  std::string key;
-  for (size_t i = 0; i < pattern.instructions().size(); ++i) {
-    const PatternInstruction& instruction = pattern.instructions()[i];
-    const Op op =
-        unanchor && i == 1 && instruction.op == Op::kReject ? Op::kNextStart : instruction.op;
-    key.push_back(static_cast<char>(op));
-    key.append(reinterpret_cast<const char*>(&instruction.operand), sizeof(instruction.operand));
-  }
-  return key;
-}
-
-void CoverageIndex::Consider(const std::unordered_map<std::u16string, size_t>& literals,
-                             std::u16string_view text,
-                             size_t* best) const {
-  const auto found = literals.find(std::u16string(text));
-  if (found != literals.end()) {
-    *best = std::min(*best, found->second);
-  }
-}
-
-bool CoverageIndex::FindCover(const PatternAnalysis& analysis,
-                              size_t* line,
-                              std::string* why) const {
-  if (have_universal_) {
-    *line = universal_line_;
-    *why = " matches every address first";
-    return true;
-  }
-  const UrlPattern& compiled = analysis.compiled;
-  if (compiled.instructions().size() <= kMaxRememberedProgram) {
-    for (bool unanchor : {false, true}) {
-      const auto found = programs_.find(ProgramKey(compiled, unanchor));
-      if (found != programs_.end()) {
-        *line = found->second;
-        *why = unanchor ? " holds the same pattern without the \"^\" and matches first"
-                        : " holds the same pattern and matches first";
-        return true;
-      }
-    }
-  }
-  const LiteralForm& literal = analysis.literal;
-  if (!literal.is_literal || literal.text.size() > kMaxSearchedLiteral) {
-    return false;
-  }
-  // An earlier literal matches wherever it stands inside this one, within its anchors.
-  const std::u16string_view text = literal.text;
-  size_t best = SIZE_MAX;
-  for (size_t from = 0; from < text.size(); ++from) {
-    for (size_t length = 1; from + length <= text.size(); ++length) {
-      const std::u16string_view part = text.substr(from, length);
-      Consider(literals_[kFree], part, &best);
-      if (literal.at_start && from == 0) {
-        Consider(literals_[kAtStart], part, &best);
-      }
-      if (literal.at_end && from + length == text.size()) {
-        Consider(literals_[kAtEnd], part, &best);
-        if (literal.at_start && from == 0) {
-          Consider(literals_[kAtBoth], part, &best);
-        }
-      }
-    }
-  }
-  if (best == SIZE_MAX) {
-    return false;
-  }
-  *line = best;
-  *why = " matches every address this rule matches, first";
-  return true;
-}
-
-void CoverageIndex::Remember(const PatternAnalysis& analysis, size_t line) {
-  if (analysis.matches_everything && !have_universal_) {
-    have_universal_ = true;
-    universal_line_ = line;
-  }
-  if (analysis.compiled.instructions().size() <= kMaxRememberedProgram) {
-    programs_.emplace(ProgramKey(analysis.compiled, false), line);
-  }
-  const LiteralForm& literal = analysis.literal;
-  if (literal.is_literal && literal.text.size() <= kMaxSearchedLiteral) {
-    const int anchoring = (literal.at_start ? kAtStart : kFree) | (literal.at_end ? kAtEnd : 0);
-    literals_[anchoring].emplace(literal.text, line);
-  }
-}
-
 // "line 7 (-casino)".
 std::string RuleOfLine(const std::vector<std::u16string>& lines, size_t index) {
   return LineNumber(index) + " (" + DisplayText(SplitLine(lines[index]).trimmed) + ")";
@@ -219,9 +106,7 @@ class FilterLinter {
   const std::vector<std::u16string>& lines_;
   LintReport report_;
   bool byte_order_mark_ = false;
-  bool have_universal_ = false;
-  size_t universal_line_ = 0;
-  CoverageIndex coverage_;
+  RuleCoverage coverage_;
   std::vector<size_t> default_rules_;
   std::vector<Expectation> expectations_;
 };
@@ -417,10 +302,6 @@ void FilterLinter::LintPattern(size_t index, const LineParts& parts) {
             "-all says it plainly");
   }
   coverage_.Remember(analysis, index);
-  if (analysis.matches_everything && !have_universal_) {
-    have_universal_ = true;
-    universal_line_ = index;
-  }
   if (parts.mark == kAllowMark && !bom_line) {
     const HostRuleAdvice advice = AdviseHostRule(analysis, parts.text);
     if (advice.applies) {
@@ -441,9 +322,9 @@ void FilterLinter::LintDefaultRules() {
   for (size_t i = 0; i < default_rules_.size(); ++i) {
     const size_t index = default_rules_[i];
     const size_t column = SplitLine(lines_[index]).mark_column;
-    if (have_universal_) {
+    if (coverage_.has_universal()) {
       Add(index, column, Severity::kWarning, "never-decides",
-          "this default rule never counts: " + RuleName(universal_line_) +
+          "this default rule never counts: " + RuleName(coverage_.universal_line()) +
               " matches every address");
     } else if (i + 1 < default_rules_.size()) {
       Add(index, column, Severity::kWarning, "default-rule",
@@ -501,83 +382,6 @@ std::string DescribeDecision(const UrlDecision& decision,
       return "address checking is off (Browser/CheckURLAccess), which allows it";
   }
   return verb;
-}
-
-namespace {
-
-const char* SeverityName(Severity severity) {
-  return severity == Severity::kError ? "error" : "warning";
-}
-
-std::string Field(const char* name, const std::string& json_value) {
-  return JsonQuoted(name) + ": " + json_value;
-}
-
-std::vector<std::string> TextLines(const std::string& file, const LintReport& report) {
-  std::vector<std::string> lines;
-  for (const LintFinding& finding : report.findings) {
-    lines.push_back(file + ":" + std::to_string(finding.line) + ":" +
-                    std::to_string(finding.column) + ": " + SeverityName(finding.severity) + ": " +
-                    finding.message);
-  }
-  std::string summary = file + ": " + std::to_string(report.CountOf(Severity::kError)) +
-                        " error(s), " + std::to_string(report.CountOf(Severity::kWarning)) +
-                        " warning(s)";
-  if (!report.expectations.empty()) {
-    const size_t passed = static_cast<size_t>(
-        std::count_if(report.expectations.begin(), report.expectations.end(),
-                      [](const ExpectationResult& result) { return result.passed; }));
-    summary += "; " + std::to_string(passed) + " of " + std::to_string(report.expectations.size()) +
-               " expectation(s) passed";
-  }
-  lines.push_back(summary);
-  return lines;
-}
-
-std::vector<std::string> JsonLines(const std::string& file, const LintReport& report) {
-  std::vector<std::string> lines = {
-      "{", "  " + Field("file", JsonQuoted(file)) + ",",
-      "  " + Field("errors", std::to_string(report.CountOf(Severity::kError))) + ",",
-      "  " + Field("warnings", std::to_string(report.CountOf(Severity::kWarning))) + ",",
-      "  \"findings\": ["};
-  for (size_t i = 0; i < report.findings.size(); ++i) {
-    const LintFinding& f = report.findings[i];
-    lines.push_back(
-        "    {" + Field("file", JsonQuoted(file)) + ", " + Field("line", std::to_string(f.line)) +
-        ", " + Field("column", std::to_string(f.column)) + ", " +
-        Field("severity", JsonQuoted(SeverityName(f.severity))) + ", " +
-        Field("check", JsonQuoted(f.check)) + ", " + Field("message", JsonQuoted(f.message)) + "}" +
-        (i + 1 < report.findings.size() ? "," : ""));
-  }
-  lines.push_back("  ],");
-  lines.push_back("  \"expectations\": [");
-  for (size_t i = 0; i < report.expectations.size(); ++i) {
-    const ExpectationResult& e = report.expectations[i];
-    lines.push_back("    {" + Field("line", std::to_string(e.line)) + ", " +
-                    Field("expect", JsonQuoted(e.expect_allow ? "allow" : "deny")) + ", " +
-                    Field("url", JsonQuoted(ToUtf8(e.url))) + ", " +
-                    Field("result", JsonQuoted(e.allowed ? "allow" : "deny")) + ", " +
-                    Field("passed", e.passed ? "true" : "false") + ", " +
-                    Field("explanation", JsonQuoted(e.explanation)) + "}" +
-                    (i + 1 < report.expectations.size() ? "," : ""));
-  }
-  lines.push_back("  ]");
-  lines.push_back("}");
-  return lines;
-}
-
-}  // namespace
-
-std::vector<std::string> FormatLintReport(const std::string& file,
-                                          const LintReport& report,
-                                          bool json) {
-  return json ? JsonLines(file, report) : TextLines(file, report);
-}
-
-size_t LintReport::CountOf(Severity severity) const {
-  return static_cast<size_t>(
-      std::count_if(findings.begin(), findings.end(),
-                    [severity](const LintFinding& f) { return f.severity == severity; }));
 }
 
 LintReport LintFilterLines(const std::vector<std::u16string>& lines) {

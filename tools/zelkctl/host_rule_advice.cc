@@ -130,6 +130,45 @@ std::u16string SchemeOf(std::u16string_view before) {
   return u"http://";
 }
 
+// Where the first host name of the pattern's plain text stands: at the start of a run or
+// right after "//".
+struct HostPlace {
+  const PlainRun* run = nullptr;
+  size_t from = 0;
+  size_t length = 0;
+};
+
+HostPlace FindHost(const std::vector<PlainRun>& runs) {
+  for (const PlainRun& run : runs) {
+    const std::u16string_view text = run.text;
+    for (size_t from = 0; from < text.size(); ++from) {
+      if (from != 0 && (from < 2 || text.substr(from - 2, 2) != u"//")) {
+        continue;
+      }
+      const size_t length = HostLength(text, from);
+      if (length != 0) {
+        return HostPlace{&run, from, length};
+      }
+    }
+  }
+  return HostPlace();
+}
+
+// The anchored form, keeping a path that follows the host in the rule when it can.
+std::u16string SafeForm(std::u16string_view host,
+                        std::u16string_view after,
+                        std::u16string_view rest) {
+  const std::u16string anchored = std::u16string(kAnchoredPrefix) + EscapeForPattern(host);
+  const bool rest_ends_host = !rest.empty() && (rest[0] == u'/' || rest == u"$");
+  if (rest_ends_host && IsSafeForm(anchored + std::u16string(rest), host, after)) {
+    return anchored + std::u16string(rest);
+  }
+  if (IsSafeForm(anchored + std::u16string(kHostEnd), host, u"")) {
+    return anchored + std::u16string(kHostEnd);
+  }
+  return u"";
+}
+
 }  // namespace
 
 HostRuleAdvice AdviseHostRule(const PatternAnalysis& analysis, std::u16string_view pattern) {
@@ -137,40 +176,25 @@ HostRuleAdvice AdviseHostRule(const PatternAnalysis& analysis, std::u16string_vi
   if (analysis.error != PatternError::kOk) {
     return advice;
   }
-  for (const PlainRun& run : PlainRuns(analysis.reading)) {
-    for (size_t from = 0; from < run.text.size(); ++from) {
-      const std::u16string_view text = run.text;
-      if (from != 0 && (from < 2 || text.substr(from - 2, 2) != u"//")) {
-        continue;
-      }
-      const size_t length = HostLength(text, from);
-      if (length == 0) {
-        continue;
-      }
-      const std::u16string_view before = text.substr(0, from);
-      const std::u16string_view host = text.substr(from, length);
-      const std::u16string_view after = text.substr(from + length);
-      for (const std::u16string& address :
-           HostileAddresses(SchemeOf(before), before, host, after)) {
-        if (Matches(analysis.compiled, address)) {
-          advice.hostile.push_back(address);
-        }
-      }
-      if (advice.hostile.empty()) {
-        return advice;
-      }
-      advice.applies = true;
-      advice.host = std::u16string(host);
-      const std::u16string anchored = std::u16string(kAnchoredPrefix) + EscapeForPattern(host);
-      const std::u16string_view rest = pattern.substr(run.ends[from + length - 1]);
-      const bool rest_ends_host = !rest.empty() && (rest[0] == u'/' || rest == u"$");
-      if (rest_ends_host && IsSafeForm(anchored + std::u16string(rest), host, after)) {
-        advice.suggestion = anchored + std::u16string(rest);
-      } else if (IsSafeForm(anchored + std::u16string(kHostEnd), host, u"")) {
-        advice.suggestion = anchored + std::u16string(kHostEnd);
-      }
-      return advice;
+  const std::vector<PlainRun> runs = PlainRuns(analysis.reading);
+  const HostPlace place = FindHost(runs);
+  if (place.run == nullptr) {
+    return advice;
+  }
+  const std::u16string_view text = place.run->text;
+  const std::u16string_view before = text.substr(0, place.from);
+  const std::u16string_view host = text.substr(place.from, place.length);
+  const std::u16string_view after = text.substr(place.from + place.length);
+  for (const std::u16string& address : HostileAddresses(SchemeOf(before), before, host, after)) {
+    if (Matches(analysis.compiled, address)) {
+      advice.hostile.push_back(address);
     }
+  }
+  if (!advice.hostile.empty()) {
+    advice.applies = true;
+    advice.host = std::u16string(host);
+    const size_t host_end = place.run->ends[place.from + place.length - 1];
+    advice.suggestion = SafeForm(host, after, pattern.substr(host_end));
   }
   return advice;
 }

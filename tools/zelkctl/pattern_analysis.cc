@@ -2,95 +2,13 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <set>
 
 #include "common/text.h"
+#include "tools/zelkctl/char_set.h"
 #include "urlfilter/pattern/abbreviations.h"
 
 namespace zelk::tools {
 namespace {
-
-// A set of characters as sorted, disjoint ranges. Past kMaxRanges ranges it widens to the
-// span they cover, which only makes the checks that use it more cautious.
-class CharSet {
- public:
-  static constexpr size_t kMaxRanges = 64;
-
-  static CharSet All() {
-    CharSet set;
-    set.Add(0, 0xffff);
-    return set;
-  }
-  void Add(uint32_t low, uint32_t high);
-  void Add(const CharSet& other) {
-    for (const ClassMember& range : other.ranges_) {
-      Add(range.low, range.high);
-    }
-  }
-  bool Intersects(const CharSet& other) const;
-  CharSet Complement() const;
-
- private:
-  std::vector<ClassMember> ranges_;
-};
-
-void CharSet::Add(uint32_t low, uint32_t high) {
-  std::vector<ClassMember> merged;
-  bool placed = false;
-  for (const ClassMember& range : ranges_) {
-    if (uint32_t{range.high} + 1 < low) {
-      merged.push_back(range);
-    } else if (high + 1 < range.low) {
-      if (!placed) {
-        merged.push_back(ClassMember{static_cast<char16_t>(low), static_cast<char16_t>(high)});
-        placed = true;
-      }
-      merged.push_back(range);
-    } else {
-      low = std::min<uint32_t>(low, range.low);
-      high = std::max<uint32_t>(high, range.high);
-    }
-  }
-  if (!placed) {
-    merged.push_back(ClassMember{static_cast<char16_t>(low), static_cast<char16_t>(high)});
-  }
-  if (merged.size() > kMaxRanges) {
-    merged = {ClassMember{merged.front().low, merged.back().high}};
-  }
-  ranges_ = std::move(merged);
-}
-
-bool CharSet::Intersects(const CharSet& other) const {
-  size_t i = 0;
-  size_t j = 0;
-  while (i < ranges_.size() && j < other.ranges_.size()) {
-    const ClassMember& a = ranges_[i];
-    const ClassMember& b = other.ranges_[j];
-    if (a.high < b.low) {
-      ++i;
-    } else if (b.high < a.low) {
-      ++j;
-    } else {
-      return true;
-    }
-  }
-  return false;
-}
-
-CharSet CharSet::Complement() const {
-  CharSet result;
-  uint32_t next = 0;
-  for (const ClassMember& range : ranges_) {
-    if (range.low > next) {
-      result.Add(next, range.low - 1u);
-    }
-    next = uint32_t{range.high} + 1;
-  }
-  if (next <= 0xffff) {
-    result.Add(next, 0xffff);
-  }
-  return result;
-}
 
 CharSet ClassSet(const PatternNode& node) {
   CharSet set;
