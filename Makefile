@@ -5,7 +5,7 @@
 #   make test   installs what is missing, builds Linux (plain and with sanitizers) and
 #               both Windows builds, and runs every test
 .PHONY: demo test deps linux linux-asan windows-x86 windows-x64 test-linux test-asan \
-        test-windows bench format reference
+        test-windows bench format reference tidy
 
 JOBS ?= 2
 
@@ -40,3 +40,6 @@ format:
 
 reference: linux
 	cmake -DZELKCTL=build/linux/zelkctl -DREADME=README.md -DMODE=UPDATE -P cmake/readme_reference.cmake
+
+tidy: linux
+	git ls-files 'src/*.cc' 'tools/*.cc' | grep -v /win32/ | xargs clang-tidy -p build/linux --quiet

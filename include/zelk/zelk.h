@@ -55,17 +55,17 @@ extern "C" {
  * terminator are left as the host had them. Flags hold exactly 0 or 1.
  */
 typedef struct HostSettingsBlock {
-  char title[1024];                 /* 0x000  Browser/Title */
-  char help_page_url[1024];         /* 0x400  Browser/HelpPageURL */
-  char new_tab_url[1024];           /* 0x800  Browser/NewTabURL */
-  int32_t only_load_http;           /* 0xC00  Browser/OnlyLoadHTTP */
-  int32_t clean_profile_on_close;   /* 0xC04  Browser/CleanProfileOnClose */
-  int32_t check_url_access;         /* 0xC08  Browser/CheckURLAccess */
-  int32_t first_run_ui_bupass;      /* 0xC0C  Browser/FirstRunUIBupass */
-  char profile_folder[260];         /* 0xC10  Browser/ProfileFolder */
-  char default_preferences[260];    /* 0xD14  Browser/DefaultPreferences */
-  char default_bookmarks[260];      /* 0xE18  Browser/DefaultBookmarks */
-  int32_t enable_overrides;         /* 0xF1C  Overrides/EnableOverrides */
+  char title[1024];                         /* 0x000  Browser/Title */
+  char help_page_url[1024];                 /* 0x400  Browser/HelpPageURL */
+  char new_tab_url[1024];                   /* 0x800  Browser/NewTabURL */
+  int32_t only_load_http;                   /* 0xC00  Browser/OnlyLoadHTTP */
+  int32_t clean_profile_on_close;           /* 0xC04  Browser/CleanProfileOnClose */
+  int32_t check_url_access;                 /* 0xC08  Browser/CheckURLAccess */
+  int32_t first_run_ui_bupass;              /* 0xC0C  Browser/FirstRunUIBupass */
+  char profile_folder[260];                 /* 0xC10  Browser/ProfileFolder */
+  char default_preferences[260];            /* 0xD14  Browser/DefaultPreferences */
+  char default_bookmarks[260];              /* 0xE18  Browser/DefaultBookmarks */
+  int32_t enable_overrides;                 /* 0xF1C  Overrides/EnableOverrides */
   int32_t menu_flags[ZELK_MENU_FLAG_COUNT]; /* 0xF20  Toolbar ... TabMenu */
 } HostSettingsBlock;
 
@@ -124,11 +124,9 @@ ZELK_STATIC_ASSERT(offsetof(HostSettingsBlock, only_load_http) == 3072, "OnlyLoa
 ZELK_STATIC_ASSERT(offsetof(HostSettingsBlock, clean_profile_on_close) == 3076,
                    "CleanProfileOnClose");
 ZELK_STATIC_ASSERT(offsetof(HostSettingsBlock, check_url_access) == 3080, "CheckURLAccess");
-ZELK_STATIC_ASSERT(offsetof(HostSettingsBlock, first_run_ui_bupass) == 3084,
-                   "FirstRunUIBupass");
+ZELK_STATIC_ASSERT(offsetof(HostSettingsBlock, first_run_ui_bupass) == 3084, "FirstRunUIBupass");
 ZELK_STATIC_ASSERT(offsetof(HostSettingsBlock, profile_folder) == 3088, "ProfileFolder");
-ZELK_STATIC_ASSERT(offsetof(HostSettingsBlock, default_preferences) == 3348,
-                   "DefaultPreferences");
+ZELK_STATIC_ASSERT(offsetof(HostSettingsBlock, default_preferences) == 3348, "DefaultPreferences");
 ZELK_STATIC_ASSERT(offsetof(HostSettingsBlock, default_bookmarks) == 3608, "DefaultBookmarks");
 ZELK_STATIC_ASSERT(offsetof(HostSettingsBlock, enable_overrides) == 3868, "EnableOverrides");
 ZELK_STATIC_ASSERT(offsetof(HostSettingsBlock, menu_flags) == 3872, "menu flags");

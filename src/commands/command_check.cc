@@ -15,8 +15,8 @@ int CommandAnswer(const ConfigSource& source, int32_t command_id) {
     return 1;
   }
   int32_t flag = 0;
-  std::memcpy(&flag, reinterpret_cast<const unsigned char*>(&source.settings_copy) +
-                         mapping->slot_offset,
+  std::memcpy(&flag,
+              reinterpret_cast<const unsigned char*>(&source.settings_copy) + mapping->slot_offset,
               sizeof(flag));
   return flag != 0 ? 1 : 0;
 }

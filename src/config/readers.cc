@@ -49,11 +49,13 @@ std::u16string ApplyStringRule(std::u16string_view text, std::u16string_view def
 // A string value of one hive, or false when the key or value is missing or not usable:
 // only REG_SZ and REG_EXPAND_SZ (not expanded), of even length, at most 1023 characters,
 // and empty or ending with a zero.
-bool ReadRegistryText(platform::RegistryHive hive, std::u16string_view section,
-                      std::u16string_view key, std::u16string* text) {
+bool ReadRegistryText(platform::RegistryHive hive,
+                      std::u16string_view section,
+                      std::u16string_view key,
+                      std::u16string* text) {
   platform::RegistryValue value;
-  const uint32_t error = platform::QueryRegistryValue(
-      hive, RegistryKeyOfSection(section), key, kRegistryCapacityChars * 2, &value);
+  const uint32_t error = platform::QueryRegistryValue(hive, RegistryKeyOfSection(section), key,
+                                                      kRegistryCapacityChars * 2, &value);
   if (error != platform::kErrorSuccess) {
     return false;
   }
@@ -79,16 +81,20 @@ bool ReadRegistryText(platform::RegistryHive hive, std::u16string_view section,
   return true;
 }
 
-bool IniKeyPresent(const ConfigSource& source, std::u16string_view section,
-                   std::u16string_view key, size_t capacity) {
+bool IniKeyPresent(const ConfigSource& source,
+                   std::u16string_view section,
+                   std::u16string_view key,
+                   size_t capacity) {
   return platform::ReadIniString(section, key, kAbsentProbe, capacity, source.ini_path) !=
          kAbsentProbe;
 }
 
 // The three levels of a string read. The INI file is probed a second time only when the
 // caller wants to know where the value came from.
-StringReading ReadStringLevels(const ConfigSource& source, std::u16string_view section,
-                               std::u16string_view key, std::u16string_view default_value,
+StringReading ReadStringLevels(const ConfigSource& source,
+                               std::u16string_view section,
+                               std::u16string_view key,
+                               std::u16string_view default_value,
                                bool track_origin) {
   StringReading reading;
   reading.value = ApplyStringRule(
@@ -107,12 +113,15 @@ StringReading ReadStringLevels(const ConfigSource& source, std::u16string_view s
   return reading;
 }
 
-BoolReading ReadBoolLevels(const ConfigSource& source, std::u16string_view section,
-                           std::u16string_view key, int default_value, bool track_origin) {
+BoolReading ReadBoolLevels(const ConfigSource& source,
+                           std::u16string_view section,
+                           std::u16string_view key,
+                           int default_value,
+                           bool track_origin) {
   BoolReading reading;
   const std::u16string_view default_word = default_value == 1 ? kTrueWord : kFalseWord;
-  reading.value = IsTrueWord(platform::ReadIniString(section, key, default_word,
-                                                     kBoolIniCapacity, source.ini_path))
+  reading.value = IsTrueWord(platform::ReadIniString(section, key, default_word, kBoolIniCapacity,
+                                                     source.ini_path))
                       ? 1
                       : 0;
   if (track_origin && IniKeyPresent(source, section, key, kBoolIniCapacity)) {
@@ -151,22 +160,46 @@ int LocateConfiguration(ConfigSource& source) {
   return 0;
 }
 
-StringReading ReadStringWithOrigin(const ConfigSource& source, std::u16string_view section,
-                                   std::u16string_view key, std::u16string_view default_value) {
+KeyLevels InspectKey(const ConfigSource& source,
+                     std::u16string_view section,
+                     std::u16string_view key) {
+  KeyLevels levels;
+  levels.ini_file.present = IniKeyPresent(source, section, key, kStringIniCapacity);
+  if (levels.ini_file.present) {
+    levels.ini_file.text =
+        platform::ReadIniString(section, key, u"", kStringIniCapacity, source.ini_path);
+  }
+  levels.local_machine.present = ReadRegistryText(platform::RegistryHive::kLocalMachine, section,
+                                                  key, &levels.local_machine.text);
+  levels.current_user.present = ReadRegistryText(platform::RegistryHive::kCurrentUser, section, key,
+                                                 &levels.current_user.text);
+  return levels;
+}
+
+StringReading ReadStringWithOrigin(const ConfigSource& source,
+                                   std::u16string_view section,
+                                   std::u16string_view key,
+                                   std::u16string_view default_value) {
   return ReadStringLevels(source, section, key, default_value, true);
 }
 
-std::u16string ReadString(const ConfigSource& source, std::u16string_view section,
-                          std::u16string_view key, std::u16string_view default_value) {
+std::u16string ReadString(const ConfigSource& source,
+                          std::u16string_view section,
+                          std::u16string_view key,
+                          std::u16string_view default_value) {
   return ReadStringLevels(source, section, key, default_value, false).value;
 }
 
-BoolReading ReadBoolWithOrigin(const ConfigSource& source, std::u16string_view section,
-                               std::u16string_view key, int default_value) {
+BoolReading ReadBoolWithOrigin(const ConfigSource& source,
+                               std::u16string_view section,
+                               std::u16string_view key,
+                               int default_value) {
   return ReadBoolLevels(source, section, key, default_value, true);
 }
 
-int ReadBool(const ConfigSource& source, std::u16string_view section, std::u16string_view key,
+int ReadBool(const ConfigSource& source,
+             std::u16string_view section,
+             std::u16string_view key,
              int default_value) {
   return ReadBoolLevels(source, section, key, default_value, false).value;
 }

@@ -35,16 +35,40 @@ struct BoolReading {
 
 // A string setting. At every level the word TRUE (any case) stands for `default_value`
 // and FALSE for the empty string; any other text is taken as it stands.
-StringReading ReadStringWithOrigin(const ConfigSource& source, std::u16string_view section,
-                                   std::u16string_view key, std::u16string_view default_value);
-std::u16string ReadString(const ConfigSource& source, std::u16string_view section,
-                          std::u16string_view key, std::u16string_view default_value);
+StringReading ReadStringWithOrigin(const ConfigSource& source,
+                                   std::u16string_view section,
+                                   std::u16string_view key,
+                                   std::u16string_view default_value);
+std::u16string ReadString(const ConfigSource& source,
+                          std::u16string_view section,
+                          std::u16string_view key,
+                          std::u16string_view default_value);
 
 // A boolean setting: 1 only for the word TRUE (any case), 0 for any other text.
-BoolReading ReadBoolWithOrigin(const ConfigSource& source, std::u16string_view section,
-                               std::u16string_view key, int default_value);
-int ReadBool(const ConfigSource& source, std::u16string_view section, std::u16string_view key,
+BoolReading ReadBoolWithOrigin(const ConfigSource& source,
+                               std::u16string_view section,
+                               std::u16string_view key,
+                               int default_value);
+int ReadBool(const ConfigSource& source,
+             std::u16string_view section,
+             std::u16string_view key,
              int default_value);
+
+// What each source holds for one key, for tools that show where a value comes from. A
+// level is `present` when it contributes to the result (a registry value of an unusable
+// type, size or form is not present).
+struct KeyLevels {
+  struct Level {
+    bool present = false;
+    std::u16string text;
+  };
+  Level ini_file;
+  Level local_machine;
+  Level current_user;
+};
+KeyLevels InspectKey(const ConfigSource& source,
+                     std::u16string_view section,
+                     std::u16string_view key);
 
 // The registry key of a section, below either hive.
 std::u16string RegistryKeyOfSection(std::u16string_view section);

@@ -33,8 +33,7 @@ void LoadKey(const SettingKey& info, ConfigSource& source, HostSettingsBlock* re
   }
   std::u16string value = ReadString(source, info.section, info.key, info.default_text);
   if (info.destination == Destination::kRecord) {
-    StoreTextField(value,
-                   reinterpret_cast<char*>(RecordBytes(record) + info.record_offset),
+    StoreTextField(value, reinterpret_cast<char*>(RecordBytes(record) + info.record_offset),
                    static_cast<size_t>(info.record_size));
   } else {
     source.*info.source_text = std::move(value);

@@ -16,18 +16,21 @@ struct Row {
 };
 
 // Builds a row from its columns; the destination follows from the storage given.
-constexpr SettingKey Key(Setting setting, Row row, int32_t record_offset, int32_t record_size,
+constexpr SettingKey Key(Setting setting,
+                         Row row,
+                         int32_t record_offset,
+                         int32_t record_size,
                          int ConfigSource::*source_flag,
-                         std::u16string ConfigSource::*source_text, bool security_relevant,
+                         std::u16string ConfigSource::*source_text,
+                         bool security_relevant,
                          const char* meaning) {
-  const Destination destination =
-      record_offset != kNotInRecord                     ? Destination::kRecord
-      : (source_flag != nullptr || source_text != nullptr) ? Destination::kConfigSource
-                                                          : Destination::kReadAtUse;
-  return {setting,     row.section,   row.key,           row.type,
-          row.default_text, row.default_flag, destination, record_offset,
-          record_size, source_flag,   source_text,       security_relevant,
-          meaning};
+  const Destination destination = record_offset != kNotInRecord ? Destination::kRecord
+                                  : (source_flag != nullptr || source_text != nullptr)
+                                      ? Destination::kConfigSource
+                                      : Destination::kReadAtUse;
+  return {setting,          row.section,       row.key,       row.type,    row.default_text,
+          row.default_flag, destination,       record_offset, record_size, source_flag,
+          source_text,      security_relevant, meaning};
 }
 
 constexpr Row Text(const char16_t* section, const char16_t* key, const char16_t* default_text) {

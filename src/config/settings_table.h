@@ -50,12 +50,12 @@ struct SettingKey {
   const char16_t* default_text;  // strings: the built-in default
   int default_flag;              // booleans: 0 or 1
   Destination destination;
-  int32_t record_offset;  // kRecord: offset in HostSettingsBlock, else -1
-  int32_t record_size;    // kRecord: field width in bytes (4 for a flag), else 0
-  int ConfigSource::*source_flag;             // kConfigSource booleans
+  int32_t record_offset;           // kRecord: offset in HostSettingsBlock, else -1
+  int32_t record_size;             // kRecord: field width in bytes (4 for a flag), else 0
+  int ConfigSource::*source_flag;  // kConfigSource booleans
   std::u16string ConfigSource::*source_text;  // kConfigSource strings
-  bool security_relevant;  // a kiosk user must not be able to change it
-  const char* meaning;     // one line for the administrator's reference
+  bool security_relevant;                     // a kiosk user must not be able to change it
+  const char* meaning;                        // one line for the administrator's reference
 };
 
 // All keys of the table, in the order of Setting.

@@ -13,6 +13,7 @@
 #include "host/restart.h"
 #include "host/text_exports.h"
 #include "profile/profile_cleaning.h"
+#include "profile/profile_layout.h"
 #include "profile/profile_preparation.h"
 #include "urlfilter/url_check.h"
 
@@ -67,13 +68,12 @@ ZELK_API int ZELK_CALL GetSettings(HostSettingsBlock* block) {
 }
 
 ZELK_API int ZELK_CALL CheckCommand(int command_id) {
-  return Guarded(1, [command_id] {
-    return zelk::CheckCommandId(g_config_source, command_id);
-  });
+  return Guarded(1, [command_id] { return zelk::CheckCommandId(g_config_source, command_id); });
 }
 
 ZELK_API int ZELK_CALL CheckURL(char* url, int capacity, const char* other) {
-  return Guarded(0, [url, capacity] { return zelk::CheckUrlBuffer(g_config_source, url, capacity); });
+  return Guarded(0,
+                 [url, capacity] { return zelk::CheckUrlBuffer(g_config_source, url, capacity); });
 }
 
 ZELK_API int ZELK_CALL CleanProfile(void) {
@@ -96,7 +96,7 @@ ZELK_API int ZELK_CALL GetAboutString(ZelkWideChar* buffer, int count) {
 ZELK_API void ZELK_CALL GetProfilePath(ZelkWideChar* buffer, int count) {
   GuardedVoid([buffer, count] {
     zelk::LocateConfiguration(g_config_source);
-    zelk::CopyToHostBuffer(zelk::ProfilePathForHost(g_config_source), zelk::HostBuffer(buffer),
+    zelk::CopyToHostBuffer(zelk::ExpandedProfileFolder(g_config_source), zelk::HostBuffer(buffer),
                            count);
   });
 }
@@ -104,8 +104,8 @@ ZELK_API void ZELK_CALL GetProfilePath(ZelkWideChar* buffer, int count) {
 ZELK_API void ZELK_CALL GetBookmarkBarText(ZelkWideChar* buffer, int count) {
   GuardedVoid([buffer, count] {
     zelk::LocateConfiguration(g_config_source);
-    zelk::CopyToHostBuffer(zelk::BookmarkBarTextForHost(g_config_source),
-                           zelk::HostBuffer(buffer), count);
+    zelk::CopyToHostBuffer(zelk::BookmarkBarTextForHost(g_config_source), zelk::HostBuffer(buffer),
+                           count);
   });
 }
 

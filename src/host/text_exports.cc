@@ -9,7 +9,9 @@ const char16_t* HostText(const ZelkWideChar* text) {
   return reinterpret_cast<const char16_t*>(text);
 }
 
-char16_t* HostBuffer(ZelkWideChar* buffer) { return reinterpret_cast<char16_t*>(buffer); }
+char16_t* HostBuffer(ZelkWideChar* buffer) {
+  return reinterpret_cast<char16_t*>(buffer);
+}
 
 bool CopyToHostBuffer(std::u16string_view text, char16_t* buffer, int count) {
   if (buffer == nullptr || count < 1) {
@@ -29,15 +31,6 @@ int ShowOverride(const char16_t* text) {
   const std::u16string copy = text != nullptr ? std::u16string(text) : std::u16string();
   platform::ShowMessageBox(u"test", copy, platform::MessageBoxIcon::kNone);
   return 1;
-}
-
-std::u16string ProfilePathForHost(const ConfigSource& source) {
-  std::u16string folder = ReadStringSetting(source, Setting::kProfileFolder);
-  std::u16string expanded;
-  if (!folder.empty() && platform::ExpandEnvironmentText(folder, platform::kMaxPath, &expanded)) {
-    folder = std::move(expanded);
-  }
-  return folder;
 }
 
 std::u16string BookmarkBarTextForHost(const ConfigSource& source) {

@@ -27,9 +27,6 @@ bool CopyToHostBuffer(std::u16string_view text, char16_t* buffer, int count);
 // Shows `text` (empty for null) in a plain box captioned "test"; returns 1 once closed.
 int ShowOverride(const char16_t* text);
 
-// ProfileFolder with its environment references expanded; empty stays empty.
-std::u16string ProfilePathForHost(const ConfigSource& source);
-
 // BookmarkBarText as configured.
 std::u16string BookmarkBarTextForHost(const ConfigSource& source);
 

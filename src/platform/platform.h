@@ -78,8 +78,10 @@ bool PathExists(std::u16string_view path);
 // is cut to `capacity` - 1 characters, as the Win32 call cuts it into a buffer of
 // `capacity` characters. Section and key names match without regard to ASCII case. The
 // Linux reader's rules (blanks, quotes, duplicates, encodings) are listed in ini_text.h.
-std::u16string ReadIniString(std::u16string_view section, std::u16string_view key,
-                             std::u16string_view default_value, size_t capacity,
+std::u16string ReadIniString(std::u16string_view section,
+                             std::u16string_view key,
+                             std::u16string_view default_value,
+                             size_t capacity,
                              std::u16string_view ini_path);
 
 enum class RegistryHive { kLocalMachine, kCurrentUser };
@@ -102,8 +104,10 @@ struct RegistryValue {
 // else the Win32 error of the open or the query. `out` is defined only on success. On
 // Linux the registry is the .reg file named by ZELK_REGISTRY (see reg_file.h), read
 // afresh at each call; without a readable file every key is missing.
-uint32_t QueryRegistryValue(RegistryHive hive, std::u16string_view subkey,
-                            std::u16string_view value_name, size_t capacity_bytes,
+uint32_t QueryRegistryValue(RegistryHive hive,
+                            std::u16string_view subkey,
+                            std::u16string_view value_name,
+                            size_t capacity_bytes,
                             RegistryValue* out);
 
 // ExpandEnvironmentStringsW into a buffer of `capacity` characters: %NAME% references are
@@ -136,13 +140,12 @@ enum class MessageBoxIcon { kNone, kExclamation };
 // A modal message box with no owner window and an OK button (MessageBoxW). Returns once
 // the user has closed it. On Linux it writes one line to standard error:
 // "MessageBox: <caption>: <text>", CR written as \r and LF as \n (in the caption too).
-void ShowMessageBox(std::u16string_view caption, std::u16string_view text,
-                    MessageBoxIcon icon);
+void ShowMessageBox(std::u16string_view caption, std::u16string_view text, MessageBoxIcon icon);
 
 // Receives every message box instead of the user while set; tests read what the user
 // would have seen. An empty function restores the real boxes. Never exported.
-using MessageBoxSink = std::function<void(std::u16string_view caption,
-                                          std::u16string_view text, MessageBoxIcon icon)>;
+using MessageBoxSink =
+    std::function<void(std::u16string_view caption, std::u16string_view text, MessageBoxIcon icon)>;
 void SetMessageBoxSinkForTesting(MessageBoxSink sink);
 
 // ---------------------------------------------------------------------------------------
@@ -176,8 +179,7 @@ uint32_t RemoveFolder(std::u16string_view path);
 uint32_t RemoveFile(std::u16string_view path);
 
 // CopyFileW: 80 when `fail_if_exists` is set and the target exists.
-uint32_t CopyFileTo(std::u16string_view source, std::u16string_view target,
-                    bool fail_if_exists);
+uint32_t CopyFileTo(std::u16string_view source, std::u16string_view target, bool fail_if_exists);
 
 // CreateFileW for generic read, read sharing, open-existing, then CloseHandle: 0 when the
 // file could be opened.

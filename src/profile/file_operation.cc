@@ -46,7 +46,7 @@ std::u16string SystemErrorDescription(uint32_t code) {
   return text;
 }
 
-int FileOperation::Copy(std::u16string source, std::u16string destination) {
+int FileOperation::Copy(const std::u16string& source, const std::u16string& destination) {
   std::u16string failure_text;
   uint32_t failure_code = 0;
   try {

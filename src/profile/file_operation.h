@@ -52,7 +52,7 @@ class FileOperation {
   // inside the destination; a source whose parent folder is the destination is left alone.
   // Returns 1 when the copy completed or there was nothing to do, 0 when it stopped on a
   // failure, described by errorText and errorCode. Never throws.
-  int Copy(std::u16string source, std::u16string destination);
+  int Copy(const std::u16string& source, const std::u16string& destination);
 
   // Description of the failure that stopped the last copy.
   std::u16string errorText = u"No error";

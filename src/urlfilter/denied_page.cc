@@ -6,7 +6,8 @@ namespace {
 constexpr std::u16string_view kPagePlaceholder = u"(DENIED_PAGE)";
 constexpr std::u16string_view kWordPlaceholder = u"(DENIED_WORD)";
 
-std::u16string ReplaceAll(std::u16string_view text, std::u16string_view placeholder,
+std::u16string ReplaceAll(std::u16string_view text,
+                          std::u16string_view placeholder,
                           std::u16string_view replacement) {
   std::u16string result;
   size_t from = 0;
@@ -27,17 +28,28 @@ std::u16string EscapeAddressForPage(std::u16string_view address) {
   escaped.reserve(address.size());
   for (char16_t c : address) {
     switch (c) {
-      case u'<': escaped += u"%3C"; break;
-      case u'>': escaped += u"%3E"; break;
-      case u'"': escaped += u"%22"; break;
-      case u'\'': escaped += u"%27"; break;
-      default: escaped.push_back(c); break;
+      case u'<':
+        escaped += u"%3C";
+        break;
+      case u'>':
+        escaped += u"%3E";
+        break;
+      case u'"':
+        escaped += u"%22";
+        break;
+      case u'\'':
+        escaped += u"%27";
+        break;
+      default:
+        escaped.push_back(c);
+        break;
     }
   }
   return escaped;
 }
 
-std::u16string BuildDeniedPage(std::u16string_view page_template, std::u16string_view address,
+std::u16string BuildDeniedPage(std::u16string_view page_template,
+                               std::u16string_view address,
                                std::u16string_view denied_word) {
   const std::u16string with_address =
       ReplaceAll(page_template, kPagePlaceholder, EscapeAddressForPage(address));

@@ -16,7 +16,8 @@ std::u16string EscapeAddressForPage(std::u16string_view address);
 // Fills the template: every "(DENIED_PAGE)" becomes the escaped address, then every
 // "(DENIED_WORD)" in the result becomes the denied word as it stands. Each replacement
 // scans left to right for exact, case-sensitive, non-overlapping occurrences.
-std::u16string BuildDeniedPage(std::u16string_view page_template, std::u16string_view address,
+std::u16string BuildDeniedPage(std::u16string_view page_template,
+                               std::u16string_view address,
                                std::u16string_view denied_word);
 
 }  // namespace zelk

@@ -9,7 +9,7 @@
 namespace zelk {
 namespace {
 
-constexpr size_t kReadChunk = 64 * 1024;
+constexpr size_t kReadChunk = size_t{64} * 1024;
 
 void ReportUnopenable(const std::u16string& path) {
   ShowApplicationMessage(u"Error loading filter file: " + path +
@@ -20,7 +20,8 @@ void ReportReadError(uint32_t error) {
   std::u16string text = platform::SystemErrorText(error);
   if (text.empty()) {
     const std::string code = std::to_string(error);
-    text = u"Error " + std::u16string(code.begin(), code.end()) + u" while reading the filter file.";
+    text =
+        u"Error " + std::u16string(code.begin(), code.end()) + u" while reading the filter file.";
   }
   ShowApplicationMessage(text);
 }

@@ -51,8 +51,8 @@ int CheckUrlBuffer(ConfigSource& source, char* url, int capacity, UrlDecision* d
   UrlDecision result = DecideUrl(input);
   const bool allow = result.allow;
   if (!allow) {
-    WriteHostText(platform::WideToAnsi(BuildDeniedPage(source.denied_page_template, address,
-                                                       result.denied_word)),
+    WriteHostText(platform::WideToAnsi(
+                      BuildDeniedPage(source.denied_page_template, address, result.denied_word)),
                   url, capacity);
   }
   if (decision != nullptr) {

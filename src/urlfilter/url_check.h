@@ -16,8 +16,7 @@ namespace zelk {
 // the terminator, so the host always finds a terminated string and the same answer. A
 // null `url` is refused and nothing is written; with a capacity below 1 nothing is
 // written. `decision`, when given, receives how the rules decided.
-int CheckUrlBuffer(ConfigSource& source, char* url, int capacity,
-                   UrlDecision* decision = nullptr);
+int CheckUrlBuffer(ConfigSource& source, char* url, int capacity, UrlDecision* decision = nullptr);
 
 // Copies `text` into a host buffer of `capacity` bytes, cut as CheckUrlBuffer describes.
 void WriteHostText(const std::string& text, char* buffer, int capacity);

@@ -10,11 +10,15 @@ constexpr char16_t kCommentMark = u';';
 constexpr char16_t kAllowMark = u'+';
 constexpr std::u16string_view kDefaultRuleText = u"all";
 
-bool IsFilterSpace(char16_t c) { return (c >= 9 && c <= 13) || c == 32 || c == 160; }
+bool IsFilterSpace(char16_t c) {
+  return (c >= 9 && c <= 13) || c == 32 || c == 160;
+}
 
 constexpr const char* kPatternErrorNames[] = {
-    "Ok",       "OutOfMemory",  "MissingBrace", "MissingParen", "MissingBracket", "BadAbbreviation",
-    "EmptyClass", "NoSuchGroup", "BadRange",    "EmptyRepeat",  "NoPattern",      "TooDeep",
+    "Ok",           "OutOfMemory",    "MissingBrace",
+    "MissingParen", "MissingBracket", "BadAbbreviation",
+    "EmptyClass",   "NoSuchGroup",    "BadRange",
+    "EmptyRepeat",  "NoPattern",      "TooDeep",
 };
 
 }  // namespace

@@ -32,7 +32,7 @@ struct UrlDecision {
   bool allow = false;
   std::u16string denied_word;  // the deciding rule's text, lower-cased; empty otherwise
   DecisionReason reason = DecisionReason::kDefaultRule;
-  size_t line_index = 0;         // the deciding rule, where the reason names one
+  size_t line_index = 0;  // the deciding rule, where the reason names one
   PatternError error = PatternError::kOk;
   bool default_rule_seen = false;  // kDefaultRule: the default came from an "all" rule...
   size_t default_line_index = 0;   // ...on this line (the last one counts)
@@ -40,9 +40,9 @@ struct UrlDecision {
 };
 
 struct UrlCheckInput {
-  bool checking_enabled = true;       // CheckURLAccess
+  bool checking_enabled = true;  // CheckURLAccess
   std::u16string_view filter_file_path;
-  std::u16string_view address;        // as received, any case
+  std::u16string_view address;                         // as received, any case
   const std::vector<std::u16string>* rules = nullptr;  // the filter list
   uint64_t step_budget = kUrlCheckStepBudget;
 };

@@ -53,7 +53,8 @@ constexpr char16_t kAbout[] = u" Zelk version 1.41.0";
 
 // A buffer of `count` characters followed by a guard area, all filled with kGuard.
 struct GuardedBuffer {
-  explicit GuardedBuffer(int count) : chars(static_cast<size_t>(count > 0 ? count : 0) + 16, kGuard) {}
+  explicit GuardedBuffer(int count)
+      : chars(static_cast<size_t>(count > 0 ? count : 0) + 16, kGuard) {}
   bool GuardIntact(int count) const {
     for (size_t i = static_cast<size_t>(count > 0 ? count : 0); i < chars.size(); ++i) {
       if (chars[i] != kGuard) {

@@ -96,8 +96,9 @@ TEST_F(CommandCheckTest, EachKeyTakesAwayExactlyItsCommands) {
 }
 
 TEST_F(CommandCheckTest, SameKeyInAnotherSectionDoesNotGovernTheCommand) {
-  LoadIni("[SystemMenu]\nPrint=FALSE\nNewTab=FALSE\n[ContextMenu]\nPrint=FALSE\nDevTools=FALSE\n"
-          "[TabMenu]\nNewTab=FALSE\n");
+  LoadIni(
+      "[SystemMenu]\nPrint=FALSE\nNewTab=FALSE\n[ContextMenu]\nPrint=FALSE\nDevTools=FALSE\n"
+      "[TabMenu]\nNewTab=FALSE\n");
   for (int32_t id : {35003, 40003, 40004, 34014}) {
     EXPECT_EQ(1, CheckCommandId(source_, id)) << id;
   }

@@ -83,10 +83,10 @@ struct BoolCase {
 };
 
 const BoolCase kBoolWords[] = {
-    {"Flag=TRUE", 0, 1},  {"Flag=true", 0, 1},   {"Flag=True", 0, 1},  {"Flag=FALSE", 1, 0},
-    {"Flag=1", 1, 0},     {"Flag=yes", 1, 0},    {"Flag=on", 1, 0},    {"Flag=", 1, 0},
-    {"Flag= TRUE ", 0, 1}, {"Flag=TRUEx", 0, 0}, {nullptr, 1, 1},      {nullptr, 0, 0},
-    {"flag=TRUE", 0, 1},  {"FLAG=TRUE", 0, 1},
+    {"Flag=TRUE", 0, 1},   {"Flag=true", 0, 1},  {"Flag=True", 0, 1}, {"Flag=FALSE", 1, 0},
+    {"Flag=1", 1, 0},      {"Flag=yes", 1, 0},   {"Flag=on", 1, 0},   {"Flag=", 1, 0},
+    {"Flag= TRUE ", 0, 1}, {"Flag=TRUEx", 0, 0}, {nullptr, 1, 1},     {nullptr, 0, 0},
+    {"flag=TRUE", 0, 1},   {"FLAG=TRUE", 0, 1},
 };
 
 TEST_F(ReadersTest, BooleanIsTrueOnlyForTheWordTrue) {
@@ -169,9 +169,9 @@ TEST_F(ReadersTest, OriginNamesTheLevelThatDecided) {
 TEST_F(ReadersTest, MissingIniFileIsReportedOnceNamingThePath) {
   EXPECT_EQ(0, LocateConfiguration(source_));
   ASSERT_EQ(1u, boxes_.boxes().size());
-  EXPECT_EQ(Utf8(u"ERROR:\n\nThe INI file " + host_.IniPath() +
-                 u" was not found.\n\nNot loading Zelk."),
-            Utf8(boxes_.boxes()[0].text));
+  EXPECT_EQ(
+      Utf8(u"ERROR:\n\nThe INI file " + host_.IniPath() + u" was not found.\n\nNot loading Zelk."),
+      Utf8(boxes_.boxes()[0].text));
   EXPECT_EQ(Utf8(host_.ExecutablePath()), Utf8(boxes_.boxes()[0].caption));
   EXPECT_EQ(platform::MessageBoxIcon::kExclamation, boxes_.boxes()[0].icon);
   EXPECT_EQ(host_.IniPath(), source_.ini_path);

@@ -169,8 +169,8 @@ TEST_F(SettingsLoaderTest, SecondLoadSeesTheChangedFile) {
 
 TEST_F(SettingsLoaderTest, TextTooLongForItsFieldIsCutWithinTheField) {
   const std::string path(400, 'p');
-  auto record = Load("[Browser]\nProfileFolder=" + path + "\nTitle=" + std::string(2000, 't') +
-                     "\n");
+  auto record =
+      Load("[Browser]\nProfileFolder=" + path + "\nTitle=" + std::string(2000, 't') + "\n");
   EXPECT_EQ(std::string(259, 'p'), TextAt(*record, 3088));
   EXPECT_EQ(std::string(1023, 't'), TextAt(*record, 0));
   EXPECT_EQ(0, Bytes(*record)[3088 + 259]);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "config/readers.h"
+#include "profile/profile_layout.h"
 #include "tests/support/registry_fixture.h"
 #include "tests/support/test_support.h"
 
@@ -30,9 +31,7 @@ struct CopyCase {
 const CopyCase kCopies[] = {
     {u"abc", 4, true, u"abc"},  // exact fit
     {u"abc", 3, false, u""},    // one short: no cut path, an empty string
-    {u"abc", 1, false, u""},
-    {u"", 1, true, u""},
-    {u"abc", 100, true, u"abc"},
+    {u"abc", 1, false, u""},   {u"", 1, true, u""}, {u"abc", 100, true, u"abc"},
 };
 
 TEST(CopyToHostBufferTest, WritesWholeTextOrEmptyWithinCount) {
@@ -61,7 +60,7 @@ class ProfilePathTest : public ::testing::Test {
   std::u16string PathFor(const std::string& ini_line) {
     host_.WriteIni("[Browser]\n" + ini_line + "\n");
     LocateConfiguration(source_);
-    return ProfilePathForHost(source_);
+    return ExpandedProfileFolder(source_);
   }
   FakeHostInstallation host_;
   ScopedRegistry registry_;

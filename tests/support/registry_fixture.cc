@@ -37,7 +37,9 @@ const wchar_t* Wide(const std::u16string& text) {
 
 }  // namespace
 
-ScopedRegistry::ScopedRegistry() { Clear(); }
+ScopedRegistry::ScopedRegistry() {
+  Clear();
+}
 
 ScopedRegistry::~ScopedRegistry() {
 #ifdef _WIN32
@@ -47,14 +49,18 @@ ScopedRegistry::~ScopedRegistry() {
 #endif
 }
 
-void ScopedRegistry::SetString(platform::RegistryHive hive, std::u16string_view section,
-                               std::u16string_view key, std::u16string_view value,
+void ScopedRegistry::SetString(platform::RegistryHive hive,
+                               std::u16string_view section,
+                               std::u16string_view key,
+                               std::u16string_view value,
                                uint32_t type) {
   SetRaw(hive, section, key, type, Utf16Bytes(value));
 }
 
-void ScopedRegistry::SetRaw(platform::RegistryHive hive, std::u16string_view section,
-                            std::u16string_view key, uint32_t type,
+void ScopedRegistry::SetRaw(platform::RegistryHive hive,
+                            std::u16string_view section,
+                            std::u16string_view key,
+                            uint32_t type,
                             const std::vector<uint8_t>& bytes) {
   entries_.push_back({hive, std::u16string(section), std::u16string(key), type, bytes});
 #ifdef _WIN32
@@ -87,9 +93,9 @@ void ScopedRegistry::WriteRegFile() const {
   std::ostringstream text;
   text << "Windows Registry Editor Version 5.00\r\n";
   for (const Entry& entry : entries_) {
-    text << "\r\n[" << (entry.hive == platform::RegistryHive::kLocalMachine
-                            ? "HKEY_LOCAL_MACHINE\\"
-                            : "HKEY_CURRENT_USER\\")
+    text << "\r\n["
+         << (entry.hive == platform::RegistryHive::kLocalMachine ? "HKEY_LOCAL_MACHINE\\"
+                                                                 : "HKEY_CURRENT_USER\\")
          << ToUtf8(kZelkKey) << "\\" << ToUtf8(entry.section) << "]\r\n";
     text << "\"" << ToUtf8(entry.key) << "\"=hex(" << std::hex << entry.type << "):";
     for (size_t i = 0; i < entry.bytes.size(); ++i) {

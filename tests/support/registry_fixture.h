@@ -23,12 +23,17 @@ class ScopedRegistry {
   ScopedRegistry& operator=(const ScopedRegistry&) = delete;
 
   // A REG_SZ value (or REG_EXPAND_SZ with `type`), stored with its terminating zero.
-  void SetString(platform::RegistryHive hive, std::u16string_view section,
-                 std::u16string_view key, std::u16string_view value,
+  void SetString(platform::RegistryHive hive,
+                 std::u16string_view section,
+                 std::u16string_view key,
+                 std::u16string_view value,
                  uint32_t type = platform::kRegSz);
   // Any value, byte for byte.
-  void SetRaw(platform::RegistryHive hive, std::u16string_view section, std::u16string_view key,
-              uint32_t type, const std::vector<uint8_t>& bytes);
+  void SetRaw(platform::RegistryHive hive,
+              std::u16string_view section,
+              std::u16string_view key,
+              uint32_t type,
+              const std::vector<uint8_t>& bytes);
 
  private:
   struct Entry {

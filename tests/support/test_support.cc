@@ -67,13 +67,14 @@ std::string ReadFile(const fs::path& path) {
 
 MessageBoxRecorder::MessageBoxRecorder() {
   platform::SetMessageBoxSinkForTesting(
-      [this](std::u16string_view caption, std::u16string_view text,
-             platform::MessageBoxIcon icon) {
+      [this](std::u16string_view caption, std::u16string_view text, platform::MessageBoxIcon icon) {
         boxes_.push_back({std::u16string(caption), std::u16string(text), icon});
       });
 }
 
-MessageBoxRecorder::~MessageBoxRecorder() { platform::SetMessageBoxSinkForTesting(nullptr); }
+MessageBoxRecorder::~MessageBoxRecorder() {
+  platform::SetMessageBoxSinkForTesting(nullptr);
+}
 
 FakeHostInstallation::FakeHostInstallation() {
   platform::SetHostExecutablePathForTesting(ExecutablePath());

@@ -14,7 +14,9 @@
 namespace zelk::testing {
 
 // UTF-8 form of a wide text, for failure messages.
-inline std::string Utf8(std::u16string_view text) { return ToUtf8(text); }
+inline std::string Utf8(std::u16string_view text) {
+  return ToUtf8(text);
+}
 
 // A folder of its own for one test, removed with everything in it at the end.
 class TempFolder {

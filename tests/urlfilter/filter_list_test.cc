@@ -34,7 +34,8 @@ class FilterListTest : public ::testing::Test {
 };
 
 TEST_F(FilterListTest, ReadsEveryLineOfTheFileOnce) {
-  testing::WriteFile(host_.folder().path() / "f.txt", "; rules\r\n-\\.exe$\r\n\r\n+/intranet/\r\n-all");
+  testing::WriteFile(host_.folder().path() / "f.txt",
+                     "; rules\r\n-\\.exe$\r\n\r\n+/intranet/\r\n-all");
   Load("[Browser]\nCheckURLAccess=TRUE\n[Files]\nCheckURLFile=" +
        Utf8(host_.folder().WinPath(u"f.txt")) + "\n");
   EXPECT_EQ(1, LoadFilterList(source_));

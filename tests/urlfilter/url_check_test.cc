@@ -26,8 +26,8 @@ class UrlCheckTest : public ::testing::Test {
   void Install(const std::string& filter, const std::string& extra_ini = "") {
     filter_path_ = host_.folder().WinPath(u"filter.txt");
     testing::WriteFile(host_.folder().path() / "filter.txt", filter);
-    host_.WriteIni("[Browser]\nCheckURLAccess=TRUE\n[Files]\nCheckURLFile=" +
-                   Utf8(filter_path_) + "\n" + extra_ini);
+    host_.WriteIni("[Browser]\nCheckURLAccess=TRUE\n[Files]\nCheckURLFile=" + Utf8(filter_path_) +
+                   "\n" + extra_ini);
   }
 
   // Checks `url` in a buffer of `capacity` bytes followed by a guard area.
@@ -58,8 +58,7 @@ TEST_F(UrlCheckTest, AllowedAddressLeavesTheBufferUntouched) {
 }
 
 TEST_F(UrlCheckTest, RefusedAddressGetsTheFilledPage) {
-  Install("+all\r\n-casino\r\n",
-          "DeniedURLHTML=<p>(DENIED_PAGE) refused: (DENIED_WORD)</p>\n");
+  Install("+all\r\n-casino\r\n", "DeniedURLHTML=<p>(DENIED_PAGE) refused: (DENIED_WORD)</p>\n");
   std::string page;
   EXPECT_EQ(0, Check("http://x/Casino/y", 256, &page));
   EXPECT_EQ("<p>http://x/Casino/y refused: casino</p>", page);
@@ -79,8 +78,10 @@ TEST_F(UrlCheckTest, SmallBuffersGetATerminatedCutAndTheSameAnswer) {
     int capacity;
     const char* page;
   } kCuts[] = {
-      {"", 1, ""},           {"c", 2, "0"},
-      {"c", 11, "0123456789"}, {"c", 12, "0123456789c"},  // exact fit
+      {"", 1, ""},
+      {"c", 2, "0"},
+      {"c", 11, "0123456789"},
+      {"c", 12, "0123456789c"},  // exact fit
       {"c", 100, "0123456789c"},
   };
   for (const auto& cut : kCuts) {
@@ -92,7 +93,10 @@ TEST_F(UrlCheckTest, SmallBuffersGetATerminatedCutAndTheSameAnswer) {
 }
 
 TEST_F(UrlCheckTest, CutNeverSplitsAMultiByteCharacter) {
-  Install("-x\n", "DeniedURLHTML=ab\xE2\x82\xAC\xE2\x82\xAC\n");  // two euro signs in UTF-8
+  // Two euro signs: three bytes each in UTF-8, one in most Windows code pages.
+  Install("-x\n");
+  registry_.SetString(platform::RegistryHive::kCurrentUser, u"Files", u"DeniedURLHTML",
+                      u"ab\u20AC\u20AC");
   std::string page;
   EXPECT_EQ(0, Check("x", 6, &page));
   const std::string expected = platform::WideToAnsi(u"ab\u20AC\u20AC");
@@ -117,7 +121,8 @@ TEST_F(UrlCheckTest, MissingFilterFileGivesAboutBlankAndAsksAgainEachTime) {
     EXPECT_EQ("About:Blank", page);
     ASSERT_EQ(1u, boxes_.boxes().size());
     EXPECT_EQ(
-        "Error loading filter file: no-such-filter.txt\n\nPlease specify correct path in zelk.ini file.",
+        "Error loading filter file: no-such-filter.txt\n\nPlease specify correct path in zelk.ini "
+        "file.",
         Utf8(boxes_.boxes()[0].text));
   }
   EXPECT_EQ(0, source_.filter_list_loaded);
@@ -152,9 +157,10 @@ TEST_F(UrlCheckTest, AddressWithMarkupCannotInjectIntoThePage) {
   std::string page;
   EXPECT_EQ(0, Check("http://evil/\"><script>x()</script>'", 512, &page));
   EXPECT_EQ(std::string::npos, page.find("<script>"));
-  EXPECT_EQ("<a href=\"http://evil/%22%3E%3Cscript%3Ex()%3C/script%3E%27\">"
-            "http://evil/%22%3E%3Cscript%3Ex()%3C/script%3E%27</a>",
-            page);
+  EXPECT_EQ(
+      "<a href=\"http://evil/%22%3E%3Cscript%3Ex()%3C/script%3E%27\">"
+      "http://evil/%22%3E%3Cscript%3Ex()%3C/script%3E%27</a>",
+      page);
 }
 
 }  // namespace

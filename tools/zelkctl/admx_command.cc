@@ -20,12 +20,24 @@ std::string Xml(const std::string& text) {
   std::string escaped;
   for (char c : text) {
     switch (c) {
-      case '&': escaped += "&amp;"; break;
-      case '<': escaped += "&lt;"; break;
-      case '>': escaped += "&gt;"; break;
-      case '"': escaped += "&quot;"; break;
-      case '\'': escaped += "&apos;"; break;
-      default: escaped.push_back(c); break;
+      case '&':
+        escaped += "&amp;";
+        break;
+      case '<':
+        escaped += "&lt;";
+        break;
+      case '>':
+        escaped += "&gt;";
+        break;
+      case '"':
+        escaped += "&quot;";
+        break;
+      case '\'':
+        escaped += "&apos;";
+        break;
+      default:
+        escaped.push_back(c);
+        break;
     }
   }
   return escaped;
@@ -44,7 +56,9 @@ const View kViews[] = {
     {"_Wow64", "Machine", kWowRegistryBase, "_Wow64"},
 };
 
-std::string Id(const CatalogKey& key) { return key.section + "_" + key.key; }
+std::string Id(const CatalogKey& key) {
+  return key.section + "_" + key.key;
+}
 
 void WritePolicy(const CatalogKey& key, const View& view, std::ostringstream& out) {
   const std::string id = Id(key);
@@ -110,7 +124,8 @@ std::string HelpText(const CatalogKey& key) {
                      key.section + ", default " +
                      (key.default_text.empty() ? "empty" : key.default_text) + ".";
   if (key.type == ValueType::kBool) {
-    help += " Enabled writes the string TRUE, Disabled the string FALSE; Zelk ignores DWORD values.";
+    help +=
+        " Enabled writes the string TRUE, Disabled the string FALSE; Zelk ignores DWORD values.";
   } else {
     help += " The text TRUE stands for the default, FALSE for the empty string.";
   }
@@ -123,9 +138,10 @@ std::string HelpText(const CatalogKey& key) {
 std::string Adml() {
   std::ostringstream strings;
   std::ostringstream presentations;
-  strings << "      <string id=\"Zelk\">Zelk kiosk browser</string>\n"
-          << "      <string id=\"Zelk_Wow64\">32-bit view on 64-bit Windows (WOW6432Node)</string>\n"
-          << "      <string id=\"SUPPORTED_Zelk\">Zelk 1.41 and later</string>\n";
+  strings
+      << "      <string id=\"Zelk\">Zelk kiosk browser</string>\n"
+      << "      <string id=\"Zelk_Wow64\">32-bit view on 64-bit Windows (WOW6432Node)</string>\n"
+      << "      <string id=\"SUPPORTED_Zelk\">Zelk 1.41 and later</string>\n";
   for (const std::string& section : AllSections()) {
     strings << "      <string id=\"Section_" << section << "\">" << section << "</string>\n";
   }
@@ -166,8 +182,9 @@ bool WriteText(const std::filesystem::path& path, const std::string& text) {
 }
 
 int RunAdmx(Invocation& invocation) {
-  const std::filesystem::path folder =
-      invocation.args.empty() ? std::filesystem::path(".") : std::filesystem::u8path(invocation.args[0]);
+  const std::filesystem::path folder = invocation.args.empty()
+                                           ? std::filesystem::path(".")
+                                           : std::filesystem::u8path(invocation.args[0]);
   const std::filesystem::path admx = folder / "zelk.admx";
   const std::filesystem::path adml = folder / "en-US" / "zelk.adml";
   if (!WriteText(admx, Admx()) || !WriteText(adml, Adml())) {
@@ -181,8 +198,7 @@ int RunAdmx(Invocation& invocation) {
 
 }  // namespace
 
-const Command kAdmxCommand = {"admx", "[FOLDER]",
-                              "write Group Policy templates zelk.admx and en-US/zelk.adml",
-                              RunAdmx};
+const Command kAdmxCommand = {
+    "admx", "[FOLDER]", "write Group Policy templates zelk.admx and en-US/zelk.adml", RunAdmx};
 
 }  // namespace zelk::tools

@@ -1,9 +1,9 @@
 // zelkctl check-command: the answer for each command id, with the key that governs it.
 #include <cerrno>
 #include <cstdint>
-#include <vector>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "common/text.h"
 #include "config/command_visibility_table.h"
@@ -52,16 +52,15 @@ int RunCheckCommand(Invocation& invocation) {
   }
   for (int32_t id : ids) {
     const int answer = invocation.library.CheckCommand(id);
-    PrintLine(std::to_string(id) + "  " + (answer ? "allowed" : "refused") + "  (" +
-              Governor(id) + ")");
+    PrintLine(std::to_string(id) + "  " + (answer ? "allowed" : "refused") + "  (" + Governor(id) +
+              ")");
   }
   return kExitOk;
 }
 
 }  // namespace
 
-const Command kCheckCommandCommand = {"check-command", "ID...",
-                                      "tell whether each browser command id may run",
-                                      RunCheckCommand};
+const Command kCheckCommandCommand = {
+    "check-command", "ID...", "tell whether each browser command id may run", RunCheckCommand};
 
 }  // namespace zelk::tools

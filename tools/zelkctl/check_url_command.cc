@@ -17,11 +17,10 @@ namespace zelk::tools {
 namespace {
 
 // Room for long addresses and generous denied pages.
-constexpr size_t kUrlBufferSize = 64 * 1024;
+constexpr size_t kUrlBufferSize = size_t{64} * 1024;
 
 std::string RuleText(const ConfigSource& source, size_t index) {
-  return "line " + std::to_string(index + 1) + ": " +
-         ToUtf8(source.filter_patterns[index]);
+  return "line " + std::to_string(index + 1) + ": " + ToUtf8(source.filter_patterns[index]);
 }
 
 // How the rules decided, worked out in this process the way the library works it out.
@@ -44,8 +43,7 @@ std::string Explanation(const ConfigSource& source, const std::string& url) {
       return "refused: the rule on " + RuleText(source, decision.line_index) +
              " does not compile (" + PatternErrorName(decision.error) + ")";
     case DecisionReason::kBudgetExhausted:
-      return "refused: matching ran out of its budget at " +
-             RuleText(source, decision.line_index);
+      return "refused: matching ran out of its budget at " + RuleText(source, decision.line_index);
     case DecisionReason::kDefaultRule:
       return decision.default_rule_seen
                  ? "no pattern matched; the default rule on " +
@@ -80,7 +78,8 @@ int RunCheckUrl(Invocation& invocation) {
   for (const std::string& url : urls) {
     std::vector<char> buffer(kUrlBufferSize, '\0');
     std::strncpy(buffer.data(), url.c_str(), buffer.size() - 1);
-    const int answer = invocation.library.CheckURL(buffer.data(), static_cast<int>(buffer.size()), "");
+    const int answer =
+        invocation.library.CheckURL(buffer.data(), static_cast<int>(buffer.size()), "");
     const std::string result(buffer.data());
     if (answer == 1 && result == url) {
       PrintLine("allowed  " + url);

@@ -13,15 +13,9 @@ namespace zelk::tools {
 namespace {
 
 const Command* const kCommands[] = {
-    &kSettingsCommand,
-    &kCheckCommandCommand,
-    &kCheckUrlCommand,
-    &kLintCommand,
-    &kDeniedPageCommand,
-    &kExplainPatternCommand,
-    &kReferenceCommand,
-    &kTemplateCommand,
-    &kAdmxCommand,
+    &kSettingsCommand,   &kCheckCommandCommand,   &kCheckUrlCommand, &kLintCommand,
+    &kDeniedPageCommand, &kExplainPatternCommand, &kStartCommand,    &kCleanCommand,
+    &kEndCommand,        &kReferenceCommand,      &kTemplateCommand, &kAdmxCommand,
 };
 
 void PrintHelp() {
@@ -121,4 +115,3 @@ void PrintLine(const std::string& line) {
 }
 
 }  // namespace zelk::tools
-

@@ -39,6 +39,9 @@ struct Command {
 extern const Command kSettingsCommand;
 extern const Command kCheckCommandCommand;
 extern const Command kReferenceCommand;
+extern const Command kStartCommand;
+extern const Command kCleanCommand;
+extern const Command kEndCommand;
 extern const Command kCheckUrlCommand;
 extern const Command kTemplateCommand;
 extern const Command kAdmxCommand;

@@ -46,10 +46,16 @@ std::vector<CatalogKey> AllKeys() {
   std::vector<CatalogKey> keys;
   for (size_t i = 0; i < kSettingKeyCount; ++i) {
     const SettingKey& k = kSettingKeys[i];
-    keys.push_back({ToUtf8(k.section), ToUtf8(k.key), k.type,
-                    k.type == ValueType::kBool ? (k.default_flag ? "TRUE" : "FALSE")
-                                               : ToUtf8(k.default_text),
-                    k.meaning, k.security_relevant, {}, WhereOf(k)});
+    keys.push_back(
+        {ToUtf8(k.section),
+         ToUtf8(k.key),
+         k.type,
+         k.type == ValueType::kBool ? (k.default_flag ? "TRUE" : "FALSE") : ToUtf8(k.default_text),
+         k.meaning,
+         k.security_relevant,
+         {},
+         WhereOf(k),
+         k.destination == Destination::kRecord ? k.record_offset : -1});
   }
   // Keys of one section stay together, in the loader's order of sections.
   std::stable_sort(keys.begin(), keys.end(), [](const CatalogKey& a, const CatalogKey& b) {
@@ -62,7 +68,7 @@ std::vector<CatalogKey> AllKeys() {
     if (slot.key != nullptr) {
       keys.push_back({ToUtf8(slot.section), ToUtf8(slot.key), ValueType::kBool, "TRUE",
                       MenuMeaning(slot), true, IdsOfSlot(i),
-                      "record offset " + std::to_string(MenuSlotOffset(i))});
+                      "record offset " + std::to_string(MenuSlotOffset(i)), MenuSlotOffset(i)});
     }
   }
   return keys;

@@ -18,7 +18,8 @@ struct CatalogKey {
   std::string meaning;
   bool security_relevant;
   std::vector<int> command_ids;  // menu keys: the ids CheckCommand answers from it
-  std::string where;  // "record offset N", "kept by the library" or "read when used"
+  std::string where;             // "record offset N", "kept by the library" or "read when used"
+  int record_offset;             // where the host finds it in its record, or -1
 };
 
 // Sections in the order the loader reads them, each key once, in table order.

@@ -61,8 +61,7 @@ int RunReference(Invocation&) {
 
 }  // namespace
 
-const Command kReferenceCommand = {"reference", "",
-                                   "print the configuration reference (Markdown) of every key",
-                                   RunReference};
+const Command kReferenceCommand = {
+    "reference", "", "print the configuration reference (Markdown) of every key", RunReference};
 
 }  // namespace zelk::tools

@@ -1,83 +1,194 @@
-// zelkctl settings: the record the host would get, as a table.
-#include <cinttypes>
+// zelkctl settings: every key with the value the browser gets and where it comes from, as a
+// browser's policy page shows each policy with its level and source.
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/text.h"
-#include "config/command_visibility_table.h"
 #include "config/config_source.h"
 #include "config/readers.h"
-#include "config/settings_table.h"
 #include "tools/zelkctl/cli.h"
+#include "tools/zelkctl/json.h"
+#include "tools/zelkctl/key_catalog.h"
 
 namespace zelk::tools {
 namespace {
 
-std::string Row(const std::string& section, const std::string& key, const std::string& value) {
-  char line[512];
-  std::snprintf(line, sizeof(line), "%-12s %-24s %s", section.c_str(), key.c_str(),
-                value.c_str());
-  return line;
-}
+struct SettingRow {
+  CatalogKey key;
+  std::string value;
+  std::string source;   // default, zelk.ini, HKLM or HKCU
+  std::string warning;  // empty when there is nothing to warn about
+};
 
-int32_t FlagAt(const HostSettingsBlock& record, int32_t offset) {
-  int32_t value = 0;
-  std::memcpy(&value, reinterpret_cast<const unsigned char*>(&record) + offset, sizeof(value));
-  return value;
-}
-
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
-// Values the library keeps for itself or reads when it needs them, read as it reads them.
-std::string LibraryValue(const ConfigSource& source, const SettingKey& key) {
-  if (key.type == ValueType::kBool) {
-    return std::to_string(ReadBool(source, key.section, key.key, key.default_flag));
+const char* SourceName(ValueOrigin origin) {
+  switch (origin) {
+    case ValueOrigin::kDefault:
+      return "default";
+    case ValueOrigin::kIniFile:
+      return "zelk.ini";
+    case ValueOrigin::kLocalMachine:
+      return "HKLM";
+    case ValueOrigin::kCurrentUser:
+      return "HKCU";
   }
-  return Quoted(ToUtf8(ReadString(source, key.section, key.key, key.default_text)));
+  return "";
 }
 
-std::string RecordValue(const HostSettingsBlock& record, const SettingKey& key) {
+// The key of the user, whom the kiosk's own account can write, overriding a value the
+// administrator set for the machine or in the file.
+std::string UserOverrideWarning(const CatalogKey& key, const KeyLevels& levels) {
+  if (!key.security_relevant || !levels.current_user.present) {
+    return "";
+  }
+  if (!levels.local_machine.present && !levels.ini_file.present) {
+    return "";
+  }
+  const std::string overridden = levels.local_machine.present ? "HKLM" : "zelk.ini";
+  return "HKCU overrides the value set in " + overridden +
+         "; the kiosk's own user can change it unless its key is locked";
+}
+
+// A value of the host's record, as the host reads it.
+std::string RecordValue(const HostSettingsBlock& record, const CatalogKey& key) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(&record) + key.record_offset;
   if (key.type == ValueType::kBool) {
-    return std::to_string(FlagAt(record, key.record_offset));
+    int32_t flag = 0;
+    std::memcpy(&flag, bytes, sizeof(flag));
+    return flag ? "TRUE" : "FALSE";
   }
   // Text fields are in the host's code page, which is UTF-8 wherever zelkctl prints.
-  return Quoted(reinterpret_cast<const char*>(&record) + key.record_offset);
+  return std::string(reinterpret_cast<const char*>(bytes));
+}
+
+SettingRow ReadRow(const ConfigSource& source,
+                   const HostSettingsBlock& record,
+                   const CatalogKey& key) {
+  SettingRow row{key, "", "", ""};
+  const std::u16string section = FromUtf8(key.section);
+  const std::u16string name = FromUtf8(key.key);
+  if (key.type == ValueType::kBool) {
+    const BoolReading reading =
+        ReadBoolWithOrigin(source, section, name, key.default_text == "TRUE" ? 1 : 0);
+    row.value = reading.value ? "TRUE" : "FALSE";
+    row.source = SourceName(reading.origin);
+  } else {
+    const StringReading reading =
+        ReadStringWithOrigin(source, section, name, FromUtf8(key.default_text));
+    row.value = ToUtf8(reading.value);
+    row.source = SourceName(reading.origin);
+  }
+  if (key.record_offset >= 0) {
+    row.value = RecordValue(record, key);  // what the host really gets
+  }
+  row.warning = UserOverrideWarning(key, InspectKey(source, section, name));
+  return row;
+}
+
+std::string Column(const std::string& text, size_t width) {
+  return text.size() >= width ? text + " " : text + std::string(width - text.size(), ' ');
+}
+
+void PrintTable(const std::vector<SettingRow>& rows) {
+  PrintLine(Column("Section", 13) + Column("Key", 25) + Column("Source", 9) + "Value");
+  for (const SettingRow& row : rows) {
+    const std::string value =
+        row.key.type == ValueType::kBool ? row.value : "\"" + row.value + "\"";
+    PrintLine(Column(row.key.section, 13) + Column(row.key.key, 25) + Column(row.source, 9) +
+              value);
+  }
+  for (const SettingRow& row : rows) {
+    if (!row.warning.empty()) {
+      PrintLine("warning: " + row.key.section + "/" + row.key.key + ": " + row.warning);
+    }
+  }
+}
+
+void PrintJson(const std::string& ini_path, bool found, const std::vector<SettingRow>& rows) {
+  JsonWriter json;
+  json.BeginObject();
+  json.Key("ini_path").String(ini_path);
+  json.Key("ini_found").Bool(found);
+  json.Key("settings").BeginArray();
+  for (const SettingRow& row : rows) {
+    json.BeginObject();
+    json.Key("section").String(row.key.section);
+    json.Key("key").String(row.key.key);
+    json.Key("type").String(row.key.type == ValueType::kBool ? "boolean" : "text");
+    json.Key("value").String(row.value);
+    json.Key("source").String(row.source);
+    if (!row.warning.empty()) {
+      json.Key("warning").String(row.warning);
+    }
+    json.EndObject();
+  }
+  json.EndArray();
+  json.EndObject();
+  PrintLine(json.text());
+}
+
+// The record as the host receives it, sixteen bytes a line with their offset.
+void PrintRaw(const HostSettingsBlock& record) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(&record);
+  for (size_t offset = 0; offset < sizeof(HostSettingsBlock); offset += 16) {
+    char line[96];
+    int used = std::snprintf(line, sizeof(line), "%04zu  0x%04zx ", offset, offset);
+    std::string ascii;
+    for (size_t i = offset; i < offset + 16 && i < sizeof(HostSettingsBlock); ++i) {
+      used +=
+          std::snprintf(line + used, sizeof(line) - static_cast<size_t>(used), " %02x", bytes[i]);
+      ascii.push_back(bytes[i] >= 32 && bytes[i] < 127 ? static_cast<char>(bytes[i]) : '.');
+    }
+    PrintLine(std::string(line) + "  " + ascii);
+  }
 }
 
 int RunSettings(Invocation& invocation) {
+  bool raw = false;
+  for (const std::string& arg : invocation.args) {
+    if (arg != "--raw") {
+      std::fprintf(stderr, "zelkctl settings: unknown argument %s\n", arg.c_str());
+      return kExitUsage;
+    }
+    raw = true;
+  }
   if (!invocation.LoadLibrary()) {
     return kExitUsage;
   }
+  // The record comes through the export, exactly as the browser gets it.
   auto record = std::make_unique<HostSettingsBlock>();
+  std::memset(record.get(), 0, sizeof(HostSettingsBlock));
   const int found = invocation.library.GetSettings(record.get());
+  if (raw) {
+    PrintRaw(*record);
+    return kExitOk;
+  }
   ConfigSource source;
   LocateConfiguration(source);
-  PrintLine(std::string("zelk.ini: ") + ToUtf8(source.ini_path) +
+  std::vector<SettingRow> rows;
+  for (const CatalogKey& key : AllKeys()) {
+    rows.push_back(ReadRow(source, *record, key));
+  }
+  if (invocation.json) {
+    PrintJson(ToUtf8(source.ini_path), found != 0, rows);
+    return kExitOk;
+  }
+  PrintLine("zelk.ini: " + ToUtf8(source.ini_path) +
             (found ? "" : "  (missing: defaults and registry only)"));
   PrintLine("");
-  PrintLine(Row("Section", "Key", "Value"));
-  for (size_t i = 0; i < kSettingKeyCount; ++i) {
-    const SettingKey& key = kSettingKeys[i];
-    const std::string value = key.destination == Destination::kRecord
-                                  ? RecordValue(*record, key)
-                                  : LibraryValue(source, key);
-    PrintLine(Row(ToUtf8(key.section), ToUtf8(key.key), value));
-  }
-  for (size_t i = 0; i < ZELK_MENU_FLAG_COUNT; ++i) {
-    const CommandVisibilitySlot& slot = kCommandVisibilityTable[i];
-    if (slot.key != nullptr) {
-      PrintLine(Row(ToUtf8(slot.section), ToUtf8(slot.key),
-                    std::to_string(FlagAt(*record, MenuSlotOffset(i)))));
-    }
-  }
+  PrintTable(rows);
   return kExitOk;
 }
 
 }  // namespace
 
 const Command kSettingsCommand = {
-    "settings", "", "print every setting the browser would get, by section and key",
+    "settings", "[--raw] [--json]",
+    "every setting with its effective value and source (default, zelk.ini, HKLM, HKCU); "
+    "--raw dumps the record",
     RunSettings};
 
 }  // namespace zelk::tools

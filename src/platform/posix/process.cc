@@ -138,6 +138,7 @@ uint32_t StartProcess(std::u16string_view command_line) {
     texts.push_back(ToUtf8(arguments[i]));
   }
   std::vector<char*> argv;
+  argv.reserve(texts.size() + 1);
   for (std::string& text : texts) {
     argv.push_back(text.data());
   }

@@ -1,0 +1,122 @@
+// The built library and zelkctl installed beside a zelk.ini, as on a kiosk: zelkctl loads
+// the library by path and asks it through the exports, in a process of its own whose
+// executable lies in the installation folder.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "tests/support/test_support.h"
+
+namespace zelk {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path BuiltFile(const char* path) {
+  std::string text = path;
+#ifdef _WIN32
+  if (!text.empty() && text[0] == '/') {
+    text = "Z:" + text;  // the build tree as wine sees it
+  }
+#endif
+  return fs::u8path(text);
+}
+
+// Runs `command` and returns what it printed on standard output.
+std::string RunAndRead(const std::string& command) {
+#ifdef _WIN32
+  FILE* pipe = _popen(command.c_str(), "r");
+#else
+  FILE* pipe = popen(command.c_str(), "r");
+#endif
+  std::string output;
+  if (pipe == nullptr) {
+    return output;
+  }
+  char chunk[4096];
+  for (size_t read; (read = std::fread(chunk, 1, sizeof(chunk), pipe)) > 0;) {
+    output.append(chunk, read);
+  }
+#ifdef _WIN32
+  _pclose(pipe);
+#else
+  pclose(pipe);
+#endif
+  return output;
+}
+
+class InstallationTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const fs::path library = BuiltFile(ZELK_LIBRARY_PATH);
+    const fs::path tool = BuiltFile(ZELKCTL_PATH);
+    fs::copy_file(library, folder_.path() / library.filename());
+    fs::copy_file(tool, folder_.path() / tool.filename());
+    zelkctl_ = "\"" + (folder_.path() / tool.filename()).u8string() + "\"";
+  }
+
+  std::string Zelkctl(const std::string& arguments, const std::string& environment = "") {
+    return RunAndRead(environment + zelkctl_ + " " + arguments);
+  }
+
+  testing::TempFolder folder_;
+  std::string zelkctl_;
+};
+
+TEST_F(InstallationTest, ExportsAnswerFromTheZelkIniBesideTheHost) {
+  testing::WriteFile(folder_.path() / "filter.txt", "+^https://catalogue/\n-all\n");
+  testing::WriteFile(folder_.path() / "zelk.ini",
+                     "[Browser]\r\nTitle=Reading room\r\nCheckURLAccess=TRUE\r\n"
+                     "[Files]\r\nCheckURLFile=" +
+                         testing::Utf8(folder_.WinPath(u"filter.txt")) +
+                         "\r\nDeniedURLHTML=<b>(DENIED_PAGE)</b>\r\n"
+                         "[AppMenu]\r\nDownloads=FALSE\r\n");
+  const std::string settings = Zelkctl("settings");
+  EXPECT_NE(std::string::npos, settings.find("\"Reading room\"")) << settings;
+  EXPECT_EQ(std::string::npos, settings.find("missing")) << settings;
+
+  const std::string commands = Zelkctl("check-command 40012 40011");
+  EXPECT_NE(std::string::npos, commands.find("40012  refused")) << commands;
+  EXPECT_NE(std::string::npos, commands.find("40011  allowed")) << commands;
+
+  const std::string urls = Zelkctl("check-url https://catalogue/x https://other/");
+  EXPECT_NE(std::string::npos, urls.find("allowed  https://catalogue/x")) << urls;
+  EXPECT_NE(std::string::npos, urls.find("page: <b>https://other/</b>")) << urls;
+}
+
+#ifndef _WIN32
+// The registry of a Linux installation is the .reg file named by ZELK_REGISTRY, which the
+// child process inherits.
+TEST_F(InstallationTest, SettingsNameEachSourceAndWarnOfUserOverrides) {
+  testing::WriteFile(folder_.path() / "zelk.ini", "[Browser]\nCheckURLAccess=TRUE\nTitle=ini\n");
+  testing::WriteFile(folder_.path() / "registry.reg",
+                     "Windows Registry Editor Version 5.00\r\n\r\n"
+                     "[HKEY_LOCAL_MACHINE\\Software\\Velmora Labs\\Zelk\\Browser]\r\n"
+                     "\"Title\"=\"machine\"\r\n\r\n"
+                     "[HKEY_CURRENT_USER\\Software\\Velmora Labs\\Zelk\\Browser]\r\n"
+                     "\"CheckURLAccess\"=\"FALSE\"\r\n");
+  const std::string registry = (folder_.path() / "registry.reg").string();
+  const std::string json = Zelkctl("settings --json", "ZELK_REGISTRY='" + registry + "' ");
+  EXPECT_NE(std::string::npos,
+            json.find(R"({"section":"Browser","key":"Title","type":"text","value":"machine",)"
+                      R"("source":"HKLM"})"))
+      << json;
+  EXPECT_NE(std::string::npos,
+            json.find(R"({"section":"Browser","key":"CheckURLAccess","type":"boolean",)"
+                      R"("value":"FALSE","source":"HKCU","warning":"HKCU overrides the value )"
+                      R"(set in zelk.ini)"))
+      << json;
+  EXPECT_NE(std::string::npos,
+            json.find(R"({"section":"Browser","key":"HelpPageURL","type":"text","value":"",)"
+                      R"("source":"default"})"))
+      << json;
+  const std::string text = Zelkctl("settings", "ZELK_REGISTRY='" + registry + "' ");
+  EXPECT_NE(std::string::npos, text.find("warning: Browser/CheckURLAccess: HKCU overrides"))
+      << text;
+}
+#endif
+
+}  // namespace
+}  // namespace zelk
