@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/support/test_support.h"
+#include "tools/zelkctl/pattern_analysis.h"
 
 namespace zelk::tools {
 namespace {
@@ -232,10 +233,16 @@ TEST(FilterLintTest, LongLinesAreLintedQuickly) {
     lines.push_back(u"-word" + std::u16string(200, static_cast<char16_t>(u'a' + i % 26)));
   }
   lines.push_back(u"-" + std::u16string(100000, u'q'));
+  lines.push_back(u"z" + std::u16string(100000, u'q'));
   const auto start = std::chrono::steady_clock::now();
   const LintReport report = LintFilterLines(lines);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
   EXPECT_NE(nullptr, FindingAt(report, 27, "never-decides"));  // repeats line 1
+  // Messages quote a huge line only in part.
+  const LintFinding* mark = FindingAt(report, 2002, "mark");
+  ASSERT_NE(nullptr, mark);
+  EXPECT_LT(mark->message.size(), 3 * kDisplayLimit + 300);
+  EXPECT_NE(std::string::npos, mark->message.find("qqq..."));
 }
 
 }  // namespace

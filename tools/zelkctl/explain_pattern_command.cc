@@ -27,8 +27,9 @@ void PrintError(std::u16string_view pattern, const PatternAnalysis& analysis) {
   const size_t stop = analysis.reading.stop;
   PrintLine(std::string("compiles:     no, ") + PatternErrorName(analysis.error) +
             " (reading stopped at column " + std::to_string(stop + 1) + ")");
-  PrintLine("  " + DisplayText(pattern));
-  PrintLine("  " + std::string(DisplayWidth(DisplayText(pattern.substr(0, stop))), ' ') + "^");
+  PrintLine("  " + DisplayText(pattern, pattern.size()));
+  PrintLine("  " + std::string(DisplayWidth(DisplayText(pattern.substr(0, stop), stop)), ' ') +
+            "^");
   PrintLine(
       "In a filter file this rule refuses every address that reaches it, and no later "
       "rule is looked at.");
@@ -55,7 +56,7 @@ int RunExplainPattern(Invocation& invocation) {
   }
   const std::u16string pattern = FromUtf8(invocation.args[0]);
   const PatternAnalysis analysis = AnalysePattern(pattern);
-  PrintLine("pattern:      " + DisplayText(pattern));
+  PrintLine("pattern:      " + DisplayText(pattern, pattern.size()));
   if (!pattern.empty() && (pattern[0] == u'+' || pattern[0] == u'-')) {
     PrintLine("              (the pattern is taken without a mark: here the leading '" +
               DisplayText(pattern.substr(0, 1)) + "' is part of it)");
@@ -64,9 +65,10 @@ int RunExplainPattern(Invocation& invocation) {
     PrintError(pattern, analysis);
     return kExitFindings;
   }
-  PrintLine("compiles:     yes" + (analysis.effective != pattern
-                                       ? ", as '" + DisplayText(analysis.effective) + "'"
-                                       : std::string()));
+  PrintLine("compiles:     yes" +
+            (analysis.effective != pattern
+                 ? ", as '" + DisplayText(analysis.effective, pattern.size()) + "'"
+                 : std::string()));
   PrintLine("anchored:     " + std::string(analysis.reading.anchored
                                                ? "yes: tried at the first character only"
                                                : "no: tried at every start position in turn"));

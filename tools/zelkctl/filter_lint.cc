@@ -308,11 +308,12 @@ void FilterLinter::LintPattern(size_t index, const LineParts& parts) {
       std::string message = "this allow rule matches " + Quoted(advice.host) +
                             " anywhere in the address, so it also allows ";
       for (size_t i = 0; i < advice.hostile.size() && i < 2; ++i) {
-        message += (i == 0 ? "" : " and ") + DisplayText(advice.hostile[i]);
+        message += (i == 0 ? "" : " and ") + DisplayText(advice.hostile[i], std::u16string::npos);
       }
       message += advice.suggestion.empty()
                      ? "; anchor it to the host"
-                     : "; to allow only that site write +" + DisplayText(advice.suggestion);
+                     : "; to allow only that site write +" +
+                           DisplayText(advice.suggestion, std::u16string::npos);
       Add(index, text_column, Severity::kWarning, "hostile-allow", message);
     }
   }

@@ -458,9 +458,9 @@ PatternAnalysis AnalysePattern(std::u16string_view pattern) {
   return analysis;
 }
 
-std::string DisplayText(std::u16string_view text) {
+std::string DisplayText(std::u16string_view text, size_t limit) {
   std::u16string shown;
-  for (char16_t c : text) {
+  for (char16_t c : text.substr(0, limit)) {
     if (c < 0x20 || c == 0x7f) {
       static constexpr char kHex[] = "0123456789abcdef";
       shown += u"\\x";
@@ -469,6 +469,9 @@ std::string DisplayText(std::u16string_view text) {
     } else {
       shown.push_back(c);
     }
+  }
+  if (text.size() > limit) {
+    shown += u"...";
   }
   return ToUtf8(shown);
 }

@@ -58,9 +58,14 @@ struct PatternAnalysis {
 // Notes are only made for a pattern that compiles.
 PatternAnalysis AnalysePattern(std::u16string_view pattern);
 
+// Messages quote at most this many characters of a rule, so that a huge line gives a
+// readable message.
+constexpr size_t kDisplayLimit = 120;
+
 // Text of a filter line as messages show it: UTF-8, with control characters written as
-// \xNN so that a message stays on one line.
-std::string DisplayText(std::u16string_view text);
+// \xNN so that a message stays on one line, and cut to `limit` characters followed by
+// "..." when longer.
+std::string DisplayText(std::u16string_view text, size_t limit = kDisplayLimit);
 
 // The pattern text with the characters of the language's operators escaped, so that it
 // matches itself literally.
