@@ -199,6 +199,12 @@ TEST(FilterLintTest, ByteOrderMarkBecomesPartOfTheFirstRule) {
   EXPECT_NE(nullptr, FindingAt(utf16, 1, "byte-order-mark"));
 }
 
+TEST(FilterLintTest, LineOfOnlyAMarkIsIgnoredWhateverTheMark) {
+  const LintReport report = LintFilterLines({u"+", u"  *  ", u"-all"});
+  EXPECT_EQ((std::vector<std::string>{"1:1 warning mark-only", "2:3 warning mark-only"}),
+            Summary(report));
+}
+
 TEST(FilterLintTest, PatternThatMatchesEverythingHidesLaterRulesAndDefaults) {
   const LintReport report = LintFilterLines({u"+all", u"-x*", u"-casino", u"+^about"});
   const std::vector<std::string> expected = {

@@ -159,7 +159,7 @@ void FilterLinter::LintLine(size_t index) {
   if (parts.mark == kCommentMark) {
     return LintComment(index, parts);
   }
-  if (!(index == 0 && byte_order_mark_)) {
+  if (!(index == 0 && byte_order_mark_) && !parts.text.empty()) {
     LintMark(index, parts);
   }
   if (parts.text.empty()) {
