@@ -36,8 +36,8 @@ std::u16string DeniedWord(ConfigSource& source, const std::u16string& address) {
   const UrlDecision decision = DecideUrl(input);
   const std::string why = DescribeDecision(decision, source.filter_patterns);
   if (decision.allow) {
-    Note("note: the address is allowed (" + why +
-         "), so the browser would not show this page; it is shown with an empty word");
+    Note("note: the address is allowed: " + why +
+         "; the browser would not show this page, so it is shown here with an empty word");
     return u"";
   }
   Note("note: refused: " + why);
