@@ -13,8 +13,9 @@ namespace zelk::tools {
 namespace {
 
 const Command* const kCommands[] = {
-    &kSettingsCommand, &kCheckCommandCommand, &kCheckUrlCommand, &kStartCommand, &kCleanCommand,
-    &kEndCommand,      &kReferenceCommand,    &kTemplateCommand, &kAdmxCommand,
+    &kSettingsCommand,   &kCheckCommandCommand,   &kCheckUrlCommand, &kLintCommand,
+    &kDeniedPageCommand, &kExplainPatternCommand, &kStartCommand,    &kCleanCommand,
+    &kEndCommand,        &kReferenceCommand,      &kTemplateCommand, &kAdmxCommand,
 };
 
 void PrintHelp() {

@@ -45,6 +45,9 @@ extern const Command kEndCommand;
 extern const Command kCheckUrlCommand;
 extern const Command kTemplateCommand;
 extern const Command kAdmxCommand;
+extern const Command kLintCommand;
+extern const Command kDeniedPageCommand;
+extern const Command kExplainPatternCommand;
 
 // Runs zelkctl with its arguments (without the program name); returns the exit status.
 int RunZelkctl(std::vector<std::string> args);

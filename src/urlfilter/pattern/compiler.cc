@@ -4,7 +4,6 @@
 #include <string>
 #include <utility>
 
-#include "common/text.h"
 #include "urlfilter/pattern/abbreviations.h"
 #include "urlfilter/pattern/parser.h"
 
@@ -64,20 +63,17 @@ void PatternCompiler::Emit(Op op, uint32_t operand) {
 // 0 Call 2; 1 NextStart (or Reject when the pattern starts with "^"); the sequence; Accept.
 PatternError PatternCompiler::Compile(std::u16string_view pattern,
                                       const PatternAbbreviationTable& table) {
-  const std::u16string folded = FoldAscii(pattern.substr(0, pattern.find(u'\0')));
-  const bool anchored = !folded.empty() && folded[0] == u'^';
+  PatternReading reading;
+  ReadPattern(pattern, table, &reading);
   Emit(Op::kCall);
-  Emit(anchored ? Op::kReject : Op::kNextStart);
-  PatternNode sequence;
-  uint32_t group_count = 0;
-  error_ = ParsePattern(std::u16string_view(folded).substr(anchored ? 1 : 0), table, &sequence,
-                        &group_count);
-  EmitSequence(sequence);
+  Emit(reading.anchored ? Op::kReject : Op::kNextStart);
+  error_ = reading.error;
+  EmitSequence(reading.sequence);
   if (!failed()) {
     Patch(0, 2);
     Emit(Op::kAccept);
   }
-  out_->group_count_ = group_count;
+  out_->group_count_ = reading.group_count;
   out_->slot_count_ = slot_count_;
   return error_;
 }

@@ -70,6 +70,8 @@ std::string CharacterText(uint32_t code) {
   return text;
 }
 
+}  // namespace
+
 std::string InstructionText(const PatternInstruction& instruction) {
   std::string text = OpName(instruction.op);
   switch (OperandKindOf(instruction.op)) {
@@ -87,8 +89,6 @@ std::string InstructionText(const PatternInstruction& instruction) {
   }
   return text;
 }
-
-}  // namespace
 
 const char* OpName(Op op) {
   const size_t index = static_cast<size_t>(op);

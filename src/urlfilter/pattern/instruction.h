@@ -53,6 +53,9 @@ inline bool operator==(const PatternInstruction& a, const PatternInstruction& b)
 // The name of an instruction kind as listings show it ("Call", "SetSlotPos", ...).
 const char* OpName(Op op);
 
+// One instruction as listings show it, without its address: "Char 'a'", "Call 2".
+std::string InstructionText(const PatternInstruction& instruction);
+
 // A one-line listing of `program`: "0 Call 2 | 1 NextStart | 2 Char 'a' | 3 Accept".
 // Characters from space to "~" are quoted ('a'), the end of input is "$", other codes are
 // hexadecimal (0x0d, 0x00e9). A Nop shows its operand only when it carries a class bound.

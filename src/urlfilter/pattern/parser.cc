@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "common/text.h"
+
 namespace zelk {
 
 namespace {
@@ -29,6 +31,16 @@ void WrapInPlace(PatternNode* node, NodeKind kind) {
   node->members.clear();
   node->children = std::move(children);
   node->may_be_empty = node->children[0].may_be_empty;
+  node->begin = node->children[0].begin;
+}
+
+// Gives every node of a tree the same span.
+void SetSpan(PatternNode* node, size_t begin, size_t end) {
+  node->begin = begin;
+  node->end = end;
+  for (PatternNode& child : node->children) {
+    SetSpan(&child, begin, end);
+  }
 }
 
 bool IsDigit(char16_t c) {
@@ -39,19 +51,25 @@ bool IsDigit(char16_t c) {
 // freshly made node and returns true when it produced one; false either when nothing stands
 // at the current position (a closing bracket or the end: the enclosing sequence ends there)
 // or after an error, which failed() tells apart. After false the node is to be dropped.
+// Text passed over without an error is noted in `ignored`, when one is given.
 class Parser {
  public:
   Parser(std::u16string_view text,
+         size_t start,
          const PatternAbbreviationTable& abbreviations,
          uint32_t* group_count,
-         bool in_abbreviation)
+         std::vector<IgnoredText>* ignored)
       : text_(text),
         abbreviations_(abbreviations),
         group_count_(group_count),
-        in_abbreviation_(in_abbreviation) {}
+        ignored_(ignored),
+        pos_(start) {}
 
   PatternError error() const { return error_; }
   bool failed() const { return error_ != PatternError::kOk; }
+  size_t pos() const { return pos_; }
+  // Where the first error was found.
+  size_t error_pos() const { return error_pos_; }
 
   void ParseSequence(PatternNode* sequence);
   bool ParseQuantified(PatternNode* out);
@@ -60,13 +78,17 @@ class Parser {
   bool AtEnd() const { return pos_ >= text_.size(); }
   // The current character, or 0 at the end (a pattern holds no 0 of its own).
   char16_t Peek() const { return AtEnd() ? 0 : text_[pos_]; }
-  bool Fail(PatternError error);
+  // Records the first error, found at `at` (by default where reading stands).
+  bool Fail(PatternError error) { return Fail(error, pos_); }
+  bool Fail(PatternError error, size_t at);
+  void Ignore(IgnoredReason reason, size_t begin);
   bool Enter();
   void Leave() { --depth_; }
 
   bool ParseAlternative(PatternNode* out);
   bool ReadQuantifier(Quantifier* quantifier);
   bool ParseAtom(PatternNode* out);
+  bool ParseAtomAt(PatternNode* out);
   bool ParseGroup(bool capture, PatternNode* out);
   bool ParseNegation(PatternNode* out);
   bool ParseClass(PatternNode* out);
@@ -78,24 +100,35 @@ class Parser {
   std::u16string_view text_;
   const PatternAbbreviationTable& abbreviations_;
   uint32_t* group_count_;
-  bool in_abbreviation_;
-  size_t pos_ = 0;
+  std::vector<IgnoredText>* ignored_;
+  // An abbreviation's stored expression is read by a parser of its own; it has none.
+  bool in_abbreviation_ = false;
+  size_t pos_;
   uint32_t depth_ = 0;
   PatternError error_ = PatternError::kOk;
+  size_t error_pos_ = 0;
 };
 
-bool Parser::Fail(PatternError error) {
+bool Parser::Fail(PatternError error, size_t at) {
   if (error_ == PatternError::kOk) {
     error_ = error;
+    error_pos_ = at;
   }
   return false;
+}
+
+// Notes the text from `begin` to where reading stands as passed over.
+void Parser::Ignore(IgnoredReason reason, size_t begin) {
+  if (ignored_ != nullptr) {
+    ignored_->push_back(IgnoredText{reason, begin, pos_});
+  }
 }
 
 // Counts one level of group or negation; the limit keeps the reader's recursion, and the
 // emitter's walk of the tree, within a small part of the thread's stack.
 bool Parser::Enter() {
   if (++depth_ > kMaxPatternNesting) {
-    return Fail(PatternError::kTooDeep);
+    return Fail(PatternError::kTooDeep, pos_ - 1);
   }
   return true;
 }
@@ -104,11 +137,13 @@ bool Parser::Enter() {
 void Parser::ParseSequence(PatternNode* sequence) {
   MakeLeaf(sequence, NodeKind::kSequence);
   sequence->may_be_empty = true;
+  sequence->begin = pos_;
   std::vector<PatternNode>& terms = sequence->children;
   for (;;) {
     terms.emplace_back();
     if (!ParseAlternative(&terms.back())) {
       terms.pop_back();
+      sequence->end = pos_;
       return;
     }
     sequence->may_be_empty = sequence->may_be_empty && terms.back().may_be_empty;
@@ -133,11 +168,13 @@ bool Parser::ParseAlternative(PatternNode* out) {
     if (!ParseQuantified(&out->children.back())) {
       if (!failed()) {
         *group_count_ = groups_before;
+        Ignore(IgnoredReason::kDanglingAlternation, out->begin);
       }
       return false;
     }
     out->may_be_empty = out->may_be_empty || out->children.back().may_be_empty;
   }
+  out->end = pos_;
   return true;
 }
 
@@ -147,15 +184,17 @@ bool Parser::ParseQuantified(PatternNode* out) {
     return false;
   }
   Quantifier quantifier;
+  const size_t quantifier_pos = pos_;
   if (!ReadQuantifier(&quantifier)) {
     return true;
   }
   const bool at_most_once =
       quantifier == Quantifier::kOptional || quantifier == Quantifier::kLazyOptional;
   if (!at_most_once && out->may_be_empty) {
-    return Fail(PatternError::kEmptyRepeat);
+    return Fail(PatternError::kEmptyRepeat, quantifier_pos);
   }
   WrapInPlace(out, NodeKind::kRepeat);
+  out->end = pos_;
   out->quantifier = quantifier;
   out->may_be_empty = quantifier != Quantifier::kPlus && quantifier != Quantifier::kLazyPlus;
   return true;
@@ -181,7 +220,18 @@ bool Parser::ReadQuantifier(Quantifier* quantifier) {
   return true;
 }
 
+// Parses one atom and gives it its span.
 bool Parser::ParseAtom(PatternNode* out) {
+  const size_t begin = pos_;
+  if (!ParseAtomAt(out)) {
+    return false;
+  }
+  out->begin = begin;
+  out->end = pos_;
+  return true;
+}
+
+bool Parser::ParseAtomAt(PatternNode* out) {
   switch (Peek()) {
     case 0:
     case u')':
@@ -242,7 +292,7 @@ bool Parser::ParseGroup(bool capture, PatternNode* out) {
 // "!" atom. Without an atom after it (a closing bracket or the end) the "!" is dropped and
 // yields nothing, which ends the enclosing sequence.
 bool Parser::ParseNegation(PatternNode* out) {
-  ++pos_;
+  const size_t begin = pos_++;
   if (!Enter()) {
     return false;
   }
@@ -251,6 +301,9 @@ bool Parser::ParseNegation(PatternNode* out) {
   const bool produced = ParseAtom(&out->children[0]);
   Leave();
   if (!produced) {
+    if (!failed()) {
+      Ignore(IgnoredReason::kDanglingNegation, begin);
+    }
     return false;
   }
   out->may_be_empty = out->children[0].may_be_empty;
@@ -302,7 +355,7 @@ bool Parser::ParseClassMember(ClassMember* member) {
     }
     high = text_[pos_++];
     if (high < low) {
-      return Fail(PatternError::kBadRange);
+      return Fail(PatternError::kBadRange, pos_ - 1);
     }
   }
   *member = ClassMember{low, high};
@@ -333,6 +386,7 @@ bool Parser::ParseEscape(PatternNode* out) {
 }
 
 bool Parser::ParseBackRef(PatternNode* out) {
+  const size_t backslash = pos_ - 1;
   uint32_t number = 0;
   while (IsDigit(Peek())) {
     const uint32_t digit = Peek() - u'0';
@@ -340,7 +394,7 @@ bool Parser::ParseBackRef(PatternNode* out) {
     ++pos_;
   }
   if (number >= *group_count_) {
-    return Fail(PatternError::kNoSuchGroup);
+    return Fail(PatternError::kNoSuchGroup, backslash);
   }
   MakeLeaf(out, NodeKind::kBackRef, number);
   return true;
@@ -351,24 +405,38 @@ bool Parser::ParseBackRef(PatternNode* out) {
 // table can never make the reader recurse without end.
 bool Parser::ParseAbbreviation(const PatternAbbreviation& abbreviation, PatternNode* out) {
   if (in_abbreviation_) {
-    return Fail(PatternError::kBadAbbreviation);
+    return Fail(PatternError::kBadAbbreviation, pos_ - 1);
   }
-  Parser inner(abbreviation.expression, abbreviations_, group_count_, true);
+  Parser inner(abbreviation.expression, 0, abbreviations_, group_count_, nullptr);
+  inner.in_abbreviation_ = true;
   if (!inner.ParseQuantified(out)) {
-    return Fail(PatternError::kBadAbbreviation);
+    return Fail(PatternError::kBadAbbreviation, pos_ - 1);
   }
+  SetSpan(out, pos_ - 2, pos_);
   return true;
 }
 
 }  // namespace
 
-PatternError ParsePattern(std::u16string_view text,
-                          const PatternAbbreviationTable& abbreviations,
-                          PatternNode* sequence,
-                          uint32_t* group_count) {
-  Parser parser(text, abbreviations, group_count, false);
-  parser.ParseSequence(sequence);
-  return parser.error();
+void ReadPattern(std::u16string_view pattern,
+                 const PatternAbbreviationTable& abbreviations,
+                 PatternReading* reading) {
+  const size_t nul = pattern.find(u'\0');
+  const std::u16string folded = FoldAscii(pattern.substr(0, nul));
+  *reading = PatternReading();
+  reading->anchored = !folded.empty() && folded[0] == u'^';
+  Parser parser(folded, reading->anchored ? 1 : 0, abbreviations, &reading->group_count,
+                &reading->ignored);
+  parser.ParseSequence(&reading->sequence);
+  reading->error = parser.error();
+  reading->stop = parser.failed() ? parser.error_pos() : parser.pos();
+  if (!parser.failed() && parser.pos() < folded.size()) {
+    reading->ignored.push_back(
+        IgnoredText{IgnoredReason::kClosingBracket, parser.pos(), folded.size()});
+  }
+  if (nul != std::u16string_view::npos) {
+    reading->ignored.push_back(IgnoredText{IgnoredReason::kNulCharacter, nul, pattern.size()});
+  }
 }
 
 }  // namespace zelk

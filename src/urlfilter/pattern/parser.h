@@ -4,6 +4,7 @@
 #ifndef ZELK_URLFILTER_PATTERN_PARSER_H_
 #define ZELK_URLFILTER_PATTERN_PARSER_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -47,19 +48,52 @@ struct PatternNode {
   bool negated = false;                       // kClass only
   bool may_be_empty = false;                  // whether the construct may match the empty string
   uint32_t value = 0;
+  // Where the construct stands in the pattern, as indices [begin, end); the nodes that an
+  // abbreviation stands for all carry the span of its "\" and letter.
+  size_t begin = 0;
+  size_t end = 0;
   std::vector<ClassMember> members;
   std::vector<PatternNode> children;
 };
 
-// Reads the sequence at the start of `text` into `sequence`. Capture groups are numbered
-// from *group_count on, and *group_count is left at the number of groups opened so far.
-// Reading stops where the grammar stops (a closing bracket outside any group, or the end);
-// the rest of the text is ignored. Returns kOk or the first error met in reading order.
-// Nesting of groups and negations deeper than kMaxPatternNesting gives kTooDeep.
-PatternError ParsePattern(std::u16string_view text,
-                          const PatternAbbreviationTable& abbreviations,
-                          PatternNode* sequence,
-                          uint32_t* group_count);
+// Text that the lenient reading of a pattern passes over without an error.
+enum class IgnoredReason : uint8_t {
+  kClosingBracket,       // a ")", "]" or "}" outside any group ends the pattern
+  kDanglingAlternation,  // a chain of "|" with nothing after its last "|" is dropped whole
+  kDanglingNegation,     // a "!" with no atom after it is dropped
+  kNulCharacter,         // a 0 code unit ends the pattern
+};
+
+struct IgnoredText {
+  IgnoredReason reason;
+  size_t begin;  // indices into the pattern, [begin, end)
+  size_t end;
+};
+
+// A whole pattern as the compiler reads it, for the compiler and for tools that explain a
+// pattern to its author.
+struct PatternReading {
+  bool anchored = false;  // it begins with "^", which the tree leaves out
+  PatternNode sequence;   // the tree; partial after an error
+  uint32_t group_count = 0;
+  PatternError error = PatternError::kOk;
+  // Where reading stopped, as an index into the pattern: after an error, the character at
+  // which it was found (the pattern's length when the pattern ended too soon); otherwise
+  // where the pattern's top sequence ended, which is its length unless text was ignored.
+  size_t stop = 0;
+  // Text passed over without an error, in the order it was met. Spans may nest: a dropped
+  // alternation chain can hold a dropped "!".
+  std::vector<IgnoredText> ignored;
+};
+
+// Reads `pattern` as CompilePattern does: up to its first 0 code unit, folded A-Z, a leading
+// "^" taken as the anchor, then the sequence. Capture groups are numbered from 0. Reading
+// stops where the grammar stops (a closing bracket outside any group, or the end); the rest
+// is ignored. The error is the first met in reading order; nesting of groups and negations
+// deeper than kMaxPatternNesting gives kTooDeep.
+void ReadPattern(std::u16string_view pattern,
+                 const PatternAbbreviationTable& abbreviations,
+                 PatternReading* reading);
 
 }  // namespace zelk
 

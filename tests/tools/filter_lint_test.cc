@@ -1,0 +1,255 @@
+#include "tools/zelkctl/filter_lint.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "tests/support/test_support.h"
+#include "tools/zelkctl/pattern_analysis.h"
+
+namespace zelk::tools {
+namespace {
+
+using testing::Utf8;
+
+// "line:column severity check" for each finding, in report order.
+std::vector<std::string> Summary(const LintReport& report) {
+  std::vector<std::string> lines;
+  for (const LintFinding& f : report.findings) {
+    lines.push_back(std::to_string(f.line) + ":" + std::to_string(f.column) + " " +
+                    (f.severity == Severity::kError ? "error " : "warning ") + f.check);
+  }
+  return lines;
+}
+
+const LintFinding* FindingAt(const LintReport& report, size_t line, const std::string& check) {
+  for (const LintFinding& f : report.findings) {
+    if (f.line == line && f.check == check) {
+      return &f;
+    }
+  }
+  return nullptr;
+}
+
+// One line per finding; the comment after each names what the next line shows.
+const std::vector<std::u16string> kEveryFinding = {
+    u"; kiosk rules",                 // 1
+    u"-[z-a]x",                       // 2 compile error at the bad range
+    u"all",                           // 3 "all" without a mark: deny rule for "ll"
+    u"\\.exe$",                       // 4 a pattern that lost its "\" to the mark
+    u"+ all",                         // 5 a pattern, not a default rule
+    u"-all",                          // 6 overridden by the last default rule
+    u"-casino",                       // 7
+    u"-CASINO",                       // 8 same pattern as line 7
+    u"-abc)def",                      // 9 text ignored after ")"
+    u"-(x+)*y",                       // 10 nested repeats
+    u"+example.com",                  // 11 host anywhere in the address
+    u"   -  spaced",                  // 12 the blank is part of the pattern
+    u"# not a comment",               // 13
+    u"-*.zip",                        // 14 "*" where an atom is expected
+    u"-ab|cd",                        // 15 "|" binds single terms
+    u"+",                             // 16 a mark alone
+    u"-casino-royale",                // 17 covered by line 7's literal
+    u";expect frobnicate http://x/",  // 18 malformed expectation
+    u"+all",                          // 19 the default rule that counts
+};
+
+TEST(FilterLintTest, ReportsOneFindingPerLine) {
+  const LintReport report = LintFilterLines(kEveryFinding);
+  const std::vector<std::string> expected = {
+      "2:5 error compile-error",
+      "3:1 warning mark",
+      "4:1 warning mark",
+      "5:1 warning never-decides",  // line 3's "ll" is inside " all"
+      "5:2 warning spaced-default",
+      "6:1 warning default-rule",
+      "8:1 warning never-decides",
+      "9:5 warning ignored-text",
+      "10:2 warning runaway",
+      "11:2 warning hostile-allow",
+      "12:5 warning leading-blank",
+      "13:1 warning mark",
+      "14:2 warning literal-operator",
+      "15:3 warning single-term-alternation",
+      "16:1 warning mark-only",
+      "17:1 warning never-decides",
+      "18:1 error expect",
+  };
+  EXPECT_EQ(expected, Summary(report));
+  EXPECT_TRUE(report.HasErrors());
+  EXPECT_EQ(2u, report.CountOf(Severity::kError));
+}
+
+struct MessageCase {
+  size_t line;
+  const char* check;
+  const char* words;  // must appear in the message
+};
+
+const MessageCase kMessages[] = {
+    {2, "compile-error", "(BadRange)"},
+    {3, "mark", "deny rule for the pattern 'll'"},
+    {4, "mark", "deny rule for the pattern '.exe$'"},
+    {5, "spaced-default", "pattern rule for ' all'"},
+    {6, "default-rule", "(line 19)"},
+    {8, "never-decides", "line 7 (-casino)"},
+    {9, "ignored-text", "compiles as 'abc'"},
+    {11, "hostile-allow", "http://evil.test/?example.com"},
+    {11, "hostile-allow", "+^https?://([a-z0-9-]+\\.)*example\\.com![^/?#]"},
+    {13, "mark", "does not start a comment"},
+    {17, "never-decides", "line 7 (-casino)"},
+};
+
+TEST(FilterLintTest, MessagesSayWhatTheLibraryWillDo) {
+  const LintReport report = LintFilterLines(kEveryFinding);
+  for (const MessageCase& c : kMessages) {
+    SCOPED_TRACE(std::to_string(c.line) + " " + c.check);
+    const LintFinding* finding = FindingAt(report, c.line, c.check);
+    ASSERT_NE(nullptr, finding);
+    EXPECT_NE(std::string::npos, finding->message.find(c.words)) << finding->message;
+  }
+}
+
+TEST(FilterLintTest, CleanFileHasNoFindings) {
+  const std::vector<std::u16string> lines = {
+      u"; catalogue kiosk",
+      u"",
+      u"-\\.((exe)|(msi)|(zip))$",
+      u"+^https?://([a-z0-9-]+\\.)*citylibrary\\.example![^/?#]",
+      u"+^https://catalogue\\.citylibrary\\.example/",
+      u"+^about:blank$",
+      u"  -all  ",
+      u";expect allow https://www.citylibrary.example/opening-hours",
+      u";expect deny https://www.citylibrary.example/setup.EXE",
+      u";expect deny http://evil.test/?citylibrary.example",
+      u";expect allow about:blank",
+      u"; comments may say anything, even expected results",
+  };
+  const LintReport report = LintFilterLines(lines);
+  EXPECT_EQ(std::vector<std::string>(), Summary(report));
+  ASSERT_EQ(4u, report.expectations.size());
+  for (const ExpectationResult& result : report.expectations) {
+    EXPECT_TRUE(result.passed) << Utf8(result.url) << ": " << result.explanation;
+  }
+  EXPECT_FALSE(report.HasErrors());
+}
+
+struct ExpectCase {
+  std::vector<std::u16string> lines;
+  size_t error_line;  // 0 when every expectation passes
+  const char* message;
+};
+
+const ExpectCase kExpectations[] = {
+    {{u"+all", u"-casino", u";expect deny http://x/Casino/y"}, 0, ""},
+    {{u"+all", u"-casino", u";expect allow http://casino.test/"},
+     3,
+     "expected allow for http://casino.test/ but line 2 (-casino) refuses it"},
+    {{u"-all", u"+^about", u";expect allow http://about.test/"},
+     3,
+     "expected allow for http://about.test/ but no pattern matches it and the default rule "
+     "on line 1 (-all) refuses it"},
+    {{u"+x", u";EXPECT DENY  http://y/"}, 0, ""},
+    {{u"+x", u";expect allow http://y/"},
+     2,
+     "but no pattern matches it, and without a default rule it is refused"},
+    {{u";expect deny http://a/", u"+a", u"-[z-a]"}, 1, "line 2 (+a) allows it"},
+    {{u"+intranet", u"-[z-a]", u"+all", u";expect allow http://other/"},
+     4,
+     "line 2 (-[z-a]) does not compile (BadRange), which refuses it"},
+    {{u";expect allow"}, 1, "an expectation reads"},
+    {{u";expected: nothing"}, 0, ""},
+};
+
+TEST(FilterLintTest, RunsTheFilesOwnExpectations) {
+  for (const ExpectCase& c : kExpectations) {
+    SCOPED_TRACE(Utf8(c.lines.back()));
+    const LintReport report = LintFilterLines(c.lines);
+    if (c.error_line == 0) {
+      EXPECT_FALSE(report.HasErrors());
+      continue;
+    }
+    const LintFinding* finding = FindingAt(report, c.error_line, "expect");
+    ASSERT_NE(nullptr, finding);
+    EXPECT_EQ(Severity::kError, finding->severity);
+    EXPECT_NE(std::string::npos, finding->message.find(c.message)) << finding->message;
+  }
+}
+
+// A rule that runs away on the expectation's address is stopped by the check's own budget.
+TEST(FilterLintTest, RunawayRuleCannotHoldTheLinter) {
+  const std::u16string address = u"http://x/" + std::u16string(60, u'a');
+  const std::vector<std::u16string> lines = {u"-(a|a)*b", u"+all", u";expect allow " + address};
+  const auto start = std::chrono::steady_clock::now();
+  const LintReport report = LintFilterLines(lines);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+  const LintFinding* finding = FindingAt(report, 3, "expect");
+  ASSERT_NE(nullptr, finding);
+  EXPECT_NE(std::string::npos, finding->message.find("ran out of its budget at line 1"));
+  EXPECT_NE(nullptr, FindingAt(report, 1, "runaway"));
+}
+
+TEST(FilterLintTest, ByteOrderMarkBecomesPartOfTheFirstRule) {
+  const LintReport report = LintFilterLines({u"\u00ef\u00bb\u00bf; rules", u"+all"});
+  EXPECT_EQ(std::vector<std::string>{"1:1 warning byte-order-mark"}, Summary(report));
+  EXPECT_NE(std::string::npos, report.findings[0].message.find("'\u00bb\u00bf; rules'"));
+  const LintReport utf16 = LintFilterLines({u"\u00ff\u00fe;\0", u"+all"});
+  EXPECT_NE(nullptr, FindingAt(utf16, 1, "byte-order-mark"));
+}
+
+TEST(FilterLintTest, LineOfOnlyAMarkIsIgnoredWhateverTheMark) {
+  const LintReport report = LintFilterLines({u"+", u"  *  ", u"-all"});
+  EXPECT_EQ((std::vector<std::string>{"1:1 warning mark-only", "2:3 warning mark-only"}),
+            Summary(report));
+}
+
+TEST(FilterLintTest, PatternThatMatchesEverythingHidesLaterRulesAndDefaults) {
+  const LintReport report = LintFilterLines({u"+all", u"-x*", u"-casino", u"+^about"});
+  const std::vector<std::string> expected = {
+      "1:1 warning never-decides", "2:2 warning matches-everything", "3:1 warning never-decides",
+      "4:1 warning never-decides"};
+  EXPECT_EQ(expected, Summary(report));
+}
+
+TEST(FilterLintTest, LiteralCoverRespectsAnchors) {
+  // Each pair: is the second rule covered by the first?
+  const struct {
+    const char16_t* first;
+    const char16_t* second;
+    bool covered;
+  } pairs[] = {
+      {u"-casino", u"-online-casino$", true}, {u"-^http:", u"-^http://x", true},
+      {u"-^http:", u"-x^http:", false},       {u"-\\.exe$", u"-setup\\.exe$", true},
+      {u"-\\.exe$", u"-\\.exe/", false},      {u"-^ab$", u"-^ab$", true},
+      {u"-^ab$", u"-^abc$", false},           {u"-casino", u"-(casino)", true},
+      {u"-casino", u"-casin", false},         {u"-ab", u"-^ab", true},
+  };
+  for (const auto& pair : pairs) {
+    SCOPED_TRACE(Utf8(pair.first) + " then " + Utf8(pair.second));
+    const LintReport report = LintFilterLines({pair.first, pair.second});
+    EXPECT_EQ(pair.covered, FindingAt(report, 2, "never-decides") != nullptr);
+  }
+}
+
+TEST(FilterLintTest, LongLinesAreLintedQuickly) {
+  std::vector<std::u16string> lines;
+  for (int i = 0; i < 2000; ++i) {
+    lines.push_back(u"-word" + std::u16string(200, static_cast<char16_t>(u'a' + i % 26)));
+  }
+  lines.push_back(u"-" + std::u16string(100000, u'q'));
+  lines.push_back(u"z" + std::u16string(100000, u'q'));
+  const auto start = std::chrono::steady_clock::now();
+  const LintReport report = LintFilterLines(lines);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+  EXPECT_NE(nullptr, FindingAt(report, 27, "never-decides"));  // repeats line 1
+  // Messages quote a huge line only in part.
+  const LintFinding* mark = FindingAt(report, 2002, "mark");
+  ASSERT_NE(nullptr, mark);
+  EXPECT_LT(mark->message.size(), 3 * kDisplayLimit + 300);
+  EXPECT_NE(std::string::npos, mark->message.find("qqq..."));
+}
+
+}  // namespace
+}  // namespace zelk::tools

@@ -1,0 +1,392 @@
+#include "tools/zelkctl/filter_lint.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "common/text.h"
+#include "tools/zelkctl/host_rule_advice.h"
+#include "tools/zelkctl/pattern_analysis.h"
+#include "tools/zelkctl/rule_coverage.h"
+#include "urlfilter/url_decision.h"
+
+namespace zelk::tools {
+namespace {
+
+constexpr char16_t kCommentMark = u';';
+constexpr char16_t kAllowMark = u'+';
+constexpr char16_t kDenyMark = u'-';
+
+bool IsFilterSpace(char16_t c) {
+  return (c >= 9 && c <= 13) || c == 32 || c == 160;
+}
+
+bool IsAsciiLetterOrDigit(char16_t c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+}
+
+std::string Quoted(std::u16string_view text) {
+  return "'" + DisplayText(text) + "'";
+}
+
+std::string LineNumber(size_t index) {
+  return "line " + std::to_string(index + 1);
+}
+
+const char* CheckName(PatternIssue issue) {
+  switch (issue) {
+    case PatternIssue::kIgnoredText:
+      return "ignored-text";
+    case PatternIssue::kRunawayRepeat:
+    case PatternIssue::kAmbiguousAlternation:
+      return "runaway";
+    case PatternIssue::kSingleTermAlternation:
+      return "single-term-alternation";
+    case PatternIssue::kLiteralOperator:
+    case PatternIssue::kLiteralDollar:
+    case PatternIssue::kLiteralCaret:
+      return "literal-operator";
+  }
+  return "pattern";
+}
+
+// A filter line split as the check splits it, with the column of its mark.
+struct LineParts {
+  size_t mark_column = 0;  // from 1; the rule text starts one column later
+  char16_t mark = 0;
+  std::u16string text;
+  std::u16string trimmed;  // the whole line without the white space at its ends
+};
+
+LineParts SplitLine(std::u16string_view line) {
+  LineParts parts;
+  const FilterRule rule = ParseFilterLine(line);
+  parts.mark = rule.mark;
+  parts.text = rule.text;
+  size_t lead = 0;
+  while (lead < line.size() && IsFilterSpace(line[lead])) {
+    ++lead;
+  }
+  parts.mark_column = lead + 1;
+  if (rule.mark != 0) {
+    parts.trimmed = rule.mark + rule.text;
+  }
+  return parts;
+}
+
+// "line 7 (-casino)".
+std::string RuleOfLine(const std::vector<std::u16string>& lines, size_t index) {
+  return LineNumber(index) + " (" + DisplayText(SplitLine(lines[index]).trimmed) + ")";
+}
+
+struct Expectation {
+  size_t line;
+  bool allow;
+  std::u16string url;
+};
+
+class FilterLinter {
+ public:
+  explicit FilterLinter(const std::vector<std::u16string>& lines) : lines_(lines) {}
+  LintReport Run();
+
+ private:
+  void Add(size_t line, size_t column, Severity severity, const char* check, std::string message) {
+    report_.findings.push_back(LintFinding{line + 1, column, severity, check, std::move(message)});
+  }
+  bool CheckByteOrderMark();
+  void LintLine(size_t index);
+  void LintComment(size_t index, const LineParts& parts);
+  void LintMark(size_t index, const LineParts& parts);
+  void LintLeadingBlank(size_t index, const LineParts& parts);
+  void LintPattern(size_t index, const LineParts& parts);
+  void LintDefaultRules();
+  void RunExpectations();
+  std::string RuleName(size_t index) const { return RuleOfLine(lines_, index); }
+
+  const std::vector<std::u16string>& lines_;
+  LintReport report_;
+  bool byte_order_mark_ = false;
+  RuleCoverage coverage_;
+  std::vector<size_t> default_rules_;
+  std::vector<Expectation> expectations_;
+};
+
+LintReport FilterLinter::Run() {
+  byte_order_mark_ = CheckByteOrderMark();
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    LintLine(i);
+  }
+  LintDefaultRules();
+  RunExpectations();
+  std::stable_sort(report_.findings.begin(), report_.findings.end(),
+                   [](const LintFinding& a, const LintFinding& b) {
+                     return a.line != b.line ? a.line < b.line : a.column < b.column;
+                   });
+  return std::move(report_);
+}
+
+// The reader takes no byte-order mark for one: its bytes become the first characters of
+// the first line, and so its mark.
+bool FilterLinter::CheckByteOrderMark() {
+  if (lines_.empty()) {
+    return false;
+  }
+  const std::u16string_view first = lines_[0];
+  const bool utf8 = first.substr(0, 3) == u"\u00ef\u00bb\u00bf";
+  const bool utf16 = first.substr(0, 2) == u"\u00ff\u00fe" || first.substr(0, 2) == u"\u00fe\u00ff";
+  if (!utf8 && !utf16) {
+    return false;
+  }
+  const LineParts parts = SplitLine(first);
+  std::string becomes = "that line is a deny rule for the pattern " + Quoted(parts.text);
+  if (FoldAscii(parts.text) == u"all") {
+    becomes = "that line is the deny default rule";
+  }
+  Add(0, 1, Severity::kWarning, "byte-order-mark",
+      utf16 ? "the file starts with a UTF-16 byte-order mark: filter files are read as 8-bit "
+              "text, one character per byte; save it as plain 8-bit text"
+            : "the file starts with a UTF-8 byte-order mark, which the library does not "
+              "recognise: it becomes part of the first line, so " +
+                  becomes + "; save the file without a byte-order mark");
+  return true;
+}
+
+void FilterLinter::LintLine(size_t index) {
+  const LineParts parts = SplitLine(lines_[index]);
+  if (parts.mark == 0) {
+    return;
+  }
+  if (parts.mark == kCommentMark) {
+    return LintComment(index, parts);
+  }
+  if (!(index == 0 && byte_order_mark_) && !parts.text.empty()) {
+    LintMark(index, parts);
+  }
+  if (parts.text.empty()) {
+    Add(index, parts.mark_column, Severity::kWarning, "mark-only",
+        "a mark with no rule after it: this line is ignored");
+    return;
+  }
+  if (FoldAscii(parts.text) == u"all") {
+    default_rules_.push_back(index);
+    return;
+  }
+  LintLeadingBlank(index, parts);
+  LintPattern(index, parts);
+}
+
+// ";expect allow URL" and ";expect deny URL" are the file's tests; other comments are free.
+void FilterLinter::LintComment(size_t index, const LineParts& parts) {
+  std::u16string_view text = parts.text;
+  while (!text.empty() && IsFilterSpace(text.front())) {
+    text.remove_prefix(1);
+  }
+  constexpr std::u16string_view kExpect = u"expect";
+  if (FoldAscii(text.substr(0, kExpect.size())) != kExpect ||
+      (text.size() > kExpect.size() && !IsFilterSpace(text[kExpect.size()]))) {
+    return;
+  }
+  text.remove_prefix(kExpect.size());
+  while (!text.empty() && IsFilterSpace(text.front())) {
+    text.remove_prefix(1);
+  }
+  size_t verb_end = 0;
+  while (verb_end < text.size() && !IsFilterSpace(text[verb_end])) {
+    ++verb_end;
+  }
+  const std::u16string verb = FoldAscii(text.substr(0, verb_end));
+  std::u16string_view url = text.substr(verb_end);
+  while (!url.empty() && IsFilterSpace(url.front())) {
+    url.remove_prefix(1);
+  }
+  if ((verb != u"allow" && verb != u"deny") || url.empty()) {
+    Add(index, parts.mark_column, Severity::kError, "expect",
+        "an expectation reads \";expect allow URL\" or \";expect deny URL\"");
+    return;
+  }
+  expectations_.push_back(Expectation{index, verb == u"allow", std::u16string(url)});
+}
+
+// Every mark but "+" denies, so a line that starts with its pattern loses the pattern's
+// first character to the mark.
+void FilterLinter::LintMark(size_t index, const LineParts& parts) {
+  const char16_t mark = parts.mark;
+  if (mark == kAllowMark || mark == kDenyMark) {
+    return;
+  }
+  const bool is_default = FoldAscii(parts.text) == u"all";
+  const std::string becomes =
+      is_default ? "this line is the deny default rule"
+                 : "this line is a deny rule for the pattern " + Quoted(parts.text);
+  const std::string shown = Quoted(std::u16string(1, mark));
+  std::string message;
+  if (FoldAscii(parts.trimmed) == u"all") {
+    message =
+        "'all' without a mark is not a default rule: its 'a' is taken as a deny mark, "
+        "so " +
+        becomes + "; write +all or -all";
+  } else if (IsAsciiLetterOrDigit(mark) ||
+             std::u16string_view(u"\\.^([{").find(mark) != std::u16string_view::npos) {
+    message = "the first character " + shown +
+              " is taken as a deny mark, not as part of the "
+              "pattern: " +
+              becomes + "; write -" + DisplayText(parts.trimmed) + " or +" +
+              DisplayText(parts.trimmed);
+  } else if (mark == u'#' || (mark == u'/' && !parts.text.empty() && parts.text[0] == u'/')) {
+    message = shown + " does not start a comment (only ';' does): " + becomes;
+  } else {
+    message = shown +
+              " acts as a deny mark (every mark but '+' denies; '-' is the usual "
+              "one): " +
+              becomes;
+  }
+  Add(index, parts.mark_column, Severity::kWarning, "mark", message);
+}
+
+// A pattern rule whose text starts with white space: the blank is part of the pattern.
+void FilterLinter::LintLeadingBlank(size_t index, const LineParts& parts) {
+  if (!IsFilterSpace(parts.text[0]) || (parts.mark != kAllowMark && parts.mark != kDenyMark)) {
+    return;  // an odd mark has had its own warning
+  }
+  const size_t column = parts.mark_column + 1;
+  size_t start = 0;
+  while (start < parts.text.size() && IsFilterSpace(parts.text[start])) {
+    ++start;
+  }
+  const std::u16string bare = parts.text.substr(start);
+  const std::string mark = DisplayText(std::u16string(1, parts.mark));
+  if (FoldAscii(bare) == u"all") {
+    Add(index, column, Severity::kWarning, "spaced-default",
+        "'" + DisplayText(parts.trimmed) + "' is a pattern rule for " + Quoted(parts.text) +
+            ", not a default rule: the text after the mark is not trimmed; write " + mark +
+            DisplayText(bare));
+  } else {
+    Add(index, column, Severity::kWarning, "leading-blank",
+        "the pattern starts with white space, which is part of it: " + Quoted(parts.text) +
+            " matches only after that blank; write " + mark + DisplayText(bare));
+  }
+}
+
+void FilterLinter::LintPattern(size_t index, const LineParts& parts) {
+  const size_t text_column = parts.mark_column + 1;
+  const PatternAnalysis analysis = AnalysePattern(parts.text);
+  if (analysis.error != PatternError::kOk) {
+    Add(index, text_column + analysis.reading.stop, Severity::kError, "compile-error",
+        std::string("the pattern does not compile (") + PatternErrorName(analysis.error) +
+            "): every address that reaches this line is refused, and no later rule is "
+            "looked at");
+    return;
+  }
+  const bool bom_line = index == 0 && byte_order_mark_;
+  if (!bom_line) {
+    for (const PatternNote& note : analysis.notes) {
+      Add(index, text_column + note.position, Severity::kWarning, CheckName(note.issue),
+          note.message);
+    }
+  }
+  size_t cover = 0;
+  std::string why;
+  if (coverage_.FindCover(analysis, &cover, &why)) {
+    const PatternAnalysis earlier = AnalysePattern(SplitLine(lines_[cover]).text);
+    Add(index, parts.mark_column, Severity::kWarning, "never-decides",
+        "this rule never decides: " + RuleName(cover) +
+            (earlier.effective != SplitLine(lines_[cover]).text
+                 ? ", which compiles as " + Quoted(earlier.effective) + ","
+                 : "") +
+            why);
+  } else if (analysis.matches_everything) {
+    Add(index, text_column, Severity::kWarning, "matches-everything",
+        "the pattern " + Quoted(parts.text) +
+            " matches every address (it matches the empty text before the first character), "
+            "so this line decides every address that reaches it; if that is meant, +all or "
+            "-all says it plainly");
+  }
+  coverage_.Remember(analysis, index);
+  if (parts.mark == kAllowMark && !bom_line) {
+    const HostRuleAdvice advice = AdviseHostRule(analysis, parts.text);
+    if (advice.applies) {
+      std::string message = "this allow rule matches " + Quoted(advice.host) +
+                            " anywhere in the address, so it also allows ";
+      for (size_t i = 0; i < advice.hostile.size() && i < 2; ++i) {
+        message += (i == 0 ? "" : " and ") + DisplayText(advice.hostile[i], std::u16string::npos);
+      }
+      message += advice.suggestion.empty()
+                     ? "; anchor it to the host"
+                     : "; to allow only that site write +" +
+                           DisplayText(advice.suggestion, std::u16string::npos);
+      Add(index, text_column, Severity::kWarning, "hostile-allow", message);
+    }
+  }
+}
+
+void FilterLinter::LintDefaultRules() {
+  for (size_t i = 0; i < default_rules_.size(); ++i) {
+    const size_t index = default_rules_[i];
+    const size_t column = SplitLine(lines_[index]).mark_column;
+    if (coverage_.has_universal()) {
+      Add(index, column, Severity::kWarning, "never-decides",
+          "this default rule never counts: " + RuleName(coverage_.universal_line()) +
+              " matches every address");
+    } else if (i + 1 < default_rules_.size()) {
+      Add(index, column, Severity::kWarning, "default-rule",
+          "only the last default rule counts (" + LineNumber(default_rules_.back()) +
+              "): this one has no effect");
+    }
+  }
+}
+
+void FilterLinter::RunExpectations() {
+  for (const Expectation& expectation : expectations_) {
+    UrlCheckInput input;
+    input.filter_file_path = u"lint";
+    input.address = expectation.url;
+    input.rules = &lines_;
+    const UrlDecision decision = DecideUrl(input);
+    ExpectationResult result{expectation.line + 1,
+                             expectation.allow,
+                             expectation.url,
+                             decision.allow,
+                             decision.allow == expectation.allow,
+                             DescribeDecision(decision, lines_)};
+    if (!result.passed) {
+      Add(expectation.line, SplitLine(lines_[expectation.line]).mark_column, Severity::kError,
+          "expect",
+          std::string("expected ") + (expectation.allow ? "allow" : "deny") + " for " +
+              DisplayText(expectation.url) + " but " + result.explanation);
+    }
+    report_.expectations.push_back(std::move(result));
+  }
+}
+
+}  // namespace
+
+std::string DescribeDecision(const UrlDecision& decision,
+                             const std::vector<std::u16string>& lines) {
+  const std::string verb = decision.allow ? "allows it" : "refuses it";
+  switch (decision.reason) {
+    case DecisionReason::kRuleMatched:
+      return RuleOfLine(lines, decision.line_index) + " " + verb;
+    case DecisionReason::kCompileError:
+      return RuleOfLine(lines, decision.line_index) + " does not compile (" +
+             PatternErrorName(decision.error) + "), which refuses it";
+    case DecisionReason::kBudgetExhausted:
+      return "matching ran out of its budget at " + RuleOfLine(lines, decision.line_index) +
+             ", which refuses it";
+    case DecisionReason::kDefaultRule:
+      return decision.default_rule_seen
+                 ? "no pattern matches it and the default rule on " +
+                       RuleOfLine(lines, decision.default_line_index) + " " + verb
+                 : "no pattern matches it, and without a default rule it is refused";
+    case DecisionReason::kNoFilterFile:
+      return "no filter file is configured (Files/CheckURLFile), which allows it";
+    case DecisionReason::kCheckingOff:
+      return "address checking is off (Browser/CheckURLAccess), which allows it";
+  }
+  return verb;
+}
+
+LintReport LintFilterLines(const std::vector<std::u16string>& lines) {
+  return FilterLinter(lines).Run();
+}
+
+}  // namespace zelk::tools

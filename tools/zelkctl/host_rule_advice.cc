@@ -1,0 +1,202 @@
+#include "tools/zelkctl/host_rule_advice.h"
+
+#include "urlfilter/pattern/matcher.h"
+
+namespace zelk::tools {
+namespace {
+
+// Enough for any of the short addresses below against a pattern that does not run away.
+constexpr uint64_t kAdviceStepBudget = 200'000;
+
+constexpr std::u16string_view kOtherSite = u"evil.test";
+constexpr std::u16string_view kAnchoredPrefix = u"^https?://([a-z0-9-]+\\.)*";
+// After the host: "/", "?", "#" or the end of the address. A "$" could only say "the end"
+// as the pattern's last character, so the negation of a class does it.
+constexpr std::u16string_view kHostEnd = u"![^/?#]";
+
+// A run of plain characters in the pattern's top sequence; "." stands for itself here.
+struct PlainRun {
+  std::u16string text;
+  std::vector<size_t> ends;  // per character: where its node ends in the pattern
+};
+
+std::vector<PlainRun> PlainRuns(const PatternReading& reading) {
+  std::vector<PlainRun> runs(1);
+  for (const PatternNode& term : reading.sequence.children) {
+    const bool plain =
+        (term.kind == NodeKind::kChar && term.value != 0) || term.kind == NodeKind::kAnyChar;
+    if (!plain) {
+      if (!runs.back().text.empty()) {
+        runs.emplace_back();
+      }
+      continue;
+    }
+    runs.back().text.push_back(term.kind == NodeKind::kAnyChar ? u'.'
+                                                               : static_cast<char16_t>(term.value));
+    runs.back().ends.push_back(term.end);
+  }
+  return runs;
+}
+
+bool IsLabelChar(char16_t c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'-';
+}
+
+bool AllOf(std::u16string_view text, bool (*test)(char16_t)) {
+  for (char16_t c : text) {
+    if (!test(c)) {
+      return false;
+    }
+  }
+  return !text.empty();
+}
+
+// The length of the host name at text[from], or 0: labels joined by dots, at least two,
+// the last of two or more letters, or four numbers.
+size_t HostLength(std::u16string_view text, size_t from) {
+  size_t end = from;
+  std::vector<std::u16string_view> labels;
+  for (;;) {
+    size_t label_end = end;
+    while (label_end < text.size() && IsLabelChar(text[label_end])) {
+      ++label_end;
+    }
+    if (label_end == end) {
+      break;
+    }
+    labels.push_back(text.substr(end, label_end - end));
+    end = label_end;
+    if (end + 1 < text.size() && text[end] == u'.' && IsLabelChar(text[end + 1])) {
+      ++end;
+    } else {
+      break;
+    }
+  }
+  const auto is_letter = [](char16_t c) { return c >= u'a' && c <= u'z'; };
+  const auto is_digit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
+  bool numeric = labels.size() == 4;
+  for (std::u16string_view label : labels) {
+    numeric = numeric && AllOf(label, is_digit);
+  }
+  const bool named =
+      labels.size() >= 2 && labels.back().size() >= 2 && AllOf(labels.back(), is_letter);
+  return named || numeric ? end - from : 0;
+}
+
+bool Matches(const UrlPattern& pattern, std::u16string_view address) {
+  MatchState state;
+  return MatchPattern(pattern, address, &state, kAdviceStepBudget) && !state.abandoned();
+}
+
+// Addresses of other sites that carry the host name, and the rest of the run after it.
+std::vector<std::u16string> HostileAddresses(std::u16string_view scheme,
+                                             std::u16string_view before,
+                                             std::u16string_view host,
+                                             std::u16string_view after) {
+  const std::u16string other(kOtherSite);
+  const std::u16string path(after.substr(!after.empty() && after[0] == u'/' ? 1 : 0));
+  const std::u16string s(scheme);
+  const std::u16string h(host);
+  return {
+      u"http://" + other + u"/?" + std::u16string(before) + h + std::u16string(after),
+      s + h + u"@" + other + u"/" + path,
+      s + h + u"." + other + u"/" + path,
+      s + u"not" + h + (after.empty() ? u"/" : std::u16string(after)),
+  };
+}
+
+// True when the pattern compiles, refuses every hostile address and allows the site.
+bool IsSafeForm(const std::u16string& suggestion,
+                std::u16string_view host,
+                std::u16string_view after) {
+  UrlPattern compiled;
+  if (CompilePattern(suggestion, &compiled) != PatternError::kOk) {
+    return false;
+  }
+  for (const std::u16string& address : HostileAddresses(u"https://", u"", host, after)) {
+    if (Matches(compiled, address)) {
+      return false;
+    }
+  }
+  const std::u16string path = after.empty() ? u"/" : std::u16string(after);
+  return Matches(compiled, u"https://" + std::u16string(host) + path) &&
+         Matches(compiled, u"http://www." + std::u16string(host) + path);
+}
+
+std::u16string SchemeOf(std::u16string_view before) {
+  if (before.size() > 3 && before.substr(before.size() - 3) == u"://") {
+    return std::u16string(before);
+  }
+  return u"http://";
+}
+
+// Where the first host name of the pattern's plain text stands: at the start of a run or
+// right after "//".
+struct HostPlace {
+  const PlainRun* run = nullptr;
+  size_t from = 0;
+  size_t length = 0;
+};
+
+HostPlace FindHost(const std::vector<PlainRun>& runs) {
+  for (const PlainRun& run : runs) {
+    const std::u16string_view text = run.text;
+    for (size_t from = 0; from < text.size(); ++from) {
+      if (from != 0 && (from < 2 || text.substr(from - 2, 2) != u"//")) {
+        continue;
+      }
+      const size_t length = HostLength(text, from);
+      if (length != 0) {
+        return HostPlace{&run, from, length};
+      }
+    }
+  }
+  return HostPlace();
+}
+
+// The anchored form, keeping a path that follows the host in the rule when it can.
+std::u16string SafeForm(std::u16string_view host,
+                        std::u16string_view after,
+                        std::u16string_view rest) {
+  const std::u16string anchored = std::u16string(kAnchoredPrefix) + EscapeForPattern(host);
+  const bool rest_ends_host = !rest.empty() && (rest[0] == u'/' || rest == u"$");
+  if (rest_ends_host && IsSafeForm(anchored + std::u16string(rest), host, after)) {
+    return anchored + std::u16string(rest);
+  }
+  if (IsSafeForm(anchored + std::u16string(kHostEnd), host, u"")) {
+    return anchored + std::u16string(kHostEnd);
+  }
+  return u"";
+}
+
+}  // namespace
+
+HostRuleAdvice AdviseHostRule(const PatternAnalysis& analysis, std::u16string_view pattern) {
+  HostRuleAdvice advice;
+  if (analysis.error != PatternError::kOk) {
+    return advice;
+  }
+  const std::vector<PlainRun> runs = PlainRuns(analysis.reading);
+  const HostPlace place = FindHost(runs);
+  if (place.run == nullptr) {
+    return advice;
+  }
+  const std::u16string_view text = place.run->text;
+  const std::u16string_view before = text.substr(0, place.from);
+  const std::u16string_view host = text.substr(place.from, place.length);
+  const std::u16string_view after = text.substr(place.from + place.length);
+  for (const std::u16string& address : HostileAddresses(SchemeOf(before), before, host, after)) {
+    if (Matches(analysis.compiled, address)) {
+      advice.hostile.push_back(address);
+    }
+  }
+  if (!advice.hostile.empty()) {
+    advice.applies = true;
+    advice.host = std::u16string(host);
+    const size_t host_end = place.run->ends[place.from + place.length - 1];
+    advice.suggestion = SafeForm(host, after, pattern.substr(host_end));
+  }
+  return advice;
+}
+
+}  // namespace zelk::tools

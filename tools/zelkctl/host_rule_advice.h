@@ -1,0 +1,35 @@
+// Allow rules that name a site but let any other site through: the host-name check of
+// `zelkctl lint`. Pure code.
+#ifndef ZELK_TOOLS_ZELKCTL_HOST_RULE_ADVICE_H_
+#define ZELK_TOOLS_ZELKCTL_HOST_RULE_ADVICE_H_
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/zelkctl/pattern_analysis.h"
+
+namespace zelk::tools {
+
+// The advice for an allow rule that matches a host name without tying it to the address's
+// host: addresses of other sites that the rule also allows, and an anchored pattern to use
+// instead.
+struct HostRuleAdvice {
+  bool applies = false;
+  std::u16string host;                  // the host name found in the rule, folded
+  std::vector<std::u16string> hostile;  // addresses of other sites the rule allows
+  std::u16string suggestion;            // empty when no safe form could be made
+};
+
+// Finds a host name among the plain characters of the pattern (at its start or after
+// "//") and tries the compiled pattern against addresses that put that name where any
+// site can: in the query, as the user name, as a subdomain of another site, at the end of
+// a longer name. The advice applies when one of them matches. The suggestion
+// "^https?://([a-z0-9-]+\.)*HOST![^/?#]" (or HOST followed by the rest of the rule) is
+// tried the same way, and against the site itself, before it is offered. Every match runs
+// within a small step budget.
+HostRuleAdvice AdviseHostRule(const PatternAnalysis& analysis, std::u16string_view pattern);
+
+}  // namespace zelk::tools
+
+#endif  // ZELK_TOOLS_ZELKCTL_HOST_RULE_ADVICE_H_

@@ -1,0 +1,65 @@
+// zelkctl lint: the checks of a filter file, in the form compilers use so that editors can
+// jump to each line, and the file's own ";expect" tests.
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "tools/zelkctl/cli.h"
+#include "tools/zelkctl/filter_lint.h"
+#include "urlfilter/filter_file_decoder.h"
+
+namespace zelk::tools {
+namespace {
+
+// Reads the file's bytes into lines exactly as the library does. False when the file
+// cannot be opened or read.
+bool ReadFilterFile(const std::string& path, std::vector<std::u16string>* lines) {
+  const std::filesystem::path file = std::filesystem::u8path(path);
+  std::error_code error;
+  if (std::filesystem::is_directory(file, error)) {
+    return false;
+  }
+  std::ifstream in(file, std::ios::binary);
+  if (!in) {
+    return false;
+  }
+  FilterFileDecoder decoder(lines);
+  char chunk[64 * 1024];
+  while (!decoder.ended() && in) {
+    in.read(chunk, sizeof(chunk));
+    decoder.Feed(std::string_view(chunk, static_cast<size_t>(in.gcount())));
+  }
+  if (in.bad()) {
+    return false;
+  }
+  decoder.Finish();
+  return true;
+}
+
+int RunLint(Invocation& invocation) {
+  if (invocation.args.size() != 1) {
+    std::fprintf(stderr, "zelkctl lint: name one filter file (zelkctl lint --help)\n");
+    return kExitUsage;
+  }
+  const std::string& path = invocation.args[0];
+  std::vector<std::u16string> lines;
+  if (!ReadFilterFile(path, &lines)) {
+    std::fprintf(stderr, "zelkctl lint: cannot read %s\n", path.c_str());
+    return kExitUsage;
+  }
+  const LintReport report = LintFilterLines(lines);
+  for (const std::string& line : FormatLintReport(path, report, invocation.json)) {
+    PrintLine(line);
+  }
+  return report.HasErrors() ? kExitFindings : kExitOk;
+}
+
+}  // namespace
+
+const Command kLintCommand = {
+    "lint", "[--json] FILE",
+    "check a filter file and run its ;expect allow|deny URL tests (exit 1 on errors)", RunLint};
+
+}  // namespace zelk::tools

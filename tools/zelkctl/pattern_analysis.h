@@ -1,0 +1,76 @@
+// What one filter pattern means and where it may surprise its author: the analyses behind
+// `zelkctl lint` and `zelkctl explain-pattern`. Pure code; every analysis is bounded by
+// the size of the pattern.
+#ifndef ZELK_TOOLS_ZELKCTL_PATTERN_ANALYSIS_H_
+#define ZELK_TOOLS_ZELKCTL_PATTERN_ANALYSIS_H_
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "urlfilter/pattern/compiler.h"
+#include "urlfilter/pattern/parser.h"
+
+namespace zelk::tools {
+
+// The kinds of surprise a pattern can hold, one per check.
+enum class PatternIssue {
+  kIgnoredText,            // a lenient stop passes over part of the pattern
+  kRunawayRepeat,          // repeats nested so that matching can take exponential time
+  kAmbiguousAlternation,   // alternatives under a repeat that can match at the same place
+  kSingleTermAlternation,  // "|" between plain characters, which reads like words
+  kLiteralOperator,        // "*", "+", "?" or "|" where an atom is expected: a literal
+  kLiteralDollar,          // "$" that is not the last character: a literal
+  kLiteralCaret,           // "^" that is not the first character: a literal
+};
+
+struct PatternNote {
+  PatternIssue issue;
+  size_t position;  // index into the pattern of the text the note is about
+  std::string message;
+};
+
+// A literal pattern: plain characters only, each of which must appear in turn.
+struct LiteralForm {
+  bool is_literal = false;
+  std::u16string text;    // folded
+  bool at_start = false;  // anchored with "^"
+  bool at_end = false;    // ends with the end-of-input "$"
+};
+
+struct PatternAnalysis {
+  PatternReading reading;
+  UrlPattern compiled;
+  PatternError error = PatternError::kOk;  // what CompilePattern returned
+  // The compiler's classification of the whole pattern (may it match the empty string?).
+  bool may_be_empty = false;
+  // True when the pattern matches the empty string at the first position of any address,
+  // and so matches every non-empty address ("x*", "()", ".*", "^").
+  bool matches_everything = false;
+  // The pattern with the text a lenient reading passes over taken out, as it compiles.
+  std::u16string effective;
+  LiteralForm literal;
+  std::vector<PatternNote> notes;  // in pattern order
+};
+
+// Compiles and reads `pattern` as the URL check does and runs every pattern check on it.
+// Notes are only made for a pattern that compiles.
+PatternAnalysis AnalysePattern(std::u16string_view pattern);
+
+// Messages quote at most this many characters of a rule, so that a huge line gives a
+// readable message.
+constexpr size_t kDisplayLimit = 120;
+
+// Text of a filter line as messages show it: UTF-8, with control characters written as
+// \xNN so that a message stays on one line, and cut to `limit` characters followed by
+// "..." when longer.
+std::string DisplayText(std::u16string_view text, size_t limit = kDisplayLimit);
+
+// The pattern text with the characters of the language's operators escaped, so that it
+// matches itself literally.
+std::u16string EscapeForPattern(std::u16string_view text);
+
+}  // namespace zelk::tools
+
+#endif  // ZELK_TOOLS_ZELKCTL_PATTERN_ANALYSIS_H_

@@ -1,0 +1,44 @@
+// Which earlier rule of a filter file always decides before a later one: the
+// "never decides" check of `zelkctl lint`. Pure code; the work per rule is bounded.
+#ifndef ZELK_TOOLS_ZELKCTL_RULE_COVERAGE_H_
+#define ZELK_TOOLS_ZELKCTL_RULE_COVERAGE_H_
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "tools/zelkctl/pattern_analysis.h"
+
+namespace zelk::tools {
+
+// The pattern rules seen so far, remembered so that a later rule can be found to match
+// only addresses that an earlier one already matches: an earlier pattern that matches
+// every address, an earlier identical program (or the same one without "^"), or an
+// earlier plain text that stands inside this one within its anchors.
+class RuleCoverage {
+ public:
+  // The earliest line that covers the pattern, with the reason in words, or false.
+  bool FindCover(const PatternAnalysis& analysis, size_t* line, std::string* why) const;
+  // Adds the pattern of `line`; lines must come in file order.
+  void Remember(const PatternAnalysis& analysis, size_t line);
+  // The first line whose pattern matches every address, if any.
+  bool has_universal() const { return has_universal_; }
+  size_t universal_line() const { return universal_line_; }
+
+ private:
+  enum Anchoring { kFree, kAtStart, kAtEnd, kAtBoth };
+  static std::string ProgramKey(const UrlPattern& pattern, bool unanchor);
+  void Consider(const std::unordered_map<std::u16string, size_t>& literals,
+                std::u16string_view text,
+                size_t* best) const;
+
+  bool has_universal_ = false;
+  size_t universal_line_ = 0;
+  std::unordered_map<std::string, size_t> programs_;
+  std::unordered_map<std::u16string, size_t> literals_[4];
+};
+
+}  // namespace zelk::tools
+
+#endif  // ZELK_TOOLS_ZELKCTL_RULE_COVERAGE_H_
