@@ -10,6 +10,7 @@
 #include "config/settings_loader.h"
 #include "platform/platform.h"
 #include "tools/zelkctl/cli.h"
+#include "tools/zelkctl/filter_lint.h"
 #include "urlfilter/filter_list.h"
 #include "urlfilter/url_decision.h"
 
@@ -19,10 +20,6 @@ namespace {
 // Room for long addresses and generous denied pages.
 constexpr size_t kUrlBufferSize = size_t{64} * 1024;
 
-std::string RuleText(const ConfigSource& source, size_t index) {
-  return "line " + std::to_string(index + 1) + ": " + ToUtf8(source.filter_patterns[index]);
-}
-
 // How the rules decided, worked out in this process the way the library works it out.
 std::string Explanation(const ConfigSource& source, const std::string& url) {
   UrlCheckInput input;
@@ -31,26 +28,7 @@ std::string Explanation(const ConfigSource& source, const std::string& url) {
   const std::u16string address = platform::AnsiToWide(url);
   input.address = address;
   input.rules = &source.filter_patterns;
-  const UrlDecision decision = DecideUrl(input);
-  switch (decision.reason) {
-    case DecisionReason::kNoFilterFile:
-      return "no filter file is configured (Files/CheckURLFile): every address is allowed";
-    case DecisionReason::kCheckingOff:
-      return "address checking is off (Browser/CheckURLAccess): every address is allowed";
-    case DecisionReason::kRuleMatched:
-      return "decided by " + RuleText(source, decision.line_index);
-    case DecisionReason::kCompileError:
-      return "refused: the rule on " + RuleText(source, decision.line_index) +
-             " does not compile (" + PatternErrorName(decision.error) + ")";
-    case DecisionReason::kBudgetExhausted:
-      return "refused: matching ran out of its budget at " + RuleText(source, decision.line_index);
-    case DecisionReason::kDefaultRule:
-      return decision.default_rule_seen
-                 ? "no pattern matched; the default rule on " +
-                       RuleText(source, decision.default_line_index) + " answered"
-                 : "no pattern matched and there is no default rule: refused";
-  }
-  return "";
+  return DescribeDecision(DecideUrl(input), source.filter_patterns);
 }
 
 int RunCheckUrl(Invocation& invocation) {
