@@ -32,6 +32,9 @@ step "zelkctl settings: the record the browser gets"
 step "zelkctl check-command: commands a visitor triggers"
 ./zelkctl check-command 34014 34000 35003 37000 40012 40005 41108 12345
 
+step "zelkctl lint: the filter file checked, with its own ;expect test cases"
+./zelkctl lint filter.txt
+
 step "zelkctl check-url --explain: addresses the browser is about to load"
 ./zelkctl check-url --explain \
   "https://catalogue.citylibrary.example/search?q=dickens" \
@@ -56,3 +59,7 @@ step "zelkctl start: the next start finds the same profile as the first"
 
 step "zelkctl end: relaunch on close (off in this installation)"
 ./zelkctl end
+
+step "zelkctl admx: Group Policy templates for the whole fleet"
+./zelkctl admx policies
+ls -1 policies policies/en-US
