@@ -30,6 +30,28 @@ const MessageBoxSink& MessageBoxSinkOverride() {
 
 }  // namespace internal
 
+std::u16string HostExecutablePath() {
+  try {
+    const std::u16string& override_path = internal::HostExecutablePathOverride();
+    return override_path.empty() ? internal::SystemHostExecutablePath() : override_path;
+  } catch (...) {
+    return std::u16string();
+  }
+}
+
+void ShowMessageBox(std::u16string_view caption, std::u16string_view text, MessageBoxIcon icon) {
+  try {
+    const MessageBoxSink& sink = internal::MessageBoxSinkOverride();
+    if (sink) {
+      sink(caption, text, icon);
+    } else {
+      internal::ShowSystemMessageBox(caption, text, icon);
+    }
+  } catch (...) {
+    // A box that cannot be shown is not shown; the caller goes on as after OK.
+  }
+}
+
 void SetHostExecutablePathForTesting(std::u16string path) {
   HostPathSlot() = std::move(path);
 }

@@ -30,42 +30,32 @@ std::string OneLine(std::u16string_view text) {
 
 }  // namespace
 
-std::u16string HostExecutablePath() {
-  try {
-    if (!internal::HostExecutablePathOverride().empty()) {
-      return internal::HostExecutablePathOverride();
-    }
-    std::string target(4096, '\0');
-    const ssize_t length = readlink("/proc/self/exe", target.data(), target.size());
-    if (length <= 0 || static_cast<size_t>(length) >= target.size()) {
-      return std::u16string();
-    }
-    target.resize(static_cast<size_t>(length));
-    std::u16string path = posix::FromNativePath(target);
-    // GetModuleFileNameW keeps what fits its buffer of kMaxPath characters.
-    if (path.size() > kMaxPath - 1) {
-      path.resize(kMaxPath - 1);
-    }
-    return path;
-  } catch (...) {
+namespace internal {
+
+std::u16string SystemHostExecutablePath() {
+  std::string target(4096, '\0');
+  const ssize_t length = readlink("/proc/self/exe", target.data(), target.size());
+  if (length <= 0 || static_cast<size_t>(length) >= target.size()) {
     return std::u16string();
   }
+  target.resize(static_cast<size_t>(length));
+  std::u16string path = posix::FromNativePath(target);
+  // GetModuleFileNameW keeps what fits its buffer of kMaxPath characters.
+  if (path.size() > kMaxPath - 1) {
+    path.resize(kMaxPath - 1);
+  }
+  return path;
 }
 
 // The caption is written on one line too, although a path never holds a line break.
-void ShowMessageBox(std::u16string_view caption, std::u16string_view text, MessageBoxIcon icon) {
-  try {
-    const MessageBoxSink sink = internal::MessageBoxSinkOverride();
-    if (sink) {
-      sink(caption, text, icon);
-      return;
-    }
-    const std::string line = "MessageBox: " + OneLine(caption) + ": " + OneLine(text) + "\n";
-    std::fwrite(line.data(), 1, line.size(), stderr);
-    std::fflush(stderr);
-  } catch (...) {
-    // A box that cannot be shown is not shown; the caller goes on as after OK.
-  }
+void ShowSystemMessageBox(std::u16string_view caption,
+                          std::u16string_view text,
+                          MessageBoxIcon /*icon*/) {
+  const std::string line = "MessageBox: " + OneLine(caption) + ": " + OneLine(text) + "\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fflush(stderr);
 }
+
+}  // namespace internal
 
 }  // namespace zelk::platform

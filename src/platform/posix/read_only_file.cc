@@ -12,21 +12,6 @@
 
 namespace zelk::platform {
 
-ReadOnlyFile::~ReadOnlyFile() {
-  Close();
-}
-
-ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, kInvalidHandle)) {}
-
-ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = std::exchange(other.handle_, kInvalidHandle);
-  }
-  return *this;
-}
-
 uint32_t ReadOnlyFile::Open(std::u16string_view path) {
   Close();
   if (posix::ExceedsPathLimit(path)) {

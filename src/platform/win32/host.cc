@@ -7,38 +7,28 @@
 
 namespace zelk::platform {
 
-std::u16string HostExecutablePath() {
-  try {
-    if (!internal::HostExecutablePathOverride().empty()) {
-      return internal::HostExecutablePathOverride();
-    }
-    wchar_t buffer[kMaxPath];
-    DWORD length = GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(kMaxPath));
-    if (length == 0) {
-      return std::u16string();
-    }
-    // A path that does not fit comes back cut (and, on old systems, unterminated).
-    if (length > kMaxPath - 1) {
-      length = kMaxPath - 1;
-    }
-    return win32::FromWide(buffer, length);
-  } catch (...) {
+namespace internal {
+
+std::u16string SystemHostExecutablePath() {
+  wchar_t buffer[kMaxPath];
+  DWORD length = GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(kMaxPath));
+  if (length == 0) {
     return std::u16string();
   }
+  // A path that does not fit comes back cut (and, on old systems, unterminated).
+  if (length > kMaxPath - 1) {
+    length = kMaxPath - 1;
+  }
+  return win32::FromWide(buffer, length);
 }
 
-void ShowMessageBox(std::u16string_view caption, std::u16string_view text, MessageBoxIcon icon) {
-  try {
-    const MessageBoxSink sink = internal::MessageBoxSinkOverride();
-    if (sink) {
-      sink(caption, text, icon);
-      return;
-    }
-    const UINT style = MB_OK | (icon == MessageBoxIcon::kExclamation ? MB_ICONEXCLAMATION : 0);
-    MessageBoxW(nullptr, win32::WideText(text).c_str(), win32::WideText(caption).c_str(), style);
-  } catch (...) {
-    // A box that cannot be shown is not shown; the caller goes on as after OK.
-  }
+void ShowSystemMessageBox(std::u16string_view caption,
+                          std::u16string_view text,
+                          MessageBoxIcon icon) {
+  const UINT style = MB_OK | (icon == MessageBoxIcon::kExclamation ? MB_ICONEXCLAMATION : 0);
+  MessageBoxW(nullptr, win32::WideText(text).c_str(), win32::WideText(caption).c_str(), style);
 }
+
+}  // namespace internal
 
 }  // namespace zelk::platform

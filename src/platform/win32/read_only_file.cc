@@ -15,21 +15,6 @@ HANDLE AsHandle(intptr_t handle) {
 
 }  // namespace
 
-ReadOnlyFile::~ReadOnlyFile() {
-  Close();
-}
-
-ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, kInvalidHandle)) {}
-
-ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = std::exchange(other.handle_, kInvalidHandle);
-  }
-  return *this;
-}
-
 uint32_t ReadOnlyFile::Open(std::u16string_view path) {
   Close();
   const HANDLE file = CreateFileW(win32::WidePath(path).get(), GENERIC_READ, FILE_SHARE_READ,
