@@ -9,6 +9,7 @@
 
 #include "config/readers.h"
 #include "config/settings_loader.h"
+#include "tests/support/configured_host.h"
 #include "tests/support/registry_fixture.h"
 #include "tests/support/test_support.h"
 
@@ -67,26 +68,14 @@ const GovernedCommand kGovernedCommands[] = {
 };
 // clang-format on
 
-class CommandCheckTest : public ::testing::Test {
+class CommandCheckTest : public testing::ConfiguredHostTest {
  protected:
-  // Writes zelk.ini and loads it as GetSettings would.
-  void LoadIni(const std::string& ini) {
-    host_.WriteIni(ini);
-    LocateConfiguration(source_);
-    HostSettingsBlock record{};
-    LoadSettings(source_, &record);
-  }
-
-  FakeHostInstallation host_;
-  ScopedRegistry registry_;
-  MessageBoxRecorder boxes_;
-  ConfigSource source_;
 };
 
 TEST_F(CommandCheckTest, EachKeyTakesAwayExactlyItsCommands) {
   for (const GovernedCommand& governed : kGovernedCommands) {
     SCOPED_TRACE(Utf8(governed.section) + "/" + Utf8(governed.key));
-    LoadIni("[" + Utf8(governed.section) + "]\n" + Utf8(governed.key) + "=FALSE\n");
+    ConfigureAndLoad("[" + Utf8(governed.section) + "]\n" + Utf8(governed.key) + "=FALSE\n");
     for (const GovernedCommand& other : kGovernedCommands) {
       const bool same_key = std::u16string(other.section) == governed.section &&
                             std::u16string(other.key) == governed.key;
@@ -96,7 +85,7 @@ TEST_F(CommandCheckTest, EachKeyTakesAwayExactlyItsCommands) {
 }
 
 TEST_F(CommandCheckTest, SameKeyInAnotherSectionDoesNotGovernTheCommand) {
-  LoadIni(
+  ConfigureAndLoad(
       "[SystemMenu]\nPrint=FALSE\nNewTab=FALSE\n[ContextMenu]\nPrint=FALSE\nDevTools=FALSE\n"
       "[TabMenu]\nNewTab=FALSE\n");
   for (int32_t id : {35003, 40003, 40004, 34014}) {
@@ -114,7 +103,7 @@ TEST_F(CommandCheckTest, IdsOutsideTheMapAreAllowed) {
   for (const auto& [section, lines] : sections) {
     ini += "[" + section + "]\n" + lines;
   }
-  LoadIni(ini);
+  ConfigureAndLoad(ini);
   std::set<int32_t> mapped;
   for (const GovernedCommand& governed : kGovernedCommands) {
     mapped.insert(governed.id);
@@ -138,12 +127,12 @@ TEST_F(CommandCheckTest, FirstCallLoadsOnceWithoutMessage) {
   // A later change of the file is not seen until the settings are loaded again.
   host_.WriteIni("[PageMenu]\nFind=TRUE\n");
   EXPECT_EQ(0, CheckCommandId(source_, 37000));
-  LoadIni("[PageMenu]\nFind=TRUE\n");
+  ConfigureAndLoad("[PageMenu]\nFind=TRUE\n");
   EXPECT_EQ(1, CheckCommandId(source_, 37002));
 }
 
 TEST_F(CommandCheckTest, AnswersStayFrozenUntilTheNextLoad) {
-  LoadIni("[Toolbar]\nBookmarkPage=FALSE\n");
+  ConfigureAndLoad("[Toolbar]\nBookmarkPage=FALSE\n");
   registry_.SetString(platform::RegistryHive::kCurrentUser, u"Toolbar", u"BookmarkPage", u"TRUE");
   EXPECT_EQ(0, CheckCommandId(source_, 35000));
   EXPECT_EQ(0, CheckCommandId(source_, 35001));
@@ -159,7 +148,7 @@ TEST_F(CommandCheckTest, MissingIniOnFirstUseIsReportedOnceAndEverythingAllowed)
 }
 
 TEST_F(CommandCheckTest, ShowCommandIdShowsEveryIdBeforeAnswering) {
-  LoadIni("[Browser]\nShowCommandId=TRUE\n[AppMenu]\nExit=FALSE\n");
+  ConfigureAndLoad("[Browser]\nShowCommandId=TRUE\n[AppMenu]\nExit=FALSE\n");
   const struct {
     int32_t id;
     const char16_t* text;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "config/config_source.h"
+#include "tests/support/configured_host.h"
 #include "tests/support/registry_fixture.h"
 #include "tests/support/test_support.h"
 
@@ -18,20 +19,15 @@ using testing::MessageBoxRecorder;
 using testing::ScopedRegistry;
 using testing::Utf8;
 
-class ReadersTest : public ::testing::Test {
+class ReadersTest : public testing::ConfiguredHostTest {
  protected:
   // Locates zelk.ini after writing it (nothing is written for std::nullopt).
-  void Configure(std::optional<std::string> ini) {
+  void ConfigureOptional(std::optional<std::string> ini) {
     if (ini) {
       host_.WriteIni(*ini);
     }
     LocateConfiguration(source_);
   }
-
-  FakeHostInstallation host_;
-  ScopedRegistry registry_;
-  MessageBoxRecorder boxes_;
-  ConfigSource source_;
 };
 
 // One value per level; std::nullopt leaves the level without the key.
@@ -64,8 +60,9 @@ TEST_F(ReadersTest, StringLevelsOverrideInOrder) {
   for (const PrecedenceCase& c : kStringPrecedence) {
     SCOPED_TRACE(c.name);
     ScopedRegistry registry;
-    Configure(c.ini ? std::optional<std::string>(std::string("[Browser]\nTitle=") + *c.ini + "\n")
-                    : std::optional<std::string>("[Other]\n"));
+    ConfigureOptional(
+        c.ini ? std::optional<std::string>(std::string("[Browser]\nTitle=") + *c.ini + "\n")
+              : std::optional<std::string>("[Other]\n"));
     if (c.hklm) {
       registry.SetString(RegistryHive::kLocalMachine, u"Browser", u"Title", *c.hklm);
     }

@@ -10,6 +10,7 @@
 #include "config/command_visibility_table.h"
 #include "config/readers.h"
 #include "config/settings_table.h"
+#include "tests/support/configured_host.h"
 #include "tests/support/registry_fixture.h"
 #include "tests/support/test_support.h"
 
@@ -44,20 +45,14 @@ std::string TextAt(const HostSettingsBlock& record, int32_t offset) {
   return std::string(reinterpret_cast<const char*>(Bytes(record) + offset));
 }
 
-class SettingsLoaderTest : public ::testing::Test {
+class SettingsLoaderTest : public testing::ConfiguredHostTest {
  protected:
   std::unique_ptr<HostSettingsBlock> Load(const std::string& ini) {
-    host_.WriteIni(ini);
-    LocateConfiguration(source_);
+    Configure(ini);
     auto record = MarkedRecord();
     LoadSettings(source_, record.get());
     return record;
   }
-
-  FakeHostInstallation host_;
-  ScopedRegistry registry_;
-  MessageBoxRecorder boxes_;
-  ConfigSource source_;
 };
 
 // The defaults a host finds with nothing configured, written out independently of the key

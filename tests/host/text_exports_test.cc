@@ -8,6 +8,7 @@
 
 #include "config/readers.h"
 #include "profile/profile_layout.h"
+#include "tests/support/configured_host.h"
 #include "tests/support/registry_fixture.h"
 #include "tests/support/test_support.h"
 
@@ -55,17 +56,12 @@ TEST(CopyToHostBufferTest, NullOrNonPositiveCountWritesNothing) {
   EXPECT_EQ(std::vector<char16_t>(4, kGuard), buffer);
 }
 
-class ProfilePathTest : public ::testing::Test {
+class ProfilePathTest : public testing::ConfiguredHostTest {
  protected:
   std::u16string PathFor(const std::string& ini_line) {
-    host_.WriteIni("[Browser]\n" + ini_line + "\n");
-    LocateConfiguration(source_);
+    Configure("[Browser]\n" + ini_line + "\n");
     return ExpandedProfileFolder(source_);
   }
-  FakeHostInstallation host_;
-  ScopedRegistry registry_;
-  MessageBoxRecorder boxes_;
-  ConfigSource source_;
 };
 
 TEST_F(ProfilePathTest, ExpandsDefinedReferencesAndKeepsUndefinedOnes) {

@@ -7,6 +7,7 @@
 
 #include "config/readers.h"
 #include "config/settings_loader.h"
+#include "tests/support/configured_host.h"
 #include "tests/support/registry_fixture.h"
 #include "tests/support/test_support.h"
 
@@ -18,26 +19,15 @@ using testing::MessageBoxRecorder;
 using testing::ScopedRegistry;
 using testing::Utf8;
 
-class FilterListTest : public ::testing::Test {
+class FilterListTest : public testing::ConfiguredHostTest {
  protected:
-  void Load(const std::string& ini) {
-    host_.WriteIni(ini);
-    LocateConfiguration(source_);
-    HostSettingsBlock record{};
-    LoadSettings(source_, &record);
-  }
-
-  FakeHostInstallation host_;
-  ScopedRegistry registry_;
-  MessageBoxRecorder boxes_;
-  ConfigSource source_;
 };
 
 TEST_F(FilterListTest, ReadsEveryLineOfTheFileOnce) {
   testing::WriteFile(host_.folder().path() / "f.txt",
                      "; rules\r\n-\\.exe$\r\n\r\n+/intranet/\r\n-all");
-  Load("[Browser]\nCheckURLAccess=TRUE\n[Files]\nCheckURLFile=" +
-       Utf8(host_.folder().WinPath(u"f.txt")) + "\n");
+  ConfigureAndLoad("[Browser]\nCheckURLAccess=TRUE\n[Files]\nCheckURLFile=" +
+                   Utf8(host_.folder().WinPath(u"f.txt")) + "\n");
   EXPECT_EQ(1, LoadFilterList(source_));
   EXPECT_EQ(1, source_.filter_list_loaded);
   const std::vector<std::u16string> expected = {u"; rules", u"-\\.exe$", u"", u"+/intranet/",
@@ -67,7 +57,7 @@ TEST_F(FilterListTest, NothingToLoadIsASuccessWithoutMessage) {
 }
 
 TEST_F(FilterListTest, UnopenableFileIsReportedWithTheConfiguredPath) {
-  Load("[Browser]\nCheckURLAccess=TRUE\n[Files]\nCheckURLFile=C:\\rules\\none.txt\n");
+  ConfigureAndLoad("[Browser]\nCheckURLAccess=TRUE\n[Files]\nCheckURLFile=C:\\rules\\none.txt\n");
   EXPECT_EQ(0, LoadFilterList(source_));
   EXPECT_EQ(0, source_.filter_list_loaded);
   ASSERT_EQ(1u, boxes_.boxes().size());
@@ -81,8 +71,8 @@ TEST_F(FilterListTest, UnopenableFileIsReportedWithTheConfiguredPath) {
 
 TEST_F(FilterListTest, FolderInPlaceOfTheFileIsNotAList) {
   std::filesystem::create_directory(host_.folder().path() / "rules");
-  Load("[Browser]\nCheckURLAccess=TRUE\n[Files]\nCheckURLFile=" +
-       Utf8(host_.folder().WinPath(u"rules")) + "\n");
+  ConfigureAndLoad("[Browser]\nCheckURLAccess=TRUE\n[Files]\nCheckURLFile=" +
+                   Utf8(host_.folder().WinPath(u"rules")) + "\n");
   EXPECT_EQ(0, LoadFilterList(source_));
   EXPECT_EQ(0, source_.filter_list_loaded);
   EXPECT_EQ(1u, boxes_.boxes().size());

@@ -7,6 +7,7 @@
 
 #include "config/readers.h"
 #include "config/settings_loader.h"
+#include "tests/support/configured_host.h"
 #include "tests/support/registry_fixture.h"
 #include "tests/support/test_support.h"
 
@@ -20,7 +21,7 @@ using testing::Utf8;
 
 constexpr char kGuard = '\x7F';
 
-class UrlCheckTest : public ::testing::Test {
+class UrlCheckTest : public testing::ConfiguredHostTest {
  protected:
   // zelk.ini with checking on and the filter file beside it, holding `filter`.
   void Install(const std::string& filter, const std::string& extra_ini = "") {
@@ -42,11 +43,6 @@ class UrlCheckTest : public ::testing::Test {
     *page = std::string(buffer.data());
     return answer;
   }
-
-  FakeHostInstallation host_;
-  ScopedRegistry registry_;
-  MessageBoxRecorder boxes_;
-  ConfigSource source_;
   std::u16string filter_path_;
 };
 
