@@ -4,7 +4,7 @@
 
 namespace zelk::tools {
 
-std::string JsonQuote(const std::string& value) {
+std::string JsonQuote(std::string_view value) {
   std::string quoted = "\"";
   for (const char c : value) {
     const unsigned char byte = static_cast<unsigned char>(c);

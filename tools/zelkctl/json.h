@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zelk::tools {
@@ -32,7 +33,7 @@ class JsonWriter {
 };
 
 // `value` as a JSON string literal, quotes included.
-std::string JsonQuote(const std::string& value);
+std::string JsonQuote(std::string_view value);
 
 }  // namespace zelk::tools
 

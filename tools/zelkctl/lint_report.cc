@@ -5,7 +5,7 @@
 
 #include "common/text.h"
 #include "tools/zelkctl/filter_lint.h"
-#include "tools/zelkctl/json_text.h"
+#include "tools/zelkctl/json.h"
 
 namespace zelk::tools {
 namespace {
@@ -15,7 +15,7 @@ const char* SeverityName(Severity severity) {
 }
 
 std::string Field(const char* name, const std::string& json_value) {
-  return JsonQuoted(name) + ": " + json_value;
+  return JsonQuote(name) + ": " + json_value;
 }
 
 std::vector<std::string> TextLines(const std::string& file, const LintReport& report) {
@@ -41,17 +41,17 @@ std::vector<std::string> TextLines(const std::string& file, const LintReport& re
 
 std::vector<std::string> JsonLines(const std::string& file, const LintReport& report) {
   std::vector<std::string> lines = {
-      "{", "  " + Field("file", JsonQuoted(file)) + ",",
+      "{", "  " + Field("file", JsonQuote(file)) + ",",
       "  " + Field("errors", std::to_string(report.CountOf(Severity::kError))) + ",",
       "  " + Field("warnings", std::to_string(report.CountOf(Severity::kWarning))) + ",",
       "  \"findings\": ["};
   for (size_t i = 0; i < report.findings.size(); ++i) {
     const LintFinding& f = report.findings[i];
     lines.push_back(
-        "    {" + Field("file", JsonQuoted(file)) + ", " + Field("line", std::to_string(f.line)) +
+        "    {" + Field("file", JsonQuote(file)) + ", " + Field("line", std::to_string(f.line)) +
         ", " + Field("column", std::to_string(f.column)) + ", " +
-        Field("severity", JsonQuoted(SeverityName(f.severity))) + ", " +
-        Field("check", JsonQuoted(f.check)) + ", " + Field("message", JsonQuoted(f.message)) + "}" +
+        Field("severity", JsonQuote(SeverityName(f.severity))) + ", " +
+        Field("check", JsonQuote(f.check)) + ", " + Field("message", JsonQuote(f.message)) + "}" +
         (i + 1 < report.findings.size() ? "," : ""));
   }
   lines.push_back("  ],");
@@ -59,11 +59,11 @@ std::vector<std::string> JsonLines(const std::string& file, const LintReport& re
   for (size_t i = 0; i < report.expectations.size(); ++i) {
     const ExpectationResult& e = report.expectations[i];
     lines.push_back("    {" + Field("line", std::to_string(e.line)) + ", " +
-                    Field("expect", JsonQuoted(e.expect_allow ? "allow" : "deny")) + ", " +
-                    Field("url", JsonQuoted(ToUtf8(e.url))) + ", " +
-                    Field("result", JsonQuoted(e.allowed ? "allow" : "deny")) + ", " +
+                    Field("expect", JsonQuote(e.expect_allow ? "allow" : "deny")) + ", " +
+                    Field("url", JsonQuote(ToUtf8(e.url))) + ", " +
+                    Field("result", JsonQuote(e.allowed ? "allow" : "deny")) + ", " +
                     Field("passed", e.passed ? "true" : "false") + ", " +
-                    Field("explanation", JsonQuoted(e.explanation)) + "}" +
+                    Field("explanation", JsonQuote(e.explanation)) + "}" +
                     (i + 1 < report.expectations.size() ? "," : ""));
   }
   lines.push_back("  ]");
