@@ -81,6 +81,16 @@ TEST_F(InstallationTest, ExportsAnswerFromTheZelkIniBesideTheHost) {
   EXPECT_NE(std::string::npos, commands.find("40012  refused")) << commands;
   EXPECT_NE(std::string::npos, commands.find("40011  allowed")) << commands;
 
+  EXPECT_EQ(R"([{"id":40012,"answer":0,"governed_by":"AppMenu/Downloads"},)"
+            R"({"id":40011,"answer":1,"governed_by":"AppMenu/BookmarkManager"}])"
+            "\n",
+            Zelkctl("check-command --json 40012 40011"));
+  EXPECT_EQ(
+      R"([{"url":"https://other/","answer":0,"allowed":false,"buffer":"<b>https://other/</b>",)"
+      R"("explanation":"no pattern matches it and the default rule on line 2 (-all) refuses it"}])"
+      "\n",
+      Zelkctl("check-url --json --explain https://other/"));
+
   const std::string urls = Zelkctl("check-url https://catalogue/x https://other/");
   EXPECT_NE(std::string::npos, urls.find("allowed  https://catalogue/x")) << urls;
   EXPECT_NE(std::string::npos, urls.find("page: <b>https://other/</b>")) << urls;

@@ -8,6 +8,7 @@
 #include "common/text.h"
 #include "config/command_visibility_table.h"
 #include "tools/zelkctl/cli.h"
+#include "tools/zelkctl/json.h"
 
 namespace zelk::tools {
 namespace {
@@ -50,17 +51,28 @@ int RunCheckCommand(Invocation& invocation) {
   if (!invocation.LoadLibrary()) {
     return kExitUsage;
   }
+  JsonWriter json;
+  json.BeginArray();
   for (int32_t id : ids) {
     const int answer = invocation.library.CheckCommand(id);
-    PrintLine(std::to_string(id) + "  " + (answer ? "allowed" : "refused") + "  (" + Governor(id) +
-              ")");
+    if (invocation.json) {
+      json.BeginObject().Key("id").Number(id).Key("answer").Number(answer);
+      json.Key("governed_by").String(Governor(id)).EndObject();
+    } else {
+      PrintLine(std::to_string(id) + "  " + (answer ? "allowed" : "refused") + "  (" +
+                Governor(id) + ")");
+    }
+  }
+  if (invocation.json) {
+    PrintLine(json.EndArray().text());
   }
   return kExitOk;
 }
 
 }  // namespace
 
-const Command kCheckCommandCommand = {
-    "check-command", "ID...", "tell whether each browser command id may run", RunCheckCommand};
+const Command kCheckCommandCommand = {"check-command", "[--json] ID...",
+                                      "tell whether each browser command id may run",
+                                      RunCheckCommand};
 
 }  // namespace zelk::tools

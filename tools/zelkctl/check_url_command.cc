@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "tools/zelkctl/cli.h"
 #include "tools/zelkctl/filter_lint.h"
+#include "tools/zelkctl/json.h"
 #include "urlfilter/filter_list.h"
 #include "urlfilter/url_decision.h"
 
@@ -53,12 +54,25 @@ int RunCheckUrl(Invocation& invocation) {
     EnsureSettingsLoaded(source);
     LoadFilterList(source);
   }
+  JsonWriter json;
+  json.BeginArray();
   for (const std::string& url : urls) {
     std::vector<char> buffer(kUrlBufferSize, '\0');
     std::strncpy(buffer.data(), url.c_str(), buffer.size() - 1);
     const int answer =
         invocation.library.CheckURL(buffer.data(), static_cast<int>(buffer.size()), "");
     const std::string result(buffer.data());
+    const std::string why = explain ? Explanation(source, url) : "";
+    if (invocation.json) {
+      json.BeginObject().Key("url").String(url).Key("answer").Number(answer);
+      json.Key("allowed").Bool(answer == 1 && result == url);
+      json.Key("buffer").String(result);
+      if (explain) {
+        json.Key("explanation").String(why);
+      }
+      json.EndObject();
+      continue;
+    }
     if (answer == 1 && result == url) {
       PrintLine("allowed  " + url);
     } else if (answer == 1) {
@@ -69,15 +83,18 @@ int RunCheckUrl(Invocation& invocation) {
       PrintLine("  page: " + result);
     }
     if (explain) {
-      PrintLine("  " + Explanation(source, url));
+      PrintLine("  " + why);
     }
+  }
+  if (invocation.json) {
+    PrintLine(json.EndArray().text());
   }
   return kExitOk;
 }
 
 }  // namespace
 
-const Command kCheckUrlCommand = {"check-url", "[--explain] URL...",
+const Command kCheckUrlCommand = {"check-url", "[--explain] [--json] URL...",
                                   "tell whether each address may load, with the denied page",
                                   RunCheckUrl};
 
