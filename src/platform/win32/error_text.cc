@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "platform/platform.h"
-#include "platform/win32/wide_path.h"
+#include "platform/win32/wide_text.h"
 
 namespace zelk::platform {
 

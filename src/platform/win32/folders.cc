@@ -2,23 +2,14 @@
 #include <windows.h>
 
 #include "platform/platform.h"
-#include "platform/win32/wide_path.h"
+#include "platform/win32/wide_text.h"
 
 namespace zelk::platform {
-namespace {
-
-using win32::WidePath;
-
-uint32_t LastError() {
-  const DWORD error = GetLastError();
-  return error != 0 ? error : 31;  // ERROR_GEN_FAILURE
-}
-
-}  // namespace
+using win32::LastError;
 
 uint32_t ListFolder(std::u16string_view pattern, std::vector<DirectoryEntry>* entries) {
   WIN32_FIND_DATAW data;
-  const HANDLE find = FindFirstFileW(WidePath(pattern).get(), &data);
+  const HANDLE find = FindFirstFileW(win32::WideText(pattern).c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) {
     return LastError();
   }
@@ -36,11 +27,11 @@ uint32_t ListFolder(std::u16string_view pattern, std::vector<DirectoryEntry>* en
 }
 
 uint32_t CreateFolder(std::u16string_view path) {
-  return CreateDirectoryW(WidePath(path).get(), nullptr) ? kErrorSuccess : LastError();
+  return CreateDirectoryW(win32::WideText(path).c_str(), nullptr) ? kErrorSuccess : LastError();
 }
 
 uint32_t RemoveFolder(std::u16string_view path) {
-  return RemoveDirectoryW(WidePath(path).get()) ? kErrorSuccess : LastError();
+  return RemoveDirectoryW(win32::WideText(path).c_str()) ? kErrorSuccess : LastError();
 }
 
 }  // namespace zelk::platform

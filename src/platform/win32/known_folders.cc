@@ -4,7 +4,7 @@
 #include <shlobj.h>  // after windows.h, which it needs
 
 #include "platform/platform.h"
-#include "platform/win32/wide_path.h"
+#include "platform/win32/wide_text.h"
 
 namespace zelk::platform {
 

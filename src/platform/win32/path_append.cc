@@ -4,7 +4,7 @@
 #include <shlwapi.h>  // after windows.h, which it needs
 
 #include "platform/platform.h"
-#include "platform/win32/wide_path.h"
+#include "platform/win32/wide_text.h"
 
 namespace zelk::platform {
 
@@ -20,7 +20,7 @@ bool AppendPath(std::u16string* path, std::u16string_view more) {
   }
   wchar_t buffer[MAX_PATH] = {};
   path->copy(reinterpret_cast<char16_t*>(buffer), path->size());
-  if (!PathAppendW(buffer, win32::WidePath(more).get())) {
+  if (!PathAppendW(buffer, win32::WideText(more).c_str())) {
     return false;
   }
   buffer[MAX_PATH - 1] = L'\0';

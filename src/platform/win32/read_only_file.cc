@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "platform/platform.h"
-#include "platform/win32/wide_path.h"
+#include "platform/win32/wide_text.h"
 
 namespace zelk::platform {
 namespace {
@@ -17,7 +17,7 @@ HANDLE AsHandle(intptr_t handle) {
 
 uint32_t ReadOnlyFile::Open(std::u16string_view path) {
   Close();
-  const HANDLE file = CreateFileW(win32::WidePath(path).get(), GENERIC_READ, FILE_SHARE_READ,
+  const HANDLE file = CreateFileW(win32::WideText(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     return GetLastError();

@@ -2,7 +2,10 @@
 #ifndef ZELK_PLATFORM_WIN32_WIDE_TEXT_H_
 #define ZELK_PLATFORM_WIN32_WIDE_TEXT_H_
 
+#include <windows.h>
+
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,6 +20,17 @@ inline std::wstring WideText(std::u16string_view text) {
 
 inline std::u16string FromWide(const wchar_t* text, size_t length) {
   return std::u16string(reinterpret_cast<const char16_t*>(text), length);
+}
+
+inline std::u16string FromWide(const wchar_t* text) {
+  return std::u16string(reinterpret_cast<const char16_t*>(text));
+}
+
+// GetLastError after a failed call, never 0: a call that failed without saying why is a
+// general failure (31, ERROR_GEN_FAILURE).
+inline uint32_t LastError() {
+  const DWORD error = GetLastError();
+  return error != 0 ? error : 31;
 }
 
 }  // namespace zelk::platform::win32
