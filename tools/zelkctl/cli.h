@@ -48,6 +48,7 @@ extern const Command kAdmxCommand;
 extern const Command kLintCommand;
 extern const Command kDeniedPageCommand;
 extern const Command kExplainPatternCommand;
+extern const Command kImportCommand;
 
 // Runs zelkctl with its arguments (without the program name); returns the exit status.
 int RunZelkctl(std::vector<std::string> args);

@@ -1,0 +1,57 @@
+// Host names as the browser sends them, and the anchored filter patterns that imported
+// list entries become. Pure code.
+#ifndef ZELK_TOOLS_ZELKCTL_HOST_PATTERN_H_
+#define ZELK_TOOLS_ZELKCTL_HOST_PATTERN_H_
+
+#include <string>
+#include <string_view>
+
+namespace zelk::tools {
+
+// A host name in the form the browser puts into an address: lower case, international
+// labels in their "xn--" form, no final dot.
+struct HostName {
+  std::string ascii;
+  bool is_address = false;  // four decimal numbers: an IPv4 address, matched exactly
+};
+
+// Turns a host name written in a list (UTF-8, any case, an international name, a final
+// dot) into the form the browser sends. False, with the reason in words, when the text
+// cannot be a host name: characters that cannot occur in one, empty labels, labels or a
+// name too long, an IPv6 address, or a number the browser would read as an address in
+// another form.
+bool NormalizeHostName(std::string_view text, HostName* host, std::string* why);
+
+// What an imported entry admits: a scheme, a host (with or without the names under it),
+// a port and a path prefix.
+struct HostRuleSpec {
+  std::string scheme;  // lower case; empty: every scheme
+  HostName host;
+  enum class Names { kExact, kWithSubdomains, kSubdomainsOnly } names = Names::kExact;
+  std::string port;  // decimal digits; empty: any port
+  std::string path;  // the path prefix as written (from "/"); empty: any path
+  // Pattern text put right after the host instead of the port, path and end of host.
+  // Used for ad-block rules, whose rest is already in pattern form.
+  std::string tail;
+  bool has_tail = false;
+};
+
+// The pattern for the spec: "^" SCHEME "://" then optional user-info, the host (and the
+// names under it), and either the port and path or the end of the host ("/", ":", "?",
+// "#" or the end of the address). No query string, user name or longer host name
+// satisfies it.
+std::string BuildHostPattern(const HostRuleSpec& spec);
+
+// Text escaped so that it matches itself literally; characters outside ASCII are written
+// percent-encoded, as the browser sends them in a path.
+std::string EscapeLiteral(std::string_view text);
+
+// True for a scheme name: a letter, then letters, digits, "+", "-" or ".".
+bool IsSchemeName(std::string_view text);
+
+// The port a scheme uses when an address names none ("443" for https), or empty.
+std::string_view DefaultPort(std::string_view scheme);
+
+}  // namespace zelk::tools
+
+#endif  // ZELK_TOOLS_ZELKCTL_HOST_PATTERN_H_

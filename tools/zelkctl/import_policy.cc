@@ -1,0 +1,143 @@
+// Entries of a browser's URL block and allow policies, one a line:
+// [scheme://][.|*.|[*.]]host[:port][/path], or "*" for every address.
+//   example.com            the host and every name under it, any scheme, port and path
+//   .example.com           the host alone
+//   *.example.com          only the names under it; [*.]example.com the host and those
+//   https://example.com/a  that scheme, and paths that begin with /a
+//   example.com:8080       that port only
+//   javascript://*         every address of the scheme
+// A line may carry the quotes and comma of a policy file's list ("example.com",); "#"
+// starts a comment line.
+#include <string>
+
+#include "tools/zelkctl/list_import.h"
+
+namespace zelk::tools {
+namespace {
+
+using list_import::Quoted;
+
+std::string_view Unquoted(std::string_view text) {
+  text = list_import::TrimBlank(text);
+  if (!text.empty() && text.back() == ',') {
+    text.remove_suffix(1);
+  }
+  text = list_import::TrimBlank(text);
+  if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
+    text = text.substr(1, text.size() - 2);
+  }
+  return text;
+}
+
+bool ValidPort(std::string_view port) {
+  if (port.empty() || port.size() > 5) {
+    return false;
+  }
+  for (char c : port) {
+    if (c < '0' || c > '9') {
+      return false;
+    }
+  }
+  const int value = std::stoi(std::string(port));
+  return value > 0 && value <= 65535;
+}
+
+// Reads the host part (names marker, host, port) into `spec`; false with the reason.
+bool ReadHostPart(std::string_view host_port, HostRuleSpec* spec, std::string* why) {
+  const size_t colon = host_port.rfind(':');
+  if (colon != std::string_view::npos && host_port.find(']') == std::string_view::npos) {
+    spec->port = std::string(host_port.substr(colon + 1));
+    host_port = host_port.substr(0, colon);
+    if (!ValidPort(spec->port)) {
+      *why = "the port " + Quoted(spec->port) + " is not a number from 1 to 65535";
+      return false;
+    }
+  }
+  spec->names = HostRuleSpec::Names::kWithSubdomains;
+  if (host_port.rfind("[*.]", 0) == 0) {
+    host_port.remove_prefix(4);
+  } else if (host_port.rfind("*.", 0) == 0) {
+    spec->names = HostRuleSpec::Names::kSubdomainsOnly;
+    host_port.remove_prefix(2);
+  } else if (!host_port.empty() && host_port[0] == '.') {
+    spec->names = HostRuleSpec::Names::kExact;
+    host_port.remove_prefix(1);
+  }
+  if (host_port.find('*') != std::string_view::npos) {
+    *why = "a wildcard inside the host cannot be expressed";
+    return false;
+  }
+  if (!NormalizeHostName(host_port, &spec->host, why)) {
+    return false;
+  }
+  if (spec->host.is_address) {
+    if (spec->names == HostRuleSpec::Names::kSubdomainsOnly) {
+      *why = "an address has no names under it";
+      return false;
+    }
+    spec->names = HostRuleSpec::Names::kExact;
+  }
+  return true;
+}
+
+}  // namespace
+
+LineConversion ConvertPolicyLine(std::string_view line, bool allow) {
+  LineConversion out;
+  const std::string_view entry = Unquoted(line);
+  if (entry.empty() || entry[0] == '#') {
+    return out;
+  }
+  const auto problem = [&](const std::string& why) {
+    out.problems.push_back(Quoted(entry) + ": " + why);
+    return out;
+  };
+  if (list_import::Words(entry).size() != 1) {
+    return problem("white space inside an entry");
+  }
+  if (entry == "*") {
+    out.rules.push_back(ImportedRule{allow, "all", ""});
+    return out;
+  }
+  HostRuleSpec spec;
+  std::string_view rest = entry;
+  const size_t scheme_end = entry.find("://");
+  if (scheme_end != std::string_view::npos) {
+    spec.scheme = list_import::FoldAscii(entry.substr(0, scheme_end));
+    rest = entry.substr(scheme_end + 3);
+    if (!IsSchemeName(spec.scheme)) {
+      return problem("the scheme " + Quoted(spec.scheme) + " is not a scheme name");
+    }
+  }
+  if (rest.find_first_of("?#") != std::string_view::npos) {
+    return problem(
+        "a query or fragment cannot be expressed: the browser's lists match query "
+        "parameters in any order");
+  }
+  const size_t path_start = rest.find('/');
+  const std::string_view host_port = rest.substr(0, path_start);
+  if (path_start != std::string_view::npos) {
+    spec.path = std::string(rest.substr(path_start));
+  }
+  if (spec.path.find('*') != std::string::npos) {
+    return problem("a path is matched as a prefix: write it without \"*\"");
+  }
+  if (host_port == "*") {
+    if (spec.scheme.empty() || !spec.path.empty()) {
+      return problem("a host \"*\" can only stand alone or after a scheme (javascript://*)");
+    }
+    out.rules.push_back(ImportedRule{allow, "^" + EscapeLiteral(spec.scheme) + ":", ""});
+    return out;
+  }
+  if (host_port.empty()) {
+    return problem("an address without a host cannot be expressed");
+  }
+  std::string why;
+  if (!ReadHostPart(list_import::FoldAscii(host_port), &spec, &why)) {
+    return problem(why);
+  }
+  list_import::AddHostRule(spec, allow, &out);
+  return out;
+}
+
+}  // namespace zelk::tools
