@@ -13,10 +13,10 @@ namespace zelk::tools {
 namespace {
 
 const Command* const kCommands[] = {
-    &kSettingsCommand,   &kCheckCommandCommand,   &kCheckUrlCommand, &kLintCommand,
-    &kDeniedPageCommand, &kExplainPatternCommand, &kStartCommand,    &kCleanCommand,
-    &kEndCommand,        &kReferenceCommand,      &kTemplateCommand, &kAdmxCommand,
-    &kImportCommand,
+    &kSettingsCommand,   &kCheckCommandCommand,   &kCheckUrlCommand,  &kLintCommand,
+    &kDeniedPageCommand, &kExplainPatternCommand, &kStartCommand,     &kCleanCommand,
+    &kEndCommand,        &kReferenceCommand,      &kTemplateCommand,  &kAdmxCommand,
+    &kImportCommand,     &kImpactCommand,         &kCheckListCommand,
 };
 
 void PrintHelp() {

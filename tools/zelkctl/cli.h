@@ -49,6 +49,8 @@ extern const Command kLintCommand;
 extern const Command kDeniedPageCommand;
 extern const Command kExplainPatternCommand;
 extern const Command kImportCommand;
+extern const Command kImpactCommand;
+extern const Command kCheckListCommand;
 
 // Runs zelkctl with its arguments (without the program name); returns the exit status.
 int RunZelkctl(std::vector<std::string> args);

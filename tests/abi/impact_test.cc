@@ -1,0 +1,150 @@
+// zelkctl impact in a process of its own, as an administrator runs it before a rollout:
+// each filter file is loaded by the built library in a kiosk folder of its own.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+#include "tests/support/test_support.h"
+
+namespace zelk {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path BuiltFile(const char* path) {
+  std::string text = path;
+#ifdef _WIN32
+  if (!text.empty() && text[0] == '/') {
+    text = "Z:" + text;  // the build tree as wine sees it
+  }
+#endif
+  return fs::u8path(text);
+}
+
+struct CommandRun {
+  int status = -1;
+  std::string out;
+};
+
+CommandRun RunCommand(const std::string& command) {
+  CommandRun run;
+#ifdef _WIN32
+  FILE* pipe = _popen(command.c_str(), "r");
+#else
+  FILE* pipe = popen(command.c_str(), "r");
+#endif
+  if (pipe == nullptr) {
+    return run;
+  }
+  char chunk[4096];
+  for (size_t read; (read = std::fread(chunk, 1, sizeof(chunk), pipe)) > 0;) {
+    run.out.append(chunk, read);
+  }
+#ifdef _WIN32
+  run.status = _pclose(pipe);
+#else
+  const int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+  return run;
+}
+
+class ImpactTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const fs::path library = BuiltFile(ZELK_LIBRARY_PATH);
+    const fs::path tool = BuiltFile(ZELKCTL_PATH);
+    fs::copy_file(library, folder_.path() / library.filename());
+    fs::copy_file(tool, folder_.path() / tool.filename());
+    zelkctl_ = "\"" + (folder_.path() / tool.filename()).u8string() + "\"";
+    testing::WriteFile(folder_.path() / "old.txt",
+                       "+^https?://([a-z0-9\\-]+\\.)*news\\.example/\n"
+                       "-casino\n+all\n");
+    testing::WriteFile(folder_.path() / "new.txt",
+                       "+^https?://([a-z0-9\\-]+\\.)*news\\.example/\n-casino\n-poker\n"
+                       "+^https?://games\\.example/\n-^https?://[^/]*games\\.example/\n+all\n");
+    testing::WriteFile(folder_.path() / "urls.txt",
+                       "# addresses seen last week\n"
+                       "https://news.example/today\n"
+                       "http://x.example/casino\n"
+                       "http://x.example/poker\n"
+                       "\n"
+                       "1700000000.1 GET https://www.games.example/ 200\n"
+                       "https://games.example/\n");
+  }
+
+  CommandRun Impact(const std::string& arguments, const std::string& environment = "") {
+    const std::string files =
+        " \"" + Path("old.txt") + "\" \"" + Path("new.txt") + "\" \"" + Path("urls.txt") + "\"";
+    return RunCommand(environment + zelkctl_ + " impact " + arguments + files);
+  }
+  std::string Path(const char* name) const { return (folder_.path() / name).u8string(); }
+
+  testing::TempFolder folder_;
+  std::string zelkctl_;
+};
+
+TEST_F(ImpactTest, ListsTheChangedAddressesWithTheDecidingRuleOfEachFile) {
+  const CommandRun run = Impact("");
+  EXPECT_EQ(1, run.status) << run.out;
+  EXPECT_NE(std::string::npos,
+            run.out.find("allowed -> refused  http://x.example/poker\n"
+                         "    old: no pattern matches it and the default rule on line 3 (+all) "
+                         "allows it\n"
+                         "    new: line 3 (-poker) refuses it\n"))
+      << run.out;
+  EXPECT_NE(std::string::npos, run.out.find("allowed -> refused  https://www.games.example/\n"))
+      << run.out;
+  EXPECT_NE(std::string::npos, run.out.find("5 address(es): 2 allowed -> refused, 0 refused -> "
+                                            "allowed, 3 unchanged"))
+      << run.out;
+  EXPECT_NE(std::string::npos, run.out.find("time per check through CheckURL: old ")) << run.out;
+  EXPECT_EQ(std::string::npos, run.out.find("casino")) << run.out;
+}
+
+TEST_F(ImpactTest, JsonCountsEachDirection) {
+  const CommandRun run = Impact("--json");
+  EXPECT_EQ(1, run.status);
+  EXPECT_NE(std::string::npos,
+            run.out.find(R"({"url":"http://x.example/poker","old":"allowed","new":"refused",)"))
+      << run.out;
+  EXPECT_NE(std::string::npos, run.out.find(R"("addresses":5,"allowed_to_refused":2,)"
+                                            R"("refused_to_allowed":0,"unchanged":3,)"))
+      << run.out;
+}
+
+TEST_F(ImpactTest, OnlyNewlyRefusedAddressesFailTheRun) {
+  const CommandRun run = RunCommand(zelkctl_ + " impact \"" + Path("new.txt") + "\" \"" +
+                                    Path("old.txt") + "\" \"" + Path("urls.txt") + "\"");
+  EXPECT_EQ(0, run.status) << run.out;
+  EXPECT_NE(std::string::npos, run.out.find("0 allowed -> refused, 2 refused -> allowed"))
+      << run.out;
+  EXPECT_EQ(2, RunCommand(zelkctl_ + " impact \"" + Path("old.txt") + "\" \"" +
+                          Path("missing.txt") + "\" \"" + Path("urls.txt") + "\"")
+                   .status);
+}
+
+#ifndef _WIN32
+TEST_F(ImpactTest, ARegistryThatOverridesTheFilterFileStopsTheComparison) {
+  testing::WriteFile(folder_.path() / "registry.reg",
+                     "Windows Registry Editor Version 5.00\r\n\r\n"
+                     "[HKEY_CURRENT_USER\\Software\\Velmora Labs\\Zelk\\Files]\r\n"
+                     "\"CheckURLFile\"=\"/elsewhere/filter.txt\"\r\n");
+  const CommandRun run =
+      RunCommand("ZELK_REGISTRY='" + Path("registry.reg") + "' " + zelkctl_ + " impact '" +
+                 Path("old.txt") + "' '" + Path("new.txt") + "' '" + Path("urls.txt") + "' 2>&1");
+  EXPECT_EQ(2, run.status);
+  EXPECT_NE(std::string::npos, run.out.find("a registry value overrides CheckURLFile")) << run.out;
+  EXPECT_EQ(std::string::npos, run.out.find("MessageBox")) << run.out;
+  EXPECT_EQ(std::string::npos, run.out.find("address(es)")) << run.out;
+}
+#endif
+
+}  // namespace
+}  // namespace zelk
