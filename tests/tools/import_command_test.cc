@@ -109,3 +109,25 @@ TEST_F(ImportCommandTest, UsageErrors) {
 
 }  // namespace
 }  // namespace zelk::tools
+
+namespace zelk::tools {
+namespace {
+
+TEST_F(ImportCommandTest, LintProfileNamesTheCostliestRuleFirst) {
+  const std::string filter = Write("filter.txt", "-casino\n-(a|b|c|d)*x.*y.*z\n+all\n");
+  const std::string urls = Write("urls.txt", "https://abcdabcdabcd.example/xyq\nhttp://casino/\n");
+  const Output run = Zelkctl({"lint", "--profile", filter, urls});
+  EXPECT_EQ(kExitOk, run.status) << run.err;
+  const size_t header = run.out.find("2 address(es), ");
+  const size_t costly = run.out.find("-(a|b|c|d)*x.*y.*z");
+  const size_t cheap = run.out.find("-casino");
+  ASSERT_NE(std::string::npos, header) << run.out;
+  ASSERT_NE(std::string::npos, costly);
+  EXPECT_LT(costly, cheap);
+  const Output json = Zelkctl({"lint", "--profile", "--json", filter, urls});
+  EXPECT_NE(std::string::npos, json.out.find(R"("rules":[{"line":2,)")) << json.out;
+  EXPECT_EQ(kExitUsage, Zelkctl({"lint", "--profile", filter}).status);
+}
+
+}  // namespace
+}  // namespace zelk::tools

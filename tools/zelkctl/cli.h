@@ -52,6 +52,9 @@ extern const Command kImportCommand;
 extern const Command kImpactCommand;
 extern const Command kCheckListCommand;
 
+// zelkctl lint --profile FILE URLFILE (the arguments start with "--profile").
+int RunLintProfile(Invocation& invocation);
+
 // Runs zelkctl with its arguments (without the program name); returns the exit status.
 int RunZelkctl(std::vector<std::string> args);
 

@@ -39,6 +39,9 @@ bool ReadFilterFile(const std::string& path, std::vector<std::u16string>* lines)
 }
 
 int RunLint(Invocation& invocation) {
+  if (!invocation.args.empty() && invocation.args[0] == "--profile") {
+    return RunLintProfile(invocation);
+  }
   if (invocation.args.size() != 1) {
     std::fprintf(stderr, "zelkctl lint: name one filter file (zelkctl lint --help)\n");
     return kExitUsage;
@@ -59,7 +62,9 @@ int RunLint(Invocation& invocation) {
 }  // namespace
 
 const Command kLintCommand = {
-    "lint", "[--json] FILE",
-    "check a filter file and run its ;expect allow|deny URL tests (exit 1 on errors)", RunLint};
+    "lint", "[--json] FILE | --profile [--json] FILE URLFILE",
+    "check a filter file and run its ;expect allow|deny URL tests (exit 1 on errors); "
+    "--profile: the rules that cost the most matching steps over URLFILE's addresses",
+    RunLint};
 
 }  // namespace zelk::tools

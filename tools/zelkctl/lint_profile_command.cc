@@ -1,0 +1,100 @@
+// zelkctl lint --profile FILE URLFILE: the rules that cost the most matching steps over
+// the addresses of URLFILE, so that the rule that slows every navigation stands out.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "common/text.h"
+#include "platform/platform.h"
+#include "tools/zelkctl/check_list.h"
+#include "tools/zelkctl/cli.h"
+#include "tools/zelkctl/json.h"
+#include "tools/zelkctl/pattern_analysis.h"
+#include "tools/zelkctl/rule_profile.h"
+#include "urlfilter/filter_file_decoder.h"
+
+namespace zelk::tools {
+namespace {
+
+constexpr size_t kShownRules = 10;
+
+// The file's lines as the library reads them.
+bool ReadFilterLines(const std::string& path, std::vector<std::u16string>* lines) {
+  const std::filesystem::path file = std::filesystem::u8path(path);
+  std::error_code error;
+  std::ifstream in(file, std::ios::binary);
+  if (std::filesystem::is_directory(file, error) || !in) {
+    return false;
+  }
+  FilterFileDecoder decoder(lines);
+  char chunk[64 * 1024];
+  while (!decoder.ended() && in) {
+    in.read(chunk, sizeof(chunk));
+    decoder.Feed(std::string_view(chunk, static_cast<size_t>(in.gcount())));
+  }
+  decoder.Finish();
+  return !in.bad();
+}
+
+std::string Share(uint64_t part, uint64_t whole) {
+  char text[16];
+  std::snprintf(text, sizeof(text), "%5.1f%%",
+                whole == 0 ? 0.0 : 100.0 * static_cast<double>(part) / static_cast<double>(whole));
+  return text;
+}
+
+}  // namespace
+
+int RunLintProfile(Invocation& invocation) {
+  if (invocation.args.size() != 3) {
+    std::fprintf(stderr, "zelkctl lint --profile: name FILE and URLFILE\n");
+    return kExitUsage;
+  }
+  const std::string& path = invocation.args[1];
+  std::vector<std::u16string> lines;
+  std::vector<std::string> urls;
+  if (!ReadFilterLines(path, &lines) || !ReadAddressFile(invocation.args[2], &urls)) {
+    std::fprintf(stderr, "zelkctl lint --profile: cannot read %s\n",
+                 (lines.empty() ? path : invocation.args[2]).c_str());
+    return kExitUsage;
+  }
+  std::vector<std::u16string> addresses;
+  for (const std::string& url : urls) {
+    addresses.push_back(platform::AnsiToWide(url));
+  }
+  const RuleProfile profile = ProfileRules(lines, addresses);
+  const size_t shown = std::min(kShownRules, profile.rules.size());
+  if (invocation.json) {
+    JsonWriter json;
+    json.BeginObject().Key("file").String(path);
+    json.Key("addresses").Number(static_cast<int64_t>(profile.addresses));
+    json.Key("steps").Number(static_cast<int64_t>(profile.total_steps)).Key("rules").BeginArray();
+    for (size_t i = 0; i < shown; ++i) {
+      const RuleCost& cost = profile.rules[i];
+      json.BeginObject().Key("line").Number(static_cast<int64_t>(cost.line));
+      json.Key("rule").String(ToUtf8(lines[cost.line - 1]));
+      json.Key("steps").Number(static_cast<int64_t>(cost.steps));
+      json.Key("reached").Number(static_cast<int64_t>(cost.reached));
+      json.Key("decided").Number(static_cast<int64_t>(cost.decided)).EndObject();
+    }
+    PrintLine(json.EndArray().EndObject().text());
+    return kExitOk;
+  }
+  PrintLine(path + ": " + std::to_string(profile.addresses) + " address(es), " +
+            std::to_string(profile.total_steps) + " matching steps; the costliest rules:");
+  PrintLine("     steps  share  reached  decided  line  rule");
+  for (size_t i = 0; i < shown; ++i) {
+    const RuleCost& cost = profile.rules[i];
+    char row[96];
+    std::snprintf(
+        row, sizeof(row), "%10llu %s %8zu %8zu %5zu  ", static_cast<unsigned long long>(cost.steps),
+        Share(cost.steps, profile.total_steps).c_str(), cost.reached, cost.decided, cost.line);
+    PrintLine(row + DisplayText(lines[cost.line - 1]));
+  }
+  return kExitOk;
+}
+
+}  // namespace zelk::tools
