@@ -11,6 +11,7 @@ kiosk=$(mktemp -d /tmp/zelk-kiosk.XXXXXX)
 trap 'rm -rf "$kiosk"' EXIT
 
 cp -r "$root/examples/kiosk/." "$kiosk/"
+cp -r "$root/examples/lists" "$kiosk/lists"
 cp "$build/zelkctl" "$build/libzelk.so" "$kiosk/"
 # The browser's data lives in "profile" beside it (ProfileFolder=profile); the browser
 # creates its default profile folder before the first start.
@@ -42,6 +43,30 @@ step "zelkctl check-url --explain: addresses the browser is about to load"
   "https://catalogue.citylibrary.example/files/setup.exe" \
   "https://evil.example/?catalogue.citylibrary.example/" \
   "https://www.example.org/<script>"
+
+step "zelkctl import: the old kiosk image's hosts file, domain list and allow policy as rules"
+# The hosts file holds one name pointed at a printer, which a filter cannot express:
+# import lists it and ends with status 1.
+./zelkctl import --format hosts lists/hosts.txt --format domains lists/domains.txt \
+  --allow --format policy lists/allow-policy.txt -o imported.txt ||
+  echo "(status $?: an entry was not converted; the rest is in imported.txt)"
+cat imported.txt
+
+step "The imported rules go below the download rules of filter.txt: lint the new filter"
+sed '/^; Lists imported with zelkctl import go here/r imported.txt' filter.txt >filter-new.txt
+./zelkctl lint filter-new.txt
+
+step "zelkctl impact: what the new filter changes for last week's addresses"
+./zelkctl impact filter.txt filter-new.txt lists/visits.txt ||
+  echo "(status $?: some addresses that loaded before are refused now)"
+
+step "zelkctl lint --profile: the rules that cost the most over those addresses"
+./zelkctl lint --profile filter-new.txt lists/visits.txt
+
+step "The new filter installed: the next browser start loads it"
+mv filter-new.txt filter.txt
+./zelkctl check-url --explain "https://www.museum.example/" "https://ads.citylibrary.example/x" \
+  "http://museum.example@evil.example/"
 
 step "The visitor's session leaves traces in the profile"
 default="profile/Chromium/User Data/Default"
