@@ -131,3 +131,19 @@ TEST_F(ImportCommandTest, LintProfileNamesTheCostliestRuleFirst) {
 
 }  // namespace
 }  // namespace zelk::tools
+
+namespace zelk::tools {
+namespace {
+
+TEST_F(ImportCommandTest, RulesTooManyForOneCheckAreAnError) {
+  std::string list;
+  for (int i = 0; i < 10000; ++i) {
+    list += "site" + std::to_string(i) + ".example\n";
+  }
+  const Output run = Zelkctl({"import", "--format", "domains", Write("big.txt", list)});
+  EXPECT_EQ(kExitFindings, run.status);
+  EXPECT_NE(std::string::npos, run.err.find("too many for one address check")) << run.err;
+}
+
+}  // namespace
+}  // namespace zelk::tools
