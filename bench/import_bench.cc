@@ -53,7 +53,7 @@ int main() {
   std::printf("lint of the imported rules: %zu finding(s), %.1f ms\n", report.findings.size(),
               MillisecondsSince(start));
 
-  for (const std::u16string address :
+  for (const std::u16string& address :
        {std::u16string(u"https://ads-0.net0.example/x"),
         std::u16string(u"https://www.news.example.org/articles/2024/today.html")}) {
     UrlCheckInput input;

@@ -190,6 +190,8 @@ const AddressCase kAddresses[] = {
     {ListFormat::kAbp, "/banner/*/img^", "https://a.test/banner/x/imgs", false},
     {ListFormat::kAbp, "|http://a.test/x|", "http://a.test/x", true},
     {ListFormat::kAbp, "|http://a.test/x|", "http://a.test/xy", false},
+    {ListFormat::kAbp, "ALL", "https://a.test/small", true},  // a pattern, not a default rule
+    {ListFormat::kAbp, "all", "https://a.test/other", false},
 };
 
 TEST_F(ImportedRulesTest, SpecialCharactersPathsAndWildcardsMeanWhatTheListMeans) {

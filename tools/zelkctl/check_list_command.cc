@@ -75,7 +75,7 @@ int RunCheckList(Invocation& invocation) {
     // The first call reads the settings and the filter file; a call before the timed ones
     // keeps that out of the figures.
     char warm_up[] = "about:blank";
-    invocation.library.CheckURL(warm_up, sizeof(warm_up), "");
+    invocation.library.CheckURL(warm_up, static_cast<int>(sizeof(warm_up)), "");
   } else {
     urls.clear();
   }

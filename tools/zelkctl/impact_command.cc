@@ -27,7 +27,6 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Side {
-  const char* name;  // "old" or "new"
   std::string filter;
   std::vector<CheckListLine> answers;
   int64_t total_nanoseconds = 0;
@@ -178,8 +177,10 @@ int RunImpact(Invocation& invocation) {
     std::fprintf(stderr, "zelkctl impact: name OLD NEW URLFILE (zelkctl impact --help)\n");
     return kExitUsage;
   }
-  Side old_side{"old", invocation.args[0]};
-  Side new_side{"new", invocation.args[1]};
+  Side old_side;
+  old_side.filter = invocation.args[0];
+  Side new_side;
+  new_side.filter = invocation.args[1];
   const std::string& url_file = invocation.args[2];
   for (const std::string& path : {old_side.filter, new_side.filter, url_file}) {
     if (!Readable(path)) {

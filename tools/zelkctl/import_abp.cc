@@ -198,10 +198,13 @@ LineConversion ConvertAbpLine(std::string_view line, bool allow) {
   while (!text.empty() && text.front() == '*') {
     text.remove_prefix(1);
   }
-  const std::string pattern = Translate(text);
+  std::string pattern = Translate(text);
   if (pattern.empty() || pattern == "$") {
     out.problems.push_back(Quoted(entry) + ": the rule matches every address");
     return out;
+  }
+  if (pattern == "all") {
+    pattern = "(all)";  // the bare text "all" would be read as a default rule
   }
   out.rules.push_back(ImportedRule{allow, pattern, ""});
   return out;

@@ -1,5 +1,6 @@
 // zelkctl lint --profile FILE URLFILE: the rules that cost the most matching steps over
 // the addresses of URLFILE, so that the rule that slows every navigation stands out.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
