@@ -35,7 +35,8 @@ struct CommandRun {
 CommandRun RunCommand(const std::string& command) {
   CommandRun run;
 #ifdef _WIN32
-  FILE* pipe = _popen(command.c_str(), "r");
+  // cmd takes off the first and the last quote of a line that holds more than two.
+  FILE* pipe = _popen(("\"" + command + "\"").c_str(), "r");
 #else
   FILE* pipe = popen(command.c_str(), "r");
 #endif
