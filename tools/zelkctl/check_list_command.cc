@@ -111,9 +111,12 @@ int RunCheckList(Invocation& invocation) {
 }  // namespace
 
 const Command kCheckListCommand = {
-    "check-list", "[-o OUT] [--expect-filter PATH] URLFILE",
-    "the library's answer for every address of a file, one tab-separated line each "
-    "(answer, nanoseconds, deciding rule, address)",
-    RunCheckList};
+    "check-list",
+    "[-o OUT] [--expect-filter PATH] URLFILE\n"
+    "  One line per address: answer (allowed, refused, unloaded), nanoseconds the check took,\n"
+    "  the deciding rule and the address, tab-separated, after a header line naming the\n"
+    "  filter file the library loaded. --expect-filter: check nothing (status 1) unless the\n"
+    "  library would load that filter file with checking on.",
+    "the library's answer for every address of a file, one tab-separated line each", RunCheckList};
 
 }  // namespace zelk::tools
