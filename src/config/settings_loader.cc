@@ -58,8 +58,7 @@ void LoadSettings(ConfigSource& source, HostSettingsBlock* record) {
   for (size_t i = 0; i < ZELK_MENU_FLAG_COUNT; ++i) {
     const CommandVisibilitySlot& slot = kCommandVisibilityTable[i];
     if (slot.key != nullptr) {
-      StoreFlag(ReadBool(source, slot.section, slot.key, kMenuFlagDefault), record,
-                MenuSlotOffset(i));
+      record->menu_flags[i] = ReadBool(source, slot.section, slot.key, kMenuFlagDefault) != 0;
     }
   }
   std::memcpy(&source.settings_copy, record, sizeof(HostSettingsBlock));

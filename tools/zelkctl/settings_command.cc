@@ -54,6 +54,9 @@ std::string UserOverrideWarning(const CatalogKey& key, const KeyLevels& levels) 
 
 // A value of the host's record, as the host reads it.
 std::string RecordValue(const HostSettingsBlock& record, const CatalogKey& key) {
+  if (key.kind == KeyKind::kMenuFlag) {
+    return record.menu_flags[key.menu_slot] ? "TRUE" : "FALSE";
+  }
   const auto* bytes = reinterpret_cast<const unsigned char*>(&record) + key.record_offset;
   if (key.type == ValueType::kBool) {
     int32_t flag = 0;
