@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "common/application_message.h"
 #include "config/command_visibility_table.h"
 #include "config/settings_loader.h"
+#include "messages/application_message.h"
 
 namespace zelk {
 

@@ -1,7 +1,7 @@
 #include "config/readers.h"
 
-#include "common/application_message.h"
 #include "common/text.h"
+#include "messages/application_message.h"
 #include "platform/platform.h"
 
 namespace zelk {

@@ -50,6 +50,8 @@ void StoreTextField(std::u16string_view text, char* field, size_t field_size) {
 }
 
 void LoadSettings(ConfigSource& source, HostSettingsBlock* record) {
+  // One view of the configuration for the whole load: on Linux each file is read once.
+  const platform::ConfigurationSnapshot snapshot;
   for (size_t i = 0; i < kSettingKeyCount; ++i) {
     if (kSettingKeys[i].destination != Destination::kReadAtUse) {
       LoadKey(kSettingKeys[i], source, record);

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "common/application_message.h"
+#include "messages/application_message.h"
 #include "platform/platform.h"
 #include "urlfilter/filter_file_decoder.h"
 
