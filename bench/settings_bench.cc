@@ -58,7 +58,8 @@ HKEY RootOf(platform::RegistryHive hive) {
 }
 
 void RemoveZelkKeys() {
-  const std::u16string key = u"Software\\Velmora Labs\\Zelk";
+  std::u16string key = RegistryKeyOfSection(u"");
+  key.pop_back();  // the product's key itself, not a section below it
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, Wide(key));
   RegDeleteTreeW(HKEY_CURRENT_USER, Wide(key));
 }

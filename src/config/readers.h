@@ -70,7 +70,14 @@ KeyLevels InspectKey(const ConfigSource& source,
                      std::u16string_view section,
                      std::u16string_view key);
 
-// The registry key of a section, below either hive.
+// Where the sections lie below either hive: "Software\Velmora Labs\Zelk\<section>". A
+// 32-bit library on 64-bit Windows finds the machine's keys in the 32-bit view, with
+// "WOW6432Node" between the two parts.
+inline constexpr std::u16string_view kRegistrySoftwareKey = u"Software";
+inline constexpr std::u16string_view kRegistryProductKey = u"Velmora Labs\\Zelk";
+
+// The registry key of a section, below either hive ("Software\Velmora Labs\Zelk\" and the
+// section; the empty section gives the product's own key with its trailing backslash).
 std::u16string RegistryKeyOfSection(std::u16string_view section);
 
 }  // namespace zelk
