@@ -10,6 +10,7 @@
 #include "common/text.h"
 #include "config/config_source.h"
 #include "config/readers.h"
+#include "platform/platform.h"
 #include "tools/zelkctl/cli.h"
 #include "tools/zelkctl/json.h"
 #include "tools/zelkctl/key_catalog.h"
@@ -171,6 +172,7 @@ int RunSettings(Invocation& invocation) {
   }
   ConfigSource source;
   LocateConfiguration(source);
+  const platform::ConfigurationSnapshot snapshot;  // every row from one reading of the files
   std::vector<SettingRow> rows;
   for (const CatalogKey& key : AllKeys()) {
     rows.push_back(ReadRow(source, *record, key));
