@@ -2,9 +2,11 @@
 //
 // A value comes from up to three places, each overriding the one before: zelk.ini beside
 // the host's executable, then the key "Software\Velmora Labs\Zelk\<section>" under
-// HKEY_LOCAL_MACHINE, then the same key under HKEY_CURRENT_USER. Nothing is cached: each
-// read consults the file and both keys afresh. The readers never fail and never show
-// anything: a source that cannot be used contributes nothing.
+// HKEY_LOCAL_MACHINE, then the same key under HKEY_CURRENT_USER. The readers cache
+// nothing: each read consults the file and both keys afresh, except that within one
+// settings load (a platform::ConfigurationSnapshot) the Linux emulation reads each file
+// once. The readers never fail and never show anything: a source that cannot be used
+// contributes nothing.
 #ifndef ZELK_CONFIG_READERS_H_
 #define ZELK_CONFIG_READERS_H_
 
