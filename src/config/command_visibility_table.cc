@@ -261,12 +261,4 @@ const CommandMapping* FindCommandMapping(int32_t command_id) {
   return found != kCommandIdMap.end() && found->command_id == command_id ? &*found : nullptr;
 }
 
-const CommandMapping* CommandMapBegin() {
-  return kCommandIdMap.data();
-}
-
-const CommandMapping* CommandMapEnd() {
-  return kCommandIdMap.data() + kCommandIdMap.size();
-}
-
 }  // namespace zelk

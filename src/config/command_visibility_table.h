@@ -46,13 +46,9 @@ struct CommandMapping {
 // The number of ids the slots carry, checked against the map's fixed size.
 inline constexpr size_t kCommandMapSize = 36;
 
-// The mapping of `command_id`, or nullptr when the map does not list it; any other id is
-// allowed.
+// The mapping of `command_id` in the map derived from the slots, or nullptr when the map
+// does not list it; any other id is allowed.
 const CommandMapping* FindCommandMapping(int32_t command_id);
-
-// The map in ascending order of id, derived from the slots.
-const CommandMapping* CommandMapBegin();
-const CommandMapping* CommandMapEnd();
 
 }  // namespace zelk
 
