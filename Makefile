@@ -32,8 +32,18 @@ test-windows: windows-x64 windows-x86
 test: test-linux test-asan test-windows
 	@echo "make test: every build and every test passed"
 
+# The settings load is timed under wine too, beside the Linux figure, when wine64 runs here.
+WINE64 ?= /usr/lib/wine/wine64
+
 bench: linux
 	@for b in build/linux/bench/*_bench; do echo "== $$b"; $$b; done
+	@if $(WINE64) --version >/dev/null 2>&1; then \
+	  cmake --preset windows-x64 >/dev/null && \
+	  cmake --build --preset windows-x64 -j $(JOBS) --target settings_bench >/dev/null && \
+	  echo "== build/windows-x64/bench/settings_bench.exe (wine64)" && \
+	  WINEPREFIX=$(CURDIR)/build/windows-x64/wineprefix WINEDEBUG=-all \
+	    $(WINE64) build/windows-x64/bench/settings_bench.exe; \
+	else echo "== wine64 not available: no Windows figure"; fi
 
 format:
 	git ls-files '*.cc' '*.h' | xargs clang-format -i

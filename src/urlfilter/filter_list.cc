@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "common/application_message.h"
+#include "messages/application_message.h"
+#include "messages/system_error.h"
 #include "platform/platform.h"
 #include "urlfilter/filter_file_decoder.h"
 
@@ -17,13 +18,7 @@ void ReportUnopenable(const std::u16string& path) {
 }
 
 void ReportReadError(uint32_t error) {
-  std::u16string text = platform::SystemErrorText(error);
-  if (text.empty()) {
-    const std::string code = std::to_string(error);
-    text =
-        u"Error " + std::u16string(code.begin(), code.end()) + u" while reading the filter file.";
-  }
-  ShowApplicationMessage(text);
+  ShowApplicationMessage(SystemErrorDescription(error));
 }
 
 // Reads the open file to its end (or its Ctrl-Z) into `lines`. Returns the error of the

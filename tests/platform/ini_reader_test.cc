@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "gtest/gtest.h"
-#include "platform/ini_text.h"
+#include "platform/emulation/ini_text.h"
 #include "platform/platform.h"
 #include "tests/platform/ini_corpus.h"
 #include "tests/support/test_support.h"
