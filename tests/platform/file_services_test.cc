@@ -88,6 +88,16 @@ TEST_F(FileServicesTest, ListsInNtfsOrder) {
   EXPECT_EQ(std::vector<std::string>({".", "..", "A", "a", "a.txt", "b", "B2", "C", "_x"}), names);
 }
 
+// A folder another file system is mounted on reads as a junction does on Windows;
+// an ordinary folder does not.
+TEST_F(FileServicesTest, MountPointsAreReparsePoints) {
+  uint32_t attributes = 0;
+  ASSERT_EQ(0u, GetPathAttributes(u"\\proc", &attributes));
+  EXPECT_EQ(kAttributeDirectory | kAttributeReparsePoint, attributes);
+  ASSERT_EQ(0u, GetPathAttributes(P(u"folder"), &attributes));
+  EXPECT_EQ(kAttributeDirectory, attributes);
+}
+
 TEST_F(FileServicesTest, PathsBeyondTheLimitAreRefused) {
   const std::u16string too_long = P(u"") + std::u16string(kMaxPath, u'x');
   uint32_t attributes = 0;

@@ -9,9 +9,14 @@
 namespace zelk::platform::posix {
 
 // A library path (backslashes, UTF-16) as the OS takes it: UTF-8 with "/" separators.
+// U+F05C and the unpaired surrogates U+DC80 to U+DCFF turn back into the bytes that
+// FromNativePath made them from.
 std::string ToNativePath(std::u16string_view path);
 
-// A path or name from the OS in the library's form: UTF-16 with "\" separators.
+// A path or name from the OS in the library's form: UTF-16 with "\" separators. A
+// backslash inside a name becomes U+F05C and a byte that is not part of UTF-8 becomes
+// U+DC00 plus the byte, so that ToNativePath gives back the very same bytes and a listed
+// name never reads as more than one path component.
 std::u16string FromNativePath(std::string_view path);
 
 // The Win32 error code that Windows gives for the failure errno describes (ENOENT is 2;
