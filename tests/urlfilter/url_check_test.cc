@@ -222,6 +222,35 @@ TEST_F(UrlCheckTest, FailurePartWayGivesTheSafePageNeverTheAddress) {
   }
 }
 
+// Former fuzzer finding: a NUL in the mark position read as a blank line while NULs
+// later in a line stayed in the rule text (and so in the "all" test and the denied word).
+// A rule now ends at its first NUL everywhere, as its pattern always did.
+TEST_F(UrlCheckTest, RuleTextEndsAtItsFirstNul) {
+  const std::string found("\x02\x07\x01\x01\x78\x00\x00\x00\x2b\x61\x6c\x6c\x0a\x00\x78\x0a", 16);
+  const struct {
+    const char* name;
+    std::string filter;
+    std::string url;
+    int answer;
+    std::string page;
+  } kCases[] = {
+      {"the fuzzer's file: the first line's pattern", found, "a\x07\x01\x01xb", 0,
+       "[a%07%01%01xb|%07%01%01x]"},
+      {"the fuzzer's file: a line that starts with NUL is blank", found, "x", 0, "[x|]"},
+      {"the fuzzer's file: no rule in the remainder of a line", found, "+all", 0, "[+all|]"},
+      {"a default rule followed by a NUL", std::string("+all\0-x\n", 9), "x", 1, "x"},
+      {"a pattern followed by a NUL", std::string("+all\n-ab\0cd\n", 13), "zabz", 0, "[zabz|ab]"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    source_ = ConfigSource();
+    Install(c.filter, "DeniedURLHTML=[(DENIED_PAGE)|(DENIED_WORD)]\n");
+    std::string page;
+    EXPECT_EQ(c.answer, Check(c.url, 256, &page));
+    EXPECT_EQ(c.page, page);
+  }
+}
+
 // A huge template in a small buffer builds only what the buffer can show.
 TEST_F(UrlCheckTest, PageIsBuiltOnlyToTheBuffer) {
   std::string many;
