@@ -96,7 +96,11 @@ std::u16string EscapeForPage(std::u16string_view text) {
   std::u16string escaped;
   escaped.reserve(text.size());
   for (char16_t c : text) {
-    if (NeedsPercentEncoding(c)) {
+    if (c == 0x2028 || c == 0x2029) {
+      // Line and paragraph separators end a script's line comment; written as the UTF-8
+      // percent-encoding a browser gives them.
+      escaped += c == 0x2028 ? u"%E2%80%A8" : u"%E2%80%A9";
+    } else if (NeedsPercentEncoding(c)) {
       escaped.push_back(u'%');
       escaped.push_back(kHex[c >> 4]);
       escaped.push_back(kHex[c & 0xF]);

@@ -11,7 +11,8 @@ namespace zelk {
 // Text from the address (or the rule that refused it) as it goes into the page. The
 // characters that can end or change an HTML attribute, a script string, a template
 // literal, a CSS string or an unquoted attribute are percent-encoded: < > " ' \ ` and
-// every character from 0x00 to 0x20 and 0x7F (%3C %3E %22 %27 %5C %60 %00 ... %20 %7F).
+// every character from 0x00 to 0x20 and 0x7F (%3C %3E %22 %27 %5C %60 %00 ... %20 %7F),
+// and the script line ends U+2028 and U+2029 (%E2%80%A8, %E2%80%A9).
 // "&" becomes "&amp;", so that an entity such as "&colon;" cannot be spelled while a
 // query string still reads the same in an attribute. Every other character stays as
 // received, so an ordinary address is filled in as it stands. The address comes from web

@@ -32,6 +32,7 @@ const PageCase kPages[] = {
     {"script string breakers", u"go('(DENIED_PAGE)')", u"x/\\x3c');alert(7);//", u"", u"go('x/%5Cx3c%27);alert(7);//')"},
     {"backtick", u"`(DENIED_PAGE)`", u"x/`+alert(1)+`", u"", u"`x/%60+alert(1)+%60`"},
     {"blanks and controls", u"(DENIED_PAGE)", u"a b\tc\nd\re\x01" u"f\x7F" u"g\x1F" u"h\u00A0i", u"", u"a%20b%09c%0Ad%0De%01f%7Fg%1Fh\u00A0i"},
+    {"script line ends", u"(DENIED_PAGE)", u"a\u2028b\u2029c\u0085d", u"", u"a%E2%80%A8b%E2%80%A9c\u0085d"},
     {"a NUL in the address", u"[(DENIED_PAGE)]", std::u16string_view(u"a\0b", 3), u"", u"[a%00b]"},
     {"the word is encoded as the address is", u"(DENIED_WORD)", u"http://x/", u"<script", u"%3Cscript"},
     {"a placeholder formed across the inserted address", u"(DENIED_PAGE)WORD)", u"x(DENIED_", u"w", u"xw"},
@@ -78,8 +79,9 @@ TEST(DeniedPageTest, EncodedTextHoldsNoContextBreaker) {
   for (char16_t c = 0; c < 0x100; ++c) {
     every.push_back(c);
   }
+  every += u"\u2028\u2029";
   const std::u16string escaped = EscapeForPage(every);
-  for (char16_t c : std::u16string_view(u"<>\"'\\` \t\n\r\x7F")) {
+  for (char16_t c : std::u16string_view(u"<>\"'\\` \t\n\r\x7F\u2028\u2029")) {
     EXPECT_EQ(std::u16string::npos, escaped.find(c)) << static_cast<int>(c);
   }
   for (size_t at = escaped.find(u'&'); at != std::u16string::npos;
