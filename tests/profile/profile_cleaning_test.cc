@@ -199,6 +199,9 @@ TEST_F(ProfileCleaningTest, NamesNoWindowsNameCanHoldStayOneEntry) {
   MakeTree(stray_folder, {"y=y"});
   MakeTree(DefaultFolder(), {"Preferences=p"});
   testing::WriteFile(stray, "s");
+  // Windows would drop the trailing dot and space; this is not the kept Preferences.
+  testing::WriteFile(DefaultFolder() / "Preferences. ", "not kept");
+  MakeTree(DefaultFolder() / "dots.", {"in=i"});
   EXPECT_EQ(1, Clean());
   EXPECT_EQ(Tree({"deeper/", "deeper/more=v", "precious=v"}), TreeOf(root_.path() / "victim"));
   EXPECT_FALSE(fs::exists(escape));

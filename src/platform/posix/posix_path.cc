@@ -1,6 +1,7 @@
 #include "platform/posix/posix_path.h"
 
 #include <cstdint>
+#include <vector>
 
 #include "common/text.h"
 
@@ -15,11 +16,46 @@ namespace {
 // surrogate U+DC00 + B.
 constexpr char16_t kBackslashInName = 0xF05C;
 constexpr char16_t kStrayByteBase = 0xDC00;
+// Windows drops trailing dots and spaces of a name, so a Linux name ending in them keeps
+// them as U+F02E and U+F020 instead (the same convention as the backslash).
+constexpr char16_t kDotInName = 0xF02E;
+constexpr char16_t kSpaceInName = 0xF020;
+
+bool IsSeparator(char16_t c) {
+  return c == u'\\' || c == u'/';
+}
+
+// One component as Windows reads it: the last loses every trailing dot and space, any
+// other one trailing dot.
+std::u16string_view TrimComponent(std::u16string_view component, bool last) {
+  if (last) {
+    while (!component.empty() && (component.back() == u'.' || component.back() == u' ')) {
+      component.remove_suffix(1);
+    }
+  } else if (!component.empty() && component.back() == u'.') {
+    component.remove_suffix(1);
+  }
+  return component;
+}
 
 bool IsStrayByteCharacter(std::u16string_view path, size_t i) {
   const char16_t c = path[i];
   const bool after_high = i > 0 && path[i - 1] >= 0xD800 && path[i - 1] <= 0xDBFF;
   return c >= kStrayByteBase + 0x80 && c <= kStrayByteBase + 0xFF && !after_high;
+}
+
+// The native byte of a character the library form gives a name-only meaning, or 0.
+char NameByte(std::u16string_view path, size_t i) {
+  switch (path[i]) {
+    case kBackslashInName:
+      return '\\';
+    case kDotInName:
+      return '.';
+    case kSpaceInName:
+      return ' ';
+    default:
+      return IsStrayByteCharacter(path, i) ? static_cast<char>(path[i] - kStrayByteBase) : 0;
+  }
 }
 
 // The length of the well-formed, shortest-form UTF-8 sequence at `i`, or 0.
@@ -47,27 +83,81 @@ size_t Utf8SequenceLength(std::string_view text, size_t i) {
   return length;
 }
 
+// Gives the trailing dots and spaces of the component that ends `text` their name-only
+// characters, unless the component is "." or "..".
+void KeepTrailingDotsAndSpaces(std::u16string* text) {
+  const size_t start = text->find_last_of(u'\\') + 1;  // npos + 1 is 0
+  const std::u16string_view component = std::u16string_view(*text).substr(start);
+  if (component == u"." || component == u"..") {
+    return;
+  }
+  for (size_t k = text->size(); k > start && ((*text)[k - 1] == u'.' || (*text)[k - 1] == u' ');
+       --k) {
+    (*text)[k - 1] = (*text)[k - 1] == u'.' ? kDotInName : kSpaceInName;
+  }
+}
+
 }  // namespace
 
-std::string ToNativePath(std::u16string_view path) {
-  std::string native;
-  size_t run = 0;
-  for (size_t i = 0; i < path.size(); ++i) {
-    char byte = 0;
-    if (path[i] == u'\\') {
-      byte = '/';
-    } else if (path[i] == kBackslashInName) {
-      byte = '\\';
-    } else if (IsStrayByteCharacter(path, i)) {
-      byte = static_cast<char>(path[i] - kStrayByteBase);
-    } else {
+std::u16string ResolvePathText(std::u16string_view path) {
+  const bool rooted = !path.empty() && IsSeparator(path.front());
+  const bool folder_form = !path.empty() && IsSeparator(path.back());
+  std::vector<std::u16string_view> kept;
+  size_t leading_parents = 0;  // ".." a relative path keeps in front
+  size_t at = 0;
+  while (at < path.size()) {
+    size_t end = at;
+    while (end < path.size() && !IsSeparator(path[end])) {
+      ++end;
+    }
+    std::u16string_view component = path.substr(at, end - at);
+    const bool last = end == path.size();
+    at = end + 1;
+    if (component == u"..") {
+      if (!kept.empty()) {
+        kept.pop_back();
+      } else if (!rooted) {
+        ++leading_parents;
+      }
       continue;
     }
-    native += ToUtf8(path.substr(run, i - run));
+    if (component != u".") {
+      component = TrimComponent(component, last);
+    }
+    if (!component.empty() && component != u".") {
+      kept.push_back(component);
+    }
+  }
+  std::u16string resolved = rooted ? u"\\" : u"";
+  for (size_t i = 0; i < leading_parents; ++i) {
+    resolved += u"..\\";
+  }
+  for (const std::u16string_view component : kept) {
+    resolved.append(component).push_back(u'\\');
+  }
+  if (resolved.size() > 1 && !folder_form) {
+    resolved.pop_back();
+  }
+  if (resolved.empty() && !path.empty()) {
+    resolved = u".";
+  }
+  return resolved;
+}
+
+std::string ToNativePath(std::u16string_view path) {
+  const std::u16string resolved = ResolvePathText(path);
+  std::string native;
+  size_t run = 0;
+  for (size_t i = 0; i < resolved.size(); ++i) {
+    const char byte = resolved[i] == u'\\' ? '/' : NameByte(resolved, i);
+    if (byte == 0) {
+      continue;
+    }
+    native += ToUtf8(std::u16string_view(resolved).substr(run, i - run));
     native.push_back(byte);
     run = i + 1;
   }
-  native += ToUtf8(path.substr(run));
+  native += ToUtf8(std::u16string_view(resolved).substr(run));
   return native;
 }
 
@@ -78,16 +168,17 @@ std::u16string FromNativePath(std::string_view path) {
     const size_t length = Utf8SequenceLength(path, i);
     if (length == 0) {
       text.push_back(static_cast<char16_t>(kStrayByteBase + static_cast<uint8_t>(path[i])));
-      ++i;
     } else if (path[i] == '/') {
       text.push_back(u'\\');
-      ++i;
     } else if (path[i] == '\\') {
       text.push_back(kBackslashInName);
-      ++i;
     } else {
       text += FromUtf8(path.substr(i, length));
-      i += length;
+    }
+    i += length == 0 ? 1 : length;
+    const bool component_ends = i == path.size() || path[i] == '/';
+    if (component_ends) {
+      KeepTrailingDotsAndSpaces(&text);
     }
   }
   return text;
