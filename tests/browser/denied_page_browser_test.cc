@@ -184,8 +184,10 @@ TEST(DeniedPageBrowserTest, NothingFromTheAddressRunsInAnyContext) {
   int status = 0;
   const std::string dom = RunChromium(folder.path(), index, &status);
   std::smatch result;
-  if (!std::regex_search(dom, result,
-                         std::regex("<pre id=\"result\">HITS\\[([^\\]]*)\\] OK\\[([^\\]]*)\\] DONE\\[([^\\]]*)\\]"))) {
+  if (!std::regex_search(
+          dom, result,
+          std::regex(
+              "<pre id=\"result\">HITS\\[([^\\]]*)\\] OK\\[([^\\]]*)\\] DONE\\[([^\\]]*)\\]"))) {
     std::ifstream log(folder.path() / "chromium.log");
     std::stringstream text;
     text << log.rdbuf();
