@@ -6,7 +6,7 @@
 # any did.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
+cd "$root" || exit 1
 fuzz_seconds=${FUZZ_SECONDS:-30}
 results=()
 failed=0
@@ -32,7 +32,7 @@ suite() {
   local skipped
   skipped=$(grep -E '\*\*\*Skipped|Not Run' "$log" | sed -E 's/.*Test +#[0-9]+: ([^ ]+).*/\1/' |
             tr '\n' ' ')
-  [ -z "$skipped" ] || skip "in $preset: $skipped" "the tests said why above"
+  [ -z "$skipped" ] || skip "tests in $preset: $skipped" "each said why in its output above"
   return "$status"
 }
 
