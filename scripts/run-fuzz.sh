@@ -18,10 +18,12 @@ while read -r name; do
   corpus="$build/corpus/$name"
   log="$build/logs/$name.log"
   mkdir -p "$corpus"
+  seeds=()
+  [ -d "$root/fuzz/corpus/$name" ] && seeds=("$root/fuzz/corpus/$name")
   echo "== fuzz $name for ${seconds}s"
   "$binary" -max_total_time="$seconds" -print_final_stats=1 -timeout=25 -rss_limit_mb=2048 \
     -max_len=4096 -artifact_prefix="$build/findings/$name-" \
-    "$corpus" "$root/fuzz/corpus/$name" >"$log" 2>&1
+    "$corpus" "${seeds[@]}" >"$log" 2>&1
   status=$?
   runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$')
   speed=$(grep -o 'stat::average_exec_per_sec: *[0-9]*' "$log" | grep -o '[0-9]*$')
