@@ -22,7 +22,9 @@ size_t g_fail_allocations_above = 0;
 
 }  // namespace
 
-void* operator new(size_t size) {
+// Kept out of line: inlined into a caller, the pairing of this new with free below reads
+// to the compiler as a mismatched allocation.
+[[gnu::noinline]] void* operator new(size_t size) {
   if (g_fail_allocations_above != 0 && size > g_fail_allocations_above) {
     throw std::bad_alloc();
   }
@@ -31,10 +33,10 @@ void* operator new(size_t size) {
   }
   throw std::bad_alloc();
 }
-void operator delete(void* block) noexcept {
+[[gnu::noinline]] void operator delete(void* block) noexcept {
   std::free(block);
 }
-void operator delete(void* block, size_t) noexcept {
+[[gnu::noinline]] void operator delete(void* block, size_t) noexcept {
   std::free(block);
 }
 
