@@ -139,7 +139,7 @@ std::u16string ResolvePathText(std::u16string_view path) {
     resolved.pop_back();
   }
   if (resolved.empty() && !path.empty()) {
-    resolved = u".";
+    return std::u16string(1, u'.');  // the current folder
   }
   return resolved;
 }
