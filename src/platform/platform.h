@@ -203,7 +203,7 @@ uint32_t CopyFileTo(std::u16string_view source, std::u16string_view target, bool
 // file could be opened.
 uint32_t ProbeOpenForRead(std::u16string_view path);
 
-// A file opened for reading while others may read but not write it. Move-only.
+// A regular file opened for reading while others may read but not write it. Move-only.
 class ReadOnlyFile {
  public:
   ReadOnlyFile() = default;
@@ -213,7 +213,9 @@ class ReadOnlyFile {
   ReadOnlyFile(const ReadOnlyFile&) = delete;
   ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
-  // Opens `path`; a relative path resolves against the current folder.
+  // Opens `path`; a relative path resolves against the current folder. Only a regular
+  // file opens: a folder, pipe, device or socket is refused with error 5 (access denied),
+  // and opening never waits for a writer.
   uint32_t Open(std::u16string_view path);
   // Reads up to `size` bytes; `*read` is 0 at the end of the file.
   uint32_t Read(void* buffer, size_t size, size_t* read);

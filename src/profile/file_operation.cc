@@ -77,7 +77,8 @@ bool FileOperation::IsParentFolder(std::u16string_view source,
 
 void FileOperation::SetSubfolderBudget(std::u16string_view source,
                                        std::u16string_view destination) {
-  if (destination.find(source) != std::u16string_view::npos) {
+  // Windows paths ignore A-Z case, so "c:\kiosk\x" lies inside "C:\Kiosk".
+  if (FoldAscii(destination).find(FoldAscii(source)) != std::u16string::npos) {
     subfolderBudget = CountBackslashes(destination) - CountBackslashes(source);
   }
 }
