@@ -5,7 +5,7 @@
 #include <string>
 
 #include "fuzz/fuzz_input.h"
-#include "platform/ini_text.h"
+#include "platform/emulation/ini_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace zelk;

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "fuzz/fuzz_input.h"
-#include "platform/reg_file.h"
+#include "platform/emulation/reg_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace zelk;
