@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and testing Zelk needs on a Debian machine, when it is missing:
 # the native toolchain and GoogleTest sources, both MinGW-w64 cross compilers, wine (with
-# wine32 where the machine can take i386 packages) and xmllint.
+# wine32 where the machine can take i386 packages), xmllint, clang with its libFuzzer
+# runtime and clang-format (the fuzz targets and the format check), and Chromium (the
+# test that renders the denied page in a real browser).
 set -euo pipefail
 
 need=()
@@ -14,6 +16,11 @@ have i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686)
 have x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64)
 [ -x /usr/lib/wine/wine64 ] || need+=(wine64 wine)
 have xmllint || need+=(libxml2-utils)
+have clang++ || need+=(clang)
+have clang-format || need+=(clang-format)
+compgen -G '/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' >/dev/null ||
+  need+=(libclang-rt-14-dev)
+have chromium || need+=(chromium)
 
 if [ ${#need[@]} -eq 0 ]; then
   exit 0

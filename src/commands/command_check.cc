@@ -1,11 +1,10 @@
 #include "commands/command_check.h"
 
-#include <cstring>
 #include <string>
 
-#include "common/application_message.h"
 #include "config/command_visibility_table.h"
 #include "config/settings_loader.h"
+#include "messages/application_message.h"
 
 namespace zelk {
 
@@ -14,11 +13,7 @@ int CommandAnswer(const ConfigSource& source, int32_t command_id) {
   if (mapping == nullptr) {
     return 1;
   }
-  int32_t flag = 0;
-  std::memcpy(&flag,
-              reinterpret_cast<const unsigned char*>(&source.settings_copy) + mapping->slot_offset,
-              sizeof(flag));
-  return flag != 0 ? 1 : 0;
+  return source.settings_copy.menu_flags[mapping->slot] != 0 ? 1 : 0;
 }
 
 int CheckCommandId(ConfigSource& source, int32_t command_id) {

@@ -104,4 +104,8 @@ std::u16string FromUtf8(std::string_view text) {
   return out;
 }
 
+std::u16string UnknownErrorText(uint32_t code) {
+  return u"Unknown error " + FromUtf8(std::to_string(code)) + u".\r\n";
+}
+
 }  // namespace zelk

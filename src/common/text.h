@@ -2,6 +2,7 @@
 #ifndef ZELK_COMMON_TEXT_H_
 #define ZELK_COMMON_TEXT_H_
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,10 @@ inline bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b
 // Unpaired surrogates become "?" in UTF-8; invalid UTF-8 becomes U+FFFD.
 std::string ToUtf8(std::u16string_view text);
 std::u16string FromUtf8(std::string_view text);
+
+// "Unknown error <code>.", CR LF: the text for a system error code that the system has no
+// text for, wherever such a code is shown.
+std::u16string UnknownErrorText(uint32_t code);
 
 }  // namespace zelk
 

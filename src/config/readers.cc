@@ -1,14 +1,13 @@
 #include "config/readers.h"
 
-#include "common/application_message.h"
 #include "common/text.h"
+#include "messages/application_message.h"
 #include "platform/platform.h"
 
 namespace zelk {
 namespace {
 
 constexpr std::u16string_view kIniFileName = u"zelk.ini";
-constexpr std::u16string_view kRegistryBase = u"Software\\Velmora Labs\\Zelk\\";
 constexpr std::u16string_view kTrueWord = u"TRUE";
 constexpr std::u16string_view kFalseWord = u"FALSE";
 
@@ -140,7 +139,10 @@ BoolReading ReadBoolLevels(const ConfigSource& source,
 }  // namespace
 
 std::u16string RegistryKeyOfSection(std::u16string_view section) {
-  std::u16string path(kRegistryBase);
+  std::u16string path(kRegistrySoftwareKey);
+  path += u'\\';
+  path += kRegistryProductKey;
+  path += u'\\';
   path += section;
   return path;
 }

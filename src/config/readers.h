@@ -2,9 +2,11 @@
 //
 // A value comes from up to three places, each overriding the one before: zelk.ini beside
 // the host's executable, then the key "Software\Velmora Labs\Zelk\<section>" under
-// HKEY_LOCAL_MACHINE, then the same key under HKEY_CURRENT_USER. Nothing is cached: each
-// read consults the file and both keys afresh. The readers never fail and never show
-// anything: a source that cannot be used contributes nothing.
+// HKEY_LOCAL_MACHINE, then the same key under HKEY_CURRENT_USER. The readers cache
+// nothing: each read consults the file and both keys afresh, except that within one
+// settings load (a platform::ConfigurationSnapshot) the Linux emulation reads each file
+// once. The readers never fail and never show anything: a source that cannot be used
+// contributes nothing.
 #ifndef ZELK_CONFIG_READERS_H_
 #define ZELK_CONFIG_READERS_H_
 
@@ -70,7 +72,14 @@ KeyLevels InspectKey(const ConfigSource& source,
                      std::u16string_view section,
                      std::u16string_view key);
 
-// The registry key of a section, below either hive.
+// Where the sections lie below either hive: "Software\Velmora Labs\Zelk\<section>". A
+// 32-bit library on 64-bit Windows finds the machine's keys in the 32-bit view, with
+// "WOW6432Node" between the two parts.
+inline constexpr std::u16string_view kRegistrySoftwareKey = u"Software";
+inline constexpr std::u16string_view kRegistryProductKey = u"Velmora Labs\\Zelk";
+
+// The registry key of a section, below either hive ("Software\Velmora Labs\Zelk\" and the
+// section; the empty section gives the product's own key with its trailing backslash).
 std::u16string RegistryKeyOfSection(std::u16string_view section);
 
 }  // namespace zelk

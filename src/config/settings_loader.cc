@@ -50,6 +50,8 @@ void StoreTextField(std::u16string_view text, char* field, size_t field_size) {
 }
 
 void LoadSettings(ConfigSource& source, HostSettingsBlock* record) {
+  // One view of the configuration for the whole load: on Linux each file is read once.
+  const platform::ConfigurationSnapshot snapshot;
   for (size_t i = 0; i < kSettingKeyCount; ++i) {
     if (kSettingKeys[i].destination != Destination::kReadAtUse) {
       LoadKey(kSettingKeys[i], source, record);
@@ -58,8 +60,7 @@ void LoadSettings(ConfigSource& source, HostSettingsBlock* record) {
   for (size_t i = 0; i < ZELK_MENU_FLAG_COUNT; ++i) {
     const CommandVisibilitySlot& slot = kCommandVisibilityTable[i];
     if (slot.key != nullptr) {
-      StoreFlag(ReadBool(source, slot.section, slot.key, kMenuFlagDefault), record,
-                MenuSlotOffset(i));
+      record->menu_flags[i] = ReadBool(source, slot.section, slot.key, kMenuFlagDefault) != 0;
     }
   }
   std::memcpy(&source.settings_copy, record, sizeof(HostSettingsBlock));

@@ -14,6 +14,10 @@ namespace zelk {
 
 enum class ValueType { kString, kBool };
 
+// What a key is to an administrator: a text, a switch of the browser or the library, or
+// the show-or-hide flag of one toolbar or menu entry (the menu table's keys).
+enum class KeyKind { kText, kSwitch, kMenuFlag };
+
 // Where LoadSettings puts a value. Keys read only at the moment of use are not loaded.
 enum class Destination { kRecord, kConfigSource, kReadAtUse };
 
@@ -42,25 +46,28 @@ enum class Setting {
   kCommandLine,
 };
 
+inline constexpr size_t kSettingCount = static_cast<size_t>(Setting::kCommandLine) + 1;
+
 struct SettingKey {
   Setting setting;
   const char16_t* section;
   const char16_t* key;
   ValueType type;
+  KeyKind kind;                  // kText or kSwitch, following the type
   const char16_t* default_text;  // strings: the built-in default
   int default_flag;              // booleans: 0 or 1
   Destination destination;
-  int32_t record_offset;           // kRecord: offset in HostSettingsBlock, else -1
-  int32_t record_size;             // kRecord: field width in bytes (4 for a flag), else 0
+  int32_t record_offset;           // kRecord: offsetof the field in HostSettingsBlock, else -1
+  int32_t record_size;             // kRecord: sizeof the field (4 for a flag), else 0
   int ConfigSource::*source_flag;  // kConfigSource booleans
   std::u16string ConfigSource::*source_text;  // kConfigSource strings
   bool security_relevant;                     // a kiosk user must not be able to change it
   const char* meaning;                        // one line for the administrator's reference
 };
 
-// All keys of the table, in the order of Setting.
-extern const SettingKey kSettingKeys[];
-extern const size_t kSettingKeyCount;
+// All keys of the table, in the order of Setting (checked when the table is compiled).
+extern const SettingKey kSettingKeys[kSettingCount];
+inline constexpr size_t kSettingKeyCount = kSettingCount;
 
 const SettingKey& SettingInfo(Setting setting);
 

@@ -10,6 +10,7 @@
 #include "config/config_source.h"
 #include "config/readers.h"
 #include "config/settings_loader.h"
+#include "host/build_id.h"
 #include "host/restart.h"
 #include "host/text_exports.h"
 #include "profile/profile_cleaning.h"
@@ -18,6 +19,13 @@
 #include "urlfilter/url_check.h"
 
 namespace {
+
+// The build id, where zelkctl finds it in the library's file: the prefix and the digest of
+// the sources. Kept though nothing refers to it; it is data, not an export.
+#if defined(__GNUC__)
+__attribute__((used))
+#endif
+constexpr char kBuildIdRecord[] = ZELK_BUILD_ID_PREFIX ZELK_BUILD_ID;
 
 // The library's one state object: created empty when the library is loaded, destroyed
 // when it is unloaded.

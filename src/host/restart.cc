@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "common/application_message.h"
 #include "config/settings_table.h"
+#include "messages/application_message.h"
 #include "platform/platform.h"
 
 namespace zelk {

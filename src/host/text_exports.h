@@ -6,13 +6,14 @@
 #include <string_view>
 
 #include "config/config_source.h"
+#include "host/version.h"
 #include "zelk/zelk.h"
 
 namespace zelk {
 
 // The about text: a leading space, the version, and a notice of rights.
 inline constexpr std::u16string_view kAboutText =
-    u" Zelk version 1.41.0 Copyright (C) Velmora Labs. All rights reserved.";
+    u" Zelk version " ZELK_ABOUT_VERSION_WIDE u" Copyright (C) Velmora Labs. All rights reserved.";
 
 // The host's wide pointer types as the library's.
 const char16_t* HostText(const ZelkWideChar* text);

@@ -103,12 +103,30 @@ struct RegistryValue {
 // does not exist, 234 (more data) when the value does not fit, 87 when `out` is null,
 // else the Win32 error of the open or the query. `out` is defined only on success. On
 // Linux the registry is the .reg file named by ZELK_REGISTRY (see reg_file.h), read
-// afresh at each call; without a readable file every key is missing.
+// afresh at each call outside a ConfigurationSnapshot; without a readable file every key
+// is missing.
 uint32_t QueryRegistryValue(RegistryHive hive,
                             std::u16string_view subkey,
                             std::u16string_view value_name,
                             size_t capacity_bytes,
                             RegistryValue* out);
+
+// One settings load's view of the configuration. While one is alive on the calling
+// thread, the Linux emulation reads each INI file and the .reg file at most once and
+// answers every ReadIniString and QueryRegistryValue from what it read, with the same
+// answers a fresh read would give of that content. On Windows it changes nothing: every
+// read still asks GetPrivateProfileStringW and the registry. A snapshot made while another
+// is alive shares the outer one. Never throws.
+class ConfigurationSnapshot {
+ public:
+  ConfigurationSnapshot() noexcept;
+  ~ConfigurationSnapshot();
+  ConfigurationSnapshot(const ConfigurationSnapshot&) = delete;
+  ConfigurationSnapshot& operator=(const ConfigurationSnapshot&) = delete;
+
+ private:
+  bool outermost_ = false;
+};
 
 // ExpandEnvironmentStringsW into a buffer of `capacity` characters: %NAME% references are
 // replaced from the process environment (names in any case); a reference to a name that
@@ -185,7 +203,7 @@ uint32_t CopyFileTo(std::u16string_view source, std::u16string_view target, bool
 // file could be opened.
 uint32_t ProbeOpenForRead(std::u16string_view path);
 
-// A file opened for reading while others may read but not write it. Move-only.
+// A regular file opened for reading while others may read but not write it. Move-only.
 class ReadOnlyFile {
  public:
   ReadOnlyFile() = default;
@@ -195,7 +213,9 @@ class ReadOnlyFile {
   ReadOnlyFile(const ReadOnlyFile&) = delete;
   ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
-  // Opens `path`; a relative path resolves against the current folder.
+  // Opens `path`; a relative path resolves against the current folder. Only a regular
+  // file opens: a folder, pipe, device or socket is refused with error 5 (access denied),
+  // and opening never waits for a writer.
   uint32_t Open(std::u16string_view path);
   // Reads up to `size` bytes; `*read` is 0 at the end of the file.
   uint32_t Read(void* buffer, size_t size, size_t* read);

@@ -38,14 +38,6 @@ CFExeption::CFExeption(uint32_t code) : text_(SystemErrorDescription(code)), cod
 
 CFExeption::CFExeption(std::u16string text) : text_(std::move(text)) {}
 
-std::u16string SystemErrorDescription(uint32_t code) {
-  std::u16string text = platform::SystemErrorText(code);
-  if (text.empty()) {
-    text = u"Unknown error " + FromUtf8(std::to_string(code)) + u".\r\n";
-  }
-  return text;
-}
-
 int FileOperation::Copy(const std::u16string& source, const std::u16string& destination) {
   std::u16string failure_text;
   uint32_t failure_code = 0;
@@ -85,7 +77,8 @@ bool FileOperation::IsParentFolder(std::u16string_view source,
 
 void FileOperation::SetSubfolderBudget(std::u16string_view source,
                                        std::u16string_view destination) {
-  if (destination.find(source) != std::u16string_view::npos) {
+  // Windows paths ignore A-Z case, so "c:\kiosk\x" lies inside "C:\Kiosk".
+  if (FoldAscii(destination).find(FoldAscii(source)) != std::u16string::npos) {
     subfolderBudget = CountBackslashes(destination) - CountBackslashes(source);
   }
 }

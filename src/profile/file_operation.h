@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "messages/system_error.h"
+
 namespace zelk {
 
 // What a path names, as the engine tells it from the path's attributes.
@@ -38,9 +40,6 @@ class CFExeption {
   std::u16string text_;
   uint32_t code_ = 0;
 };
-
-// The system's text for `code`, or one naming the code when the system has none.
-std::u16string SystemErrorDescription(uint32_t code);
 
 // At most this many names are tried for one copy before it fails.
 inline constexpr int kMaxCopyNameAttempts = 10000;

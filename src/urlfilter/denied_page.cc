@@ -6,43 +6,108 @@ namespace {
 constexpr std::u16string_view kPagePlaceholder = u"(DENIED_PAGE)";
 constexpr std::u16string_view kWordPlaceholder = u"(DENIED_WORD)";
 
-std::u16string ReplaceAll(std::u16string_view text,
-                          std::u16string_view placeholder,
-                          std::u16string_view replacement) {
-  std::u16string result;
-  size_t from = 0;
-  for (size_t at = text.find(placeholder); at != std::u16string_view::npos;
-       at = text.find(placeholder, from)) {
-    result.append(text.substr(from, at - from));
-    result.append(replacement);
-    from = at + placeholder.size();
+bool NeedsPercentEncoding(char16_t c) {
+  switch (c) {
+    case u'<':
+    case u'>':
+    case u'"':
+    case u'\'':
+    case u'\\':
+    case u'`':
+    case 0x7F:
+      return true;
+    default:
+      return c <= 0x20;
   }
-  result.append(text.substr(from));
-  return result;
 }
+
+// Where the characters of one stage go: the next stage, or the page.
+class CharSink {
+ public:
+  virtual ~CharSink() = default;
+  virtual void Push(char16_t c) = 0;
+  virtual void Finish() = 0;
+  // True once nothing more can reach the page.
+  virtual bool full() const = 0;
+};
+
+// Collects the page up to its limit.
+class PageSink : public CharSink {
+ public:
+  explicit PageSink(size_t max_length) : max_length_(max_length) {}
+  void Push(char16_t c) override {
+    if (!full()) {
+      page_.push_back(c);
+    }
+  }
+  void Finish() override {}
+  bool full() const override { return page_.size() >= max_length_; }
+  std::u16string& page() { return page_; }
+
+ private:
+  size_t max_length_;
+  std::u16string page_;
+};
+
+// Replaces one placeholder in a stream of characters, as a left-to-right scan for
+// non-overlapping occurrences would: `window_` holds the characters that may still start
+// an occurrence, everything before them has been passed on.
+class ReplacingStage : public CharSink {
+ public:
+  ReplacingStage(std::u16string_view placeholder, std::u16string_view replacement, CharSink* next)
+      : placeholder_(placeholder), replacement_(replacement), next_(next) {}
+
+  void Push(char16_t c) override {
+    window_.push_back(c);
+    while (!window_.empty() &&
+           std::u16string_view(placeholder_).substr(0, window_.size()) != window_) {
+      next_->Push(window_.front());
+      window_.erase(0, 1);
+    }
+    if (window_.size() == placeholder_.size()) {
+      window_.clear();
+      for (size_t i = 0; i < replacement_.size() && !next_->full(); ++i) {
+        next_->Push(replacement_[i]);
+      }
+    }
+  }
+
+  void Finish() override {
+    for (char16_t c : window_) {
+      next_->Push(c);
+    }
+    window_.clear();
+    next_->Finish();
+  }
+
+  bool full() const override { return next_->full(); }
+
+ private:
+  std::u16string_view placeholder_;
+  std::u16string_view replacement_;
+  CharSink* next_;
+  std::u16string window_;
+};
 
 }  // namespace
 
-std::u16string EscapeAddressForPage(std::u16string_view address) {
+std::u16string EscapeForPage(std::u16string_view text) {
+  constexpr char16_t kHex[] = u"0123456789ABCDEF";
   std::u16string escaped;
-  escaped.reserve(address.size());
-  for (char16_t c : address) {
-    switch (c) {
-      case u'<':
-        escaped += u"%3C";
-        break;
-      case u'>':
-        escaped += u"%3E";
-        break;
-      case u'"':
-        escaped += u"%22";
-        break;
-      case u'\'':
-        escaped += u"%27";
-        break;
-      default:
-        escaped.push_back(c);
-        break;
+  escaped.reserve(text.size());
+  for (char16_t c : text) {
+    if (c == 0x2028 || c == 0x2029) {
+      // Line and paragraph separators end a script's line comment; written as the UTF-8
+      // percent-encoding a browser gives them.
+      escaped += c == 0x2028 ? u"%E2%80%A8" : u"%E2%80%A9";
+    } else if (NeedsPercentEncoding(c)) {
+      escaped.push_back(u'%');
+      escaped.push_back(kHex[c >> 4]);
+      escaped.push_back(kHex[c & 0xF]);
+    } else if (c == u'&') {
+      escaped += u"&amp;";
+    } else {
+      escaped.push_back(c);
     }
   }
   return escaped;
@@ -50,10 +115,18 @@ std::u16string EscapeAddressForPage(std::u16string_view address) {
 
 std::u16string BuildDeniedPage(std::u16string_view page_template,
                                std::u16string_view address,
-                               std::u16string_view denied_word) {
-  const std::u16string with_address =
-      ReplaceAll(page_template, kPagePlaceholder, EscapeAddressForPage(address));
-  return ReplaceAll(with_address, kWordPlaceholder, denied_word);
+                               std::u16string_view denied_word,
+                               size_t max_length) {
+  const std::u16string escaped_address = EscapeForPage(address);
+  const std::u16string escaped_word = EscapeForPage(denied_word);
+  PageSink page(max_length);
+  ReplacingStage word_stage(kWordPlaceholder, escaped_word, &page);
+  ReplacingStage address_stage(kPagePlaceholder, escaped_address, &word_stage);
+  for (size_t i = 0; i < page_template.size() && !page.full(); ++i) {
+    address_stage.Push(page_template[i]);
+  }
+  address_stage.Finish();
+  return std::move(page.page());
 }
 
 }  // namespace zelk

@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "common/application_message.h"
+#include "messages/application_message.h"
+#include "messages/system_error.h"
 #include "platform/platform.h"
 #include "urlfilter/filter_file_decoder.h"
 
@@ -11,25 +12,57 @@ namespace {
 
 constexpr size_t kReadChunk = size_t{64} * 1024;
 
+// A filter file beyond these limits is taken as unreadable rather than held in memory.
+constexpr size_t kMaxFileBytes = size_t{64} << 20;
+constexpr size_t kMaxLineBytes = size_t{1} << 20;
+constexpr size_t kMaxLines = size_t{1} << 20;
+constexpr uint32_t kErrorFileTooLarge = 223;  // ERROR_FILE_TOO_LARGE
+
+constexpr char kLineFeed = '\n';
+constexpr char kEndOfFile = '\x1A';
+
+// Follows the file's size, line count and current line through the next bytes read;
+// false once any passes its limit. Bytes after a Ctrl-Z are never read as text and do not
+// count.
+class FileLimits {
+ public:
+  bool Take(std::string_view bytes) {
+    for (const char c : bytes) {
+      if (ended_) {
+        return true;
+      }
+      ended_ = c == kEndOfFile;
+      ++bytes_;
+      line_ = c == kLineFeed ? 0 : line_ + 1;
+      lines_ += c == kLineFeed ? 1 : 0;
+      if (bytes_ > kMaxFileBytes || line_ > kMaxLineBytes || lines_ >= kMaxLines) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+ private:
+  bool ended_ = false;
+  size_t bytes_ = 0;
+  size_t line_ = 0;
+  size_t lines_ = 0;
+};
+
 void ReportUnopenable(const std::u16string& path) {
   ShowApplicationMessage(u"Error loading filter file: " + path +
                          u"\n\nPlease specify correct path in zelk.ini file.");
 }
 
 void ReportReadError(uint32_t error) {
-  std::u16string text = platform::SystemErrorText(error);
-  if (text.empty()) {
-    const std::string code = std::to_string(error);
-    text =
-        u"Error " + std::u16string(code.begin(), code.end()) + u" while reading the filter file.";
-  }
-  ShowApplicationMessage(text);
+  ShowApplicationMessage(SystemErrorDescription(error));
 }
 
 // Reads the open file to its end (or its Ctrl-Z) into `lines`. Returns the error of the
-// read that failed, or 0.
+// read that failed, kErrorFileTooLarge past a limit, or 0.
 uint32_t ReadLines(platform::ReadOnlyFile& file, std::vector<std::u16string>* lines) {
   FilterFileDecoder decoder(lines);
+  FileLimits limits;
   std::string chunk(kReadChunk, '\0');
   while (!decoder.ended()) {
     size_t read = 0;
@@ -39,6 +72,9 @@ uint32_t ReadLines(platform::ReadOnlyFile& file, std::vector<std::u16string>* li
     }
     if (read == 0) {
       break;
+    }
+    if (!limits.Take(std::string_view(chunk.data(), read))) {
+      return kErrorFileTooLarge;
     }
     decoder.Feed(std::string_view(chunk.data(), read));
   }
@@ -58,8 +94,14 @@ int LoadFilterList(ConfigSource& source) {
     ReportUnopenable(source.filter_file_path);
     return 0;
   }
+  const size_t kept = source.filter_patterns.size();
   uint32_t error = ReadLines(file, &source.filter_patterns);
   const uint32_t close_error = file.Close();
+  if (error == kErrorFileTooLarge) {
+    source.filter_patterns.resize(kept);
+    ReportUnopenable(source.filter_file_path);
+    return 0;
+  }
   if (error == platform::kErrorSuccess) {
     error = close_error;
   }

@@ -12,6 +12,71 @@ namespace zelk {
 namespace {
 
 constexpr char kFailedLoadPage[] = "About:Blank";
+// The page of a check that failed part-way: fixed, so nothing from the address is in it.
+constexpr char kSafePage[] = "about:blank";
+
+// Writes the safe page, or an empty one when it does not fit.
+void WriteSafePage(char* buffer, int capacity) {
+  if (capacity < 1) {
+    return;
+  }
+  if (static_cast<size_t>(capacity) >= sizeof(kSafePage)) {
+    std::memcpy(buffer, kSafePage, sizeof(kSafePage));
+  } else {
+    buffer[0] = '\0';
+  }
+}
+
+// The address ends at its terminator, and never past the buffer the host declared. A
+// buffer declared with no room (capacity 0 or below) is not read at all: its address
+// counts as empty.
+size_t AddressLength(const char* url, int capacity) {
+  if (capacity <= 0) {
+    return 0;
+  }
+  const void* end = std::memchr(url, 0, static_cast<size_t>(capacity));
+  return end != nullptr ? static_cast<size_t>(static_cast<const char*>(end) - url)
+                        : static_cast<size_t>(capacity);
+}
+
+// The longest page worth building for a buffer of `capacity` bytes. Every character
+// takes at least one byte in the host's code page except a surrogate pair that becomes
+// one default character, so twice the capacity always fills the buffer.
+size_t PageLimit(int capacity) {
+  return capacity > 0 ? static_cast<size_t>(capacity) * 2 : 0;
+}
+
+int CheckUnguarded(ConfigSource& source, char* url, int capacity, UrlDecision* decision) {
+  EnsureSettingsLoaded(source);
+  if (source.filter_list_loaded == 0 && LoadFilterList(source) == 0) {
+    WriteHostText(kFailedLoadPage, url, capacity);
+    return 1;
+  }
+  const size_t length = AddressLength(url, capacity);
+  const std::u16string address = platform::AnsiToWide(std::string_view(url, length));
+  if (length != 0 && address.empty()) {
+    // The conversion failed (it gives at least one character per byte otherwise); an
+    // address taken as empty would be decided by the default rule alone.
+    WriteSafePage(url, capacity);
+    return 0;
+  }
+  UrlCheckInput input;
+  input.checking_enabled = source.settings_copy.check_url_access != 0;
+  input.filter_file_path = source.filter_file_path;
+  input.address = address;
+  input.rules = &source.filter_patterns;
+  UrlDecision result = DecideUrl(input);
+  const bool allow = result.allow;
+  if (!allow && capacity > 0) {
+    WriteHostText(platform::WideToAnsi(BuildDeniedPage(source.denied_page_template, address,
+                                                       result.denied_word, PageLimit(capacity))),
+                  url, capacity);
+  }
+  if (decision != nullptr) {
+    *decision = std::move(result);
+  }
+  return allow ? 1 : 0;
+}
 
 }  // namespace
 
@@ -28,37 +93,14 @@ int CheckUrlBuffer(ConfigSource& source, char* url, int capacity, UrlDecision* d
   if (url == nullptr) {
     return 0;
   }
-  EnsureSettingsLoaded(source);
-  if (source.filter_list_loaded == 0 && LoadFilterList(source) == 0) {
-    WriteHostText(kFailedLoadPage, url, capacity);
-    return 1;
+  try {
+    return CheckUnguarded(source, url, capacity, decision);
+  } catch (...) {
+    // Whatever failed, the host must not show its buffer, which may still hold the
+    // address, as the page.
+    WriteSafePage(url, capacity);
+    return 0;
   }
-  // The address ends at its terminator, and never past the buffer the host declared.
-  size_t length = 0;
-  if (capacity > 0) {
-    const void* end = std::memchr(url, 0, static_cast<size_t>(capacity));
-    length = end != nullptr ? static_cast<size_t>(static_cast<const char*>(end) - url)
-                            : static_cast<size_t>(capacity);
-  } else {
-    length = std::strlen(url);
-  }
-  const std::u16string address = platform::AnsiToWide(std::string_view(url, length));
-  UrlCheckInput input;
-  input.checking_enabled = source.settings_copy.check_url_access != 0;
-  input.filter_file_path = source.filter_file_path;
-  input.address = address;
-  input.rules = &source.filter_patterns;
-  UrlDecision result = DecideUrl(input);
-  const bool allow = result.allow;
-  if (!allow) {
-    WriteHostText(platform::WideToAnsi(
-                      BuildDeniedPage(source.denied_page_template, address, result.denied_word)),
-                  url, capacity);
-  }
-  if (decision != nullptr) {
-    *decision = std::move(result);
-  }
-  return allow ? 1 : 0;
 }
 
 }  // namespace zelk

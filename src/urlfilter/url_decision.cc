@@ -31,6 +31,9 @@ const char* PatternErrorName(PatternError error) {
 }
 
 FilterRule ParseFilterLine(std::u16string_view line) {
+  // A rule is zero-terminated text, as its pattern is: a NUL ends it for the mark, the
+  // "all" test, the pattern and the denied word alike.
+  line = line.substr(0, line.find(u'\0'));
   size_t begin = 0;
   size_t end = line.size();
   while (begin < end && IsFilterSpace(line[begin])) {

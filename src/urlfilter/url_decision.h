@@ -52,7 +52,8 @@ struct UrlCheckInput {
 // not compile, or a budget that runs out, refuses with an empty denied word.
 UrlDecision DecideUrl(const UrlCheckInput& input);
 
-// One filter line as the check reads it: trimmed of white space (9 to 13, 32, 160), its
+// One filter line as the check reads it: up to its first NUL, trimmed of white space (9
+// to 13, 32, 160), its
 // first character the mark, the rest the rule text (not trimmed again).
 struct FilterRule {
   char16_t mark = 0;  // 0 for a blank line

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "gtest/gtest.h"
+#include "platform/emulation/utf8_prefix.h"
 #include "platform/platform.h"
-#include "platform/utf8_prefix.h"
 #include "tests/support/test_support.h"
 
 namespace zelk::platform {

@@ -73,6 +73,44 @@ TEST_F(FileServicesTest, ListsDotEntriesFirstThenEveryEntry) {
   EXPECT_EQ(kErrorPathNotFound, ListFolder(P(u"gone\\*.*"), &entries));
 }
 
+// Paths are resolved by their text before any file system sees them, on Windows and in
+// the emulation alike: ".." after a folder that does not exist, "." and doubled
+// separators, trailing dots and spaces.
+TEST_F(FileServicesTest, PathsResolveByTheirTextAsOnWindows) {
+  const struct {
+    const char16_t* path;
+    uint32_t error;
+    uint32_t directory;  // kAttributeDirectory when it names a folder
+  } kPaths[] = {
+      {u"nothere\\..\\file.txt", 0, 0},
+      {u"nothere\\deeper\\..\\..\\file.txt", 0, 0},
+      {u"folder\\inner\\..\\..\\file.txt", 0, 0},
+      {u".\\folder\\.\\inner\\x", 0, 0},
+      {u"folder\\\\inner\\x", 0, 0},
+      {u"file.txt.", 0, 0},
+      {u"file.txt . .", 0, 0},
+      {u"folder\\inner.", 0, kAttributeDirectory},
+      {u"folder\\inner\\x...", 0, 0},
+      {u"folder\\inner\\x  ", 0, 0},
+      {u"folder\\nothere\\..", 0, kAttributeDirectory},
+      {u"nothere\\..\\gone", kErrorFileNotFound, 0},
+  };
+  for (const auto& c : kPaths) {
+    SCOPED_TRACE(Utf8(c.path));
+    uint32_t attributes = 0;
+    EXPECT_EQ(c.error, GetPathAttributes(P(c.path), &attributes));
+    if (c.error == 0) {
+      EXPECT_EQ(c.directory, attributes & kAttributeDirectory);
+    }
+  }
+  ReadOnlyFile file;
+  EXPECT_EQ(0u, file.Open(P(u"nothere\\..\\file.txt.")));
+  EXPECT_EQ(0u, CopyFileTo(P(u"gone\\..\\file.txt "), P(u"folder\\.\\copy."), true));
+  EXPECT_EQ("content", ReadFile(F("folder/copy")));
+  EXPECT_EQ(0u, CreateFolder(P(u"made.")));
+  EXPECT_TRUE(fs::is_directory(F("made")));
+}
+
 #ifndef _WIN32
 TEST_F(FileServicesTest, ListsInNtfsOrder) {
   for (const char* name : {"b", "A", "_x", "a.txt", "C", "B2", "a"}) {
@@ -86,6 +124,16 @@ TEST_F(FileServicesTest, ListsInNtfsOrder) {
   }
   // Upper-cased code units: "_" (0x5F) sorts after the letters.
   EXPECT_EQ(std::vector<std::string>({".", "..", "A", "a", "a.txt", "b", "B2", "C", "_x"}), names);
+}
+
+// A folder another file system is mounted on reads as a junction does on Windows;
+// an ordinary folder does not.
+TEST_F(FileServicesTest, MountPointsAreReparsePoints) {
+  uint32_t attributes = 0;
+  ASSERT_EQ(0u, GetPathAttributes(u"\\proc", &attributes));
+  EXPECT_EQ(kAttributeDirectory | kAttributeReparsePoint, attributes);
+  ASSERT_EQ(0u, GetPathAttributes(P(u"folder"), &attributes));
+  EXPECT_EQ(kAttributeDirectory, attributes);
 }
 
 TEST_F(FileServicesTest, PathsBeyondTheLimitAreRefused) {

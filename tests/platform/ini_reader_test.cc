@@ -1,6 +1,9 @@
 // ReadIniString on real files: the Linux reader and, in the Windows build, the real
 // GetPrivateProfileStringW must give the answers of these tables. The Windows build also
 // sweeps the whole corpus comparing the Linux reader's pure part with the real call.
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
@@ -8,7 +11,7 @@
 #include <vector>
 
 #include "gtest/gtest.h"
-#include "platform/ini_text.h"
+#include "platform/emulation/ini_text.h"
 #include "platform/platform.h"
 #include "tests/platform/ini_corpus.h"
 #include "tests/support/test_support.h"
@@ -250,6 +253,21 @@ TEST_F(IniReaderTest, NarrowFilesAreUtf8OnLinux) {
   testing::WriteFile(folder_.path() / "narrow.ini", "[S\xC3\xA9]\nv=caf\xC3\xA9 \xFF!\n");
   EXPECT_EQ(u"caf\u00E9 \uFFFD!",
             ReadIniString(u"S\u00E9", u"v", u"dflt", 256, PathOf("narrow.ini")));
+}
+
+// Only a regular file of at most 64 MB, no line above 1 MB, is read; any other reads as a
+// missing file, at once.
+TEST_F(IniReaderTest, OnlyBoundedRegularFilesAreRead) {
+  const std::string line(size_t{1} << 20, 'x');
+  testing::WriteFile(folder_.path() / "fits.ini", "[B]\nTitle=t\n" + line + "\n");
+  testing::WriteFile(folder_.path() / "long.ini", "[B]\nTitle=t\n" + line + "x\n");
+  ASSERT_EQ(0, mkfifo((folder_.path() / "fifo.ini").c_str(), 0600));
+  EXPECT_EQ(u"t", ReadIniString(u"B", u"Title", u"dflt", 256, PathOf("fits.ini")));
+  for (const char* file : {"long.ini", "fifo.ini"}) {
+    SCOPED_TRACE(file);
+    EXPECT_EQ(u"dflt", ReadIniString(u"B", u"Title", u"dflt", 256, PathOf(file)));
+  }
+  EXPECT_EQ(u"dflt", ReadIniString(u"B", u"Title", u"dflt", 256, u"\\dev\\zero"));
 }
 #endif
 

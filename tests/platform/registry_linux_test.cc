@@ -1,6 +1,8 @@
 // QueryRegistryValue of the Linux emulation: the .reg file named by ZELK_REGISTRY.
 #ifndef _WIN32
 
+#include <sys/stat.h>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -119,6 +121,12 @@ TEST_F(RegistryLinuxTest, WithoutAReadableFileEveryKeyIsMissing) {
   const std::string folder = folder_.path().string();
   const std::string garbage = (folder_.path() / "garbage.reg").string();
   testing::WriteFile(garbage, "\x01\x02 not a registry file");
+  // Good but for one line of more than 1 MB: too long to be held.
+  const std::string long_line = (folder_.path() / "long.reg").string();
+  testing::WriteFile(long_line, std::string(kRegistry) + "\"Long\"=\"" +
+                                    std::string(size_t{1} << 20, 'x') + "\"\r\n");
+  const std::string fifo = (folder_.path() / "fifo.reg").string();
+  ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));  // would wait for a writer
   const struct {
     const char* label;
     const char* file;  // null: unset
@@ -128,6 +136,9 @@ TEST_F(RegistryLinuxTest, WithoutAReadableFileEveryKeyIsMissing) {
       {"missing file", "/nonexistent/zelk/registry.reg"},
       {"folder", folder.c_str()},
       {"garbage", garbage.c_str()},
+      {"a line too long", long_line.c_str()},
+      {"FIFO", fifo.c_str()},
+      {"device without end", "/dev/zero"},
   };
   for (const auto& file : kFiles) {
     ScopedEnvironmentVariable variable("ZELK_REGISTRY", file.file);

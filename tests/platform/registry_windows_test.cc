@@ -12,8 +12,8 @@
 
 #include "common/text.h"
 #include "gtest/gtest.h"
+#include "platform/emulation/reg_file.h"
 #include "platform/platform.h"
-#include "platform/reg_file.h"
 #include "tests/platform/reg_corpus.h"
 #include "tests/support/test_support.h"
 

@@ -155,7 +155,9 @@ TEST_F(FileOperationTest, SetsTheSubfolderBudgetOnlyForADestinationInsideTheSour
       {u"D:\\a", u"D:\\a\\b\\c", 2},
       {u"D:\\a\\", u"D:\\a\\x", 0},
       {u"D:\\a", u"E:\\copies\\D:\\a\\b", 3},  // anywhere in the text, not only at its start
-      {u"D:\\A", u"D:\\a\\b", -1},             // the test heeds case
+      {u"D:\\A", u"D:\\a\\b", 1},              // Windows paths ignore A-Z case
+      {u"C:\\Kiosk\\Ext", u"c:\\kiosk\\ext\\x\\y", 2},
+      {u"D:\\\u00C4", u"D:\\\u00E4\\b", -1},  // only A-Z
       {u"D:\\a", u"D:\\b", -1},
   };
   for (const Case& c : cases) {

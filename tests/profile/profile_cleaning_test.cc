@@ -186,6 +186,29 @@ TEST_F(ProfileCleaningTest, EmptyProfileFolderMeansTheLocalApplicationDataFolder
   EXPECT_EQ(1, Clean());
   EXPECT_EQ(Tree({"Preferences=p"}), TreeOf(DefaultFolder()));
 }
+
+// Linux names may hold a backslash or bytes that are not UTF-8. Such an entry is one entry
+// of its folder: it goes, and nothing its name might spell as a path is touched.
+TEST_F(ProfileCleaningTest, NamesNoWindowsNameCanHoldStayOneEntry) {
+  Configure(Root());
+  MakeTree(root_.path(), {"victim/precious=v", "victim/deeper/more=v"});
+  const fs::path escape = DefaultFolder() / "..\\..\\..\\victim";
+  const fs::path stray = DefaultFolder() / "caf\xE9\xFF";
+  const fs::path stray_folder = DefaultFolder() / "a\\b\x80";
+  MakeTree(escape, {"inner=i", "sub/x=x"});
+  MakeTree(stray_folder, {"y=y"});
+  MakeTree(DefaultFolder(), {"Preferences=p"});
+  testing::WriteFile(stray, "s");
+  // Windows would drop the trailing dot and space; this is not the kept Preferences.
+  testing::WriteFile(DefaultFolder() / "Preferences. ", "not kept");
+  MakeTree(DefaultFolder() / "dots.", {"in=i"});
+  EXPECT_EQ(1, Clean());
+  EXPECT_EQ(Tree({"deeper/", "deeper/more=v", "precious=v"}), TreeOf(root_.path() / "victim"));
+  EXPECT_FALSE(fs::exists(escape));
+  EXPECT_FALSE(fs::exists(stray));
+  EXPECT_FALSE(fs::exists(stray_folder));
+  EXPECT_EQ(Tree({"Preferences=p"}), TreeOf(DefaultFolder()));
+}
 #endif
 
 TEST(DecideCleanActionTest, DecidesByNameAndKind) {

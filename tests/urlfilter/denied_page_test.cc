@@ -12,7 +12,7 @@ using testing::Utf8;
 struct PageCase {
   const char* name;
   const char16_t* page_template;
-  const char16_t* address;
+  std::u16string_view address;
   const char16_t* word;
   const char16_t* page;
 };
@@ -26,8 +26,16 @@ const PageCase kPages[] = {
     {"the inserted address is scanned for the word", u"(DENIED_PAGE)", u"http://a/(DENIED_WORD)", u"w", u"http://a/w"},
     {"the word is not scanned for the address", u"(DENIED_WORD)", u"http://a/", u"(DENIED_PAGE)", u"(DENIED_PAGE)"},
     {"markup in the address is encoded", u"<a href='(DENIED_PAGE)'>(DENIED_PAGE)</a>", u"http://x/'><script>alert(\"1\")</script>", u"", u"<a href='http://x/%27%3E%3Cscript%3Ealert(%221%22)%3C/script%3E'>http://x/%27%3E%3Cscript%3Ealert(%221%22)%3C/script%3E</a>"},
-    {"other characters stay as received", u"(DENIED_PAGE)", u"http://x/?a=1&b=%41 \u00e9", u"", u"http://x/?a=1&b=%41 \u00e9"},
-    {"the word goes in as it stands", u"(DENIED_WORD)", u"http://x/", u"<b>", u"<b>"},
+    {"an ordinary address goes in as it stands", u"(DENIED_PAGE)", u"http://x.test/a/b?c=%41;d=(e)#f~\u00e9", u"", u"http://x.test/a/b?c=%41;d=(e)#f~\u00e9"},
+    {"& becomes an entity, so a query string reads the same", u"<a href=\"(DENIED_PAGE)\">", u"http://x/?a=1&b=2", u"", u"<a href=\"http://x/?a=1&amp;b=2\">"},
+    {"no entity can be spelled", u"(DENIED_PAGE)", u"javascript&colon;alert(1)", u"", u"javascript&amp;colon;alert(1)"},
+    {"script string breakers", u"go('(DENIED_PAGE)')", u"x/\\x3c');alert(7);//", u"", u"go('x/%5Cx3c%27);alert(7);//')"},
+    {"backtick", u"`(DENIED_PAGE)`", u"x/`+alert(1)+`", u"", u"`x/%60+alert(1)+%60`"},
+    {"blanks and controls", u"(DENIED_PAGE)", u"a b\tc\nd\re\x01" u"f\x7F" u"g\x1F" u"h\u00A0i", u"", u"a%20b%09c%0Ad%0De%01f%7Fg%1Fh\u00A0i"},
+    {"script line ends", u"(DENIED_PAGE)", u"a\u2028b\u2029c\u0085d", u"", u"a%E2%80%A8b%E2%80%A9c\u0085d"},
+    {"a NUL in the address", u"[(DENIED_PAGE)]", std::u16string_view(u"a\0b", 3), u"", u"[a%00b]"},
+    {"the word is encoded as the address is", u"(DENIED_WORD)", u"http://x/", u"<script", u"%3Cscript"},
+    {"a placeholder formed across the inserted address", u"(DENIED_PAGE)WORD)", u"x(DENIED_", u"w", u"xw"},
     {"an empty template gives an empty page", u"", u"http://x/", u"w", u""},
     {"adjacent placeholders", u"(DENIED_PAGE)(DENIED_WORD)(DENIED_PAGE)", u"a", u"b", u"aba"},
 };
@@ -37,6 +45,48 @@ TEST(DeniedPageTest, FillsThePlaceholdersInOrder) {
   for (const PageCase& c : kPages) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(Utf8(c.page), Utf8(BuildDeniedPage(c.page_template, c.address, c.word)));
+  }
+}
+
+// A page built with a limit is the start of the whole page, for every limit up to its
+// length and beyond.
+TEST(DeniedPageTest, LimitedPageIsThePrefixOfTheWholePage) {
+  for (const PageCase& c : kPages) {
+    SCOPED_TRACE(c.name);
+    const std::u16string whole = BuildDeniedPage(c.page_template, c.address, c.word);
+    for (size_t limit = 0; limit <= whole.size() + 2; ++limit) {
+      EXPECT_EQ(Utf8(whole.substr(0, limit)),
+                Utf8(BuildDeniedPage(c.page_template, c.address, c.word, limit)));
+    }
+  }
+}
+
+// Many placeholders and a long address: only the limit is ever built.
+TEST(DeniedPageTest, LongPagesAreBuiltOnlyToTheLimit) {
+  std::u16string page_template;
+  for (int i = 0; i < 157; ++i) {
+    page_template += u"(DENIED_PAGE)(DENIED_WORD)";
+  }
+  const std::u16string address(size_t{1} << 20, u'a');
+  const std::u16string page = BuildDeniedPage(page_template, address, u"w", 100);
+  EXPECT_EQ(std::u16string(100, u'a'), page);
+  EXPECT_LE(page.capacity(), size_t{4096});
+}
+
+// No character from the address that could end a context reaches the page unencoded.
+TEST(DeniedPageTest, EncodedTextHoldsNoContextBreaker) {
+  std::u16string every;
+  for (char16_t c = 0; c < 0x100; ++c) {
+    every.push_back(c);
+  }
+  every += u"\u2028\u2029";
+  const std::u16string escaped = EscapeForPage(every);
+  for (char16_t c : std::u16string_view(u"<>\"'\\` \t\n\r\x7F\u2028\u2029")) {
+    EXPECT_EQ(std::u16string::npos, escaped.find(c)) << static_cast<int>(c);
+  }
+  for (size_t at = escaped.find(u'&'); at != std::u16string::npos;
+       at = escaped.find(u'&', at + 1)) {
+    EXPECT_EQ(u"&amp;", escaped.substr(at, 5));
   }
 }
 

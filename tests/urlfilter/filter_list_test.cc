@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 #include <vector>
 
 #include "config/readers.h"
@@ -21,6 +24,11 @@ using testing::Utf8;
 
 class FilterListTest : public testing::ConfiguredHostTest {
  protected:
+  // Loads the list from `path`, a library path.
+  int LoadFrom(const std::u16string& path) {
+    ConfigureAndLoad("[Browser]\nCheckURLAccess=TRUE\n[Files]\nCheckURLFile=" + Utf8(path) + "\n");
+    return LoadFilterList(source_);
+  }
 };
 
 TEST_F(FilterListTest, ReadsEveryLineOfTheFileOnce) {
@@ -77,6 +85,55 @@ TEST_F(FilterListTest, FolderInPlaceOfTheFileIsNotAList) {
   EXPECT_EQ(0, source_.filter_list_loaded);
   EXPECT_EQ(1u, boxes_.boxes().size());
 }
+
+// Limits: 64 MB, 1 MB in one line, 2^20 lines. A file beyond any is unreadable: the
+// message names it, the list stays as it was and the next check tries again.
+TEST_F(FilterListTest, FilesBeyondTheLimitsAreUnreadable) {
+  const std::string line(size_t{1} << 20, 'x');
+  const struct {
+    const char* name;
+    std::string content;
+    int loaded;
+  } kFiles[] = {
+      {"a line of 1 MB", "-a\n" + line + "\n+all", 1},
+      {"a line of 1 MB and one byte", "-a\n" + line + "x\n+all", 0},
+      {"the last line too long", line + "x", 0},
+      {"too many lines", std::string(size_t{1} << 20, '\n'), 0},
+      {"just few enough lines", std::string((size_t{1} << 20) - 1, '\n'), 1},
+      {"what follows Ctrl-Z is not read", "-a\x1A" + line + line, 1},
+  };
+  for (const auto& file : kFiles) {
+    SCOPED_TRACE(file.name);
+    testing::WriteFile(host_.folder().path() / "big.txt", file.content);
+    ConfigSource fresh;
+    source_ = std::move(fresh);
+    boxes_.Clear();
+    EXPECT_EQ(file.loaded, LoadFrom(host_.folder().WinPath(u"big.txt")));
+    EXPECT_EQ(file.loaded, source_.filter_list_loaded);
+    EXPECT_EQ(file.loaded == 0 ? 1u : 0u, boxes_.boxes().size());
+    if (file.loaded == 0) {
+      EXPECT_TRUE(source_.filter_patterns.empty());
+      EXPECT_EQ(0u, Utf8(boxes_.boxes()[0].text).find("Error loading filter file: "));
+    }
+  }
+}
+
+#ifndef _WIN32
+// Neither a FIFO (which would wait for a writer) nor a device (which never ends) is read.
+TEST_F(FilterListTest, OnlyARegularFileIsAList) {
+  const std::filesystem::path fifo = host_.folder().path() / "fifo";
+  ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+  for (const std::u16string& path :
+       {host_.folder().WinPath(u"fifo"), std::u16string(u"/dev/zero")}) {
+    SCOPED_TRACE(Utf8(path));
+    ConfigSource fresh;
+    source_ = std::move(fresh);
+    boxes_.Clear();
+    EXPECT_EQ(0, LoadFrom(path));
+    EXPECT_EQ(1u, boxes_.boxes().size());
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace zelk

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -10,6 +13,32 @@
 #include "tests/support/configured_host.h"
 #include "tests/support/registry_fixture.h"
 #include "tests/support/test_support.h"
+
+namespace {
+
+// Allocations above this many bytes fail while it is not 0, so a test can make memory run
+// out inside one call.
+size_t g_fail_allocations_above = 0;
+
+}  // namespace
+
+// Kept out of line: inlined into a caller, the pairing of this new with free below reads
+// to the compiler as a mismatched allocation.
+[[gnu::noinline]] void* operator new(size_t size) {
+  if (g_fail_allocations_above != 0 && size > g_fail_allocations_above) {
+    throw std::bad_alloc();
+  }
+  if (void* block = std::malloc(size == 0 ? 1 : size)) {
+    return block;
+  }
+  throw std::bad_alloc();
+}
+[[gnu::noinline]] void operator delete(void* block) noexcept {
+  std::free(block);
+}
+[[gnu::noinline]] void operator delete(void* block, size_t) noexcept {
+  std::free(block);
+}
 
 namespace zelk {
 namespace {
@@ -157,6 +186,90 @@ TEST_F(UrlCheckTest, AddressWithMarkupCannotInjectIntoThePage) {
       "<a href=\"http://evil/%22%3E%3Cscript%3Ex()%3C/script%3E%27\">"
       "http://evil/%22%3E%3Cscript%3Ex()%3C/script%3E%27</a>",
       page);
+}
+
+// With no room declared the buffer is not read, not even to its terminator: the address
+// counts as empty, and only the default rule decides.
+TEST_F(UrlCheckTest, CapacityBelowOneNeverReadsTheBuffer) {
+  Install("+all\n-x\n");
+  for (int capacity : {0, -1, -1000}) {
+    SCOPED_TRACE(capacity);
+    char buffer[2] = {'x', '\0'};
+    EXPECT_EQ(1, CheckUrlBuffer(source_, buffer, capacity));
+    EXPECT_EQ('x', buffer[0]);
+  }
+}
+
+TEST_F(UrlCheckTest, FailurePartWayGivesTheSafePageNeverTheAddress) {
+  Install("-x\n", "DeniedURLHTML=(DENIED_PAGE)\n");
+  std::string page;
+  EXPECT_EQ(0, Check("x", 64, &page));  // settings and rules are loaded before memory runs out
+  const std::string address = "x<script>alert(1)</script>" + std::string(200000, 'a');
+  const struct {
+    int capacity;
+    const char* page;
+  } kCases[] = {{300000, "about:blank"}, {12, "about:blank"}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.capacity);
+    std::vector<char> buffer(static_cast<size_t>(c.capacity) + 32, kGuard);
+    std::copy(address.begin(), address.begin() + std::min<size_t>(address.size(), c.capacity - 1),
+              buffer.begin());
+    buffer[std::min<size_t>(address.size(), c.capacity - 1)] = '\0';
+    g_fail_allocations_above = c.capacity > 1000 ? 100000 : 8;
+    const int answer = CheckUrlBuffer(source_, buffer.data(), c.capacity);
+    g_fail_allocations_above = 0;
+    EXPECT_EQ(0, answer);
+    EXPECT_EQ(c.page, std::string(buffer.data()));
+    EXPECT_EQ(kGuard, buffer[static_cast<size_t>(c.capacity)]);
+  }
+}
+
+// Former fuzzer finding: a NUL in the mark position read as a blank line while NULs
+// later in a line stayed in the rule text (and so in the "all" test and the denied word).
+// A rule now ends at its first NUL everywhere, as its pattern always did.
+TEST_F(UrlCheckTest, RuleTextEndsAtItsFirstNul) {
+  const std::string found("\x02\x07\x01\x01\x78\x00\x00\x00\x2b\x61\x6c\x6c\x0a\x00\x78\x0a", 16);
+  const struct {
+    const char* name;
+    std::string filter;
+    std::string url;
+    int answer;
+    std::string page;
+  } kCases[] = {
+      {"the fuzzer's file: the first line's pattern", found, "a\x07\x01\x01xb", 0,
+       "[a%07%01%01xb|%07%01%01x]"},
+      {"the fuzzer's file: a line that starts with NUL is blank", found, "x", 0, "[x|]"},
+      {"the fuzzer's file: no rule in the remainder of a line", found, "+all", 0, "[+all|]"},
+      {"a default rule followed by a NUL", std::string("+all\0-x\n", 9), "x", 1, "x"},
+      {"a pattern followed by a NUL", std::string("+all\n-ab\0cd\n", 13), "zabz", 0, "[zabz|ab]"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    source_ = ConfigSource();
+    Install(c.filter, "DeniedURLHTML=[(DENIED_PAGE)|(DENIED_WORD)]\n");
+    std::string page;
+    EXPECT_EQ(c.answer, Check(c.url, 256, &page));
+    EXPECT_EQ(c.page, page);
+  }
+}
+
+// A huge template in a small buffer builds only what the buffer can show.
+TEST_F(UrlCheckTest, PageIsBuiltOnlyToTheBuffer) {
+  std::string many;
+  for (int i = 0; i < 157; ++i) {
+    many += "(DENIED_PAGE)";
+  }
+  Install("-x\n", "DeniedURLHTML=" + many + "\n");
+  std::string page;
+  EXPECT_EQ(0, Check("x", 64, &page));
+  const std::string address = "x" + std::string(100000, 'a');
+  std::vector<char> buffer(address.begin(), address.end());
+  buffer.push_back('\0');
+  g_fail_allocations_above = 20 * address.size();  // the whole page would need 157 times it
+  const int answer = CheckUrlBuffer(source_, buffer.data(), static_cast<int>(buffer.size()));
+  g_fail_allocations_above = 0;
+  EXPECT_EQ(0, answer);
+  EXPECT_EQ(std::string(buffer.data()), (address + address).substr(0, address.size()));
 }
 
 }  // namespace

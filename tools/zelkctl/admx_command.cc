@@ -6,14 +6,19 @@
 #include <sstream>
 #include <string>
 
+#include "common/text.h"
+#include "config/readers.h"
+#include "host/version.h"
 #include "tools/zelkctl/cli.h"
 #include "tools/zelkctl/key_catalog.h"
 
 namespace zelk::tools {
 namespace {
 
-constexpr char kRegistryBase[] = "Software\\Velmora Labs\\Zelk\\";
-constexpr char kWowRegistryBase[] = "Software\\WOW6432Node\\Velmora Labs\\Zelk\\";
+// The library's own key, and the same key in the 32-bit view of a 64-bit machine.
+const std::string kRegistryBase = ToUtf8(RegistryKeyOfSection(u""));
+const std::string kWowRegistryBase =
+    ToUtf8(kRegistrySoftwareKey) + "\\WOW6432Node\\" + ToUtf8(kRegistryProductKey) + "\\";
 constexpr char kSchema[] = "http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions";
 
 std::string Xml(const std::string& text) {
@@ -48,7 +53,7 @@ std::string Xml(const std::string& text) {
 struct View {
   const char* suffix;
   const char* policy_class;
-  const char* base;
+  const std::string& base;
   const char* category_suffix;
 };
 const View kViews[] = {
@@ -141,7 +146,7 @@ std::string Adml() {
   strings
       << "      <string id=\"Zelk\">Zelk kiosk browser</string>\n"
       << "      <string id=\"Zelk_Wow64\">32-bit view on 64-bit Windows (WOW6432Node)</string>\n"
-      << "      <string id=\"SUPPORTED_Zelk\">Zelk 1.41 and later</string>\n";
+      << "      <string id=\"SUPPORTED_Zelk\">Zelk " ZELK_RELEASE_LINE " and later</string>\n";
   for (const std::string& section : AllSections()) {
     strings << "      <string id=\"Section_" << section << "\">" << section << "</string>\n";
   }

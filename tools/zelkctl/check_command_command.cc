@@ -29,8 +29,7 @@ std::string Governor(int32_t id) {
   if (mapping == nullptr) {
     return "no key governs it";
   }
-  const CommandVisibilitySlot& slot =
-      kCommandVisibilityTable[SlotIndexOfOffset(mapping->slot_offset)];
+  const CommandVisibilitySlot& slot = kCommandVisibilityTable[mapping->slot];
   return ToUtf8(slot.section) + "/" + ToUtf8(slot.key);
 }
 

@@ -102,7 +102,9 @@ bool Invocation::LoadLibrary() {
     return true;
   }
   std::string error;
-  if (!library.Load(library_path, &error)) {
+  // zelkctl explains answers with its own copy of the core, so it works only with the
+  // library built from the same sources.
+  if (!library.Load(library_path, &error) || !library.IsThisBuild(&error)) {
     std::fprintf(stderr, "zelkctl: %s\n", error.c_str());
     return false;
   }

@@ -6,9 +6,34 @@
 #include <dlfcn.h>
 #endif
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 #include "common/text.h"
+#include "host/build_id.h"
 
 namespace zelk::tools {
+namespace {
+
+constexpr size_t kBuildIdLength = 64;
+
+// The id after the build-id prefix in the file at `path`, or empty when there is none.
+std::string ReadBuildId(const std::string& path) {
+  std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string prefix = ZELK_BUILD_ID_PREFIX;
+  for (size_t at = bytes.find(prefix); at != std::string::npos; at = bytes.find(prefix, at + 1)) {
+    const std::string id = bytes.substr(at + prefix.size(), kBuildIdLength);
+    if (id.size() == kBuildIdLength &&
+        id.find_first_not_of("0123456789abcdef") == std::string::npos) {
+      return id;
+    }
+  }
+  return "";
+}
+
+}  // namespace
 
 const char* DefaultLibraryFileName() {
 #ifdef _WIN32
@@ -75,7 +100,20 @@ bool HostLibrary::Load(const std::string& path, std::string* error) {
       return false;
     }
   }
+  path_ = path;
+  build_id_ = ReadBuildId(path);
   return true;
+}
+
+bool HostLibrary::IsThisBuild(std::string* error) const {
+  if (build_id_ == ZELK_BUILD_ID) {
+    return true;
+  }
+  *error = path_ + " is not the build this zelkctl was made with (library build " +
+           (build_id_.empty() ? std::string("unknown") : build_id_.substr(0, 12)) +
+           ", zelkctl build " + std::string(ZELK_BUILD_ID).substr(0, 12) +
+           "); its answers cannot be explained here. Use the zelkctl built with that library.";
+  return false;
 }
 
 }  // namespace zelk::tools

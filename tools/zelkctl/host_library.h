@@ -31,9 +31,19 @@ class HostLibrary {
   ZelkGetProfilePathFn GetProfilePath = nullptr;
   ZelkGetBookmarkBarTextFn GetBookmarkBarText = nullptr;
 
+  // The build id found in the loaded library's file; empty when it carries none.
+  const std::string& build_id() const { return build_id_; }
+
+  // True when the loaded library is built from the same sources as this program, whose
+  // statically linked core then explains exactly what the library answers. Otherwise
+  // false, with the reason in `error`.
+  bool IsThisBuild(std::string* error) const;
+
  private:
   void* Symbol(const char* name) const;
   void* handle_ = nullptr;
+  std::string path_;
+  std::string build_id_;
 };
 
 // The file name of the library on this platform: zelk.dll or libzelk.so.

@@ -8,14 +8,18 @@
 namespace zelk::tools {
 namespace {
 
-std::vector<int> IdsOfSlot(size_t index) {
-  std::vector<int> ids;
-  for (const CommandMapping& mapping : kCommandIdMap) {
-    if (SlotIndexOfOffset(mapping.slot_offset) == index) {
-      ids.push_back(mapping.command_id);
+std::vector<int> IdsOfSlot(const CommandVisibilitySlot& slot) {
+  return std::vector<int>(slot.command_ids, slot.command_ids + slot.id_count);
+}
+
+// The rank of a section among the non-menu keys: the position of its first key in the table.
+size_t SectionRank(const std::string& section) {
+  for (size_t i = 0; i < kSettingKeyCount; ++i) {
+    if (ToUtf8(kSettingKeys[i].section) == section) {
+      return i;
     }
   }
-  return ids;
+  return kSettingKeyCount;
 }
 
 std::string MenuMeaning(const CommandVisibilitySlot& slot) {
@@ -50,25 +54,26 @@ std::vector<CatalogKey> AllKeys() {
         {ToUtf8(k.section),
          ToUtf8(k.key),
          k.type,
+         k.kind,
          k.type == ValueType::kBool ? (k.default_flag ? "TRUE" : "FALSE") : ToUtf8(k.default_text),
          k.meaning,
          k.security_relevant,
          {},
          WhereOf(k),
-         k.destination == Destination::kRecord ? k.record_offset : -1});
+         k.destination == Destination::kRecord ? k.record_offset : -1,
+         -1});
   }
   // Keys of one section stay together, in the loader's order of sections.
   std::stable_sort(keys.begin(), keys.end(), [](const CatalogKey& a, const CatalogKey& b) {
-    const std::vector<std::string> order = {"Browser", "Files", "Overrides"};
-    return std::find(order.begin(), order.end(), a.section) <
-           std::find(order.begin(), order.end(), b.section);
+    return SectionRank(a.section) < SectionRank(b.section);
   });
   for (size_t i = 0; i < ZELK_MENU_FLAG_COUNT; ++i) {
     const CommandVisibilitySlot& slot = kCommandVisibilityTable[i];
     if (slot.key != nullptr) {
-      keys.push_back({ToUtf8(slot.section), ToUtf8(slot.key), ValueType::kBool, "TRUE",
-                      MenuMeaning(slot), true, IdsOfSlot(i),
-                      "record offset " + std::to_string(MenuSlotOffset(i)), MenuSlotOffset(i)});
+      keys.push_back({ToUtf8(slot.section), ToUtf8(slot.key), ValueType::kBool, KeyKind::kMenuFlag,
+                      "TRUE", MenuMeaning(slot), true, IdsOfSlot(slot),
+                      "record offset " + std::to_string(MenuSlotOffset(i)), MenuSlotOffset(i),
+                      static_cast<int>(i)});
     }
   }
   return keys;

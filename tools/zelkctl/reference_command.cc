@@ -28,7 +28,7 @@ int RunReference(Invocation&) {
   PrintLine("| Section | Key | Type | Default | Where | Meaning |");
   PrintLine("|---|---|---|---|---|---|");
   for (const CatalogKey& key : keys) {
-    if (key.command_ids.empty() && key.section != "Toolbar" && key.meaning.rfind("Show ", 0) != 0) {
+    if (key.kind != KeyKind::kMenuFlag) {
       PrintLine("| `" + key.section + "` | `" + key.key + "` | " +
                 (key.type == ValueType::kBool ? "boolean" : "text") + " | " + DefaultOf(key) +
                 " | " + key.where + " | " + key.meaning + " |");
@@ -41,7 +41,7 @@ int RunReference(Invocation&) {
   std::string line;
   std::string section;
   for (const CatalogKey& key : keys) {
-    if (key.section == "Browser" || key.section == "Files" || key.section == "Overrides") {
+    if (key.kind != KeyKind::kMenuFlag) {
       continue;
     }
     if (key.section != section) {

@@ -10,6 +10,7 @@
 #include "common/text.h"
 #include "config/config_source.h"
 #include "config/readers.h"
+#include "platform/platform.h"
 #include "tools/zelkctl/cli.h"
 #include "tools/zelkctl/json.h"
 #include "tools/zelkctl/key_catalog.h"
@@ -54,6 +55,9 @@ std::string UserOverrideWarning(const CatalogKey& key, const KeyLevels& levels) 
 
 // A value of the host's record, as the host reads it.
 std::string RecordValue(const HostSettingsBlock& record, const CatalogKey& key) {
+  if (key.kind == KeyKind::kMenuFlag) {
+    return record.menu_flags[key.menu_slot] ? "TRUE" : "FALSE";
+  }
   const auto* bytes = reinterpret_cast<const unsigned char*>(&record) + key.record_offset;
   if (key.type == ValueType::kBool) {
     int32_t flag = 0;
@@ -168,6 +172,7 @@ int RunSettings(Invocation& invocation) {
   }
   ConfigSource source;
   LocateConfiguration(source);
+  const platform::ConfigurationSnapshot snapshot;  // every row from one reading of the files
   std::vector<SettingRow> rows;
   for (const CatalogKey& key : AllKeys()) {
     rows.push_back(ReadRow(source, *record, key));

@@ -3,6 +3,8 @@
 #include <sstream>
 #include <string>
 
+#include "common/text.h"
+#include "config/readers.h"
 #include "tools/zelkctl/cli.h"
 #include "tools/zelkctl/key_catalog.h"
 
@@ -33,7 +35,9 @@ std::string Template() {
   out << "; zelk.ini: configuration of the Zelk kiosk library.\n"
          ";\n"
          "; Lies in the folder of the browser's executable. The same keys as string values\n"
-         "; under Software\\Velmora Labs\\Zelk\\<Section> override this file: first those of\n"
+         "; under "
+      << ToUtf8(RegistryKeyOfSection(u"<Section>"))
+      << " override this file: first those of\n"
          "; HKEY_LOCAL_MACHINE, then those of HKEY_CURRENT_USER.\n"
          ";\n"
          "; Booleans are TRUE or FALSE (any letter case); anything else, 1, yes and on\n"

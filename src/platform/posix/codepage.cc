@@ -1,7 +1,7 @@
 // The narrow code page on Linux: UTF-8.
 #include "common/text.h"
+#include "platform/emulation/utf8_prefix.h"
 #include "platform/platform.h"
-#include "platform/utf8_prefix.h"
 
 namespace zelk::platform {
 

@@ -2,6 +2,7 @@
 // with CR LF as FormatMessageW's texts do; one case per line.
 #include <string>
 
+#include "common/text.h"
 #include "platform/platform.h"
 
 namespace zelk::platform {
@@ -48,17 +49,7 @@ const char16_t* KnownText(uint32_t code) {
 
 std::u16string SystemErrorText(uint32_t code) {
   const char16_t* known = KnownText(code);
-  std::u16string text;
-  if (known != nullptr) {
-    text = known;
-  } else {
-    text = u"Unknown error ";
-    for (char c : std::to_string(code)) {
-      text.push_back(static_cast<char16_t>(c));
-    }
-    text += u".";
-  }
-  return text + u"\r\n";
+  return known != nullptr ? std::u16string(known) + u"\r\n" : UnknownErrorText(code);
 }
 
 }  // namespace zelk::platform

@@ -1,5 +1,6 @@
 #include "platform/posix/file_status.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -21,6 +22,21 @@ std::string ParentOf(const std::string& native_path) {
     return ".";
   }
   return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// A folder on which another file system is mounted (or bound) is reported as a junction
+// is on Windows, so that cleaning removes the link and never walks into the other tree.
+bool IsMountPoint(const std::string& native_path, const struct stat& entry) {
+#ifdef STATX_ATTR_MOUNT_ROOT
+  struct statx extended;
+  if (statx(AT_FDCWD, native_path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS, &extended) ==
+          0 &&
+      (extended.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0) {
+    return (extended.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+  }
+#endif
+  struct stat parent;
+  return stat(ParentOf(native_path).c_str(), &parent) == 0 && parent.st_dev != entry.st_dev;
 }
 
 }  // namespace
@@ -51,7 +67,8 @@ uint32_t EntryAttributes(const std::string& native_path, uint32_t* attributes) {
     return kErrorSuccess;
   }
   if (S_ISDIR(entry.st_mode)) {
-    *attributes = kAttributeDirectory;
+    *attributes =
+        kAttributeDirectory | (IsMountPoint(native_path, entry) ? kAttributeReparsePoint : 0);
     return kErrorSuccess;
   }
   *attributes = (entry.st_mode & S_IWUSR) != 0 ? kAttributeNormal : kAttributeReadOnly;

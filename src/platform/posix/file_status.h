@@ -23,7 +23,8 @@ uint32_t Win32ErrorForPath(int error, const std::string& native_path);
 // The Windows attributes of the entry at `native_path`, which is not followed when it is a
 // symbolic link: a link is reported as a reparse point, with the directory bit when it
 // stands for a folder. A file without the owner's write permission is read-only. Returns
-// the Win32 error when the entry cannot be examined.
+// the Win32 error when the entry cannot be examined. A folder on which another file
+// system is mounted is a reparse point too, as a mounted folder is on Windows.
 uint32_t EntryAttributes(const std::string& native_path, uint32_t* attributes);
 
 }  // namespace zelk::platform::posix

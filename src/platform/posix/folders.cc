@@ -76,7 +76,7 @@ uint32_t ReadEntries(const std::string& folder, std::vector<DirectoryEntry>* ent
     if (posix::EntryAttributes(folder + "/" + name, &attributes) != kErrorSuccess) {
       continue;  // gone since the folder was read
     }
-    entries->push_back({FromUtf8(name), attributes});
+    entries->push_back({posix::FromNativePath(name), attributes});
   }
   closedir(dir);
   return kErrorSuccess;

@@ -2,10 +2,12 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <memory>
 #include <string>
 
-#include "platform/ini_text.h"
+#include "platform/emulation/ini_text.h"
 #include "platform/platform.h"
+#include "platform/posix/config_snapshot.h"
 #include "platform/posix/posix_path.h"
 #include "platform/posix/whole_file.h"
 
@@ -51,12 +53,20 @@ std::u16string ReadIniString(std::u16string_view section,
       return IniDefaultString(default_value, capacity);
     }
     const std::string native = posix::ToNativePath(ini_path);
-    std::string bytes;
-    const int error = posix::ReadWholeFile(native, &bytes);
-    if (error != 0 && !(error == ENOENT && IsFolder(FolderOf(native)))) {
+    const auto file = posix::SnapshotIniFile(native, [&native] {
+      posix::IniFileText read;
+      std::string bytes;
+      const int error = posix::ReadWholeFile(native, &bytes);
+      read.readable = error == 0 || (error == ENOENT && IsFolder(FolderOf(native)));
+      if (read.readable) {
+        read.document = std::make_unique<const IniDocument>(DecodeIniBytes(bytes));
+      }
+      return read;
+    });
+    if (!file->readable) {
       return IniDefaultString(default_value, capacity);
     }
-    return IniStringFromBytes(bytes, section, key, default_value, capacity);
+    return file->document->Answer(section, key, default_value, capacity);
   } catch (...) {
     return std::u16string();
   }

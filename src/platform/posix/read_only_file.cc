@@ -18,12 +18,14 @@ uint32_t ReadOnlyFile::Open(std::u16string_view path) {
     return kErrorFilenameExcedRange;
   }
   const std::string native = posix::ToNativePath(path);
-  const int fd = open(native.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a FIFO opens at once (and is then refused) instead of waiting
+  // for a writer; reads of a regular file never wait either way.
+  const int fd = open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) {
     return posix::Win32ErrorForPath(errno, native);
   }
   struct stat info;
-  if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     close(fd);
     return kErrorAccessDenied;
   }

@@ -1,10 +1,13 @@
-// The registry on Linux: the .reg file named by ZELK_REGISTRY, read afresh at each query.
+// The registry on Linux: the .reg file named by ZELK_REGISTRY, read afresh at each query
+// (once per ConfigurationSnapshot).
 #include <cstdlib>
+#include <memory>
 #include <new>
 
+#include "platform/emulation/reg_file.h"
 #include "platform/platform.h"
+#include "platform/posix/config_snapshot.h"
 #include "platform/posix/whole_file.h"
-#include "platform/reg_file.h"
 
 namespace zelk::platform {
 namespace {
@@ -26,16 +29,26 @@ uint32_t QueryRegistryValue(RegistryHive hive,
   }
   try {
     const char* file = std::getenv("ZELK_REGISTRY");
-    std::string bytes;
-    if (file == nullptr || *file == '\0' || posix::ReadWholeFile(file, &bytes) != 0) {
+    if (file == nullptr || *file == '\0') {
       return kErrorFileNotFound;
     }
-    const RegFile registry = RegFile::Parse(bytes);
+    const std::string path(file);
+    const std::shared_ptr<const RegFile> registry =
+        posix::SnapshotRegistryFile(path, [&path]() -> std::shared_ptr<const RegFile> {
+          std::string bytes;
+          if (posix::ReadWholeFile(path, &bytes) != 0) {
+            return nullptr;
+          }
+          return std::make_shared<const RegFile>(RegFile::Parse(bytes));
+        });
+    if (registry == nullptr) {
+      return kErrorFileNotFound;
+    }
     subkey = CutAtNul(subkey);
-    if (!registry.HasKey(hive, subkey)) {
+    if (!registry->HasKey(hive, subkey)) {
       return kErrorFileNotFound;
     }
-    const RegistryValue* value = registry.FindValue(hive, subkey, CutAtNul(value_name));
+    const RegistryValue* value = registry->FindValue(hive, subkey, CutAtNul(value_name));
     if (value == nullptr) {
       return kErrorFileNotFound;
     }

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string_view>
 #include <utility>
 
 namespace zelk::platform::posix {
@@ -27,10 +28,21 @@ class ScopedDescriptor {
   int fd_;
 };
 
+// Follows the length of the current line through `bytes`; false once one is too long.
+bool LinesFit(std::string_view bytes, size_t* line) {
+  for (const char c : bytes) {
+    *line = c == '\n' ? 0 : *line + 1;
+    if (*line > kMaxWholeFileLine) {
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 int ReadWholeFile(const std::string& path, std::string* bytes) {
-  const ScopedDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  const ScopedDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
   struct stat info;
   if (fd.get() < 0 || fstat(fd.get(), &info) != 0) {
     return errno;
@@ -39,6 +51,7 @@ int ReadWholeFile(const std::string& path, std::string* bytes) {
     return EISDIR;
   }
   std::string content;
+  size_t line = 0;
   char chunk[16384];
   for (;;) {
     const ssize_t count = read(fd.get(), chunk, sizeof(chunk));
@@ -50,6 +63,10 @@ int ReadWholeFile(const std::string& path, std::string* bytes) {
     }
     if (count == 0) {
       break;
+    }
+    if (content.size() + static_cast<size_t>(count) > kMaxWholeFileBytes ||
+        !LinesFit(std::string_view(chunk, static_cast<size_t>(count)), &line)) {
+      return EFBIG;
     }
     content.append(chunk, static_cast<size_t>(count));
   }

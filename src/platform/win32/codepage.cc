@@ -3,8 +3,8 @@
 
 #include <climits>
 
+#include "platform/emulation/utf8_prefix.h"
 #include "platform/platform.h"
-#include "platform/utf8_prefix.h"
 #include "platform/win32/wide_text.h"
 
 namespace zelk::platform {

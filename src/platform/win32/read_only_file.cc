@@ -22,6 +22,11 @@ uint32_t ReadOnlyFile::Open(std::u16string_view path) {
   if (file == INVALID_HANDLE_VALUE) {
     return GetLastError();
   }
+  // A pipe or device (\\.\pipe\x, CON, ...) could block a read for ever.
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    CloseHandle(file);
+    return ERROR_ACCESS_DENIED;
+  }
   handle_ = reinterpret_cast<intptr_t>(file);
   return kErrorSuccess;
 }

@@ -1,4 +1,4 @@
-#include "platform/utf8_prefix.h"
+#include "platform/emulation/utf8_prefix.h"
 
 #include <cstdint>
 

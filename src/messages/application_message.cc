@@ -1,4 +1,4 @@
-#include "common/application_message.h"
+#include "messages/application_message.h"
 
 #include "platform/platform.h"
 

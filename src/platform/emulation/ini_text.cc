@@ -1,4 +1,4 @@
-#include "platform/ini_text.h"
+#include "platform/emulation/ini_text.h"
 
 #include <optional>
 
@@ -74,14 +74,6 @@ std::u16string CutToCapacity(std::u16string_view text, size_t capacity) {
   return std::u16string(text.substr(0, capacity - 1));
 }
 
-// One line of the file, sorted into what it declares.
-struct IniLine {
-  enum class Kind { kEmpty, kSection, kKey } kind = Kind::kEmpty;
-  std::u16string_view name;   // section or key name, trimmed
-  bool has_value = false;     // the key line holds "="
-  std::u16string_view value;  // trimmed, before quotes are stripped
-};
-
 IniLine ClassifyLine(std::u16string_view raw) {
   IniLine line;
   const std::u16string_view text = Trim(raw);
@@ -104,33 +96,23 @@ IniLine ClassifyLine(std::u16string_view raw) {
   return line;
 }
 
-// The raw value of the first `key` in the first `section`; nothing when the section or
-// key is missing or the key line has no "=". Lines end at LF or CR.
-std::optional<std::u16string_view> FindValue(std::u16string_view text,
-                                             std::u16string_view section,
-                                             std::u16string_view key) {
-  bool in_section = section.empty();  // lines before any header have no section name
-  bool left_section = false;
+// Sorts each line of `text` into what it declares, dropping blank ones. Lines end at LF
+// or CR.
+std::vector<IniLine> ClassifyLines(std::u16string_view text) {
+  std::vector<IniLine> lines;
   size_t start = 0;
-  while (start <= text.size() && !left_section) {
+  while (start <= text.size()) {
     size_t end = text.find_first_of(u"\r\n", start);
     if (end == std::u16string_view::npos) {
       end = text.size();
     }
     const IniLine line = ClassifyLine(text.substr(start, end - start));
     start = end + 1;
-    if (line.kind == IniLine::Kind::kSection) {
-      left_section = in_section;
-      in_section = EqualsIgnoringAsciiCase(line.name, section);
-    } else if (line.kind == IniLine::Kind::kKey && in_section &&
-               EqualsIgnoringAsciiCase(line.name, key)) {
-      if (!line.has_value) {
-        return std::nullopt;
-      }
-      return line.value;
+    if (line.kind != IniLine::Kind::kEmpty) {
+      lines.push_back(line);
     }
   }
-  return std::nullopt;
+  return lines;
 }
 
 }  // namespace
@@ -153,9 +135,48 @@ std::u16string IniStringFromBytes(std::string_view file_bytes,
                                   std::u16string_view key,
                                   std::u16string_view default_value,
                                   size_t capacity) {
-  const std::u16string text = DecodeIniBytes(file_bytes);
+  return IniStringFromText(DecodeIniBytes(file_bytes), section, key, default_value, capacity);
+}
+
+std::u16string IniStringFromText(std::u16string_view file_text,
+                                 std::u16string_view section,
+                                 std::u16string_view key,
+                                 std::u16string_view default_value,
+                                 size_t capacity) {
+  return IniDocument(std::u16string(file_text)).Answer(section, key, default_value, capacity);
+}
+
+IniDocument::IniDocument(std::u16string text) : text_(std::move(text)) {
+  lines_ = ClassifyLines(text_);
+}
+
+// The raw value of the first `key` in the first `section`; nothing when the section or
+// key is missing or the key line has no "=".
+std::optional<std::u16string_view> IniDocument::FindValue(std::u16string_view section,
+                                                          std::u16string_view key) const {
+  bool in_section = section.empty();  // lines before any header have no section name
+  for (const IniLine& line : lines_) {
+    if (line.kind == IniLine::Kind::kSection) {
+      if (in_section) {
+        return std::nullopt;  // only the first section of a name is searched
+      }
+      in_section = EqualsIgnoringAsciiCase(line.name, section);
+    } else if (in_section && EqualsIgnoringAsciiCase(line.name, key)) {
+      if (!line.has_value) {
+        return std::nullopt;
+      }
+      return line.value;
+    }
+  }
+  return std::nullopt;
+}
+
+std::u16string IniDocument::Answer(std::u16string_view section,
+                                   std::u16string_view key,
+                                   std::u16string_view default_value,
+                                   size_t capacity) const {
   const std::optional<std::u16string_view> value =
-      FindValue(text, Trim(CutAtNul(section)), Trim(CutAtNul(key)));
+      FindValue(Trim(CutAtNul(section)), Trim(CutAtNul(key)));
   if (value) {
     return CutToCapacity(StripQuotes(*value), capacity);
   }

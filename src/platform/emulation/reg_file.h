@@ -32,8 +32,8 @@
 //    terminating zero added when it lacks one.
 //  - Key and value names match without regard to ASCII case; a value written again
 //    replaces the data but keeps the name as first written.
-#ifndef ZELK_PLATFORM_REG_FILE_H_
-#define ZELK_PLATFORM_REG_FILE_H_
+#ifndef ZELK_PLATFORM_EMULATION_REG_FILE_H_
+#define ZELK_PLATFORM_EMULATION_REG_FILE_H_
 
 #include <map>
 #include <string>
@@ -78,4 +78,4 @@ class RegFile {
 
 }  // namespace zelk::platform
 
-#endif  // ZELK_PLATFORM_REG_FILE_H_
+#endif  // ZELK_PLATFORM_EMULATION_REG_FILE_H_

@@ -27,12 +27,14 @@
 //    empty (the Win32 call takes it for a new file); a folder, or a file whose folder is
 //    missing, does not.
 //  - The answer is cut to `capacity` - 1 characters; capacity 0 gives the empty text.
-#ifndef ZELK_PLATFORM_INI_TEXT_H_
-#define ZELK_PLATFORM_INI_TEXT_H_
+#ifndef ZELK_PLATFORM_EMULATION_INI_TEXT_H_
+#define ZELK_PLATFORM_EMULATION_INI_TEXT_H_
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zelk::platform {
 
@@ -46,9 +48,47 @@ std::u16string IniStringFromBytes(std::string_view file_bytes,
                                   std::u16string_view default_value,
                                   size_t capacity);
 
+// The same answer from the file's text once decoded by DecodeIniBytes, for a reader that
+// decodes a file once and asks it for many keys.
+std::u16string IniStringFromText(std::u16string_view file_text,
+                                 std::u16string_view section,
+                                 std::u16string_view key,
+                                 std::u16string_view default_value,
+                                 size_t capacity);
+
+// One line of an INI file, sorted into what it declares.
+struct IniLine {
+  enum class Kind { kEmpty, kSection, kKey } kind = Kind::kEmpty;
+  std::u16string_view name;   // section or key name, trimmed
+  bool has_value = false;     // the key line holds "="
+  std::u16string_view value;  // trimmed, before quotes are stripped
+};
+
+// An INI file's text, sorted into lines once, that answers any number of keys by the
+// rules above. Holds views into its own text, so it is neither copied nor moved.
+class IniDocument {
+ public:
+  explicit IniDocument(std::u16string text);
+  IniDocument(const IniDocument&) = delete;
+  IniDocument& operator=(const IniDocument&) = delete;
+
+  // What IniStringFromText answers for this text.
+  std::u16string Answer(std::u16string_view section,
+                        std::u16string_view key,
+                        std::u16string_view default_value,
+                        size_t capacity) const;
+
+ private:
+  std::optional<std::u16string_view> FindValue(std::u16string_view section,
+                                               std::u16string_view key) const;
+
+  std::u16string text_;
+  std::vector<IniLine> lines_;
+};
+
 // The answer when the INI file cannot be read at all: the default, as above.
 std::u16string IniDefaultString(std::u16string_view default_value, size_t capacity);
 
 }  // namespace zelk::platform
 
-#endif  // ZELK_PLATFORM_INI_TEXT_H_
+#endif  // ZELK_PLATFORM_EMULATION_INI_TEXT_H_

@@ -1,4 +1,4 @@
-#include "platform/reg_file.h"
+#include "platform/emulation/reg_file.h"
 
 #include <optional>
 #include <vector>

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "platform/emulation/reg_file.h"
 #include "platform/platform.h"
-#include "platform/reg_file.h"
 #include "tests/platform/ini_corpus.h"
 #include "tests/platform/reg_corpus.h"
 #include "tests/support/test_support.h"

@@ -1,6 +1,6 @@
 // The one way the library reports an error to the user outside profile preparation.
-#ifndef ZELK_COMMON_APPLICATION_MESSAGE_H_
-#define ZELK_COMMON_APPLICATION_MESSAGE_H_
+#ifndef ZELK_MESSAGES_APPLICATION_MESSAGE_H_
+#define ZELK_MESSAGES_APPLICATION_MESSAGE_H_
 
 #include <string_view>
 
@@ -12,4 +12,4 @@ void ShowApplicationMessage(std::u16string_view text);
 
 }  // namespace zelk
 
-#endif  // ZELK_COMMON_APPLICATION_MESSAGE_H_
+#endif  // ZELK_MESSAGES_APPLICATION_MESSAGE_H_

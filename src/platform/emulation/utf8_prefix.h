@@ -1,7 +1,7 @@
 // Where UTF-8 text may be cut: the narrow code page of the Linux backend, and of Windows
 // hosts that run with UTF-8 as their ANSI code page. Pure code.
-#ifndef ZELK_PLATFORM_UTF8_PREFIX_H_
-#define ZELK_PLATFORM_UTF8_PREFIX_H_
+#ifndef ZELK_PLATFORM_EMULATION_UTF8_PREFIX_H_
+#define ZELK_PLATFORM_EMULATION_UTF8_PREFIX_H_
 
 #include <cstddef>
 #include <string_view>
@@ -19,4 +19,4 @@ size_t Utf8PrefixLength(std::string_view text, size_t max_bytes);
 
 }  // namespace zelk::platform
 
-#endif  // ZELK_PLATFORM_UTF8_PREFIX_H_
+#endif  // ZELK_PLATFORM_EMULATION_UTF8_PREFIX_H_

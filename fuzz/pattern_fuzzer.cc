@@ -1,0 +1,84 @@
+// Pattern compile and match. The bytes before 0xF0 spell the pattern, those after it the
+// address; a byte below 0x20 stands for one piece of the pattern language from the table
+// below, so that short inputs reach every construct. Checks: the step budget is kept, a
+// second compilation gives the same program, a reused match state answers as a fresh
+// one, and matching is repeatable.
+#include <cstdint>
+#include <string>
+
+#include "fuzz/fuzz_input.h"
+#include "urlfilter/pattern/compiler.h"
+#include "urlfilter/pattern/matcher.h"
+
+namespace zelk::fuzz {
+namespace {
+
+constexpr uint64_t kBudget = 200'000;
+constexpr char kSeparator = '\xF0';
+
+constexpr const char16_t* kPieces[32] = {
+    u"(",   u")",   u"{",   u"}",   u"[",   u"]", u"[^", u"|",  u"*",   u"+",   u"?",
+    u"*?",  u"+?",  u"??",  u"!",   u".",   u"$", u"^",  u"\\", u"\\1", u"\\0", u"\\a",
+    u"\\d", u"\\w", u"\\z", u"\\n", u"\\q", u"-", u"a",  u"b",  u"ab",  u"\\t",
+};
+
+// Bytes 0x00-0x1F are pieces, 0xF1-0xFF characters beyond Latin-1, others themselves.
+std::u16string Spell(std::string_view bytes) {
+  std::u16string text;
+  for (const char c : bytes) {
+    const uint8_t b = static_cast<uint8_t>(c);
+    if (b < 0x20) {
+      text += kPieces[b];
+    } else if (b > 0xF0) {
+      text.push_back(static_cast<char16_t>(0x100 * (b - 0xF0) + b));
+    } else {
+      text.push_back(b);
+    }
+  }
+  return text;
+}
+
+}  // namespace
+}  // namespace zelk::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace zelk;
+  using namespace zelk::fuzz;
+  FuzzInput input(data, size);
+  const std::u16string pattern = Spell(input.TakeUntil(kSeparator));
+  const std::u16string address = Spell(input.TakeRest());
+
+  UrlPattern compiled;
+  const PatternError error = CompilePattern(pattern, &compiled);
+  UrlPattern again;
+  Require(CompilePattern(pattern, &again) == error, "recompiling gives another result");
+  if (error != PatternError::kOk) {
+    return 0;
+  }
+  Require(again.instructions() == compiled.instructions() &&
+              again.group_count() == compiled.group_count() &&
+              again.slot_count() == compiled.slot_count(),
+          "recompiling gives another program");
+  Require(compiled.instructions().size() <= kMaxPatternInstructions, "program beyond its bound");
+
+  MatchState fresh;
+  const bool matched = MatchPattern(compiled, address, &fresh, kBudget);
+  Require(fresh.steps() <= kBudget, "step budget exceeded");
+  Require(!(matched && fresh.abandoned()), "an abandoned match reported a match");
+
+  // The same state after another match (of the pattern against its own text) must
+  // answer as a fresh one: nothing of an earlier match may leak into the next.
+  MatchState reused;
+  MatchPattern(compiled, pattern, &reused, kBudget);
+  const bool matched_again = MatchPattern(compiled, address, &reused, kBudget);
+  Require(reused.steps() <= kBudget, "step budget exceeded on a reused state");
+  Require(matched_again == matched && reused.abandoned() == fresh.abandoned(),
+          "a reused state answers otherwise than a fresh one");
+  if (matched) {
+    Require(reused.match_start() == fresh.match_start() && reused.match_end() == fresh.match_end(),
+            "a reused state matches elsewhere");
+    Require(fresh.match_start() <= address.size() && fresh.match_end() <= address.size() + 1,
+            "match outside the address");
+  }
+  return 0;
+}
