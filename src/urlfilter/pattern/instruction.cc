@@ -15,6 +15,7 @@ constexpr const char* kOpNames[] = {
     "NotInClass",
     "Jump",
     "Call",
+    "LazyCall",
     "Return",
     "SavePos",
     "RestorePos",
@@ -25,6 +26,7 @@ constexpr const char* kOpNames[] = {
     "LoadPosFromSlot",
     "LoadDepthFromSlot",
     "FailIfNoProgress",
+    "BeginIteration",
     "BackRef",
     "GroupOpen",
     "GroupClose",
@@ -52,9 +54,27 @@ OperandKind OperandKindOf(Op op) {
     case Op::kReject:
     case Op::kAccept:
       return OperandKind::kNone;
-    default:
+    case Op::kInClass:
+    case Op::kNotInClass:
+    case Op::kJump:
+    case Op::kCall:
+    case Op::kLazyCall:
+    case Op::kSaveSlot:
+    case Op::kRestoreSlot:
+    case Op::kSetSlotPos:
+    case Op::kSetSlotDepth:
+    case Op::kLoadPosFromSlot:
+    case Op::kLoadDepthFromSlot:
+    case Op::kFailIfNoProgress:
+    case Op::kBeginIteration:
+    case Op::kBackRef:
+    case Op::kGroupOpen:
+    case Op::kGroupClose:
+    case Op::kSaveGroup:
+    case Op::kRestoreGroup:
       return OperandKind::kNumber;
   }
+  return OperandKind::kNumber;
 }
 
 std::string CharacterText(uint32_t code) {

@@ -19,6 +19,7 @@ enum class Op : uint8_t {
   kNotInClass,         // the character must exist and lie in no member; operand: past them
   kJump,               // continue at the operand
   kCall,               // push the next address as a backtrack point, continue at the operand
+  kLazyCall,           // as kCall, and the backtrack point also puts the input position back
   kReturn,             // backtrack
   kSavePos,            // push the input position
   kRestorePos,         // pop the input position
@@ -29,6 +30,7 @@ enum class Op : uint8_t {
   kLoadPosFromSlot,    // input position := slot <operand>
   kLoadDepthFromSlot,  // stack depth := slot <operand>, dropping the entries above
   kFailIfNoProgress,   // backtrack if the input position equals slot <operand>
+  kBeginIteration,     // slot <operand> := input position, its old value put back on backtracking
   kBackRef,            // the input must continue with the text group <operand> captured
   kGroupOpen,          // start of group <operand> := input position
   kGroupClose,         // end of group <operand> := input position
