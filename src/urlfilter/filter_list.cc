@@ -4,6 +4,7 @@
 
 #include "common/application_message.h"
 #include "platform/platform.h"
+#include "urlfilter/compiled_filter_list.h"
 #include "urlfilter/filter_file_decoder.h"
 
 namespace zelk {
@@ -67,6 +68,7 @@ int LoadFilterList(ConfigSource& source) {
     ReportReadError(error);
     return 0;
   }
+  source.compiled_filter = CompileFilterList(source.filter_patterns);
   source.filter_list_loaded = 1;
   return 1;
 }

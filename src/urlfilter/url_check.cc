@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "urlfilter/denied_page.h"
 #include "urlfilter/filter_list.h"
+#include "urlfilter/url_check_input.h"
 
 namespace zelk {
 namespace {
@@ -43,12 +44,7 @@ int CheckUrlBuffer(ConfigSource& source, char* url, int capacity, UrlDecision* d
     length = std::strlen(url);
   }
   const std::u16string address = platform::AnsiToWide(std::string_view(url, length));
-  UrlCheckInput input;
-  input.checking_enabled = source.settings_copy.check_url_access != 0;
-  input.filter_file_path = source.filter_file_path;
-  input.address = address;
-  input.rules = &source.filter_patterns;
-  UrlDecision result = DecideUrl(input);
+  UrlDecision result = DecideUrl(UrlCheckInputFor(source, address));
   const bool allow = result.allow;
   if (!allow) {
     WriteHostText(platform::WideToAnsi(

@@ -93,10 +93,11 @@ TEST(DecideUrlTest, RunawayMatchIsRefusedWithinTheBudget) {
 }
 
 TEST(DecideUrlTest, BudgetIsSharedByAllRulesOfOneCheck) {
-  // Each rule alone fits the budget; together they do not.
-  std::vector<std::u16string> rules(50, u"-(a|b)*c");
+  // Each rule alone fits the budget; together they do not. The address holds each rule's
+  // literal text, so every rule is tried.
+  std::vector<std::u16string> rules(50, u"-x/(a|b)*c");
   rules.push_back(u"+all");
-  const std::u16string address = u"http://x/" + std::u16string(20, u'a');
+  const std::u16string address = u"http://x/" + std::u16string(20, u'a') + u"/c";
   UrlCheckInput input;
   input.filter_file_path = u"filter.txt";
   input.address = address;

@@ -13,6 +13,7 @@
 #include "tools/zelkctl/filter_lint.h"
 #include "tools/zelkctl/json.h"
 #include "urlfilter/filter_list.h"
+#include "urlfilter/url_check_input.h"
 #include "urlfilter/url_decision.h"
 
 namespace zelk::tools {
@@ -23,13 +24,8 @@ constexpr size_t kUrlBufferSize = size_t{64} * 1024;
 
 // How the rules decided, worked out in this process the way the library works it out.
 std::string Explanation(const ConfigSource& source, const std::string& url) {
-  UrlCheckInput input;
-  input.checking_enabled = source.settings_copy.check_url_access != 0;
-  input.filter_file_path = source.filter_file_path;
   const std::u16string address = platform::AnsiToWide(url);
-  input.address = address;
-  input.rules = &source.filter_patterns;
-  return DescribeDecision(DecideUrl(input), source.filter_patterns);
+  return DescribeDecision(DecideUrl(UrlCheckInputFor(source, address)), source.filter_patterns);
 }
 
 int RunCheckUrl(Invocation& invocation) {

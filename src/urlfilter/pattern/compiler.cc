@@ -20,12 +20,13 @@ class PatternCompiler {
   // kOutOfMemory.
   static PatternError CompileInto(std::u16string_view pattern,
                                   const PatternAbbreviationTable& table,
-                                  UrlPattern* out);
+                                  UrlPattern* out,
+                                  PatternReading* reading);
 
  private:
   explicit PatternCompiler(UrlPattern* out) : out_(out), program_(&out->instructions_) {}
 
-  PatternError Compile(std::u16string_view pattern, const PatternAbbreviationTable& table);
+  PatternError Compile(const PatternReading& reading);
   uint32_t Here() const { return static_cast<uint32_t>(program_->size()); }
   void Emit(Op op, uint32_t operand = 0);
   void Patch(uint32_t address, uint32_t target) { (*program_)[address].operand = target; }
@@ -70,10 +71,7 @@ void PatternCompiler::Emit(Op op, uint32_t operand) {
 }
 
 // 0 Call 2; 1 NextStart (or Reject when the pattern starts with "^"); the sequence; Accept.
-PatternError PatternCompiler::Compile(std::u16string_view pattern,
-                                      const PatternAbbreviationTable& table) {
-  PatternReading reading;
-  ReadPattern(pattern, table, &reading);
+PatternError PatternCompiler::Compile(const PatternReading& reading) {
   Emit(Op::kCall);
   Emit(reading.anchored ? Op::kReject : Op::kNextStart);
   error_ = reading.error;
@@ -283,11 +281,18 @@ void PatternCompiler::EmitLazy(const PatternNode& term, bool loop) {
 
 PatternError PatternCompiler::CompileInto(std::u16string_view pattern,
                                           const PatternAbbreviationTable& table,
-                                          UrlPattern* out) {
+                                          UrlPattern* out,
+                                          PatternReading* reading) {
   PatternError error;
   try {
     *out = UrlPattern();
-    error = PatternCompiler(out).Compile(pattern, table);
+    PatternReading own;
+    PatternReading& read = reading != nullptr ? *reading : own;
+    ReadPattern(pattern, table, &read);
+    error = PatternCompiler(out).Compile(read);
+    out->instructions_.shrink_to_fit();
+    out->memo_points_.shrink_to_fit();
+    out->memo_guards_.shrink_to_fit();
   } catch (const std::exception&) {
     // Only allocations throw here (bad_alloc, length_error).
     error = PatternError::kOutOfMemory;
@@ -300,11 +305,12 @@ namespace {
 
 PatternError CompileWith(std::u16string_view pattern,
                          const PatternAbbreviationTable& table,
-                         UrlPattern* out) {
+                         UrlPattern* out,
+                         PatternReading* reading = nullptr) {
   if (out == nullptr) {
     return PatternError::kNoPattern;
   }
-  return PatternCompiler::CompileInto(pattern, table, out);
+  return PatternCompiler::CompileInto(pattern, table, out, reading);
 }
 
 }  // namespace
@@ -318,6 +324,12 @@ PatternError CompilePattern(const char16_t* pattern, UrlPattern* out) {
 
 PatternError CompilePattern(std::u16string_view pattern, UrlPattern* out) {
   return CompileWith(pattern, PatternAbbreviations, out);
+}
+
+PatternError CompilePattern(std::u16string_view pattern,
+                            UrlPattern* out,
+                            PatternReading* reading) {
+  return CompileWith(pattern, PatternAbbreviations, out, reading);
 }
 
 PatternError CompilePatternForTesting(std::u16string_view pattern,

@@ -12,6 +12,7 @@
 namespace zelk {
 
 struct PatternAbbreviationTable;
+struct PatternReading;
 
 enum class PatternError : uint32_t {
   kOk = 0,
@@ -86,6 +87,12 @@ class UrlPattern {
 // error the program is partial and must not be matched. Never throws.
 PatternError CompilePattern(const char16_t* pattern, UrlPattern* out);
 PatternError CompilePattern(std::u16string_view pattern, UrlPattern* out);
+
+// As CompilePattern, and hands back the tree the program was emitted from (for the literal
+// text every match must hold). `reading` may be null.
+PatternError CompilePattern(std::u16string_view pattern,
+                            UrlPattern* out,
+                            PatternReading* reading);
 
 // As CompilePattern, with `abbreviations` in place of the language's own table, so tests can
 // give a stored expression that does not compile.
