@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing Zelk needs on a Debian machine, when it is missing:
 # the native toolchain and GoogleTest sources, both MinGW-w64 cross compilers, wine (with
-# wine32 where the machine can take i386 packages) and xmllint.
+# wine32 where the machine can take i386 packages), xmllint and PCRE2 (for a benchmark).
 set -euo pipefail
 
 need=()
@@ -14,6 +14,8 @@ have i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686)
 have x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64)
 [ -x /usr/lib/wine/wine64 ] || need+=(wine64 wine)
 have xmllint || need+=(libxml2-utils)
+# PCRE2 only for the list-size benchmark's comparison.
+[ -f /usr/include/pcre2.h ] || need+=(libpcre2-dev)
 
 if [ ${#need[@]} -eq 0 ]; then
   exit 0

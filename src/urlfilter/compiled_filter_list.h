@@ -17,7 +17,7 @@ namespace zelk {
 
 // The factors of all rules together hold at most this many characters; the rules past it
 // are tried on every address instead, so that no list grows the index without bound.
-inline constexpr size_t kMaxIndexedCharacters = size_t{4} << 20;
+inline constexpr size_t kMaxIndexedCharacters = size_t{1} << 20;
 
 // One pattern rule of the list.
 struct CompiledRule {
@@ -66,7 +66,8 @@ class CompiledFilterList {
 
 // The list compiled, or null when memory ran short (the check then compiles each rule as
 // it reaches it).
-std::shared_ptr<const CompiledFilterList> CompileFilterList(const std::vector<std::u16string>& lines);
+std::shared_ptr<const CompiledFilterList> CompileFilterList(
+    const std::vector<std::u16string>& lines);
 
 }  // namespace zelk
 

@@ -68,8 +68,8 @@ FactorIndex::FactorIndex(std::vector<Entry> entries) {
 uint32_t FactorIndex::Child(uint32_t node, char16_t c) const {
   const auto begin = edges_.begin() + nodes_[node].first_edge;
   const auto end = edges_.begin() + nodes_[node + 1].first_edge;
-  const auto found =
-      std::lower_bound(begin, end, c, [](const Edge& edge, char16_t wanted) { return edge.c < wanted; });
+  const auto found = std::lower_bound(
+      begin, end, c, [](const Edge& edge, char16_t wanted) { return edge.c < wanted; });
   return found != end && found->c == c ? found->to : 0;
 }
 

@@ -35,10 +35,10 @@ class FactorIndex {
 
  private:
   struct Node {
-    uint32_t first_edge = 0;  // edges [first_edge, next node's first_edge)
-    uint32_t fail = 0;        // the longest proper suffix that is also a node
-    uint32_t output = 0;      // the nearest node on the fail chain (itself included) that
-                              // ends factors, or 0 for none
+    uint32_t first_edge = 0;   // edges [first_edge, next node's first_edge)
+    uint32_t fail = 0;         // the longest proper suffix that is also a node
+    uint32_t output = 0;       // the nearest node on the fail chain (itself included) that
+                               // ends factors, or 0 for none
     uint32_t rules_begin = 0;  // rules [rules_begin, next node's rules_begin) end here
   };
   struct Edge {

@@ -34,8 +34,8 @@ FilterLine ReadFilterLine(std::u16string_view line) {
     return read;
   }
   read.folded = FoldAscii(read.text);
-  read.kind = read.folded == kDefaultRuleText ? FilterLineKind::kDefaultRule
-                                              : FilterLineKind::kPatternRule;
+  read.kind =
+      read.folded == kDefaultRuleText ? FilterLineKind::kDefaultRule : FilterLineKind::kPatternRule;
   return read;
 }
 

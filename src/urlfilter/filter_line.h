@@ -29,11 +29,11 @@ enum class FilterLineKind {
 // rest the rule text (not trimmed again). Every mark but "+" denies.
 struct FilterLine {
   FilterLineKind kind = FilterLineKind::kBlank;
-  char16_t mark = 0;       // 0 for a line of white space
-  size_t mark_index = 0;   // where the mark stands in the line as read
-  std::u16string text;     // the rule text as written
-  std::u16string folded;   // the rule text folded A-Z: the pattern, and the denied word
-  bool allow = false;      // the mark is "+"
+  char16_t mark = 0;      // 0 for a line of white space
+  size_t mark_index = 0;  // where the mark stands in the line as read
+  std::u16string text;    // the rule text as written
+  std::u16string folded;  // the rule text folded A-Z: the pattern, and the denied word
+  bool allow = false;     // the mark is "+"
 };
 
 FilterLine ReadFilterLine(std::u16string_view line);

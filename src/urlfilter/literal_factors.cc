@@ -17,9 +17,9 @@ using Texts = std::vector<std::u16string>;
 // What is known of the text one node matches.
 struct Literals {
   bool exact_known = false;
-  Texts exact;     // every text the node can match (exact_known only)
+  Texts exact;  // every text the node can match (exact_known only)
   bool has_factors = false;
-  Texts factors;   // one of them occurs in every text the node matches
+  Texts factors;  // one of them occurs in every text the node matches
 };
 
 Literals Exact(Texts texts) {
@@ -150,8 +150,8 @@ Literals OfAlternation(const PatternNode& node) {
   bool factors_known = true;
   for (const PatternNode& child : node.children) {
     const Literals term = Analyse(child);
-    exact_known = exact_known && term.exact_known &&
-                  exact.size() + term.exact.size() <= kMaxExactTexts;
+    exact_known =
+        exact_known && term.exact_known && exact.size() + term.exact.size() <= kMaxExactTexts;
     if (exact_known) {
       exact.insert(exact.end(), term.exact.begin(), term.exact.end());
     }
@@ -205,8 +205,8 @@ Literals OfRepeat(const PatternNode& node) {
 Literals Analyse(const PatternNode& node) {
   switch (node.kind) {
     case NodeKind::kChar:
-      return Exact({node.value == 0 ? std::u16string() :
-                                      std::u16string(1, static_cast<char16_t>(node.value))});
+      return Exact({node.value == 0 ? std::u16string()
+                                    : std::u16string(1, static_cast<char16_t>(node.value))});
     case NodeKind::kAnyChar:
     case NodeKind::kBackRef:
       return Literals();

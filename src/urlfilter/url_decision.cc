@@ -71,14 +71,24 @@ void GiveDefault(bool seen, bool allow, size_t line, UrlDecision* decision) {
   decision->reason = DecisionReason::kDefaultRule;
 }
 
-UrlDecision DecideCompiled(const UrlCheckInput& input, const CompiledFilterList& list) {
+// Tries the candidate rules of the address in file order, or every rule when `use_index`
+// is false.
+UrlDecision DecideCompiled(const UrlCheckInput& input,
+                           const CompiledFilterList& list,
+                           bool use_index) {
   UrlDecision decision;
   const std::u16string address = FoldAscii(input.address);
   if (!address.empty()) {
     const std::u16string_view text = MatchedText(address);
     std::vector<uint32_t> candidates;
-    std::vector<uint32_t> scratch;
-    list.CandidateRules(text, &candidates, &scratch);
+    if (use_index) {
+      std::vector<uint32_t> scratch;
+      list.CandidateRules(text, &candidates, &scratch);
+    } else {
+      for (uint32_t i = 0; i < list.rules().size(); ++i) {
+        candidates.push_back(i);
+      }
+    }
     MatchState state;
     for (const uint32_t index : candidates) {
       const CompiledRule& rule = list.rules()[index];
@@ -115,10 +125,19 @@ UrlDecision DecideUrl(const UrlCheckInput& input) {
     checked.rules = &kNoRules;
   }
   if (checked.compiled != nullptr && checked.compiled->line_count() == checked.rules->size()) {
-    return DecideCompiled(checked, *checked.compiled);
+    return DecideCompiled(checked, *checked.compiled, true);
   }
   const std::shared_ptr<const CompiledFilterList> compiled = CompileFilterList(*checked.rules);
-  return compiled != nullptr ? DecideCompiled(checked, *compiled) : WalkFilterRules(checked);
+  return compiled != nullptr ? DecideCompiled(checked, *compiled, true) : WalkFilterRules(checked);
+}
+
+UrlDecision WalkCompiledRules(const UrlCheckInput& input, const CompiledFilterList& list) {
+  UrlDecision decision;
+  if (DecidedWithoutRules(input, &decision) || input.rules == nullptr ||
+      list.line_count() != input.rules->size()) {
+    return decision;
+  }
+  return DecideCompiled(input, list, false);
 }
 
 UrlDecision WalkFilterRules(const UrlCheckInput& input) {

@@ -67,6 +67,10 @@ UrlDecision DecideUrl(const UrlCheckInput& input);
 // in turn. Kept to prove the indexed check right.
 UrlDecision WalkFilterRules(const UrlCheckInput& input);
 
+// The walk over a list compiled from input.rules, trying every pattern rule in turn without
+// the index: the reference for the index alone.
+UrlDecision WalkCompiledRules(const UrlCheckInput& input, const CompiledFilterList& list);
+
 // The name of a compile error as administrators see it ("MissingBracket").
 const char* PatternErrorName(PatternError error);
 

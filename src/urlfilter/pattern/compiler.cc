@@ -326,9 +326,7 @@ PatternError CompilePattern(std::u16string_view pattern, UrlPattern* out) {
   return CompileWith(pattern, PatternAbbreviations, out);
 }
 
-PatternError CompilePattern(std::u16string_view pattern,
-                            UrlPattern* out,
-                            PatternReading* reading) {
+PatternError CompilePattern(std::u16string_view pattern, UrlPattern* out, PatternReading* reading) {
   return CompileWith(pattern, PatternAbbreviations, out, reading);
 }
 

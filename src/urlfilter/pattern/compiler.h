@@ -90,9 +90,7 @@ PatternError CompilePattern(std::u16string_view pattern, UrlPattern* out);
 
 // As CompilePattern, and hands back the tree the program was emitted from (for the literal
 // text every match must hold). `reading` may be null.
-PatternError CompilePattern(std::u16string_view pattern,
-                            UrlPattern* out,
-                            PatternReading* reading);
+PatternError CompilePattern(std::u16string_view pattern, UrlPattern* out, PatternReading* reading);
 
 // As CompilePattern, with `abbreviations` in place of the language's own table, so tests can
 // give a stored expression that does not compile.
