@@ -29,16 +29,26 @@ Literals Exact(Texts texts) {
   return literals;
 }
 
+// How much a text narrows the rules down: its length, less the part that nearly every
+// address holds ("http://", "https://"), so that "^https?://[^/]*ads" is indexed by "ads".
+size_t Selectivity(const std::u16string& text) {
+  const size_t scheme_end = text.find(u"://");
+  if (scheme_end == std::u16string::npos) {
+    return text.size();
+  }
+  return text.size() - std::min(text.size(), scheme_end + 3);
+}
+
 size_t ShortestLength(const Texts& texts) {
   size_t shortest = kMaxExactLength + 1;
   for (const std::u16string& text : texts) {
-    shortest = std::min(shortest, text.size());
+    shortest = std::min(shortest, Selectivity(text));
   }
   return shortest;
 }
 
 // Whether `candidate` is the more selective factor set: a longer shortest text first,
-// then fewer texts. A set holding the empty text says nothing.
+// then fewer texts. A set holding the empty text (or only a scheme) says nothing.
 bool Better(const Texts& candidate, const Literals& current) {
   if (candidate.empty() || ShortestLength(candidate) == 0 ||
       candidate.size() > kMaxFactorsPerPattern) {

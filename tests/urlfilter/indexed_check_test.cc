@@ -242,9 +242,9 @@ TEST_P(IndexedCheckTest, AgreesWithThePlainWalkOnAGeneratedList) {
 INSTANTIATE_TEST_SUITE_P(GeneratedLists,
                          IndexedCheckTest,
                          ::testing::ValuesIn(kRuns),
-                         [](const ::testing::TestParamInfo<DifferentialRun>& info) {
-                           return std::to_string(info.param.rules) + "RulesSeed" +
-                                  std::to_string(info.param.seed);
+                         [](const ::testing::TestParamInfo<DifferentialRun>& run_info) {
+                           return std::to_string(run_info.param.rules) + "RulesSeed" +
+                                  std::to_string(run_info.param.seed);
                          });
 
 struct FactorCase {

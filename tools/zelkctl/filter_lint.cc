@@ -370,7 +370,12 @@ void FilterLinter::RunExpectations() {
                              expectation.url,
                              decision.allow,
                              decision.allow == expectation.allow,
-                             DescribeDecision(decision, lines_)};
+                             DescribeDecision(decision, lines_),
+                             decision.reason == DecisionReason::kDefaultRule
+                                 ? decision.default_line_index
+                                 : decision.line_index,
+                             decision.rules_tried,
+                             decision.steps};
     if (!result.passed) {
       Add(expectation.line, SplitLine(lines_[expectation.line]).mark_column, Severity::kError,
           "expect",
@@ -382,6 +387,12 @@ void FilterLinter::RunExpectations() {
 }
 
 }  // namespace
+
+std::string DescribeWork(const UrlDecision& decision) {
+  return std::to_string(decision.rules_tried) +
+         (decision.rules_tried == 1 ? " rule tried, " : " rules tried, ") +
+         std::to_string(decision.steps) + " matching steps";
+}
 
 std::string DescribeDecision(const UrlDecision& decision,
                              const std::vector<std::u16string>& lines) {

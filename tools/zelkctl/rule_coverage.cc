@@ -20,7 +20,8 @@ std::string RuleCoverage::ProgramKey(const UrlPattern& pattern, bool unanchor) {
     const Op op =
         unanchor && i == 1 && instruction.op == Op::kReject ? Op::kNextStart : instruction.op;
     key.push_back(static_cast<char>(op));
-    key.append(reinterpret_cast<const char*>(&instruction.operand), sizeof(instruction.operand));
+    const uint32_t operand = instruction.operand;
+    key.append(reinterpret_cast<const char*>(&operand), sizeof(operand));
   }
   return key;
 }

@@ -42,11 +42,15 @@ enum class Op : uint8_t {
 };
 
 // One instruction: its kind and one operand, which is an address, a character code, a
-// group number or a slot number as the kind requires (0 when the kind takes none).
+// group number or a slot number as the kind requires (0 when the kind takes none). Packed
+// in 32 bits, since a long filter list holds millions of them: every operand stays below
+// 2^24 (programs are shorter than kMaxPatternInstructions, characters are 16-bit, and a
+// pattern's groups and slots are fewer than its instructions).
 struct PatternInstruction {
-  Op op;
-  uint32_t operand;
+  Op op : 8;
+  uint32_t operand : 24;
 };
+static_assert(sizeof(PatternInstruction) == 4, "one instruction is 32 bits");
 
 inline bool operator==(const PatternInstruction& a, const PatternInstruction& b) {
   return a.op == b.op && a.operand == b.operand;
