@@ -255,3 +255,27 @@ TEST(FilterLintTest, LongLinesAreLintedQuickly) {
 
 }  // namespace
 }  // namespace zelk::tools
+
+namespace zelk::tools {
+namespace {
+
+// In a long list a rule with no literal text is matched against every address; in a short
+// one that costs nothing worth a warning.
+TEST(FilterLintTest, WarnsOfARuleWithNoLiteralTextOnlyInALongList) {
+  for (const size_t rules : {size_t{10}, size_t{1001}}) {
+    SCOPED_TRACE(rules);
+    std::vector<std::u16string> lines;
+    for (size_t i = 0; i + 1 < rules; ++i) {
+      lines.push_back(u"-/w" + FromUtf8(std::to_string(i)) + u"/");
+    }
+    lines.push_back(u"-[a-z]+\\d");
+    lines.push_back(u"+all");
+    const LintReport report = LintFilterLines(lines);
+    const LintFinding* finding = FindingAt(report, rules, "no-literal");
+    EXPECT_EQ(rules > 1000, finding != nullptr);
+    EXPECT_EQ(nullptr, FindingAt(report, 1, "no-literal"));
+  }
+}
+
+}  // namespace
+}  // namespace zelk::tools
