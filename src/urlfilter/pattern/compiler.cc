@@ -29,7 +29,7 @@ class PatternCompiler {
   PatternError Compile(const PatternReading& reading);
   uint32_t Here() const { return static_cast<uint32_t>(program_->size()); }
   void Emit(Op op, uint32_t operand = 0);
-  void Patch(uint32_t address, uint32_t target) { (*program_)[address].operand = target; }
+  void Patch(uint32_t address, uint32_t target) { (*program_)[address].set_operand(target); }
   bool failed() const { return error_ != PatternError::kOk; }
 
   void EmitNode(const PatternNode& node);

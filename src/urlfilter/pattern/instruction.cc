@@ -93,17 +93,17 @@ std::string CharacterText(uint32_t code) {
 }  // namespace
 
 std::string InstructionText(const PatternInstruction& instruction) {
-  std::string text = OpName(instruction.op);
-  switch (OperandKindOf(instruction.op)) {
+  std::string text = OpName(instruction.op());
+  switch (OperandKindOf(instruction.op())) {
     case OperandKind::kNone:
       break;
     case OperandKind::kNumber:
-      text += ' ' + std::to_string(instruction.operand);
+      text += ' ' + std::to_string(instruction.operand());
       break;
     case OperandKind::kCharacter:
       // A Nop without a class bound (an empty group body) carries 0; it shows bare.
-      if (instruction.op == Op::kChar || instruction.operand != 0) {
-        text += ' ' + CharacterText(instruction.operand);
+      if (instruction.op() == Op::kChar || instruction.operand() != 0) {
+        text += ' ' + CharacterText(instruction.operand());
       }
       break;
   }

@@ -46,14 +46,22 @@ enum class Op : uint8_t {
 // in 32 bits, since a long filter list holds millions of them: every operand stays below
 // 2^24 (programs are shorter than kMaxPatternInstructions, characters are 16-bit, and a
 // pattern's groups and slots are fewer than its instructions).
-struct PatternInstruction {
-  Op op : 8;
-  uint32_t operand : 24;
+class PatternInstruction {
+ public:
+  constexpr PatternInstruction(Op op, uint32_t operand)
+      : bits_(static_cast<uint32_t>(op) | (operand << 8)) {}
+
+  constexpr Op op() const { return static_cast<Op>(bits_ & 0xff); }
+  constexpr uint32_t operand() const { return bits_ >> 8; }
+  void set_operand(uint32_t operand) { bits_ = (bits_ & 0xff) | (operand << 8); }
+
+ private:
+  uint32_t bits_;
 };
 static_assert(sizeof(PatternInstruction) == 4, "one instruction is 32 bits");
 
 inline bool operator==(const PatternInstruction& a, const PatternInstruction& b) {
-  return a.op == b.op && a.operand == b.operand;
+  return a.op() == b.op() && a.operand() == b.operand();
 }
 
 // The name of an instruction kind as listings show it ("Call", "SetSlotPos", ...).

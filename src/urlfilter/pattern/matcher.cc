@@ -199,8 +199,8 @@ uint32_t PatternMachine::Step(uint32_t address) {
   if (address >= program_.size()) {
     return End(Outcome::kAbandoned);
   }
-  const uint32_t operand = program_[address].operand;
-  switch (program_[address].op) {
+  const uint32_t operand = program_[address].operand();
+  switch (program_[address].op()) {
     case Op::kNop:
       return address + 1;
     case Op::kChar:
@@ -322,7 +322,7 @@ uint32_t PatternMachine::MatchClass(bool wanted, uint32_t end, uint32_t address)
 bool PatternMachine::InMembers(uint32_t first, uint32_t end, char16_t c) const {
   const size_t stop = std::min<size_t>(end, program_.size());
   for (size_t address = first; address + 1 < stop; address += 2) {
-    if (program_[address].operand <= c && c <= program_[address + 1].operand) {
+    if (program_[address].operand() <= c && c <= program_[address + 1].operand()) {
       return true;
     }
   }
