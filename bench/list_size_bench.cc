@@ -195,7 +195,7 @@ void BenchList(int rules, int addresses, int walked, int pcre_checked) {
   }
   std::printf("== %d rules, %d addresses\n", rules, addresses);
   const size_t before = ResidentBytes();
-  std::shared_ptr<const CompiledFilterList> compiled;
+  CompiledFilterListPtr compiled;
   const double compile_ms = TimeUs([&] { compiled = CompileFilterList(list.lines); }) / 1000;
   const size_t after = ResidentBytes();
   std::printf(
@@ -305,7 +305,7 @@ void BenchHostile() {
   std::printf("== hostile cases (each one check, read and compiled beforehand)\n");
   for (const Case& c : cases) {
     const std::vector<std::u16string> lines = {c.rule, u"+all"};
-    const std::shared_ptr<const CompiledFilterList> compiled = CompileFilterList(lines);
+    const CompiledFilterListPtr compiled = CompileFilterList(lines);
     UrlCheckInput input;
     input.filter_file_path = u"filter.txt";
     input.rules = &lines;

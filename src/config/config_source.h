@@ -11,6 +11,11 @@
 namespace zelk {
 
 class CompiledFilterList;
+// Frees a compiled list; defined beside it, so that this header needs only its name.
+struct CompiledFilterListDeleter {
+  void operator()(const CompiledFilterList* list) const;
+};
+using CompiledFilterListPtr = std::unique_ptr<const CompiledFilterList, CompiledFilterListDeleter>;
 
 // Everything the library keeps between calls. Created empty (nothing is read at load),
 // shared by all exports without locks: the host calls one export at a time.
@@ -28,7 +33,7 @@ struct ConfigSource {
   std::vector<std::u16string> filter_patterns;  // the filter file's lines, in order
   // The same lines compiled once, when the file was read; null until then (or when memory
   // ran short, and the check compiles as it goes).
-  std::shared_ptr<const CompiledFilterList> compiled_filter;
+  CompiledFilterListPtr compiled_filter;
 };
 
 }  // namespace zelk

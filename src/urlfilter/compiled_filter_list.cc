@@ -74,10 +74,13 @@ size_t CompiledFilterList::memory() const {
   return bytes;
 }
 
-std::shared_ptr<const CompiledFilterList> CompileFilterList(
-    const std::vector<std::u16string>& lines) {
+void CompiledFilterListDeleter::operator()(const CompiledFilterList* list) const {
+  delete list;
+}
+
+CompiledFilterListPtr CompileFilterList(const std::vector<std::u16string>& lines) {
   try {
-    return std::make_shared<const CompiledFilterList>(lines);
+    return CompiledFilterListPtr(new CompiledFilterList(lines));
   } catch (const std::bad_alloc&) {
     return nullptr;
   } catch (const std::length_error&) {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "config/config_source.h"
 #include "urlfilter/factor_index.h"
 #include "urlfilter/pattern/compiler.h"
 
@@ -66,8 +67,7 @@ class CompiledFilterList {
 
 // The list compiled, or null when memory ran short (the check then compiles each rule as
 // it reaches it).
-std::shared_ptr<const CompiledFilterList> CompileFilterList(
-    const std::vector<std::u16string>& lines);
+CompiledFilterListPtr CompileFilterList(const std::vector<std::u16string>& lines);
 
 }  // namespace zelk
 

@@ -127,7 +127,7 @@ UrlDecision DecideUrl(const UrlCheckInput& input) {
   if (checked.compiled != nullptr && checked.compiled->line_count() == checked.rules->size()) {
     return DecideCompiled(checked, *checked.compiled, true);
   }
-  const std::shared_ptr<const CompiledFilterList> compiled = CompileFilterList(*checked.rules);
+  const CompiledFilterListPtr compiled = CompileFilterList(*checked.rules);
   return compiled != nullptr ? DecideCompiled(checked, *compiled, true) : WalkFilterRules(checked);
 }
 

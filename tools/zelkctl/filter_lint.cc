@@ -102,7 +102,7 @@ class FilterLinter {
 
   const std::vector<std::u16string>& lines_;
   // The list as the check compiles it, for its expectations and its index.
-  std::shared_ptr<const CompiledFilterList> compiled_;
+  CompiledFilterListPtr compiled_;
   LintReport report_;
   bool byte_order_mark_ = false;
   RuleCoverage coverage_;
