@@ -2,8 +2,8 @@
 # Installs what building and testing Zelk needs on a Debian machine, when it is missing:
 # the native toolchain and GoogleTest sources, both MinGW-w64 cross compilers, wine (with
 # wine32 where the machine can take i386 packages), xmllint, clang with its libFuzzer
-# runtime and clang-format (the fuzz targets and the format check), and Chromium (the
-# test that renders the denied page in a real browser).
+# runtime and clang-format (the fuzz targets and the format check), Chromium (the
+# test that renders the denied page in a real browser) and PCRE2 (for a benchmark).
 set -euo pipefail
 
 need=()
@@ -21,6 +21,8 @@ have clang-format || need+=(clang-format)
 compgen -G '/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' >/dev/null ||
   need+=(libclang-rt-14-dev)
 have chromium || need+=(chromium)
+# PCRE2 only for the list-size benchmark's comparison.
+[ -f /usr/include/pcre2.h ] || need+=(libpcre2-dev)
 
 if [ ${#need[@]} -eq 0 ]; then
   exit 0

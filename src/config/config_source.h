@@ -2,12 +2,20 @@
 #ifndef ZELK_CONFIG_CONFIG_SOURCE_H_
 #define ZELK_CONFIG_CONFIG_SOURCE_H_
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "zelk/zelk.h"
 
 namespace zelk {
+
+class CompiledFilterList;
+// Frees a compiled list; defined beside it, so that this header needs only its name.
+struct CompiledFilterListDeleter {
+  void operator()(const CompiledFilterList* list) const;
+};
+using CompiledFilterListPtr = std::unique_ptr<const CompiledFilterList, CompiledFilterListDeleter>;
 
 // Everything the library keeps between calls. Created empty (nothing is read at load),
 // shared by all exports without locks: the host calls one export at a time.
@@ -23,6 +31,9 @@ struct ConfigSource {
   HostSettingsBlock settings_copy;              // the record of the last load; all zero before it
   std::u16string ini_path;                      // zelk.ini as recorded by the last lookup
   std::vector<std::u16string> filter_patterns;  // the filter file's lines, in order
+  // The same lines compiled once, when the file was read; null until then (or when memory
+  // ran short, and the check compiles as it goes).
+  CompiledFilterListPtr compiled_filter;
 };
 
 }  // namespace zelk

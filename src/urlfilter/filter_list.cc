@@ -5,6 +5,7 @@
 #include "messages/application_message.h"
 #include "messages/system_error.h"
 #include "platform/platform.h"
+#include "urlfilter/compiled_filter_list.h"
 #include "urlfilter/filter_file_decoder.h"
 
 namespace zelk {
@@ -109,6 +110,7 @@ int LoadFilterList(ConfigSource& source) {
     ReportReadError(error);
     return 0;
   }
+  source.compiled_filter = CompileFilterList(source.filter_patterns);
   source.filter_list_loaded = 1;
   return 1;
 }

@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "urlfilter/denied_page.h"
 #include "urlfilter/filter_list.h"
+#include "urlfilter/url_check_input.h"
 
 namespace zelk {
 namespace {
@@ -60,12 +61,7 @@ int CheckUnguarded(ConfigSource& source, char* url, int capacity, UrlDecision* d
     WriteSafePage(url, capacity);
     return 0;
   }
-  UrlCheckInput input;
-  input.checking_enabled = source.settings_copy.check_url_access != 0;
-  input.filter_file_path = source.filter_file_path;
-  input.address = address;
-  input.rules = &source.filter_patterns;
-  UrlDecision result = DecideUrl(input);
+  UrlDecision result = DecideUrl(UrlCheckInputFor(source, address));
   const bool allow = result.allow;
   if (!allow && capacity > 0) {
     WriteHostText(platform::WideToAnsi(BuildDeniedPage(source.denied_page_template, address,

@@ -1,18 +1,11 @@
 #include "urlfilter/url_decision.h"
 
 #include "common/text.h"
-#include "urlfilter/pattern/matcher.h"
+#include "urlfilter/compiled_filter_list.h"
+#include "urlfilter/filter_line.h"
 
 namespace zelk {
 namespace {
-
-constexpr char16_t kCommentMark = u';';
-constexpr char16_t kAllowMark = u'+';
-constexpr std::u16string_view kDefaultRuleText = u"all";
-
-bool IsFilterSpace(char16_t c) {
-  return (c >= 9 && c <= 13) || c == 32 || c == 160;
-}
 
 constexpr const char* kPatternErrorNames[] = {
     "Ok",           "OutOfMemory",    "MissingBrace",
@@ -20,6 +13,97 @@ constexpr const char* kPatternErrorNames[] = {
     "EmptyClass",   "NoSuchGroup",    "BadRange",
     "EmptyRepeat",  "NoPattern",      "TooDeep",
 };
+
+// Everything is allowed when no filter file is named or checking is off.
+bool DecidedWithoutRules(const UrlCheckInput& input, UrlDecision* decision) {
+  if (!input.filter_file_path.empty() && input.checking_enabled) {
+    return false;
+  }
+  decision->allow = true;
+  decision->reason =
+      input.checking_enabled ? DecisionReason::kNoFilterFile : DecisionReason::kCheckingOff;
+  return true;
+}
+
+// The text the matcher sees: the folded address up to its first 0, if any.
+std::u16string_view MatchedText(const std::u16string& folded) {
+  return std::u16string_view(folded).substr(0, folded.find(u'\0'));
+}
+
+// Tries one compiled rule; true when it decides the address (it matched, did not compile,
+// or the budget ran out).
+bool TryRule(const UrlCheckInput& input,
+             size_t line,
+             bool allow,
+             PatternError error,
+             const UrlPattern& pattern,
+             std::u16string_view text,
+             MatchState* state,
+             UrlDecision* decision) {
+  decision->line_index = line;
+  decision->error = error;
+  ++decision->rules_tried;
+  if (error != PatternError::kOk) {
+    decision->allow = false;
+    decision->reason = DecisionReason::kCompileError;
+    return true;
+  }
+  const uint64_t remaining = input.step_budget - decision->steps;
+  const bool matched = MatchFoldedInput(pattern, text, state, remaining, input.match_mode);
+  decision->steps += state->steps();
+  if (state->abandoned()) {
+    decision->allow = false;
+    decision->reason = DecisionReason::kBudgetExhausted;
+    return true;
+  }
+  if (!matched) {
+    return false;
+  }
+  decision->allow = allow;
+  decision->reason = DecisionReason::kRuleMatched;
+  return true;
+}
+
+void GiveDefault(bool seen, bool allow, size_t line, UrlDecision* decision) {
+  decision->default_rule_seen = seen;
+  decision->default_line_index = line;
+  decision->allow = seen && allow;
+  decision->reason = DecisionReason::kDefaultRule;
+}
+
+// Tries the candidate rules of the address in file order, or every rule when `use_index`
+// is false.
+UrlDecision DecideCompiled(const UrlCheckInput& input,
+                           const CompiledFilterList& list,
+                           bool use_index) {
+  UrlDecision decision;
+  const std::u16string address = FoldAscii(input.address);
+  if (!address.empty()) {
+    const std::u16string_view text = MatchedText(address);
+    std::vector<uint32_t> candidates;
+    if (use_index) {
+      std::vector<uint32_t> scratch;
+      list.CandidateRules(text, &candidates, &scratch);
+    } else {
+      for (uint32_t i = 0; i < list.rules().size(); ++i) {
+        candidates.push_back(i);
+      }
+    }
+    MatchState state;
+    for (const uint32_t index : candidates) {
+      const CompiledRule& rule = list.rules()[index];
+      if (TryRule(input, rule.line, rule.allow, rule.error, rule.pattern, text, &state,
+                  &decision)) {
+        if (decision.reason == DecisionReason::kRuleMatched) {
+          decision.denied_word = ReadFilterLine((*input.rules)[rule.line]).folded;
+        }
+        return decision;
+      }
+    }
+  }
+  GiveDefault(list.has_default_rule(), list.default_allow(), list.default_line(), &decision);
+  return decision;
+}
 
 }  // namespace
 
@@ -30,80 +114,67 @@ const char* PatternErrorName(PatternError error) {
              : "Unknown";
 }
 
-FilterRule ParseFilterLine(std::u16string_view line) {
-  // A rule is zero-terminated text, as its pattern is: a NUL ends it for the mark, the
-  // "all" test, the pattern and the denied word alike.
-  line = line.substr(0, line.find(u'\0'));
-  size_t begin = 0;
-  size_t end = line.size();
-  while (begin < end && IsFilterSpace(line[begin])) {
-    ++begin;
-  }
-  while (end > begin && IsFilterSpace(line[end - 1])) {
-    --end;
-  }
-  FilterRule rule;
-  if (begin < end) {
-    rule.mark = line[begin];
-    rule.text = std::u16string(line.substr(begin + 1, end - begin - 1));
-  }
-  return rule;
-}
-
 UrlDecision DecideUrl(const UrlCheckInput& input) {
   UrlDecision decision;
-  if (input.filter_file_path.empty() || !input.checking_enabled) {
-    decision.allow = true;
-    decision.reason =
-        input.checking_enabled ? DecisionReason::kNoFilterFile : DecisionReason::kCheckingOff;
+  if (DecidedWithoutRules(input, &decision)) {
+    return decision;
+  }
+  static const std::vector<std::u16string> kNoRules;
+  UrlCheckInput checked = input;
+  if (checked.rules == nullptr) {
+    checked.rules = &kNoRules;
+  }
+  if (checked.compiled != nullptr && checked.compiled->line_count() == checked.rules->size()) {
+    return DecideCompiled(checked, *checked.compiled, true);
+  }
+  const CompiledFilterListPtr compiled = CompileFilterList(*checked.rules);
+  return compiled != nullptr ? DecideCompiled(checked, *compiled, true) : WalkFilterRules(checked);
+}
+
+UrlDecision WalkCompiledRules(const UrlCheckInput& input, const CompiledFilterList& list) {
+  UrlDecision decision;
+  if (DecidedWithoutRules(input, &decision) || input.rules == nullptr ||
+      list.line_count() != input.rules->size()) {
+    return decision;
+  }
+  return DecideCompiled(input, list, false);
+}
+
+UrlDecision WalkFilterRules(const UrlCheckInput& input) {
+  UrlDecision decision;
+  if (DecidedWithoutRules(input, &decision)) {
     return decision;
   }
   const std::u16string address = FoldAscii(input.address);
+  const std::u16string_view text = MatchedText(address);
   // A snapshot: nothing the check does can change the list it walks.
   const std::vector<std::u16string> rules =
       input.rules != nullptr ? *input.rules : std::vector<std::u16string>();
+  bool seen = false;
   bool default_allow = false;
+  size_t default_line = 0;
   UrlPattern pattern;
   MatchState state;
   for (size_t i = 0; i < rules.size(); ++i) {
-    FilterRule rule = ParseFilterLine(rules[i]);
-    if (rule.mark == 0 || rule.mark == kCommentMark) {
+    FilterLine line = ReadFilterLine(rules[i]);
+    if (line.kind == FilterLineKind::kDefaultRule) {
+      seen = true;
+      default_allow = line.allow;
+      default_line = i;
       continue;
     }
-    rule.text = FoldAscii(rule.text);
-    if (rule.text == kDefaultRuleText) {
-      default_allow = rule.mark == kAllowMark;
-      decision.default_rule_seen = true;
-      decision.default_line_index = i;
+    if (line.kind != FilterLineKind::kPatternRule || address.empty()) {
       continue;
     }
-    if (address.empty() || rule.text.empty()) {
-      continue;
-    }
-    decision.line_index = i;
-    decision.error = CompilePattern(rule.text, &pattern);
-    if (decision.error != PatternError::kOk) {
-      decision.allow = false;
-      decision.reason = DecisionReason::kCompileError;
-      return decision;
-    }
-    const uint64_t remaining = input.step_budget - decision.steps;
-    const bool matched = MatchPattern(pattern, address, &state, remaining);
-    decision.steps += state.steps();
-    if (state.abandoned()) {
-      decision.allow = false;
-      decision.reason = DecisionReason::kBudgetExhausted;
-      return decision;
-    }
-    if (matched) {
-      decision.allow = rule.mark == kAllowMark;
-      decision.denied_word = std::move(rule.text);
-      decision.reason = DecisionReason::kRuleMatched;
+    const PatternError error = CompilePattern(line.folded, &pattern);
+    if (TryRule(input, i, line.allow, error, pattern, text, &state, &decision)) {
+      if (decision.reason == DecisionReason::kRuleMatched) {
+        decision.denied_word = std::move(line.folded);
+      }
       return decision;
     }
   }
-  decision.allow = default_allow;
-  decision.reason = DecisionReason::kDefaultRule;
+  GiveDefault(seen, default_allow, default_line, &decision);
   return decision;
 }
 

@@ -9,13 +9,17 @@
 #include <vector>
 
 #include "urlfilter/pattern/compiler.h"
+#include "urlfilter/pattern/matcher.h"
 
 namespace zelk {
 
-// The matching steps one address check may spend over all the rules it tries. A realistic
-// filter of a few hundred rules against a long address uses well under a hundredth of it;
-// a hostile address against a rule that backtracks exponentially is refused within a few
-// tens of milliseconds instead of holding the browser's thread.
+class CompiledFilterList;
+
+// The matching steps one address check may spend over all the rules it tries. The matcher
+// remembers where it failed, so a realistic filter of tens of thousands of rules against a
+// long address uses a small part of it; a rule with a back-reference that backtracks
+// exponentially on a hostile address is refused within a few tens of milliseconds instead
+// of holding the browser's thread.
 inline constexpr uint64_t kUrlCheckStepBudget = 5'000'000;
 
 // Why the decision came out as it did.
@@ -37,6 +41,7 @@ struct UrlDecision {
   bool default_rule_seen = false;  // kDefaultRule: the default came from an "all" rule...
   size_t default_line_index = 0;   // ...on this line (the last one counts)
   uint64_t steps = 0;              // matching steps spent
+  size_t rules_tried = 0;          // pattern rules matched against the address
 };
 
 struct UrlCheckInput {
@@ -44,22 +49,27 @@ struct UrlCheckInput {
   std::u16string_view filter_file_path;
   std::u16string_view address;                         // as received, any case
   const std::vector<std::u16string>* rules = nullptr;  // the filter list
+  // The same list compiled when it was read; when missing (or not of `rules`), DecideUrl
+  // compiles the list for this one check.
+  const CompiledFilterList* compiled = nullptr;
   uint64_t step_budget = kUrlCheckStepBudget;
+  MatchMode match_mode = MatchMode::kRemembersFailures;
 };
 
-// Walks the rules from the top: comments are passed over, "all" rules set the default
-// answer, and the first pattern rule that matches the address decides. A rule that does
-// not compile, or a budget that runs out, refuses with an empty denied word.
+// The answer of walking the rules from the top: comments are passed over, "all" rules set
+// the default answer, and the first pattern rule that matches the address decides. A rule
+// that does not compile, or a budget that runs out, refuses with an empty denied word.
+// Only the rules whose literal text the address contains are matched, in file order, so the
+// answer is that of WalkFilterRules.
 UrlDecision DecideUrl(const UrlCheckInput& input);
 
-// One filter line as the check reads it: up to its first NUL, trimmed of white space (9
-// to 13, 32, 160), its
-// first character the mark, the rest the rule text (not trimmed again).
-struct FilterRule {
-  char16_t mark = 0;  // 0 for a blank line
-  std::u16string text;
-};
-FilterRule ParseFilterLine(std::u16string_view line);
+// The reference: the same walk done plainly, compiling and matching every rule it reaches
+// in turn. Kept to prove the indexed check right.
+UrlDecision WalkFilterRules(const UrlCheckInput& input);
+
+// The walk over a list compiled from input.rules, trying every pattern rule in turn without
+// the index: the reference for the index alone.
+UrlDecision WalkCompiledRules(const UrlCheckInput& input, const CompiledFilterList& list);
 
 // The name of a compile error as administrators see it ("MissingBracket").
 const char* PatternErrorName(PatternError error);

@@ -177,12 +177,14 @@ TEST(FilterLintTest, RunsTheFilesOwnExpectations) {
   }
 }
 
-// A rule that runs away on the expectation's address is stopped by the check's own budget.
+// A rule that runs away on the expectation's address is stopped by the check's own budget
+// (its back-reference makes the check backtrack plainly).
 TEST(FilterLintTest, RunawayRuleCannotHoldTheLinter) {
-  const std::u16string address = u"http://x/" + std::u16string(60, u'a');
-  const std::vector<std::u16string> lines = {u"-(a|a)*b", u"+all", u";expect allow " + address};
-  // How quickly this runs is for a benchmark to say; here a linter that hung on long
-  // lines would be stopped by the test's time-out.
+  const std::u16string address = u"http://x/" + std::u16string(60, u'a') + u"/b";
+  const std::vector<std::u16string> lines = {u"-x/{y}?(a|a)*\\0b", u"+all",
+                                             u";expect allow " + address};
+  // How quickly this runs is for a benchmark to say; here a linter that hung would be
+  // stopped by the test's time-out.
   const LintReport report = LintFilterLines(lines);
   const LintFinding* finding = FindingAt(report, 3, "expect");
   ASSERT_NE(nullptr, finding);
@@ -248,6 +250,30 @@ TEST(FilterLintTest, LongLinesAreLintedAndQuotedInPart) {
   ASSERT_NE(nullptr, mark);
   EXPECT_LT(mark->message.size(), 3 * kDisplayLimit + 300);
   EXPECT_NE(std::string::npos, mark->message.find("qqq..."));
+}
+
+}  // namespace
+}  // namespace zelk::tools
+
+namespace zelk::tools {
+namespace {
+
+// In a long list a rule with no literal text is matched against every address; in a short
+// one that costs nothing worth a warning.
+TEST(FilterLintTest, WarnsOfARuleWithNoLiteralTextOnlyInALongList) {
+  for (const size_t rules : {size_t{10}, size_t{1001}}) {
+    SCOPED_TRACE(rules);
+    std::vector<std::u16string> lines;
+    for (size_t i = 0; i + 1 < rules; ++i) {
+      lines.push_back(u"-/w" + FromUtf8(std::to_string(i)) + u"/");
+    }
+    lines.push_back(u"-[a-z]+\\d");
+    lines.push_back(u"+all");
+    const LintReport report = LintFilterLines(lines);
+    const LintFinding* finding = FindingAt(report, rules, "no-literal");
+    EXPECT_EQ(rules > 1000, finding != nullptr);
+    EXPECT_EQ(nullptr, FindingAt(report, 1, "no-literal"));
+  }
 }
 
 }  // namespace

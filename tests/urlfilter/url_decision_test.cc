@@ -77,11 +77,12 @@ TEST(DecideUrlTest, NoFilterFileOrCheckingOffAllowsEverything) {
   EXPECT_EQ(DecisionReason::kCheckingOff, decision.reason);
 }
 
+// A back-reference makes the check backtrack plainly, so this rule runs away.
 TEST(DecideUrlTest, RunawayMatchIsRefusedWithinTheBudget) {
-  const std::vector<std::u16string> rules = {u"+(a|aa)*b", u"+all"};
+  const std::vector<std::u16string> rules = {u"+x/{y}?(a|aa)*\\0b", u"+all"};
   UrlCheckInput input;
   input.filter_file_path = u"filter.txt";
-  const std::u16string address = u"http://x/" + std::u16string(60, u'a');
+  const std::u16string address = u"http://x/" + std::u16string(60, u'a') + u"/b";
   input.address = address;
   input.rules = &rules;
   const UrlDecision decision = DecideUrl(input);
@@ -92,10 +93,11 @@ TEST(DecideUrlTest, RunawayMatchIsRefusedWithinTheBudget) {
 }
 
 TEST(DecideUrlTest, BudgetIsSharedByAllRulesOfOneCheck) {
-  // Each rule alone fits the budget; together they do not.
-  std::vector<std::u16string> rules(50, u"-(a|b)*c");
+  // Each rule alone fits the budget; together they do not. The address holds each rule's
+  // literal text, so every rule is tried.
+  std::vector<std::u16string> rules(50, u"-x/(a|b)*c");
   rules.push_back(u"+all");
-  const std::u16string address = u"http://x/" + std::u16string(20, u'a');
+  const std::u16string address = u"http://x/" + std::u16string(20, u'a') + u"/c";
   UrlCheckInput input;
   input.filter_file_path = u"filter.txt";
   input.address = address;

@@ -13,6 +13,7 @@
 #include "tools/zelkctl/filter_lint.h"
 #include "tools/zelkctl/json.h"
 #include "urlfilter/filter_list.h"
+#include "urlfilter/url_check_input.h"
 #include "urlfilter/url_decision.h"
 
 namespace zelk::tools {
@@ -21,15 +22,13 @@ namespace {
 // Room for long addresses and generous denied pages.
 constexpr size_t kUrlBufferSize = size_t{64} * 1024;
 
-// How the rules decided, worked out in this process the way the library works it out.
-std::string Explanation(const ConfigSource& source, const std::string& url) {
-  UrlCheckInput input;
-  input.checking_enabled = source.settings_copy.check_url_access != 0;
-  input.filter_file_path = source.filter_file_path;
+// How the rules decided, worked out in this process by the library's own check, on the
+// list compiled as the library compiles it; `work` receives the rules tried and the steps.
+std::string Explanation(const ConfigSource& source, const std::string& url, std::string* work) {
   const std::u16string address = platform::AnsiToWide(url);
-  input.address = address;
-  input.rules = &source.filter_patterns;
-  return DescribeDecision(DecideUrl(input), source.filter_patterns);
+  const UrlDecision decision = DecideUrl(UrlCheckInputFor(source, address));
+  *work = DescribeWork(decision);
+  return DescribeDecision(decision, source.filter_patterns);
 }
 
 int RunCheckUrl(Invocation& invocation) {
@@ -62,7 +61,8 @@ int RunCheckUrl(Invocation& invocation) {
     const int answer =
         invocation.library.CheckURL(buffer.data(), static_cast<int>(buffer.size()), "");
     const std::string result(buffer.data());
-    const std::string why = explain ? Explanation(source, url) : "";
+    std::string work;
+    const std::string why = explain ? Explanation(source, url, &work) : "";
     if (invocation.json) {
       json.BeginObject().Key("url").String(url).Key("answer").Number(answer);
       json.Key("allowed").Bool(answer == 1 && result == url);
@@ -84,6 +84,7 @@ int RunCheckUrl(Invocation& invocation) {
     }
     if (explain) {
       PrintLine("  " + why);
+      PrintLine("  (" + work + ")");
     }
   }
   if (invocation.json) {

@@ -11,6 +11,7 @@
 #include "tools/zelkctl/filter_lint.h"
 #include "urlfilter/denied_page.h"
 #include "urlfilter/filter_list.h"
+#include "urlfilter/url_check_input.h"
 #include "urlfilter/url_decision.h"
 
 namespace zelk::tools {
@@ -28,12 +29,7 @@ std::u16string DeniedWord(ConfigSource& source, const std::u16string& address) {
         "the page below has an empty word");
     return u"";
   }
-  UrlCheckInput input;
-  input.checking_enabled = source.settings_copy.check_url_access != 0;
-  input.filter_file_path = source.filter_file_path;
-  input.address = address;
-  input.rules = &source.filter_patterns;
-  const UrlDecision decision = DecideUrl(input);
+  const UrlDecision decision = DecideUrl(UrlCheckInputFor(source, address));
   const std::string why = DescribeDecision(decision, source.filter_patterns);
   if (decision.allow) {
     Note("note: the address is allowed: " + why +

@@ -7,18 +7,16 @@
 #include "tools/zelkctl/host_rule_advice.h"
 #include "tools/zelkctl/pattern_analysis.h"
 #include "tools/zelkctl/rule_coverage.h"
+#include "urlfilter/compiled_filter_list.h"
+#include "urlfilter/filter_line.h"
 #include "urlfilter/url_decision.h"
 
 namespace zelk::tools {
 namespace {
 
-constexpr char16_t kCommentMark = u';';
-constexpr char16_t kAllowMark = u'+';
-constexpr char16_t kDenyMark = u'-';
-
-bool IsFilterSpace(char16_t c) {
-  return (c >= 9 && c <= 13) || c == 32 || c == 160;
-}
+// Beyond this many pattern rules, a rule that must be tried on every address is worth a
+// warning: it is what a long list spends its time on.
+constexpr size_t kManyRules = 1000;
 
 bool IsAsciiLetterOrDigit(char16_t c) {
   return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
@@ -49,8 +47,9 @@ const char* CheckName(PatternIssue issue) {
   return "pattern";
 }
 
-// A filter line split as the check splits it, with the column of its mark.
+// A filter line read as the check reads it, with the column of its mark.
 struct LineParts {
+  FilterLineKind kind = FilterLineKind::kBlank;
   size_t mark_column = 0;  // from 1; the rule text starts one column later
   char16_t mark = 0;
   std::u16string text;
@@ -58,17 +57,14 @@ struct LineParts {
 };
 
 LineParts SplitLine(std::u16string_view line) {
+  const FilterLine read = ReadFilterLine(line);
   LineParts parts;
-  const FilterRule rule = ParseFilterLine(line);
-  parts.mark = rule.mark;
-  parts.text = rule.text;
-  size_t lead = 0;
-  while (lead < line.size() && IsFilterSpace(line[lead])) {
-    ++lead;
-  }
-  parts.mark_column = lead + 1;
-  if (rule.mark != 0) {
-    parts.trimmed = rule.mark + rule.text;
+  parts.kind = read.kind;
+  parts.mark = read.mark;
+  parts.text = read.text;
+  parts.mark_column = read.mark_index + 1;
+  if (read.mark != 0) {
+    parts.trimmed = read.mark + read.text;
   }
   return parts;
 }
@@ -100,10 +96,13 @@ class FilterLinter {
   void LintLeadingBlank(size_t index, const LineParts& parts);
   void LintPattern(size_t index, const LineParts& parts);
   void LintDefaultRules();
+  void LintUnindexedRules();
   void RunExpectations();
   std::string RuleName(size_t index) const { return RuleOfLine(lines_, index); }
 
   const std::vector<std::u16string>& lines_;
+  // The list as the check compiles it, for its expectations and its index.
+  CompiledFilterListPtr compiled_;
   LintReport report_;
   bool byte_order_mark_ = false;
   RuleCoverage coverage_;
@@ -112,11 +111,13 @@ class FilterLinter {
 };
 
 LintReport FilterLinter::Run() {
+  compiled_ = CompileFilterList(lines_);
   byte_order_mark_ = CheckByteOrderMark();
   for (size_t i = 0; i < lines_.size(); ++i) {
     LintLine(i);
   }
   LintDefaultRules();
+  LintUnindexedRules();
   RunExpectations();
   std::stable_sort(report_.findings.begin(), report_.findings.end(),
                    [](const LintFinding& a, const LintFinding& b) {
@@ -139,7 +140,7 @@ bool FilterLinter::CheckByteOrderMark() {
   }
   const LineParts parts = SplitLine(first);
   std::string becomes = "that line is a deny rule for the pattern " + Quoted(parts.text);
-  if (FoldAscii(parts.text) == u"all") {
+  if (parts.kind == FilterLineKind::kDefaultRule) {
     becomes = "that line is the deny default rule";
   }
   Add(0, 1, Severity::kWarning, "byte-order-mark",
@@ -156,7 +157,7 @@ void FilterLinter::LintLine(size_t index) {
   if (parts.mark == 0) {
     return;
   }
-  if (parts.mark == kCommentMark) {
+  if (parts.kind == FilterLineKind::kComment) {
     return LintComment(index, parts);
   }
   if (!(index == 0 && byte_order_mark_) && !parts.text.empty()) {
@@ -167,7 +168,7 @@ void FilterLinter::LintLine(size_t index) {
         "a mark with no rule after it: this line is ignored");
     return;
   }
-  if (FoldAscii(parts.text) == u"all") {
+  if (parts.kind == FilterLineKind::kDefaultRule) {
     default_rules_.push_back(index);
     return;
   }
@@ -214,7 +215,7 @@ void FilterLinter::LintMark(size_t index, const LineParts& parts) {
   if (mark == kAllowMark || mark == kDenyMark) {
     return;
   }
-  const bool is_default = FoldAscii(parts.text) == u"all";
+  const bool is_default = parts.kind == FilterLineKind::kDefaultRule;
   const std::string becomes =
       is_default ? "this line is the deny default rule"
                  : "this line is a deny rule for the pattern " + Quoted(parts.text);
@@ -335,19 +336,46 @@ void FilterLinter::LintDefaultRules() {
   }
 }
 
+// In a long list, a rule with no literal text that every match must contain is matched
+// against every address, where the others are matched only against the addresses that
+// hold their text.
+void FilterLinter::LintUnindexedRules() {
+  if (compiled_ == nullptr || compiled_->rules().size() <= kManyRules) {
+    return;
+  }
+  for (const CompiledRule& rule : compiled_->rules()) {
+    if (rule.indexed || rule.error != PatternError::kOk) {
+      continue;
+    }
+    const LineParts parts = SplitLine(lines_[rule.line]);
+    Add(rule.line, parts.mark_column + 1, Severity::kWarning, "no-literal",
+        "this rule runs on every address: it holds no literal text that every match must "
+        "contain, so in a list of " +
+            std::to_string(compiled_->rules().size()) +
+            " rules it is matched against each address while the others are skipped when "
+            "their text is absent; name a word of the address it is meant for");
+  }
+}
+
 void FilterLinter::RunExpectations() {
   for (const Expectation& expectation : expectations_) {
     UrlCheckInput input;
     input.filter_file_path = u"lint";
     input.address = expectation.url;
     input.rules = &lines_;
+    input.compiled = compiled_.get();
     const UrlDecision decision = DecideUrl(input);
     ExpectationResult result{expectation.line + 1,
                              expectation.allow,
                              expectation.url,
                              decision.allow,
                              decision.allow == expectation.allow,
-                             DescribeDecision(decision, lines_)};
+                             DescribeDecision(decision, lines_),
+                             decision.reason == DecisionReason::kDefaultRule
+                                 ? decision.default_line_index
+                                 : decision.line_index,
+                             decision.rules_tried,
+                             decision.steps};
     if (!result.passed) {
       Add(expectation.line, SplitLine(lines_[expectation.line]).mark_column, Severity::kError,
           "expect",
@@ -359,6 +387,12 @@ void FilterLinter::RunExpectations() {
 }
 
 }  // namespace
+
+std::string DescribeWork(const UrlDecision& decision) {
+  return std::to_string(decision.rules_tried) +
+         (decision.rules_tried == 1 ? " rule tried, " : " rules tried, ") +
+         std::to_string(decision.steps) + " matching steps";
+}
 
 std::string DescribeDecision(const UrlDecision& decision,
                              const std::vector<std::u16string>& lines) {

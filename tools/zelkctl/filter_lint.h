@@ -5,6 +5,7 @@
 #define ZELK_TOOLS_ZELKCTL_FILTER_LINT_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,9 @@ struct ExpectationResult {
   bool allowed;  // the rules' answer
   bool passed;
   std::string explanation;  // what decided, in words
+  size_t line_index;        // the deciding line (index into the lines), or the default's
+  size_t rules_tried;       // pattern rules the check matched against the URL
+  uint64_t steps;           // matching steps it spent
 };
 
 struct LintReport {
@@ -52,6 +56,9 @@ LintReport LintFilterLines(const std::vector<std::u16string>& lines);
 std::vector<std::string> FormatLintReport(const std::string& file,
                                           const LintReport& report,
                                           bool json);
+
+// The work a check did: "3 rules tried, 120 matching steps".
+std::string DescribeWork(const UrlDecision& decision);
 
 // What decided an address, in words that name the deciding line of `lines` with its text:
 // "line 7 (-casino) refuses it".

@@ -63,7 +63,9 @@ std::vector<std::string> JsonLines(const std::string& file, const LintReport& re
                     Field("url", JsonQuote(ToUtf8(e.url))) + ", " +
                     Field("result", JsonQuote(e.allowed ? "allow" : "deny")) + ", " +
                     Field("passed", e.passed ? "true" : "false") + ", " +
-                    Field("explanation", JsonQuote(e.explanation)) + "}" +
+                    Field("explanation", JsonQuote(e.explanation)) + ", " +
+                    Field("rules_tried", std::to_string(e.rules_tried)) + ", " +
+                    Field("steps", std::to_string(e.steps)) + "}" +
                     (i + 1 < report.expectations.size() ? "," : ""));
   }
   lines.push_back("  ]");

@@ -171,8 +171,10 @@ struct RepeatScan {
 
 class PatternChecker {
  public:
-  PatternChecker(std::u16string_view pattern, std::vector<PatternNote>* notes)
-      : pattern_(pattern), notes_(notes) {}
+  // `plain`: the pattern holds a back-reference, so the check searches it by plain
+  // backtracking; otherwise it remembers failures and a runaway shape costs it little.
+  PatternChecker(std::u16string_view pattern, bool plain, std::vector<PatternNote>* notes)
+      : pattern_(pattern), plain_(plain), notes_(notes) {}
 
   RepeatScan Scan(const PatternNode& node);
 
@@ -189,6 +191,7 @@ class PatternChecker {
   }
 
   std::u16string_view pattern_;
+  bool plain_;
   std::vector<PatternNote>* notes_;
 };
 
@@ -247,8 +250,12 @@ bool PatternChecker::CheckRepeat(const PatternNode& repeat, const RepeatScan& bo
   }
   const PatternNode& term = repeat.children[0];
   const std::string consequence =
-      " can take exponential time on an address that almost matches (the check then refuses "
-      "the address when its matching budget runs out)";
+      plain_ ? " can take exponential time on an address that almost matches: the "
+               "back-reference makes the check try every way, and it refuses the address "
+               "when its matching budget runs out"
+             : " can share out the same text in exponentially many ways; the check remembers "
+               "where it failed and stays fast, but the rule is easier to read without the "
+               "nesting";
   if (body.has_unbounded && !HasSeparator(term, body.by_unbounded)) {
     std::string message = "the repeats nested in " + Quote(repeat) + consequence;
     const std::u16string_view atom = pattern_.substr(term.begin, term.end - term.begin);
@@ -451,7 +458,8 @@ PatternAnalysis AnalysePattern(std::u16string_view pattern) {
     analysis.notes.push_back(PatternNote{PatternIssue::kIgnoredText, ignored.begin,
                                          IgnoredMessage(ignored, pattern, analysis.effective)});
   }
-  PatternChecker(pattern, &analysis.notes).Scan(reading.sequence);
+  PatternChecker(pattern, analysis.compiled.has_back_references(), &analysis.notes)
+      .Scan(reading.sequence);
   std::stable_sort(
       analysis.notes.begin(), analysis.notes.end(),
       [](const PatternNote& a, const PatternNote& b) { return a.position < b.position; });

@@ -18,9 +18,10 @@ std::string RuleCoverage::ProgramKey(const UrlPattern& pattern, bool unanchor) {
   for (size_t i = 0; i < pattern.instructions().size(); ++i) {
     const PatternInstruction& instruction = pattern.instructions()[i];
     const Op op =
-        unanchor && i == 1 && instruction.op == Op::kReject ? Op::kNextStart : instruction.op;
+        unanchor && i == 1 && instruction.op() == Op::kReject ? Op::kNextStart : instruction.op();
     key.push_back(static_cast<char>(op));
-    key.append(reinterpret_cast<const char*>(&instruction.operand), sizeof(instruction.operand));
+    const uint32_t operand = instruction.operand();
+    key.append(reinterpret_cast<const char*>(&operand), sizeof(operand));
   }
   return key;
 }

@@ -20,15 +20,16 @@ class PatternCompiler {
   // kOutOfMemory.
   static PatternError CompileInto(std::u16string_view pattern,
                                   const PatternAbbreviationTable& table,
-                                  UrlPattern* out);
+                                  UrlPattern* out,
+                                  PatternReading* reading);
 
  private:
   explicit PatternCompiler(UrlPattern* out) : out_(out), program_(&out->instructions_) {}
 
-  PatternError Compile(std::u16string_view pattern, const PatternAbbreviationTable& table);
+  PatternError Compile(const PatternReading& reading);
   uint32_t Here() const { return static_cast<uint32_t>(program_->size()); }
   void Emit(Op op, uint32_t operand = 0);
-  void Patch(uint32_t address, uint32_t target) { (*program_)[address].operand = target; }
+  void Patch(uint32_t address, uint32_t target) { (*program_)[address].set_operand(target); }
   bool failed() const { return error_ != PatternError::kOk; }
 
   void EmitNode(const PatternNode& node);
@@ -47,6 +48,8 @@ class PatternCompiler {
   std::vector<PatternInstruction>* program_;
   uint32_t slot_count_ = 0;
   PatternError error_ = PatternError::kOk;
+  // The slots of the repeats whose body is being emitted, outermost first.
+  std::vector<uint32_t> guards_;
 };
 
 void PatternCompiler::Emit(Op op, uint32_t operand) {
@@ -57,14 +60,18 @@ void PatternCompiler::Emit(Op op, uint32_t operand) {
     error_ = PatternError::kOutOfMemory;
     return;
   }
+  if (op == Op::kJump) {
+    std::vector<uint32_t>& guards = out_->memo_guards_;
+    const uint32_t begin = static_cast<uint32_t>(guards.size());
+    guards.insert(guards.end(), guards_.begin(), guards_.end());
+    out_->memo_points_.push_back(MemoPoint{Here(), begin, static_cast<uint32_t>(guards.size())});
+  }
+  out_->has_back_references_ = out_->has_back_references_ || op == Op::kBackRef;
   program_->push_back(PatternInstruction{op, operand});
 }
 
 // 0 Call 2; 1 NextStart (or Reject when the pattern starts with "^"); the sequence; Accept.
-PatternError PatternCompiler::Compile(std::u16string_view pattern,
-                                      const PatternAbbreviationTable& table) {
-  PatternReading reading;
-  ReadPattern(pattern, table, &reading);
+PatternError PatternCompiler::Compile(const PatternReading& reading) {
   Emit(Op::kCall);
   Emit(reading.anchored ? Op::kReject : Op::kNextStart);
   error_ = reading.error;
@@ -224,7 +231,8 @@ void PatternCompiler::EmitRepeat(const PatternNode& node) {
 }
 
 // Slot s. 1 SaveSlot s; 2 SetSlotPos s; 3 SavePos; 4 Call 8; 5 RestorePos; 6 RestoreSlot s;
-// 7 Jump end; 8 term; 9 FailIfNoProgress s; 10 SetSlotPos s; 11 Jump 1 ("*" only).
+// 7 Jump end; 8 term; 9 FailIfNoProgress s; 10 Jump 1 ("*" only). Slot s holds where the
+// iteration began, so FailIfNoProgress refuses exactly an iteration that consumed nothing.
 void PatternCompiler::EmitGreedy(const PatternNode& term, bool loop) {
   const uint32_t slot = slot_count_++;
   const uint32_t start = Here();
@@ -235,9 +243,10 @@ void PatternCompiler::EmitGreedy(const PatternNode& term, bool loop) {
   Emit(Op::kRestorePos);
   Emit(Op::kRestoreSlot, slot);
   Emit(Op::kJump);
+  guards_.push_back(slot);
   EmitNode(term);
+  guards_.pop_back();
   Emit(Op::kFailIfNoProgress, slot);
-  Emit(Op::kSetSlotPos, slot);
   if (loop) {
     Emit(Op::kJump, start);
   }
@@ -246,13 +255,23 @@ void PatternCompiler::EmitGreedy(const PatternNode& term, bool loop) {
   }
 }
 
-// 1 Call end; 2 term; 3 Jump 1 ("*?" only). The matcher gives this Call's backtrack point
-// the input position too, and refuses a loop iteration that consumed nothing.
+// "*?", slot s: 1 LazyCall end; 2 BeginIteration s; 3 term; 4 FailIfNoProgress s; 5 Jump 1.
+// "??": 1 LazyCall end; 2 term. LazyCall's backtrack point puts the position back, so the
+// term is tried where the repeat stood, not where the text after it failed; BeginIteration
+// keeps where the iteration began, restored on backtracking, so that an iteration that
+// consumed nothing ends the repeat (as it does a greedy one) also on a backtracked path.
 void PatternCompiler::EmitLazy(const PatternNode& term, bool loop) {
+  const uint32_t slot = loop ? slot_count_++ : 0;
   const uint32_t start = Here();
-  Emit(Op::kCall);
+  Emit(Op::kLazyCall);
+  if (loop) {
+    Emit(Op::kBeginIteration, slot);
+    guards_.push_back(slot);
+  }
   EmitNode(term);
   if (loop) {
+    guards_.pop_back();
+    Emit(Op::kFailIfNoProgress, slot);
     Emit(Op::kJump, start);
   }
   if (!failed()) {
@@ -262,11 +281,18 @@ void PatternCompiler::EmitLazy(const PatternNode& term, bool loop) {
 
 PatternError PatternCompiler::CompileInto(std::u16string_view pattern,
                                           const PatternAbbreviationTable& table,
-                                          UrlPattern* out) {
+                                          UrlPattern* out,
+                                          PatternReading* reading) {
   PatternError error;
   try {
     *out = UrlPattern();
-    error = PatternCompiler(out).Compile(pattern, table);
+    PatternReading own;
+    PatternReading& read = reading != nullptr ? *reading : own;
+    ReadPattern(pattern, table, &read);
+    error = PatternCompiler(out).Compile(read);
+    out->instructions_.shrink_to_fit();
+    out->memo_points_.shrink_to_fit();
+    out->memo_guards_.shrink_to_fit();
   } catch (const std::exception&) {
     // Only allocations throw here (bad_alloc, length_error).
     error = PatternError::kOutOfMemory;
@@ -279,11 +305,12 @@ namespace {
 
 PatternError CompileWith(std::u16string_view pattern,
                          const PatternAbbreviationTable& table,
-                         UrlPattern* out) {
+                         UrlPattern* out,
+                         PatternReading* reading = nullptr) {
   if (out == nullptr) {
     return PatternError::kNoPattern;
   }
-  return PatternCompiler::CompileInto(pattern, table, out);
+  return PatternCompiler::CompileInto(pattern, table, out, reading);
 }
 
 }  // namespace
@@ -297,6 +324,10 @@ PatternError CompilePattern(const char16_t* pattern, UrlPattern* out) {
 
 PatternError CompilePattern(std::u16string_view pattern, UrlPattern* out) {
   return CompileWith(pattern, PatternAbbreviations, out);
+}
+
+PatternError CompilePattern(std::u16string_view pattern, UrlPattern* out, PatternReading* reading) {
+  return CompileWith(pattern, PatternAbbreviations, out, reading);
 }
 
 PatternError CompilePatternForTesting(std::u16string_view pattern,

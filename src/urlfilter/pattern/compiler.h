@@ -12,6 +12,7 @@
 namespace zelk {
 
 struct PatternAbbreviationTable;
+struct PatternReading;
 
 enum class PatternError : uint32_t {
   kOk = 0,
@@ -36,6 +37,15 @@ constexpr uint32_t kMaxPatternNesting = 256;
 // instead of exhausting the process's memory.
 constexpr uint32_t kMaxPatternInstructions = 1u << 20;
 
+// A Jump of the program at which the matcher may remember that the search failed from a
+// position. `guards` are the slots of the repeats whose body holds the Jump: what follows
+// the Jump depends on where their iteration began only while that equals the position.
+struct MemoPoint {
+  uint32_t address;
+  uint32_t guards_begin;  // [guards_begin, guards_end) in UrlPattern::memo_guards()
+  uint32_t guards_end;
+};
+
 // One compiled pattern. Only CompilePattern fills it; the matcher only reads it.
 class UrlPattern {
  public:
@@ -50,6 +60,12 @@ class UrlPattern {
   // The result of the last compilation. When it is not kOk the program is partial and the
   // matcher refuses to run it.
   PatternError last_error() const { return last_error_; }
+  // True when the program holds a BackRef: what follows a position then depends on what
+  // the groups captured, so the matcher cannot remember failures by position.
+  bool has_back_references() const { return has_back_references_; }
+  // Every Jump of the program, by address, with the slots that guard it.
+  const std::vector<MemoPoint>& memo_points() const { return memo_points_; }
+  const std::vector<uint32_t>& memo_guards() const { return memo_guards_; }
 
  private:
   friend class PatternCompiler;
@@ -59,6 +75,9 @@ class UrlPattern {
   uint32_t slot_count_ = 0;
   bool case_sensitive_ = false;
   PatternError last_error_ = PatternError::kOk;
+  bool has_back_references_ = false;
+  std::vector<MemoPoint> memo_points_;
+  std::vector<uint32_t> memo_guards_;
 };
 
 // Turns one filter pattern into a program for the matcher, replacing what `out` held. The
@@ -68,6 +87,10 @@ class UrlPattern {
 // error the program is partial and must not be matched. Never throws.
 PatternError CompilePattern(const char16_t* pattern, UrlPattern* out);
 PatternError CompilePattern(std::u16string_view pattern, UrlPattern* out);
+
+// As CompilePattern, and hands back the tree the program was emitted from (for the literal
+// text every match must hold). `reading` may be null.
+PatternError CompilePattern(std::u16string_view pattern, UrlPattern* out, PatternReading* reading);
 
 // As CompilePattern, with `abbreviations` in place of the language's own table, so tests can
 // give a stored expression that does not compile.

@@ -15,6 +15,7 @@ constexpr const char* kOpNames[] = {
     "NotInClass",
     "Jump",
     "Call",
+    "LazyCall",
     "Return",
     "SavePos",
     "RestorePos",
@@ -25,6 +26,7 @@ constexpr const char* kOpNames[] = {
     "LoadPosFromSlot",
     "LoadDepthFromSlot",
     "FailIfNoProgress",
+    "BeginIteration",
     "BackRef",
     "GroupOpen",
     "GroupClose",
@@ -52,9 +54,27 @@ OperandKind OperandKindOf(Op op) {
     case Op::kReject:
     case Op::kAccept:
       return OperandKind::kNone;
-    default:
+    case Op::kInClass:
+    case Op::kNotInClass:
+    case Op::kJump:
+    case Op::kCall:
+    case Op::kLazyCall:
+    case Op::kSaveSlot:
+    case Op::kRestoreSlot:
+    case Op::kSetSlotPos:
+    case Op::kSetSlotDepth:
+    case Op::kLoadPosFromSlot:
+    case Op::kLoadDepthFromSlot:
+    case Op::kFailIfNoProgress:
+    case Op::kBeginIteration:
+    case Op::kBackRef:
+    case Op::kGroupOpen:
+    case Op::kGroupClose:
+    case Op::kSaveGroup:
+    case Op::kRestoreGroup:
       return OperandKind::kNumber;
   }
+  return OperandKind::kNumber;
 }
 
 std::string CharacterText(uint32_t code) {
@@ -73,17 +93,17 @@ std::string CharacterText(uint32_t code) {
 }  // namespace
 
 std::string InstructionText(const PatternInstruction& instruction) {
-  std::string text = OpName(instruction.op);
-  switch (OperandKindOf(instruction.op)) {
+  std::string text = OpName(instruction.op());
+  switch (OperandKindOf(instruction.op())) {
     case OperandKind::kNone:
       break;
     case OperandKind::kNumber:
-      text += ' ' + std::to_string(instruction.operand);
+      text += ' ' + std::to_string(instruction.operand());
       break;
     case OperandKind::kCharacter:
       // A Nop without a class bound (an empty group body) carries 0; it shows bare.
-      if (instruction.op == Op::kChar || instruction.operand != 0) {
-        text += ' ' + CharacterText(instruction.operand);
+      if (instruction.op() == Op::kChar || instruction.operand() != 0) {
+        text += ' ' + CharacterText(instruction.operand());
       }
       break;
   }

@@ -19,6 +19,7 @@ enum class Op : uint8_t {
   kNotInClass,         // the character must exist and lie in no member; operand: past them
   kJump,               // continue at the operand
   kCall,               // push the next address as a backtrack point, continue at the operand
+  kLazyCall,           // as kCall, and the backtrack point also puts the input position back
   kReturn,             // backtrack
   kSavePos,            // push the input position
   kRestorePos,         // pop the input position
@@ -29,6 +30,7 @@ enum class Op : uint8_t {
   kLoadPosFromSlot,    // input position := slot <operand>
   kLoadDepthFromSlot,  // stack depth := slot <operand>, dropping the entries above
   kFailIfNoProgress,   // backtrack if the input position equals slot <operand>
+  kBeginIteration,     // slot <operand> := input position, its old value put back on backtracking
   kBackRef,            // the input must continue with the text group <operand> captured
   kGroupOpen,          // start of group <operand> := input position
   kGroupClose,         // end of group <operand> := input position
@@ -40,14 +42,26 @@ enum class Op : uint8_t {
 };
 
 // One instruction: its kind and one operand, which is an address, a character code, a
-// group number or a slot number as the kind requires (0 when the kind takes none).
-struct PatternInstruction {
-  Op op;
-  uint32_t operand;
+// group number or a slot number as the kind requires (0 when the kind takes none). Packed
+// in 32 bits, since a long filter list holds millions of them: every operand stays below
+// 2^24 (programs are shorter than kMaxPatternInstructions, characters are 16-bit, and a
+// pattern's groups and slots are fewer than its instructions).
+class PatternInstruction {
+ public:
+  constexpr PatternInstruction(Op op, uint32_t operand)
+      : bits_(static_cast<uint32_t>(op) | (operand << 8)) {}
+
+  constexpr Op op() const { return static_cast<Op>(bits_ & 0xff); }
+  constexpr uint32_t operand() const { return bits_ >> 8; }
+  void set_operand(uint32_t operand) { bits_ = (bits_ & 0xff) | (operand << 8); }
+
+ private:
+  uint32_t bits_;
 };
+static_assert(sizeof(PatternInstruction) == 4, "one instruction is 32 bits");
 
 inline bool operator==(const PatternInstruction& a, const PatternInstruction& b) {
-  return a.op == b.op && a.operand == b.operand;
+  return a.op() == b.op() && a.operand() == b.operand();
 }
 
 // The name of an instruction kind as listings show it ("Call", "SetSlotPos", ...).

@@ -14,9 +14,13 @@ namespace {
 constexpr size_t kInitialStackEntries = 256;
 // An unset group bound. Inputs are kept shorter than this, so no position equals it.
 constexpr uint32_t kUnset = 0xffffffff;
-// Marks a backtrack address whose entry sits on a saved input position (lazy repeats).
-// Programs are far shorter than 2^31 instructions, so no address has this bit.
+// Stack entries are untyped addresses, except two kinds that backtracking recognises by
+// their top bits: a LazyCall's point, which sits on the input position to put back, and a
+// BeginIteration's restore, which sits on the slot's old value. Programs are far shorter
+// than 2^29 instructions and slots, so no address or slot number has these bits.
 constexpr uint32_t kRestoresPosition = 0x80000000;
+constexpr uint32_t kRestoresSlot = 0x40000000;
+constexpr uint32_t kEntryKind = kRestoresPosition | kRestoresSlot;
 // Beyond this depth the next growth of the stack could not be counted in 32 bits.
 constexpr uint32_t kMaxStackDepth = 0x3fffffff;
 
@@ -31,50 +35,43 @@ size_t MatchState::GroupBound(size_t index) const {
   return groups_[index];
 }
 
-// Runs one program against one (folded) input. Each helper executes one instruction family
-// and returns the next address; a helper that ends the match sets outcome_. Two shapes are
-// run with more care than their instructions alone would take, so that repeats mean what
-// they say; the programs themselves keep their plain shapes.
+// Runs one program against one (folded) input. Each instruction means one thing; the
+// dispatch in Step names every kind, and the helpers carry out one kind or family each.
 //
-// Greedy repeats. An iteration ends with "FailIfNoProgress s; SetSlotPos s". Carried out,
-// that SetSlotPos would leave in s the end of the iteration, which the next iteration's
-// SaveSlot saves and, on backtracking, restores; a second path through the same iteration
-// would then be compared with where the first path ended rather than with where the
-// iteration began, and refused when both end at the same place though they captured
-// different text: ^(x|{x})*-\0$ would not match "x-x". The matcher skips that SetSlotPos,
-// so s keeps the iteration's start and FailIfNoProgress refuses exactly the iterations that
-// consumed nothing.
-//
-// Lazy repeats. Backtracking pops only an address, so a backtrack point does not by itself
-// restore the input position; every construct but the lazy ones restores it with its own
-// instructions (RestorePos, LoadPosFromSlot). The lazy shapes ("1 Call end; 2 term; 3 Jump
-// 1" and "1 Call end; 2 term") have none, so the matcher gives the Call that heads one a
-// backtrack entry carrying the position: the term is then tried where the repeat stood, not
-// where the text after it happened to fail. On the same entry it remembers where each
-// iteration began, and the back jump of "*?" refuses an iteration that consumed nothing,
-// as FailIfNoProgress does for greedy repeats; otherwise a term that consumes nothing but
-// is not classed as possibly empty (a negation, a back-reference to an empty capture)
-// would loop for ever. The program keeps its plain shape; the matcher recognises a lazy
-// head as a Call whose next instruction starts the repeated term rather than one of the
-// backtrack paths of the other shapes (Return, RestorePos, RestoreGroup, LoadPosFromSlot,
-// NextStart, Reject).
+// Remembered failures. Backtracking from a Jump's position explores everything that can
+// follow it; when the search falls back below the stack depth it had at the Jump, all of
+// that failed. What follows a Jump depends only on the Jump and the position, with three
+// exceptions: a back-reference reads what groups captured (such programs are run plainly);
+// a negation's atom that matches cuts the stack (the marks above the cut are dropped, not
+// remembered, since that path did not fail); and the end of an enclosing repeat's
+// iteration compares the position with where the iteration began, which matters only
+// while the two are equal, the position never going back within what follows. So a Jump
+// is remembered, and looked up, only where every enclosing iteration has consumed
+// something.
 class PatternMachine {
  public:
-  // Prepares `state` and runs `pattern` against `input`; see MatchPattern.
+  // Prepares `state` and runs `pattern` against `text`, folded first when `fold` is set
+  // and the pattern is not case-sensitive; see MatchPattern.
   static bool Match(const UrlPattern& pattern,
-                    std::u16string_view input,
+                    std::u16string_view text,
+                    bool fold,
                     MatchState* state,
-                    uint64_t step_budget);
+                    uint64_t step_budget,
+                    MatchMode mode);
 
  private:
   PatternMachine(const UrlPattern& pattern,
                  std::u16string_view text,
                  MatchState* state,
                  uint64_t step_budget)
-      : program_(pattern.instructions()), text_(text), state_(*state), budget_(step_budget) {}
+      : pattern_(pattern),
+        program_(pattern.instructions()),
+        text_(text),
+        state_(*state),
+        budget_(step_budget) {}
 
-  // Resets the state for `pattern` and runs to an answer, or to the end of the budget.
-  bool Run(const UrlPattern& pattern);
+  // Resets the state for the pattern and runs to an answer, or to the end of the budget.
+  bool Run(MatchMode mode);
 
   enum class Outcome { kRunning, kAccepted, kFailed, kAbandoned };
 
@@ -84,35 +81,51 @@ class PatternMachine {
   bool Push(uint32_t value);
   uint32_t Pop();
   bool SetPos(uint32_t pos);
-  bool IsLazyHead(uint32_t address) const;
-  bool ClosesIteration(uint32_t address) const;
+  uint32_t Next(bool ok, uint32_t address) { return ok ? address + 1 : End(Outcome::kAbandoned); }
 
   uint32_t Step(uint32_t address);
   uint32_t Backtrack();
-  uint32_t Consume(const PatternInstruction& instruction, uint32_t address);
+  uint32_t MatchChar(uint32_t c, uint32_t address);
+  uint32_t MatchAny(uint32_t address);
+  uint32_t MatchClass(bool wanted, uint32_t end, uint32_t address);
   bool InMembers(uint32_t first, uint32_t end, char16_t c) const;
   uint32_t BackRef(uint32_t group, uint32_t next);
-  uint32_t Call(uint32_t address, uint32_t target);
+  uint32_t Call(uint32_t target, uint32_t resume);
   uint32_t Jump(uint32_t address, uint32_t target);
-  uint32_t Scratch(const PatternInstruction& instruction, uint32_t address);
-  uint32_t GroupOp(const PatternInstruction& instruction, uint32_t address);
+  uint32_t BeginIteration(uint32_t slot, uint32_t address);
+  uint32_t CutDepth(uint32_t depth, uint32_t address);
+  uint32_t SaveGroup(uint32_t group, uint32_t address);
+  uint32_t RestoreGroup(uint32_t group, uint32_t address);
   uint32_t NextStart();
+  uint32_t& Slot(uint32_t slot) { return state_.slots_[slot]; }
+  uint32_t* Group(uint32_t group) { return &state_.groups_[2 * static_cast<size_t>(group)]; }
+  const MemoPoint* FindMemoPoint(uint32_t address) const;
+  bool GuardsHold(const MemoPoint& point) const;
+  size_t MemoBit(uint32_t point, uint32_t pos) const { return point * (text_.size() + 1) + pos; }
 
+  const UrlPattern& pattern_;
   const std::vector<PatternInstruction>& program_;
   std::u16string_view text_;
   MatchState& state_;
   uint64_t budget_;
+  bool remembers_ = false;
   uint32_t start_ = 0;
   uint32_t pos_ = 0;
   Outcome outcome_ = Outcome::kRunning;
 };
 
-bool PatternMachine::Run(const UrlPattern& pattern) {
+bool PatternMachine::Run(MatchMode mode) {
   state_.depth_ = 0;
   state_.steps_ = 0;
-  state_.groups_.assign(2 * static_cast<size_t>(pattern.group_count()), kUnset);
-  state_.slots_.assign(pattern.slot_count(), 0);
-  state_.iteration_starts_.clear();
+  state_.groups_.assign(2 * static_cast<size_t>(pattern_.group_count()), kUnset);
+  state_.slots_.assign(pattern_.slot_count(), 0);
+  state_.marks_.clear();
+  const size_t points = pattern_.memo_points().size();
+  remembers_ = mode == MatchMode::kRemembersFailures && !pattern_.has_back_references() &&
+               points != 0 && points <= kMaxMemoBits / (text_.size() + 1);
+  if (remembers_) {
+    state_.failed_.assign((points * (text_.size() + 1) + 63) / 64, 0);
+  }
   uint32_t address = 0;
   while (outcome_ == Outcome::kRunning) {
     if (address == 0) {
@@ -158,12 +171,20 @@ bool PatternMachine::Push(uint32_t value) {
   return true;
 }
 
-// Popping from an empty stack yields 0.
+// Popping from an empty stack yields 0. Falling below the depth of a remembered Jump means
+// that everything after it failed.
 uint32_t PatternMachine::Pop() {
   if (state_.depth_ == 0) {
     return 0;
   }
-  return state_.stack_[state_.depth_--];
+  const uint32_t value = state_.stack_[state_.depth_--];
+  std::vector<MatchState::MemoMark>& marks = state_.marks_;
+  while (!marks.empty() && marks.back().depth > state_.depth_) {
+    const size_t bit = MemoBit(marks.back().point, marks.back().pos);
+    state_.failed_[bit / 64] |= uint64_t{1} << (bit % 64);
+    marks.pop_back();
+  }
+  return value;
 }
 
 bool PatternMachine::SetPos(uint32_t pos) {
@@ -174,119 +195,134 @@ bool PatternMachine::SetPos(uint32_t pos) {
   return true;
 }
 
-bool PatternMachine::IsLazyHead(uint32_t address) const {
-  if (program_[address].op != Op::kCall || address + 1 >= program_.size()) {
-    return false;
-  }
-  switch (program_[address + 1].op) {
-    case Op::kReturn:
-    case Op::kRestorePos:
-    case Op::kRestoreGroup:
-    case Op::kLoadPosFromSlot:
-    case Op::kNextStart:
-    case Op::kReject:
-      return false;
-    default:
-      return true;
-  }
-}
-
-// The SetSlotPos s right after FailIfNoProgress s, which ends an iteration of a greedy repeat.
-bool PatternMachine::ClosesIteration(uint32_t address) const {
-  if (address == 0) {
-    return false;
-  }
-  const PatternInstruction& previous = program_[address - 1];
-  return previous.op == Op::kFailIfNoProgress && previous.operand == program_[address].operand;
-}
-
 uint32_t PatternMachine::Step(uint32_t address) {
   if (address >= program_.size()) {
     return End(Outcome::kAbandoned);
   }
-  const PatternInstruction& instruction = program_[address];
-  switch (instruction.op) {
+  const uint32_t operand = program_[address].operand();
+  switch (program_[address].op()) {
     case Op::kNop:
       return address + 1;
     case Op::kChar:
+      return MatchChar(operand, address);
     case Op::kAnyChar:
+      return MatchAny(address);
     case Op::kInClass:
+      return MatchClass(true, operand, address);
     case Op::kNotInClass:
-    case Op::kBackRef:
-      return Consume(instruction, address);
+      return MatchClass(false, operand, address);
     case Op::kJump:
-      return Jump(address, instruction.operand);
+      return Jump(address, operand);
     case Op::kCall:
-      return Call(address, instruction.operand);
+      return Push(address + 1) ? operand : End(Outcome::kAbandoned);
+    case Op::kLazyCall:
+      return Call(operand, (address + 1) | kRestoresPosition);
     case Op::kReturn:
       return Backtrack();
+    case Op::kSavePos:
+      return Next(Push(pos_), address);
+    case Op::kRestorePos:
+      return Next(SetPos(Pop()), address);
+    case Op::kSaveSlot:
+      return Next(Push(Slot(operand)), address);
+    case Op::kRestoreSlot:
+      Slot(operand) = Pop();
+      return address + 1;
+    case Op::kSetSlotPos:
+      Slot(operand) = pos_;
+      return address + 1;
+    case Op::kSetSlotDepth:
+      Slot(operand) = state_.depth_;
+      return address + 1;
+    case Op::kLoadPosFromSlot:
+      return Next(SetPos(Slot(operand)), address);
+    case Op::kLoadDepthFromSlot:
+      return CutDepth(Slot(operand), address);
+    case Op::kFailIfNoProgress:
+      return pos_ == Slot(operand) ? Backtrack() : address + 1;
+    case Op::kBeginIteration:
+      return BeginIteration(operand, address);
+    case Op::kBackRef:
+      return BackRef(operand, address + 1);
     case Op::kGroupOpen:
+      Group(operand)[0] = pos_;
+      return address + 1;
     case Op::kGroupClose:
+      Group(operand)[1] = pos_;
+      return address + 1;
     case Op::kSaveGroup:
+      return SaveGroup(operand, address);
     case Op::kRestoreGroup:
-      return GroupOp(instruction, address);
+      return RestoreGroup(operand, address);
     case Op::kNextStart:
       return NextStart();
     case Op::kReject:
       return End(Outcome::kFailed);
     case Op::kAccept:
       return End(Outcome::kAccepted);
-    default:
-      return Scratch(instruction, address);
   }
+  return End(Outcome::kAbandoned);
 }
 
+// Pops the next backtrack point. A BeginIteration's restore puts the slot back and looks
+// further; a LazyCall's point puts the position back and resumes after the LazyCall.
 uint32_t PatternMachine::Backtrack() {
-  const uint32_t entry = Pop();
-  if ((entry & kRestoresPosition) == 0) {
-    return entry;
-  }
-  const uint32_t resume = entry & ~kRestoresPosition;
-  if (resume == 0 || !SetPos(Pop())) {
-    return End(Outcome::kAbandoned);
-  }
-  std::vector<uint32_t>& starts = state_.iteration_starts_;
-  if (starts.size() < program_.size()) {
-    starts.resize(program_.size(), kUnset);
-  }
-  starts[resume - 1] = pos_;
-  return resume;
-}
-
-// The instructions that read input. The end of input (code 0) is matched without moving,
-// so no position ever lies past the input.
-uint32_t PatternMachine::Consume(const PatternInstruction& instruction, uint32_t address) {
-  switch (instruction.op) {
-    case Op::kChar:
-      if (Current() != instruction.operand) {
-        return Backtrack();
+  for (;;) {
+    const uint32_t entry = Pop();
+    switch (entry & kEntryKind) {
+      case 0:
+        return entry;
+      case kRestoresSlot: {
+        const uint32_t slot = entry & ~kEntryKind;
+        const uint32_t value = Pop();
+        if (slot >= state_.slots_.size()) {
+          return End(Outcome::kAbandoned);
+        }
+        Slot(slot) = value;
+        continue;
       }
-      pos_ += AtEnd() ? 0 : 1;
-      return address + 1;
-    case Op::kAnyChar:
-      if (AtEnd()) {
-        return Backtrack();
+      default: {
+        const uint32_t resume = entry & ~kEntryKind;
+        if (resume == 0 || !SetPos(Pop())) {
+          return End(Outcome::kAbandoned);
+        }
+        return resume;
       }
-      ++pos_;
-      return address + 1;
-    case Op::kBackRef:
-      return BackRef(instruction.operand, address + 1);
-    default: {
-      const bool wanted = instruction.op == Op::kInClass;
-      if (AtEnd() || InMembers(address + 1, instruction.operand, Current()) != wanted) {
-        return Backtrack();
-      }
-      ++pos_;
-      return instruction.operand;
     }
   }
+}
+
+// The end of input (code 0) is matched without moving, so no position ever lies past the
+// input.
+uint32_t PatternMachine::MatchChar(uint32_t c, uint32_t address) {
+  if (Current() != c) {
+    return Backtrack();
+  }
+  pos_ += AtEnd() ? 0 : 1;
+  return address + 1;
+}
+
+uint32_t PatternMachine::MatchAny(uint32_t address) {
+  if (AtEnd()) {
+    return Backtrack();
+  }
+  ++pos_;
+  return address + 1;
+}
+
+uint32_t PatternMachine::MatchClass(bool wanted, uint32_t end, uint32_t address) {
+  if (AtEnd() || InMembers(address + 1, end, Current()) != wanted) {
+    return Backtrack();
+  }
+  ++pos_;
+  return end;
 }
 
 // Members are pairs of Nop (low, high) from `first` up to `end`.
 bool PatternMachine::InMembers(uint32_t first, uint32_t end, char16_t c) const {
   const size_t stop = std::min<size_t>(end, program_.size());
   for (size_t address = first; address + 1 < stop; address += 2) {
-    if (program_[address].operand <= c && c <= program_[address + 1].operand) {
+    if (program_[address].operand() <= c && c <= program_[address + 1].operand()) {
       return true;
     }
   }
@@ -296,8 +332,8 @@ bool PatternMachine::InMembers(uint32_t first, uint32_t end, char16_t c) const {
 // The text the group last captured; empty while either bound is unset, or while the end is
 // still that of an earlier pass and lies before the start.
 uint32_t PatternMachine::BackRef(uint32_t group, uint32_t next) {
-  const uint32_t start = state_.groups_[2 * static_cast<size_t>(group)];
-  const uint32_t end = state_.groups_[2 * static_cast<size_t>(group) + 1];
+  const uint32_t start = Group(group)[0];
+  const uint32_t end = Group(group)[1];
   const size_t length = (start == kUnset || end == kUnset || end < start) ? 0 : end - start;
   if (length > text_.size() - pos_ ||
       std::char_traits<char16_t>::compare(text_.data() + pos_, text_.data() + start, length)) {
@@ -307,84 +343,85 @@ uint32_t PatternMachine::BackRef(uint32_t group, uint32_t next) {
   return next;
 }
 
-uint32_t PatternMachine::Call(uint32_t address, uint32_t target) {
-  const bool lazy = IsLazyHead(address);
-  if ((lazy && !Push(pos_)) || !Push(lazy ? (address + 1) | kRestoresPosition : address + 1)) {
+// A backtrack point that puts the position back: the position, then the marked address.
+uint32_t PatternMachine::Call(uint32_t target, uint32_t resume) {
+  if (!Push(pos_) || !Push(resume)) {
     return End(Outcome::kAbandoned);
   }
   return target;
 }
 
-// The back jump of "*?" goes to its head, whose Call leads just past this Jump.
 uint32_t PatternMachine::Jump(uint32_t address, uint32_t target) {
-  const bool lazy_back_jump =
-      target < address && IsLazyHead(target) && program_[target].operand == address + 1;
-  if (lazy_back_jump && target < state_.iteration_starts_.size() &&
-      state_.iteration_starts_[target] == pos_) {
+  if (!remembers_) {
+    return target;
+  }
+  const MemoPoint* point = FindMemoPoint(address);
+  if (point == nullptr || !GuardsHold(*point)) {
+    return target;
+  }
+  const uint32_t index = static_cast<uint32_t>(point - pattern_.memo_points().data());
+  const size_t bit = MemoBit(index, pos_);
+  if ((state_.failed_[bit / 64] >> (bit % 64)) & 1) {
     return Backtrack();
   }
+  state_.marks_.push_back(MatchState::MemoMark{state_.depth_, index, pos_});
   return target;
 }
 
-// Saved positions, slots and the stack depth.
-uint32_t PatternMachine::Scratch(const PatternInstruction& instruction, uint32_t address) {
-  if (instruction.op == Op::kSavePos) {
-    return Push(pos_) ? address + 1 : End(Outcome::kAbandoned);
-  }
-  if (instruction.op == Op::kRestorePos) {
-    return SetPos(Pop()) ? address + 1 : End(Outcome::kAbandoned);
-  }
-  uint32_t& slot = state_.slots_[instruction.operand];
-  switch (instruction.op) {
-    case Op::kSaveSlot:
-      return Push(slot) ? address + 1 : End(Outcome::kAbandoned);
-    case Op::kRestoreSlot:
-      slot = Pop();
-      return address + 1;
-    case Op::kSetSlotPos:
-      if (!ClosesIteration(address)) {
-        slot = pos_;
-      }
-      return address + 1;
-    case Op::kSetSlotDepth:
-      slot = state_.depth_;
-      return address + 1;
-    case Op::kLoadPosFromSlot:
-      return SetPos(slot) ? address + 1 : End(Outcome::kAbandoned);
-    case Op::kLoadDepthFromSlot:
-      state_.depth_ = std::min(slot, state_.depth_);
-      return address + 1;
-    case Op::kFailIfNoProgress:
-      return pos_ == slot ? Backtrack() : address + 1;
-    default:
-      return End(Outcome::kAbandoned);
-  }
+const MemoPoint* PatternMachine::FindMemoPoint(uint32_t address) const {
+  const std::vector<MemoPoint>& points = pattern_.memo_points();
+  const auto found = std::lower_bound(
+      points.begin(), points.end(), address,
+      [](const MemoPoint& point, uint32_t wanted) { return point.address < wanted; });
+  return found != points.end() && found->address == address ? &*found : nullptr;
 }
 
-uint32_t PatternMachine::GroupOp(const PatternInstruction& instruction, uint32_t address) {
-  uint32_t* bounds = &state_.groups_[2 * static_cast<size_t>(instruction.operand)];
-  switch (instruction.op) {
-    case Op::kGroupOpen:
-      bounds[0] = pos_;
-      break;
-    case Op::kGroupClose:
-      bounds[1] = pos_;
-      break;
-    case Op::kSaveGroup:
-      if (!Push(bounds[0]) || !Push(bounds[1])) {
-        return End(Outcome::kAbandoned);
-      }
-      break;
-    default:
-      bounds[1] = Pop();
-      bounds[0] = Pop();
-      break;
+bool PatternMachine::GuardsHold(const MemoPoint& point) const {
+  const std::vector<uint32_t>& guards = pattern_.memo_guards();
+  for (uint32_t i = point.guards_begin; i < point.guards_end; ++i) {
+    if (state_.slots_[guards[i]] == pos_) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The slot's old value and a marked restore go on the stack, so that backtracking past
+// this iteration gives the repeat back the start of the iteration before it.
+uint32_t PatternMachine::BeginIteration(uint32_t slot, uint32_t address) {
+  if (!Push(Slot(slot)) || !Push(slot | kRestoresSlot)) {
+    return End(Outcome::kAbandoned);
+  }
+  Slot(slot) = pos_;
+  return address + 1;
+}
+
+// A negation's atom matched: the points it pushed are dropped, and with them the marks of
+// the Jumps passed since, whose paths did not fail.
+uint32_t PatternMachine::CutDepth(uint32_t depth, uint32_t address) {
+  state_.depth_ = std::min(depth, state_.depth_);
+  std::vector<MatchState::MemoMark>& marks = state_.marks_;
+  while (!marks.empty() && marks.back().depth > state_.depth_) {
+    marks.pop_back();
   }
   return address + 1;
 }
 
+uint32_t PatternMachine::SaveGroup(uint32_t group, uint32_t address) {
+  const uint32_t* bounds = Group(group);
+  return Next(Push(bounds[0]) && Push(bounds[1]), address);
+}
+
+uint32_t PatternMachine::RestoreGroup(uint32_t group, uint32_t address) {
+  uint32_t* bounds = Group(group);
+  bounds[1] = Pop();
+  bounds[0] = Pop();
+  return address + 1;
+}
+
 // The attempt at this start failed. The next start is one character on, unless that is the
-// end of input, which is never a start.
+// end of input, which is never a start. Failures remembered so far stay true: what follows
+// a Jump does not depend on where the attempt started.
 uint32_t PatternMachine::NextStart() {
   if (start_ + static_cast<size_t>(1) >= text_.size()) {
     return End(Outcome::kFailed);
@@ -392,52 +429,69 @@ uint32_t PatternMachine::NextStart() {
   ++start_;
   pos_ = start_;
   state_.depth_ = 0;
+  state_.marks_.clear();
   return 0;
 }
 
 bool PatternMachine::Match(const UrlPattern& pattern,
-                           std::u16string_view input,
+                           std::u16string_view text,
+                           bool fold,
                            MatchState* state,
-                           uint64_t step_budget) {
+                           uint64_t step_budget,
+                           MatchMode mode) {
   state->match_start_ = 0;
   state->match_end_ = 0;
   state->groups_.clear();
   state->abandoned_ = true;
   if (pattern.last_error() != PatternError::kOk || pattern.instructions().empty() ||
-      input.size() >= kUnset) {
+      text.size() >= kUnset) {
     return false;
   }
   try {
     std::u16string folded;
-    if (!pattern.case_sensitive()) {
-      folded = FoldAscii(input);
-      input = folded;
+    if (fold && !pattern.case_sensitive()) {
+      folded = FoldAscii(text);
+      text = folded;
     }
-    return PatternMachine(pattern, input, state, step_budget).Run(pattern);
+    return PatternMachine(pattern, text, state, step_budget).Run(mode);
   } catch (const std::exception&) {
     // Memory ran short (bad_alloc, length_error); the answer is unknown, so abandoned.
     return false;
   }
 }
 
-bool MatchPattern(const UrlPattern& pattern,
-                  std::u16string_view input,
-                  MatchState* state,
-                  uint64_t step_budget) {
+bool MatchFoldedInput(const UrlPattern& pattern,
+                      std::u16string_view folded_input,
+                      MatchState* state,
+                      uint64_t step_budget,
+                      MatchMode mode) {
   if (state == nullptr) {
     return false;
   }
-  return PatternMachine::Match(pattern, input.substr(0, input.find(u'\0')), state, step_budget);
+  return PatternMachine::Match(pattern, folded_input, false, state, step_budget, mode);
+}
+
+bool MatchPattern(const UrlPattern& pattern,
+                  std::u16string_view input,
+                  MatchState* state,
+                  uint64_t step_budget,
+                  MatchMode mode) {
+  if (state == nullptr) {
+    return false;
+  }
+  return PatternMachine::Match(pattern, input.substr(0, input.find(u'\0')), true, state,
+                               step_budget, mode);
 }
 
 bool MatchPattern(const UrlPattern& pattern,
                   const char16_t* input,
                   MatchState* state,
-                  uint64_t step_budget) {
+                  uint64_t step_budget,
+                  MatchMode mode) {
   if (input == nullptr) {
     return false;
   }
-  return MatchPattern(pattern, std::u16string_view(input), state, step_budget);
+  return MatchPattern(pattern, std::u16string_view(input), state, step_budget, mode);
 }
 
 }  // namespace zelk

@@ -16,6 +16,21 @@ namespace zelk {
 // A step budget that never runs out: the match runs to its answer, however long it takes.
 constexpr uint64_t kUnlimitedSteps = std::numeric_limits<uint64_t>::max();
 
+// How the matcher searches. Both give the same answer, match bounds and groups.
+enum class MatchMode {
+  // Remembers each (Jump, position) from which the search has failed and does not search
+  // from there again, so that a program without back-references costs at most about
+  // (program length x input length) steps. A program with back-references, or one whose
+  // table of failures would exceed kMaxMemoBits, is run plainly.
+  kRemembersFailures,
+  // Plain backtracking: tries every way, however often it comes back to the same place.
+  kPlainBacktracking,
+};
+
+// The largest table of remembered failures one match allocates, in bits (one per Jump of
+// the program and position of the input).
+constexpr size_t kMaxMemoBits = size_t{1} << 24;
+
 // The working state of one match: where it started and ended, what each capture group
 // covered, and the machine's stack and scratch slots. Owned by the caller and reusable for
 // any number of matches; positions are indices into the caller's input.
@@ -57,8 +72,15 @@ class MatchState {
   uint32_t depth_ = 0;           // entries in use
   std::vector<uint32_t> slots_;
   std::vector<uint32_t> groups_;  // start and end of each group in turn
-  // Per lazy-repeat head: where the repeat's current iteration began.
-  std::vector<uint32_t> iteration_starts_;
+  // Jumps passed on the current path whose failure is to be remembered once the search
+  // falls back below the depth it had there.
+  struct MemoMark {
+    uint32_t depth;
+    uint32_t point;
+    uint32_t pos;
+  };
+  std::vector<MemoMark> marks_;
+  std::vector<uint64_t> failed_;  // bit point * (input length + 1) + position
   size_t match_start_ = 0;
   size_t match_end_ = 0;
   bool abandoned_ = false;
@@ -75,11 +97,20 @@ class MatchState {
 bool MatchPattern(const UrlPattern& pattern,
                   const char16_t* input,
                   MatchState* state,
-                  uint64_t step_budget = kUnlimitedSteps);
+                  uint64_t step_budget = kUnlimitedSteps,
+                  MatchMode mode = MatchMode::kRemembersFailures);
 bool MatchPattern(const UrlPattern& pattern,
                   std::u16string_view input,
                   MatchState* state,
-                  uint64_t step_budget = kUnlimitedSteps);
+                  uint64_t step_budget = kUnlimitedSteps,
+                  MatchMode mode = MatchMode::kRemembersFailures);
+// As MatchPattern, for an input already folded A-Z (the caller folds it once for many
+// patterns). `input` must hold no 0 code unit.
+bool MatchFoldedInput(const UrlPattern& pattern,
+                      std::u16string_view folded_input,
+                      MatchState* state,
+                      uint64_t step_budget = kUnlimitedSteps,
+                      MatchMode mode = MatchMode::kRemembersFailures);
 
 }  // namespace zelk
 

@@ -67,57 +67,57 @@ const ListingCase kConstructs[] = {
      "Char 'c' | 15 Accept"},
     {u"a*",
      "0 Call 2 | 1 NextStart | 2 SaveSlot 0 | 3 SetSlotPos 0 | 4 SavePos | 5 Call 9 | 6 RestorePos "
-     "| 7 RestoreSlot 0 | 8 Jump 13 | 9 Char 'a' | 10 FailIfNoProgress 0 | 11 SetSlotPos 0 | 12 "
-     "Jump 2 | 13 Accept"},
+     "| 7 RestoreSlot 0 | 8 Jump 12 | 9 Char 'a' | 10 FailIfNoProgress 0 | 11 Jump 2 | 12 Accept"},
     {u"a?",
      "0 Call 2 | 1 NextStart | 2 SaveSlot 0 | 3 SetSlotPos 0 | 4 SavePos | 5 Call 9 | 6 RestorePos "
-     "| 7 RestoreSlot 0 | 8 Jump 12 | 9 Char 'a' | 10 FailIfNoProgress 0 | 11 SetSlotPos 0 | 12 "
-     "Accept"},
+     "| 7 RestoreSlot 0 | 8 Jump 11 | 9 Char 'a' | 10 FailIfNoProgress 0 | 11 Accept"},
     {u"a+b*",
      "0 Call 2 | 1 NextStart | 2 Char 'a' | 3 SaveSlot 0 | 4 SetSlotPos 0 | 5 SavePos | 6 Call 10 "
-     "| 7 RestorePos | 8 RestoreSlot 0 | 9 Jump 14 | 10 Char 'a' | 11 FailIfNoProgress 0 | 12 "
-     "SetSlotPos 0 | 13 Jump 3 | 14 SaveSlot 1 | 15 SetSlotPos 1 | 16 SavePos | 17 Call 21 | 18 "
-     "RestorePos | 19 RestoreSlot 1 | 20 Jump 25 | 21 Char 'b' | 22 FailIfNoProgress 1 | 23 "
-     "SetSlotPos 1 | 24 Jump 14 | 25 Accept"},
-    {u"a*?", "0 Call 2 | 1 NextStart | 2 Call 5 | 3 Char 'a' | 4 Jump 2 | 5 Accept"},
-    {u"a+?", "0 Call 2 | 1 NextStart | 2 Char 'a' | 3 Call 6 | 4 Char 'a' | 5 Jump 3 | 6 Accept"},
-    {u"a??", "0 Call 2 | 1 NextStart | 2 Call 4 | 3 Char 'a' | 4 Accept"},
-    {u"a???", "0 Call 2 | 1 NextStart | 2 Call 4 | 3 Char 'a' | 4 Char '?' | 5 Accept"},
+     "| 7 RestorePos | 8 RestoreSlot 0 | 9 Jump 13 | 10 Char 'a' | 11 FailIfNoProgress 0 | 12 Jump "
+     "3 | 13 SaveSlot 1 | 14 SetSlotPos 1 | 15 SavePos | 16 Call 20 | 17 RestorePos | 18 "
+     "RestoreSlot 1 | 19 Jump 23 | 20 Char 'b' | 21 FailIfNoProgress 1 | 22 Jump 13 | 23 Accept"},
+    {u"a*?",
+     "0 Call 2 | 1 NextStart | 2 LazyCall 7 | 3 BeginIteration 0 | 4 Char 'a' | 5 FailIfNoProgress "
+     "0 | 6 Jump 2 | 7 Accept"},
+    {u"a+?",
+     "0 Call 2 | 1 NextStart | 2 Char 'a' | 3 LazyCall 8 | 4 BeginIteration 0 | 5 Char 'a' | 6 "
+     "FailIfNoProgress 0 | 7 Jump 3 | 8 Accept"},
+    {u"a??", "0 Call 2 | 1 NextStart | 2 LazyCall 4 | 3 Char 'a' | 4 Accept"},
+    {u"a???", "0 Call 2 | 1 NextStart | 2 LazyCall 4 | 3 Char 'a' | 4 Char '?' | 5 Accept"},
     // Both copies of a "+" term share group numbers; the second copy takes new slots.
     {u"{a}+",
      "0 Call 2 | 1 NextStart | 2 SaveGroup 0 | 3 GroupOpen 0 | 4 Call 7 | 5 RestoreGroup 0 | 6 "
      "Return | 7 Char 'a' | 8 GroupClose 0 | 9 SaveSlot 0 | 10 SetSlotPos 0 | 11 SavePos | 12 Call "
-     "16 | 13 RestorePos | 14 RestoreSlot 0 | 15 Jump 26 | 16 SaveGroup 0 | 17 GroupOpen 0 | 18 "
+     "16 | 13 RestorePos | 14 RestoreSlot 0 | 15 Jump 25 | 16 SaveGroup 0 | 17 GroupOpen 0 | 18 "
      "Call 21 | 19 RestoreGroup 0 | 20 Return | 21 Char 'a' | 22 GroupClose 0 | 23 "
-     "FailIfNoProgress 0 | 24 SetSlotPos 0 | 25 Jump 9 | 26 Accept"},
+     "FailIfNoProgress 0 | 24 Jump 9 | 25 Accept"},
     {u"!a+",
      "0 Call 2 | 1 NextStart | 2 SetSlotPos 0 | 3 SetSlotDepth 1 | 4 Call 8 | 5 LoadPosFromSlot 0 "
      "| 6 LoadDepthFromSlot 1 | 7 Jump 12 | 8 Char 'a' | 9 LoadPosFromSlot 0 | 10 "
      "LoadDepthFromSlot 1 | 11 Return | 12 SaveSlot 2 | 13 SetSlotPos 2 | 14 SavePos | 15 Call 19 "
-     "| 16 RestorePos | 17 RestoreSlot 2 | 18 Jump 32 | 19 SetSlotPos 3 | 20 SetSlotDepth 4 | 21 "
+     "| 16 RestorePos | 17 RestoreSlot 2 | 18 Jump 31 | 19 SetSlotPos 3 | 20 SetSlotDepth 4 | 21 "
      "Call 25 | 22 LoadPosFromSlot 3 | 23 LoadDepthFromSlot 4 | 24 Jump 29 | 25 Char 'a' | 26 "
-     "LoadPosFromSlot 3 | 27 LoadDepthFromSlot 4 | 28 Return | 29 FailIfNoProgress 2 | 30 "
-     "SetSlotPos 2 | 31 Jump 12 | 32 Accept"},
+     "LoadPosFromSlot 3 | 27 LoadDepthFromSlot 4 | 28 Return | 29 FailIfNoProgress 2 | 30 Jump 12 "
+     "| 31 Accept"},
     // A repeat takes its slot before the slots of its term.
     {u"(a*b)*",
      "0 Call 2 | 1 NextStart | 2 SaveSlot 0 | 3 SetSlotPos 0 | 4 SavePos | 5 Call 9 | 6 RestorePos "
-     "| 7 RestoreSlot 0 | 8 Jump 26 | 9 Call 11 | 10 Return | 11 SaveSlot 1 | 12 SetSlotPos 1 | 13 "
-     "SavePos | 14 Call 18 | 15 RestorePos | 16 RestoreSlot 1 | 17 Jump 22 | 18 Char 'a' | 19 "
-     "FailIfNoProgress 1 | 20 SetSlotPos 1 | 21 Jump 11 | 22 Char 'b' | 23 FailIfNoProgress 0 | 24 "
-     "SetSlotPos 0 | 25 Jump 2 | 26 Accept"},
+     "| 7 RestoreSlot 0 | 8 Jump 24 | 9 Call 11 | 10 Return | 11 SaveSlot 1 | 12 SetSlotPos 1 | 13 "
+     "SavePos | 14 Call 18 | 15 RestorePos | 16 RestoreSlot 1 | 17 Jump 21 | 18 Char 'a' | 19 "
+     "FailIfNoProgress 1 | 20 Jump 11 | 21 Char 'b' | 22 FailIfNoProgress 0 | 23 Jump 2 | 24 "
+     "Accept"},
     {u"\\D",
      "0 Call 2 | 1 NextStart | 2 Call 4 | 3 Return | 4 InClass 7 | 5 Nop '0' | 6 Nop '9' | 7 "
      "Accept"},
     {u"\\n",
      "0 Call 2 | 1 NextStart | 2 Call 4 | 3 Return | 4 SavePos | 5 Call 8 | 6 RestorePos | 7 Jump "
-     "10 | 8 Char 0x0d | 9 Jump 23 | 10 Call 12 | 11 Return | 12 SaveSlot 0 | 13 SetSlotPos 0 | 14 "
-     "SavePos | 15 Call 19 | 16 RestorePos | 17 RestoreSlot 0 | 18 Jump 22 | 19 Char 0x0d | 20 "
-     "FailIfNoProgress 0 | 21 SetSlotPos 0 | 22 Char 0x0a | 23 Accept"},
+     "10 | 8 Char 0x0d | 9 Jump 22 | 10 Call 12 | 11 Return | 12 SaveSlot 0 | 13 SetSlotPos 0 | 14 "
+     "SavePos | 15 Call 19 | 16 RestorePos | 17 RestoreSlot 0 | 18 Jump 21 | 19 Char 0x0d | 20 "
+     "FailIfNoProgress 0 | 21 Char 0x0a | 22 Accept"},
     {u"\\q",
      "0 Call 2 | 1 NextStart | 2 Call 4 | 3 Return | 4 Char '\"' | 5 SaveSlot 0 | 6 SetSlotPos 0 | "
-     "7 SavePos | 8 Call 12 | 9 RestorePos | 10 RestoreSlot 0 | 11 Jump 18 | 12 NotInClass 15 | 13 "
-     "Nop '\"' | 14 Nop '\"' | 15 FailIfNoProgress 0 | 16 SetSlotPos 0 | 17 Jump 5 | 18 Char '\"' "
-     "| 19 Accept"},
+     "7 SavePos | 8 Call 12 | 9 RestorePos | 10 RestoreSlot 0 | 11 Jump 17 | 12 NotInClass 15 | 13 "
+     "Nop '\"' | 14 Nop '\"' | 15 FailIfNoProgress 0 | 16 Jump 5 | 17 Char '\"' | 18 Accept"},
     // A final lone backslash stands for itself.
     {u"a\\", "0 Call 2 | 1 NextStart | 2 Char 'a' | 3 Char '\\' | 4 Accept"},
 };

@@ -154,7 +154,8 @@ TEST(MatchPatternTest, MatchesAnyOfTenThousandAlternatives) {
   EXPECT_FALSE(MatchPattern(pattern, u"http://w10000x/", &state));
 }
 
-// Former fault: the time of a match had no bound.
+// Former fault: the time of a match had no bound. Plain backtracking still takes
+// exponential time on these; the budget ends it.
 TEST(MatchPatternTest, AbandonsAMatchThatOutrunsItsBudget) {
   const std::u16string run_of_a(60, u'a');
   for (const char16_t* text : {u"(a|aa)*b", u"((a)|(aa))*b"}) {
@@ -162,13 +163,52 @@ TEST(MatchPatternTest, AbandonsAMatchThatOutrunsItsBudget) {
     UrlPattern pattern;
     ASSERT_EQ(PatternError::kOk, CompilePattern(text, &pattern));
     MatchState state;
-    EXPECT_FALSE(MatchPattern(pattern, run_of_a, &state, 1000000));
+    EXPECT_FALSE(MatchPattern(pattern, run_of_a, &state, 1000000, MatchMode::kPlainBacktracking));
     EXPECT_TRUE(state.abandoned());
     EXPECT_EQ(1000000u, state.steps());
     // The same state answers the next match afresh.
-    EXPECT_TRUE(MatchPattern(pattern, u"aab", &state, 1000000));
+    EXPECT_TRUE(MatchPattern(pattern, u"aab", &state, 1000000, MatchMode::kPlainBacktracking));
     EXPECT_FALSE(state.abandoned());
   }
+}
+
+// Remembering where the search failed makes the shapes that backtrack exponentially cost
+// about (program length x input length) steps, with the answers of plain backtracking.
+TEST(MatchPatternTest, RemembersFailuresToStayPolynomial) {
+  const std::u16string run_of_a(2000, u'a');
+  std::u16string nested;
+  for (int i = 0; i < 40; ++i) {
+    nested += u"(";
+  }
+  nested += u"a*";
+  for (int i = 0; i < 40; ++i) {
+    nested += u")";
+  }
+  for (const std::u16string& text :
+       {std::u16string(u"(a|aa)*b"), std::u16string(u"((a)|(aa))*b"), std::u16string(u"(a+)+b"),
+        std::u16string(u"(a|aa)+?b"), std::u16string(u"((a|aa)*c)*b"), std::u16string(u"a*a*a*b"),
+        std::u16string(u"(!b(a|aa))*b"), nested + u"b"}) {
+    SCOPED_TRACE(::testing::Message() << "pattern " << Utf8(text));
+    UrlPattern pattern;
+    ASSERT_EQ(PatternError::kOk, CompilePattern(text, &pattern));
+    MatchState state;
+    EXPECT_FALSE(MatchPattern(pattern, run_of_a, &state, 50000000));
+    EXPECT_FALSE(state.abandoned());
+    EXPECT_LT(state.steps(), 200 * pattern.instructions().size() * run_of_a.size());
+    EXPECT_TRUE(MatchPattern(pattern, run_of_a + u"b", &state, 50000000));
+    EXPECT_FALSE(state.abandoned());
+  }
+}
+
+// A back-reference makes what follows depend on what a group captured, so such a program
+// is searched plainly, under its budget.
+TEST(MatchPatternTest, SearchesProgramsWithBackReferencesPlainly) {
+  UrlPattern pattern;
+  ASSERT_EQ(PatternError::kOk, CompilePattern(u"{x}?(a|aa)*\\0b", &pattern));
+  EXPECT_TRUE(pattern.has_back_references());
+  MatchState state;
+  EXPECT_FALSE(MatchPattern(pattern, std::u16string(60, u'a'), &state, 1000000));
+  EXPECT_TRUE(state.abandoned());
 }
 
 // Former fault: a lazy repeat of a term that consumes nothing but is not classed as
@@ -182,6 +222,58 @@ TEST(MatchPatternTest, EndsALazyRepeatOfATermThatConsumesNothing) {
     EXPECT_FALSE(MatchPattern(pattern, u"aaaa", &state, 100000));
     EXPECT_FALSE(state.abandoned());
     EXPECT_TRUE(MatchPattern(pattern, u"aay", &state, 100000));
+  }
+}
+
+// Former fault: a lazy repeat kept one "where this iteration began" for the whole match,
+// so an iteration reached again by backtracking was measured from a later iteration's
+// start; an empty iteration then passed and the repeat ran until the budget ended it.
+TEST(MatchPatternTest, ALazyRepeatMeasuresEachIterationFromItsOwnStart) {
+  const MatchCase cases[] = {
+      {u"(a|!b)*?c", u"ad", false},        {u"(a|!b)*?c", u"aac", true, 0, 3},
+      {u"(a|!b)+?c", u"ad", false},        {u"^(x|!y)*?(xz|q)", u"xxq", true, 0, 3},
+      {u"(!b|a)*?c", u"aad", false},       {u"((a|!b)*?d|a)*?c", u"aad", false},
+      {u"(a|!b)*?c", u"xyzc", true, 3, 4},
+  };
+  for (const MatchCase& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "pattern " << Utf8(c.pattern) << " url " << Utf8(c.url));
+    UrlPattern pattern;
+    ASSERT_EQ(PatternError::kOk, CompilePattern(c.pattern, &pattern));
+    for (MatchMode mode : {MatchMode::kRemembersFailures, MatchMode::kPlainBacktracking}) {
+      MatchState state;
+      EXPECT_EQ(c.matches, MatchPattern(pattern, c.url, &state, 100000, mode));
+      EXPECT_FALSE(state.abandoned());
+      EXPECT_LT(state.steps(), 10000u);
+      if (c.matches) {
+        EXPECT_EQ(c.start, state.match_start());
+        EXPECT_EQ(c.end, state.match_end());
+      }
+    }
+  }
+}
+
+// Pattern bytes a fuzzer found (a lazy repeat resuming from a stale start), taken one code
+// unit per byte: the whole run, with its leading 0, ends at once; the run after the 0 is
+// compiled and matched against itself and ordinary text, each ending well within budget.
+TEST(MatchPatternTest, FuzzFoundLazyRepeatBytesEndWithinBudget) {
+  const unsigned char bytes[] = {0x00, 0x0d, 0x07, 0x1c, 0x06, 0x09, 0x1c, 0x0a, 0x08, 0x03,
+                                 0x05, 0x0e, 0x11, 0x1d, 0x0f, 0xf0, 0x07, 0x08, 0x07};
+  const std::u16string whole(bytes, bytes + sizeof(bytes));
+  const std::u16string tail = whole.substr(1);
+  for (const std::u16string& text : {whole, tail}) {
+    UrlPattern pattern;
+    if (CompilePattern(text, &pattern) != PatternError::kOk) {
+      continue;
+    }
+    for (const std::u16string& input : {whole, tail, std::u16string(u"http://a/\r\n")}) {
+      MatchState remembered;
+      MatchState plain;
+      const bool answer = MatchPattern(pattern, input, &remembered, 100000);
+      EXPECT_EQ(MatchPattern(pattern, input, &plain, 100000, MatchMode::kPlainBacktracking),
+                answer);
+      EXPECT_FALSE(remembered.abandoned());
+      EXPECT_FALSE(plain.abandoned());
+    }
   }
 }
 

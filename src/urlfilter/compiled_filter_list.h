@@ -1,0 +1,74 @@
+// The filter list compiled once, when it is read: every rule's program, the default rule,
+// and an index of the rules by the literal text their matches must contain. Pure code.
+#ifndef ZELK_URLFILTER_COMPILED_FILTER_LIST_H_
+#define ZELK_URLFILTER_COMPILED_FILTER_LIST_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/config_source.h"
+#include "urlfilter/factor_index.h"
+#include "urlfilter/pattern/compiler.h"
+
+namespace zelk {
+
+// The factors of all rules together hold at most this many characters; the rules past it
+// are tried on every address instead, so that no list grows the index without bound.
+inline constexpr size_t kMaxIndexedCharacters = size_t{1} << 20;
+
+// One pattern rule of the list.
+struct CompiledRule {
+  uint32_t line = 0;  // index of its line in the list
+  bool allow = false;
+  PatternError error = PatternError::kOk;  // a rule that does not compile refuses when reached
+  UrlPattern pattern;
+  bool indexed = false;  // false: tried on every address ("always-try")
+};
+
+class CompiledFilterList {
+ public:
+  // Reads and compiles every line of `lines` (the filter file's lines, in order).
+  explicit CompiledFilterList(const std::vector<std::u16string>& lines);
+
+  size_t line_count() const { return line_count_; }
+  const std::vector<CompiledRule>& rules() const { return rules_; }
+  // The last default rule ("+all", "-all") of the list, which gives the answer when no
+  // pattern rule matches; without one, that answer is to refuse.
+  bool has_default_rule() const { return has_default_; }
+  bool default_allow() const { return default_allow_; }
+  size_t default_line() const { return default_line_; }
+
+  // The rules, as indices into rules(), in file order, that may match `folded_address`
+  // (folded A-Z): those with a factor in it, those with no factor, and those that do not
+  // compile (which refuse every address that reaches them). Every other rule cannot match.
+  // `scratch` is working room, reusable between calls.
+  void CandidateRules(std::u16string_view folded_address,
+                      std::vector<uint32_t>* candidates,
+                      std::vector<uint32_t>* scratch) const;
+
+  // Rules tried on every address, for the administrator's warnings.
+  size_t always_tried_count() const { return always_tried_.size(); }
+  // Bytes held by the compiled programs and the index, roughly.
+  size_t memory() const;
+
+ private:
+  size_t line_count_ = 0;
+  std::vector<CompiledRule> rules_;
+  std::vector<uint32_t> always_tried_;  // indices into rules_, ascending
+  FactorIndex index_;
+  bool has_default_ = false;
+  bool default_allow_ = false;
+  size_t default_line_ = 0;
+};
+
+// The list compiled, or null when memory ran short (the check then compiles each rule as
+// it reaches it).
+CompiledFilterListPtr CompileFilterList(const std::vector<std::u16string>& lines);
+
+}  // namespace zelk
+
+#endif  // ZELK_URLFILTER_COMPILED_FILTER_LIST_H_

@@ -1,0 +1,354 @@
+// The indexed check against the plain walk on generated lists: rules of every construct
+// (host, path and query rules, alternatives, classes, repeats greedy and lazy, negations,
+// back-references, rules with no literal text, rules that do not compile, default rules
+// in the middle, comments, odd marks) against generated addresses, the empty one included.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tests/support/test_support.h"
+#include "urlfilter/compiled_filter_list.h"
+#include "urlfilter/literal_factors.h"
+#include "urlfilter/pattern/parser.h"
+#include "urlfilter/url_decision.h"
+
+namespace zelk {
+namespace {
+
+using testing::Utf8;
+
+const char16_t* const kWords[] = {
+    u"ads",   u"track", u"casino", u"news", u"mail",  u"shop", u"video", u"cdn",
+    u"login", u"bet",   u"games",  u"wiki", u"media", u"img",  u"api",   u"x",
+};
+const char16_t* const kTlds[] = {u"com", u"org", u"example", u"net"};
+
+class ListGenerator {
+ public:
+  explicit ListGenerator(uint32_t seed) : random_(seed) {}
+
+  // Rules that decide every address that reaches them are rare, as in real lists: one that
+  // does not compile near the end, and in long lists one that matches everything.
+  std::vector<std::u16string> Rules(int count) {
+    std::vector<std::u16string> lines;
+    for (int i = 0; i < count; ++i) {
+      lines.push_back(Rule());
+    }
+    lines.insert(lines.begin() + count * 9 / 10, u"-[z-a]" + Name());
+    if (count >= 1000) {
+      lines.insert(lines.begin() + count * 8 / 10, u"+^" + Name() + u"*");
+    }
+    return lines;
+  }
+
+  std::u16string Address() {
+    if (Below(200) == 0) {
+      return u"";
+    }
+    std::u16string address = Below(4) == 0 ? u"HTTP://" : (Below(2) ? u"https://" : u"http://");
+    for (int labels = Below(3); labels > 0; --labels) {
+      address += (Below(2) ? Word() : Name()) + u".";
+    }
+    address += Name() + u"." + Tld();
+    if (Below(6) == 0) {
+      address += u":8080";
+    }
+    for (int parts = Below(3); parts > 0; --parts) {
+      address += u"/" + (Below(3) == 0 ? Upper(Name()) : Name());
+    }
+    if (Below(3) == 0) {
+      address += u"/file." + std::u16string(Below(2) ? u"exe" : u"html");
+    }
+    if (Below(3) == 0) {
+      address += u"?q=" + Name() + u"&page=" + Number();
+    }
+    if (Below(10) == 0) {
+      // Short runs: plain backtracking, the reference, is exponential on (a|aa)*b.
+      address += std::u16string(Below(14), u'a') + u"b";
+    }
+    return address;
+  }
+
+ private:
+  int Below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
+  std::u16string Word() { return kWords[Below(16)]; }
+  std::u16string Tld() { return kTlds[Below(4)]; }
+  std::u16string Number() { return FromUtf8(std::to_string(Below(30))); }
+  // A name from a few thousand, so that each address holds the text of only a few rules.
+  std::u16string Name() { return Word() + FromUtf8(std::to_string(Below(300))); }
+  static std::u16string Upper(std::u16string text) {
+    for (char16_t& c : text) {
+      c = (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+    }
+    return text;
+  }
+  std::u16string Mark() {
+    const int pick = Below(20);
+    return pick < 9 ? u"+" : pick < 18 ? u"-" : pick == 18 ? u"*" : u"  -";
+  }
+
+  std::u16string Pattern() {
+    const std::u16string w = Name();
+    const std::u16string v = Name();
+    const std::u16string n = Number();
+    switch (Below(24)) {
+      case 0:
+        return u"^https?://([a-z0-9\\-]+\\.)*" + w + u"\\." + Tld() + u"[/:]";
+      case 1:
+        return u"^https?://" + w + u"\\." + Tld() + u"/";
+      case 2:
+        return u"/" + w + u"/";
+      case 3:
+        return u"[?&]q=" + w;
+      case 4:
+        return u"/" + w + u"\\.(exe|zip|msi)$";
+      case 5:
+        return u"((" + w + u")|(" + v + u"))" + n;
+      case 6:
+        return w + u"|" + v;
+      case 7:
+        return u"[" + w.substr(0, 2) + u"]" + v;
+      case 8:
+        return w + u"!\\." + Tld();
+      case 9:
+        return u"{" + w + u"}/\\0";
+      case 10:
+        return u"{[a-z][a-z]}\\.\\0";
+      case 11:
+        return w + u".+?" + v;
+      case 12:
+        return u"/((" + w + u")|(" + v + u"))+?/";
+      case 13:
+        return u".*" + w + u"$";
+      case 14:
+        return w + u"a*b";
+      case 15:
+        return w + u"(a|aa)*b";
+      case 16:
+        return u"^" + w + n + u"[^/]";
+      case 17:
+        return w + u"=" + v;
+      case 18:
+        return Upper(w) + u"\\d+";
+      case 19:
+        return u"\\w\\." + Tld() + u"/" + v;
+      case 20:
+        return u"^\\a+://" + w + u"[.]" + Tld();
+      case 21:
+        return u"(" + w + u"(" + v + u")?)+" + n;
+      case 22:
+        return u"!" + w + u"[^/]+/" + v;
+      default:
+        return w + u"(a|!b)*?c";
+    }
+  }
+
+  std::u16string Rule() {
+    const int pick = Below(100);
+    if (pick < 1) {
+      return Below(2) ? u"+all" : u" -ALL ";
+    }
+    if (pick < 6) {
+      return Below(2) ? u"; comment " + Word() : u"";
+    }
+    if (pick < 7) {
+      return u"all";
+    }
+    return Mark() + Pattern();
+  }
+
+  std::mt19937 random_;
+};
+
+void ExpectSameDecision(const UrlDecision& expected,
+                        const UrlDecision& actual,
+                        const std::u16string& address) {
+  ASSERT_EQ(expected.allow, actual.allow) << Utf8(address);
+  ASSERT_EQ(static_cast<int>(expected.reason), static_cast<int>(actual.reason)) << Utf8(address);
+  ASSERT_EQ(Utf8(expected.denied_word), Utf8(actual.denied_word)) << Utf8(address);
+  if (expected.reason != DecisionReason::kDefaultRule) {
+    ASSERT_EQ(expected.line_index, actual.line_index) << Utf8(address);
+  } else {
+    ASSERT_EQ(expected.default_rule_seen, actual.default_rule_seen) << Utf8(address);
+    ASSERT_EQ(expected.default_line_index, actual.default_line_index) << Utf8(address);
+  }
+}
+
+struct DifferentialRun {
+  uint32_t seed;
+  int rules;
+  int addresses;
+  int walked;  // addresses also compared with the walk that compiles each rule as it goes
+};
+
+// Every check is compared with the plain walk, which tries every rule in turn, so the long
+// lists get fewer addresses; each run is a test of its own, so that they run side by side.
+constexpr DifferentialRun kRuns[] = {
+    {1, 3000, 150, 2}, {2, 5000, 80, 1},    {3, 2000, 200, 2},   {4, 300, 1500, 10},
+    {5, 60, 8000, 40}, {6, 24, 25000, 100}, {7, 12, 35000, 200}, {8, 12, 30100, 300},
+};
+
+constexpr int TotalChecks() {
+  int total = 0;
+  for (const DifferentialRun& run : kRuns) {
+    total += run.addresses;
+  }
+  return total;
+}
+static_assert(TotalChecks() >= 100000, "the comparison covers at least 100,000 checks");
+
+// Under AddressSanitizer every check costs several times as much; there a quarter of the
+// addresses keeps each run within its time limit (the plain builds run them all).
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kAddressDivisor = 4;
+#else
+constexpr int kAddressDivisor = 1;
+#endif
+
+class IndexedCheckTest : public ::testing::TestWithParam<DifferentialRun> {};
+
+TEST_P(IndexedCheckTest, AgreesWithThePlainWalkOnAGeneratedList) {
+  const DifferentialRun& run = GetParam();
+  ListGenerator generator(run.seed);
+  const std::vector<std::u16string> lines = generator.Rules(run.rules);
+  const CompiledFilterList compiled(lines);
+  UrlCheckInput input;
+  input.filter_file_path = u"filter.txt";
+  input.rules = &lines;
+  input.compiled = &compiled;
+  UrlCheckInput reference = input;
+  reference.match_mode = MatchMode::kPlainBacktracking;
+  reference.step_budget = kUnlimitedSteps;
+  size_t decided_by_rule = 0;
+  size_t skipped = 0;
+  const int addresses = run.addresses / kAddressDivisor;
+  for (int i = 0; i < addresses; ++i) {
+    const std::u16string address = generator.Address();
+    input.address = address;
+    reference.address = address;
+    const UrlDecision indexed = DecideUrl(input);
+    ASSERT_NE(DecisionReason::kBudgetExhausted, indexed.reason) << Utf8(address);
+    const UrlDecision walked = WalkCompiledRules(reference, compiled);
+    ExpectSameDecision(walked, indexed, address);
+    if (i < run.walked) {
+      ExpectSameDecision(WalkFilterRules(reference), indexed, address);
+    }
+    decided_by_rule += indexed.reason == DecisionReason::kRuleMatched ? 1 : 0;
+    skipped += walked.rules_tried - indexed.rules_tried;
+  }
+  // Pattern rules must decide part of the addresses but not all, and on long lists the
+  // index must skip most rules, or the comparison says little.
+  EXPECT_GT(decided_by_rule, 0u);
+  EXPECT_LT(decided_by_rule, static_cast<size_t>(addresses) * 9 / 10);
+  if (run.rules >= 1000) {
+    EXPECT_GT(decided_by_rule, static_cast<size_t>(addresses) / 20);
+    EXPECT_GT(skipped, static_cast<size_t>(addresses) * run.rules / 2);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(GeneratedLists,
+                         IndexedCheckTest,
+                         ::testing::ValuesIn(kRuns),
+                         [](const ::testing::TestParamInfo<DifferentialRun>& run_info) {
+                           return std::to_string(run_info.param.rules) + "RulesSeed" +
+                                  std::to_string(run_info.param.seed);
+                         });
+
+struct FactorCase {
+  const char16_t* pattern;
+  std::vector<std::u16string> factors;  // empty: none
+};
+
+// clang-format off
+const FactorCase kFactors[] = {
+    {u"^https?://([a-z0-9\\-]+\\.)*example\\.com[/:]", {u"example.com/", u"example.com:"}},
+    {u"casino", {u"casino"}},
+    {u"CaSiNo", {u"casino"}},
+    {u"\\.((exe)|(msi)|(zip))$", {u".exe", u".msi", u".zip"}},
+    {u"https?://x", {u"http://x", u"https://x"}},
+    {u"(ads|track)er", {u"adsracker", u"adtracker"}},  // "|" binds single terms
+    {u"((ads)|(track))er", {u"adser", u"tracker"}},
+    {u"a!bc", {u"ac"}},
+    {u"(ab)+x", {u"ab"}},
+    {u"{ab}\\0", {u"ab"}},
+    {u"averyveryverylongliteral", {u"averyveryverylon"}},
+    {u"x*", {}},
+    {u".", {}},
+    {u"[^/]+", {}},
+    {u"(ab)*", {}},
+    {u"a|b*", {}},
+    {u"\\d", {}},
+    {u"[ab]", {u"a", u"b"}},
+    {u"[a-z]x", {u"x"}},
+    {u"", {}},
+};
+// clang-format on
+
+TEST(RequiredFactorsTest, NamesTheTextEveryMatchHolds) {
+  for (const FactorCase& c : kFactors) {
+    SCOPED_TRACE(Utf8(c.pattern));
+    PatternReading reading;
+    UrlPattern pattern;
+    ASSERT_EQ(PatternError::kOk, CompilePattern(c.pattern, &pattern, &reading));
+    EXPECT_EQ(c.factors, RequiredFactors(reading));
+  }
+}
+
+TEST(RequiredFactorsTest, AHugeAlternationHasNone) {
+  std::u16string chain;
+  for (int i = 0; i < 10000; ++i) {
+    chain += (i == 0 ? u"(w" : u"|(w") + FromUtf8(std::to_string(i)) + u"x)";
+  }
+  PatternReading reading;
+  UrlPattern pattern;
+  ASSERT_EQ(PatternError::kOk, CompilePattern(chain, &pattern, &reading));
+  EXPECT_TRUE(RequiredFactors(reading).empty());
+}
+
+TEST(FactorIndexTest, FindsEveryRuleWhoseFactorOccurs) {
+  const FactorIndex index(
+      {{u"he", 0}, {u"she", 1}, {u"his", 2}, {u"hers", 3}, {u"e", 4}, {u"she", 5}, {u"x", 6}});
+  struct {
+    const char16_t* text;
+    std::vector<uint32_t> rules;
+  } const cases[] = {
+      {u"ushers", {0, 1, 3, 4, 5}}, {u"his", {2}}, {u"", {}}, {u"hhhhe", {0, 4}}, {u"x", {6}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(Utf8(c.text));
+    std::vector<uint32_t> rules;
+    std::vector<uint32_t> scratch;
+    index.FindRules(c.text, &rules, &scratch);
+    std::sort(rules.begin(), rules.end());
+    EXPECT_EQ(c.rules, rules);
+  }
+}
+
+// The rules whose factors would grow the index past its bound are tried on every address.
+TEST(CompiledFilterListTest, BoundsTheIndexAndTriesTheRestEverywhere) {
+  std::vector<std::u16string> lines;
+  const size_t per_rule = kMaxFactorLength;
+  const size_t fitting = kMaxIndexedCharacters / per_rule;
+  for (size_t i = 0; i < fitting + 10; ++i) {
+    std::u16string word = FromUtf8(std::to_string(i));
+    word.insert(0, per_rule - word.size(), u'w');
+    lines.push_back(u"-" + word);
+  }
+  const CompiledFilterList compiled(lines);
+  EXPECT_EQ(10u, compiled.always_tried_count());
+  UrlCheckInput input;
+  input.filter_file_path = u"filter.txt";
+  input.rules = &lines;
+  input.compiled = &compiled;
+  const std::u16string last = u"http://x/" + lines.back().substr(1);
+  input.address = last;
+  const UrlDecision decision = DecideUrl(input);
+  EXPECT_EQ(DecisionReason::kRuleMatched, decision.reason);
+  EXPECT_EQ(lines.size() - 1, decision.line_index);
+  EXPECT_LE(decision.rules_tried, 11u);
+}
+
+}  // namespace
+}  // namespace zelk
