@@ -15,6 +15,7 @@
 #include "tools/zelkctl/cli.h"
 #include "tools/zelkctl/filter_lint.h"
 #include "urlfilter/filter_list.h"
+#include "urlfilter/url_check_input.h"
 #include "urlfilter/url_decision.h"
 
 namespace zelk::tools {
@@ -25,13 +26,8 @@ constexpr size_t kSpareRoom = size_t{64} * 1024;  // for the denied page
 // The rule that decided the address, in words: "line 7 (-casino) refuses it". Worked out
 // in this process from the same settings and filter file the library loaded.
 std::string DecidingLine(const ConfigSource& source, const std::string& url) {
-  UrlCheckInput input;
-  input.checking_enabled = source.settings_copy.check_url_access != 0;
-  input.filter_file_path = source.filter_file_path;
   const std::u16string address = platform::AnsiToWide(url);
-  input.address = address;
-  input.rules = &source.filter_patterns;
-  return DescribeDecision(DecideUrl(input), source.filter_patterns);
+  return DescribeDecision(DecideUrl(UrlCheckInputFor(source, address)), source.filter_patterns);
 }
 
 int RunCheckList(Invocation& invocation) {

@@ -53,6 +53,9 @@ extern const Command kImpactCommand;
 extern const Command kCheckListCommand;
 
 // zelkctl lint --profile FILE URLFILE (the arguments start with "--profile").
+// Reads a filter file's bytes into lines exactly as the library does. False when the file
+// cannot be opened or read.
+bool ReadFilterFile(const std::string& path, std::vector<std::u16string>* lines);
 int RunLintProfile(Invocation& invocation);
 
 // Runs zelkctl with its arguments (without the program name); returns the exit status.

@@ -11,10 +11,7 @@
 #include "urlfilter/filter_file_decoder.h"
 
 namespace zelk::tools {
-namespace {
 
-// Reads the file's bytes into lines exactly as the library does. False when the file
-// cannot be opened or read.
 bool ReadFilterFile(const std::string& path, std::vector<std::u16string>* lines) {
   const std::filesystem::path file = std::filesystem::u8path(path);
   std::error_code error;
@@ -37,6 +34,8 @@ bool ReadFilterFile(const std::string& path, std::vector<std::u16string>* lines)
   decoder.Finish();
   return true;
 }
+
+namespace {
 
 int RunLint(Invocation& invocation) {
   if (!invocation.args.empty() && invocation.args[0] == "--profile") {

@@ -2,10 +2,7 @@
 // the addresses of URLFILE, so that the rule that slows every navigation stands out.
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "common/text.h"
@@ -15,30 +12,11 @@
 #include "tools/zelkctl/json.h"
 #include "tools/zelkctl/pattern_analysis.h"
 #include "tools/zelkctl/rule_profile.h"
-#include "urlfilter/filter_file_decoder.h"
 
 namespace zelk::tools {
 namespace {
 
 constexpr size_t kShownRules = 10;
-
-// The file's lines as the library reads them.
-bool ReadFilterLines(const std::string& path, std::vector<std::u16string>* lines) {
-  const std::filesystem::path file = std::filesystem::u8path(path);
-  std::error_code error;
-  std::ifstream in(file, std::ios::binary);
-  if (std::filesystem::is_directory(file, error) || !in) {
-    return false;
-  }
-  FilterFileDecoder decoder(lines);
-  char chunk[64 * 1024];
-  while (!decoder.ended() && in) {
-    in.read(chunk, sizeof(chunk));
-    decoder.Feed(std::string_view(chunk, static_cast<size_t>(in.gcount())));
-  }
-  decoder.Finish();
-  return !in.bad();
-}
 
 std::string Share(uint64_t part, uint64_t whole) {
   char text[16];
@@ -57,7 +35,7 @@ int RunLintProfile(Invocation& invocation) {
   const std::string& path = invocation.args[1];
   std::vector<std::u16string> lines;
   std::vector<std::string> urls;
-  if (!ReadFilterLines(path, &lines) || !ReadAddressFile(invocation.args[2], &urls)) {
+  if (!ReadFilterFile(path, &lines) || !ReadAddressFile(invocation.args[2], &urls)) {
     std::fprintf(stderr, "zelkctl lint --profile: cannot read %s\n",
                  (lines.empty() ? path : invocation.args[2]).c_str());
     return kExitUsage;
