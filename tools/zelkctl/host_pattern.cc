@@ -231,30 +231,31 @@ std::string_view DefaultPort(std::string_view scheme) {
   return {};
 }
 
-std::string BuildHostPattern(const HostRuleSpec& spec) {
+std::string BuildHostPattern(const HostRuleSpec& host_rule) {
   std::string pattern = "^";
-  pattern += spec.scheme.empty() ? std::string(kAnyScheme) : EscapeLiteral(spec.scheme);
+  pattern += host_rule.scheme.empty() ? std::string(kAnyScheme) : EscapeLiteral(host_rule.scheme);
   pattern += "://";
   pattern += kUserInfo;
-  if (spec.names == HostRuleSpec::Names::kWithSubdomains) {
+  if (host_rule.names == HostRuleSpec::Names::kWithSubdomains) {
     pattern += kSubdomains;
-  } else if (spec.names == HostRuleSpec::Names::kSubdomainsOnly) {
+  } else if (host_rule.names == HostRuleSpec::Names::kSubdomainsOnly) {
     pattern += kSubdomainsOnly;
   }
-  pattern += EscapeLiteral(spec.host.ascii);
-  if (spec.has_tail) {
-    return pattern + spec.tail;
+  pattern += EscapeLiteral(host_rule.host.ascii);
+  if (host_rule.has_tail) {
+    return pattern + host_rule.tail;
   }
-  if (!spec.host.is_address) {
+  if (!host_rule.host.is_address) {
     pattern += "\\.?";  // "example.com." names the same host
   }
-  if (!spec.port.empty()) {
-    const bool implied = spec.port == DefaultPort(spec.scheme);
-    pattern += implied ? "(:" + spec.port + ")?" : ":" + spec.port;
-    return pattern + (spec.path.empty() ? std::string(kPortEnd) : EscapeLiteral(spec.path));
+  if (!host_rule.port.empty()) {
+    const bool implied = host_rule.port == DefaultPort(host_rule.scheme);
+    pattern += implied ? "(:" + host_rule.port + ")?" : ":" + host_rule.port;
+    return pattern +
+           (host_rule.path.empty() ? std::string(kPortEnd) : EscapeLiteral(host_rule.path));
   }
-  if (!spec.path.empty()) {
-    return pattern + std::string(kAnyPort) + EscapeLiteral(spec.path);
+  if (!host_rule.path.empty()) {
+    return pattern + std::string(kAnyPort) + EscapeLiteral(host_rule.path);
   }
   return pattern + std::string(kHostEnd);
 }

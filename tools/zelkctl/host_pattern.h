@@ -36,11 +36,11 @@ struct HostRuleSpec {
   bool has_tail = false;
 };
 
-// The pattern for the spec: "^" SCHEME "://" then optional user-info, the host (and the
+// The pattern for the host_rule: "^" SCHEME "://" then optional user-info, the host (and the
 // names under it), and either the port and path or the end of the host ("/", ":", "?",
 // "#" or the end of the address). No query string, user name or longer host name
 // satisfies it.
-std::string BuildHostPattern(const HostRuleSpec& spec);
+std::string BuildHostPattern(const HostRuleSpec& host_rule);
 
 // Text escaped so that it matches itself literally; characters outside ASCII are written
 // percent-encoded, as the browser sends them in a path.

@@ -67,14 +67,14 @@ void ConvertDomainAnchor(std::string_view body,
     ++host_end;
   }
   const std::string_view rest = body.substr(host_end);
-  HostRuleSpec spec;
-  spec.names = HostRuleSpec::Names::kWithSubdomains;
+  HostRuleSpec host_rule;
+  host_rule.names = HostRuleSpec::Names::kWithSubdomains;
   std::string why;
   if (!rest.empty() && rest[0] == '*') {
     out->problems.push_back(Quoted(entry) + ": a wildcard inside the host cannot be expressed");
     return;
   }
-  if (!NormalizeHostName(body.substr(0, host_end), &spec.host, &why)) {
+  if (!NormalizeHostName(body.substr(0, host_end), &host_rule.host, &why)) {
     out->problems.push_back(Quoted(entry) + ": " + why);
     return;
   }
@@ -86,19 +86,19 @@ void ConvertDomainAnchor(std::string_view body,
                               "would also allow longer host names; add \"^\"");
       return;
     }
-    list_import::AddHostRule(spec, allow, out);
+    list_import::AddHostRule(host_rule, allow, out);
     return;
   }
-  spec.has_tail = true;
-  spec.tail = !rest.empty() && rest[0] == '^'
-                  ? std::string(kHostSeparator) + Translate(rest.substr(1))
-                  : Translate(rest);
+  host_rule.has_tail = true;
+  host_rule.tail = !rest.empty() && rest[0] == '^'
+                       ? std::string(kHostSeparator) + Translate(rest.substr(1))
+                       : Translate(rest);
   if (allow && !rest.empty() && rest[0] != '^' && rest[0] != '/' && rest[0] != ':') {
     out->problems.push_back(Quoted(entry) + ": an exception whose host runs on into " +
                             Quoted(rest) + " would also allow longer host names");
     return;
   }
-  list_import::AddHostRule(spec, allow, out);
+  list_import::AddHostRule(host_rule, allow, out);
 }
 
 // "|scheme://host..." rules: the address begins with the text.

@@ -19,11 +19,11 @@ LineConversion ConvertDomainLine(std::string_view line, bool allow) {
                            " is more than one word: a hosts-file line needs --format hosts");
     return out;
   }
-  HostRuleSpec spec;
-  spec.names = HostRuleSpec::Names::kWithSubdomains;
+  HostRuleSpec host_rule;
+  host_rule.names = HostRuleSpec::Names::kWithSubdomains;
   std::string name = list_import::FoldAscii(words[0]);
   if (name.rfind("*.", 0) == 0) {
-    spec.names = HostRuleSpec::Names::kSubdomainsOnly;
+    host_rule.names = HostRuleSpec::Names::kSubdomainsOnly;
     name.erase(0, 2);
   } else if (name[0] == '.') {
     name.erase(0, 1);
@@ -43,18 +43,18 @@ LineConversion ConvertDomainLine(std::string_view line, bool allow) {
     return out;
   }
   std::string why;
-  if (!NormalizeHostName(name, &spec.host, &why)) {
+  if (!NormalizeHostName(name, &host_rule.host, &why)) {
     out.problems.push_back(list_import::Quoted(words[0]) + ": " + why);
     return out;
   }
-  if (spec.host.is_address) {
-    if (spec.names == HostRuleSpec::Names::kSubdomainsOnly) {
+  if (host_rule.host.is_address) {
+    if (host_rule.names == HostRuleSpec::Names::kSubdomainsOnly) {
       out.problems.push_back(list_import::Quoted(words[0]) + ": an address has no names under it");
       return out;
     }
-    spec.names = HostRuleSpec::Names::kExact;
+    host_rule.names = HostRuleSpec::Names::kExact;
   }
-  list_import::AddHostRule(spec, allow, &out);
+  list_import::AddHostRule(host_rule, allow, &out);
   return out;
 }
 

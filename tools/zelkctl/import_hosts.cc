@@ -72,13 +72,13 @@ LineConversion ConvertHostsLine(std::string_view line, bool allow) {
                              ", not blocked: a filter cannot send a name elsewhere");
       continue;
     }
-    HostRuleSpec spec;
+    HostRuleSpec host_rule;
     std::string why;
-    if (!NormalizeHostName(words[i], &spec.host, &why)) {
+    if (!NormalizeHostName(words[i], &host_rule.host, &why)) {
       out.problems.push_back(Quoted(words[i]) + ": " + why);
       continue;
     }
-    list_import::AddHostRule(spec, allow, &out);
+    list_import::AddHostRule(host_rule, allow, &out);
   }
   return out;
 }

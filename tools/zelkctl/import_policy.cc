@@ -42,40 +42,40 @@ bool ValidPort(std::string_view port) {
   return value > 0 && value <= 65535;
 }
 
-// Reads the host part (names marker, host, port) into `spec`; false with the reason.
-bool ReadHostPart(std::string_view host_port, HostRuleSpec* spec, std::string* why) {
+// Reads the host part (names marker, host, port) into `host_rule`; false with the reason.
+bool ReadHostPart(std::string_view host_port, HostRuleSpec* host_rule, std::string* why) {
   const size_t colon = host_port.rfind(':');
   if (colon != std::string_view::npos && host_port.find(']') == std::string_view::npos) {
-    spec->port = std::string(host_port.substr(colon + 1));
+    host_rule->port = std::string(host_port.substr(colon + 1));
     host_port = host_port.substr(0, colon);
-    if (!ValidPort(spec->port)) {
-      *why = "the port " + Quoted(spec->port) + " is not a number from 1 to 65535";
+    if (!ValidPort(host_rule->port)) {
+      *why = "the port " + Quoted(host_rule->port) + " is not a number from 1 to 65535";
       return false;
     }
   }
-  spec->names = HostRuleSpec::Names::kWithSubdomains;
+  host_rule->names = HostRuleSpec::Names::kWithSubdomains;
   if (host_port.rfind("[*.]", 0) == 0) {
     host_port.remove_prefix(4);
   } else if (host_port.rfind("*.", 0) == 0) {
-    spec->names = HostRuleSpec::Names::kSubdomainsOnly;
+    host_rule->names = HostRuleSpec::Names::kSubdomainsOnly;
     host_port.remove_prefix(2);
   } else if (!host_port.empty() && host_port[0] == '.') {
-    spec->names = HostRuleSpec::Names::kExact;
+    host_rule->names = HostRuleSpec::Names::kExact;
     host_port.remove_prefix(1);
   }
   if (host_port.find('*') != std::string_view::npos) {
     *why = "a wildcard inside the host cannot be expressed";
     return false;
   }
-  if (!NormalizeHostName(host_port, &spec->host, why)) {
+  if (!NormalizeHostName(host_port, &host_rule->host, why)) {
     return false;
   }
-  if (spec->host.is_address) {
-    if (spec->names == HostRuleSpec::Names::kSubdomainsOnly) {
+  if (host_rule->host.is_address) {
+    if (host_rule->names == HostRuleSpec::Names::kSubdomainsOnly) {
       *why = "an address has no names under it";
       return false;
     }
-    spec->names = HostRuleSpec::Names::kExact;
+    host_rule->names = HostRuleSpec::Names::kExact;
   }
   return true;
 }
@@ -99,14 +99,14 @@ LineConversion ConvertPolicyLine(std::string_view line, bool allow) {
     out.rules.push_back(ImportedRule{allow, "all", ""});
     return out;
   }
-  HostRuleSpec spec;
+  HostRuleSpec host_rule;
   std::string_view rest = entry;
   const size_t scheme_end = entry.find("://");
   if (scheme_end != std::string_view::npos) {
-    spec.scheme = list_import::FoldAscii(entry.substr(0, scheme_end));
+    host_rule.scheme = list_import::FoldAscii(entry.substr(0, scheme_end));
     rest = entry.substr(scheme_end + 3);
-    if (!IsSchemeName(spec.scheme)) {
-      return problem("the scheme " + Quoted(spec.scheme) + " is not a scheme name");
+    if (!IsSchemeName(host_rule.scheme)) {
+      return problem("the scheme " + Quoted(host_rule.scheme) + " is not a scheme name");
     }
   }
   if (rest.find_first_of("?#") != std::string_view::npos) {
@@ -117,26 +117,26 @@ LineConversion ConvertPolicyLine(std::string_view line, bool allow) {
   const size_t path_start = rest.find('/');
   const std::string_view host_port = rest.substr(0, path_start);
   if (path_start != std::string_view::npos) {
-    spec.path = std::string(rest.substr(path_start));
+    host_rule.path = std::string(rest.substr(path_start));
   }
-  if (spec.path.find('*') != std::string::npos) {
+  if (host_rule.path.find('*') != std::string::npos) {
     return problem("a path is matched as a prefix: write it without \"*\"");
   }
   if (host_port == "*") {
-    if (spec.scheme.empty() || !spec.path.empty()) {
+    if (host_rule.scheme.empty() || !host_rule.path.empty()) {
       return problem("a host \"*\" can only stand alone or after a scheme (javascript://*)");
     }
-    out.rules.push_back(ImportedRule{allow, "^" + EscapeLiteral(spec.scheme) + ":", ""});
+    out.rules.push_back(ImportedRule{allow, "^" + EscapeLiteral(host_rule.scheme) + ":", ""});
     return out;
   }
   if (host_port.empty()) {
     return problem("an address without a host cannot be expressed");
   }
   std::string why;
-  if (!ReadHostPart(list_import::FoldAscii(host_port), &spec, &why)) {
+  if (!ReadHostPart(list_import::FoldAscii(host_port), &host_rule, &why)) {
     return problem(why);
   }
-  list_import::AddHostRule(spec, allow, &out);
+  list_import::AddHostRule(host_rule, allow, &out);
   return out;
 }
 

@@ -65,13 +65,13 @@ std::string Quoted(std::string_view text) {
   return "\"" + shown + (text.size() > kShown ? "...\"" : "\"");
 }
 
-void AddHostRule(const HostRuleSpec& spec, bool allow, LineConversion* out) {
+void AddHostRule(const HostRuleSpec& host_rule, bool allow, LineConversion* out) {
   ImportedRule rule;
   rule.allow = allow;
-  rule.pattern = BuildHostPattern(spec);
-  if (spec.names == HostRuleSpec::Names::kWithSubdomains && spec.scheme.empty() &&
-      spec.port.empty() && spec.path.empty() && !spec.has_tail) {
-    rule.domain = spec.host.ascii;
+  rule.pattern = BuildHostPattern(host_rule);
+  if (host_rule.names == HostRuleSpec::Names::kWithSubdomains && host_rule.scheme.empty() &&
+      host_rule.port.empty() && host_rule.path.empty() && !host_rule.has_tail) {
+    rule.domain = host_rule.host.ascii;
   }
   out->rules.push_back(std::move(rule));
 }

@@ -92,8 +92,8 @@ std::string_view BeforeComment(std::string_view text, char mark);
 std::string FoldAscii(std::string_view text);
 // Text quoted for a message, cut when long, control characters shown as "?".
 std::string Quoted(std::string_view text);
-// Adds the rule of `spec` to `out`, noting the domain when it covers the names under it.
-void AddHostRule(const HostRuleSpec& spec, bool allow, LineConversion* out);
+// Adds the rule of `host_rule` to `out`, noting the domain when it covers the names under it.
+void AddHostRule(const HostRuleSpec& host_rule, bool allow, LineConversion* out);
 
 }  // namespace list_import
 
