@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/support/configured_host.h"
+#include "tests/tools/zelkctl_run.h"
 #include "tools/zelkctl/filter_lint.h"
 #include "tools/zelkctl/list_import.h"
 #include "urlfilter/url_check.h"
@@ -20,15 +21,6 @@ using zelk::testing::Utf8;
 
 const std::filesystem::path kExamples = std::filesystem::path(ZELK_SOURCE_DIR) / "examples";
 constexpr char kImportMarker[] = "; Lists imported with zelkctl import go here";
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    lines.push_back(line);
-  }
-  return lines;
-}
 
 ListSource Example(const char* name, ListFormat format, bool allow) {
   return ListSource{std::string("lists/") + name, format, allow,

@@ -12,6 +12,7 @@
 
 #include "tests/support/registry_fixture.h"
 #include "tests/support/test_support.h"
+#include "tests/tools/zelkctl_run.h"
 #include "tools/zelkctl/cli.h"
 #include "tools/zelkctl/filter_lint.h"
 #include "urlfilter/pattern/compiler.h"
@@ -24,30 +25,6 @@ using zelk::testing::MessageBoxRecorder;
 using zelk::testing::ScopedRegistry;
 using zelk::testing::TempFolder;
 using zelk::testing::Utf8;
-
-struct Output {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-Output Zelkctl(std::vector<std::string> args) {
-  ::testing::internal::CaptureStdout();
-  ::testing::internal::CaptureStderr();
-  const int status = RunZelkctl(std::move(args));
-  Output run{status, ::testing::internal::GetCapturedStdout(), ""};
-  run.err = ::testing::internal::GetCapturedStderr();
-  return run;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    lines.push_back(line);
-  }
-  return lines;
-}
 
 // Just enough JSON to read lint's output back: objects, arrays, strings with the escapes
 // lint writes, integers and true/false.

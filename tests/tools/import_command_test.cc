@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/support/test_support.h"
+#include "tests/tools/zelkctl_run.h"
 #include "tools/zelkctl/cli.h"
 
 namespace zelk::tools {
@@ -14,21 +15,6 @@ namespace {
 using zelk::testing::ReadFile;
 using zelk::testing::TempFolder;
 using zelk::testing::WriteFile;
-
-struct Output {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-Output Zelkctl(std::vector<std::string> args) {
-  ::testing::internal::CaptureStdout();
-  ::testing::internal::CaptureStderr();
-  const int status = RunZelkctl(std::move(args));
-  Output run{status, ::testing::internal::GetCapturedStdout(), ""};
-  run.err = ::testing::internal::GetCapturedStderr();
-  return run;
-}
 
 class ImportCommandTest : public ::testing::Test {
  protected:
