@@ -200,7 +200,8 @@ constexpr int TotalChecks() {
 static_assert(TotalChecks() >= 100000, "the comparison covers at least 100,000 checks");
 
 // Under AddressSanitizer every check costs several times as much; there a quarter of the
-// addresses keeps each run within its time limit (the plain builds run them all).
+// addresses keeps each run within its time limit (the plain builds run them all, and check
+// there that the generated lists exercise the rules).
 #if defined(__SANITIZE_ADDRESS__)
 constexpr int kAddressDivisor = 4;
 #else
@@ -239,8 +240,12 @@ TEST_P(IndexedCheckTest, AgreesWithThePlainWalkOnAGeneratedList) {
     skipped += walked.rules_tried - indexed.rules_tried;
   }
   // Pattern rules must decide part of the addresses but not all, and on long lists the
-  // index must skip most rules, or the comparison says little.
-  EXPECT_GT(decided_by_rule, 0u);
+  // index must skip most rules, or the comparison says little. The generated lists are the
+  // same in every build; the shortened runs under AddressSanitizer may miss the few
+  // addresses that a rule of a short list decides.
+  if (kAddressDivisor == 1) {
+    EXPECT_GT(decided_by_rule, 0u);
+  }
   EXPECT_LT(decided_by_rule, static_cast<size_t>(addresses) * 9 / 10);
   if (run.rules >= 1000) {
     EXPECT_GT(decided_by_rule, static_cast<size_t>(addresses) / 20);

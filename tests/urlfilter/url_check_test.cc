@@ -33,6 +33,18 @@ size_t g_fail_allocations_above = 0;
   }
   throw std::bad_alloc();
 }
+// The library's nothrow allocations come here too, so that every block this file's delete
+// frees was taken with malloc.
+[[gnu::noinline]] void* operator new(size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return ::operator new(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+[[gnu::noinline]] void operator delete(void* block, const std::nothrow_t&) noexcept {
+  std::free(block);
+}
 [[gnu::noinline]] void operator delete(void* block) noexcept {
   std::free(block);
 }
