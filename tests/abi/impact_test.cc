@@ -16,16 +16,7 @@ namespace zelk {
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path BuiltFile(const char* path) {
-  std::string text = path;
-#ifdef _WIN32
-  if (!text.empty() && text[0] == '/') {
-    text = "Z:" + text;  // the build tree as wine sees it
-  }
-#endif
-  return fs::u8path(text);
-}
+using zelk::testing::BuiltFile;
 
 struct CommandRun {
   int status = -1;

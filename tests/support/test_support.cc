@@ -42,6 +42,16 @@ std::u16string TempFolder::WinPath(std::u16string_view relative) const {
   return path;
 }
 
+fs::path BuiltFile(const char* path) {
+  std::string text = path;
+#ifdef _WIN32
+  if (!text.empty() && text[0] == '/') {
+    text = "Z:" + text;  // the build tree as wine sees it
+  }
+#endif
+  return fs::u8path(text);
+}
+
 std::u16string ToWinPath(const fs::path& path) {
   std::u16string text = path.u16string();
   for (char16_t& c : text) {

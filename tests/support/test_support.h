@@ -37,6 +37,10 @@ class TempFolder {
 // A path in the library's form: backslashes on both platforms.
 std::u16string ToWinPath(const std::filesystem::path& path);
 
+// A file of the build tree, named by its path as the build wrote it into the test (under
+// wine the tree's Linux path is found on drive Z:).
+std::filesystem::path BuiltFile(const char* path);
+
 // Writes `bytes` to `path`, creating the parent folders.
 void WriteFile(const std::filesystem::path& path, std::string_view bytes);
 // The whole file, or an empty string when it cannot be read.

@@ -1,9 +1,8 @@
 #include "tools/zelkctl/check_list.h"
 
-#include <filesystem>
 #include <fstream>
-#include <system_error>
 
+#include "tools/zelkctl/cli.h"
 #include "tools/zelkctl/list_import.h"
 
 namespace zelk::tools {
@@ -40,13 +39,8 @@ std::string AddressOfLine(std::string_view line) {
 }
 
 bool ReadAddressFile(const std::string& path, std::vector<std::string>* urls) {
-  const std::filesystem::path file = std::filesystem::u8path(path);
-  std::error_code error;
-  if (std::filesystem::is_directory(file, error)) {
-    return false;
-  }
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
+  std::ifstream in;
+  if (!OpenInputFile(path, &in)) {
     return false;
   }
   for (std::string line; std::getline(in, line);) {

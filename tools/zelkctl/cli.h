@@ -3,6 +3,7 @@
 #define ZELK_TOOLS_ZELKCTL_CLI_H_
 
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,9 @@ extern const Command kImpactCommand;
 extern const Command kCheckListCommand;
 
 // zelkctl lint --profile FILE URLFILE (the arguments start with "--profile").
+// Opens a file the administrator named for reading its bytes; false for a folder or a file
+// that cannot be opened.
+bool OpenInputFile(const std::string& path, std::ifstream* in);
 // Reads a filter file's bytes into lines exactly as the library does. False when the file
 // cannot be opened or read.
 bool ReadFilterFile(const std::string& path, std::vector<std::u16string>* lines);

@@ -12,14 +12,19 @@
 
 namespace zelk::tools {
 
-bool ReadFilterFile(const std::string& path, std::vector<std::u16string>* lines) {
+bool OpenInputFile(const std::string& path, std::ifstream* in) {
   const std::filesystem::path file = std::filesystem::u8path(path);
   std::error_code error;
   if (std::filesystem::is_directory(file, error)) {
     return false;
   }
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
+  in->open(file, std::ios::binary);
+  return static_cast<bool>(*in);
+}
+
+bool ReadFilterFile(const std::string& path, std::vector<std::u16string>* lines) {
+  std::ifstream in;
+  if (!OpenInputFile(path, &in)) {
     return false;
   }
   FilterFileDecoder decoder(lines);
