@@ -1,6 +1,8 @@
 #include "urlfilter/literal_factors.h"
 
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 namespace zelk {
 namespace {
@@ -62,20 +64,29 @@ bool Better(const Texts& candidate, const Literals& current) {
   return a != b ? a > b : candidate.size() < current.factors.size();
 }
 
-void Consider(const Texts& candidate, Literals* literals) {
+// Takes `candidate` (a copy, or the texts themselves when they are handed over) if better.
+void Consider(Texts candidate, Literals* literals) {
+  if (Better(candidate, *literals)) {
+    literals->factors = std::move(candidate);
+    literals->has_factors = true;
+  }
+}
+
+void ConsiderCopy(const Texts& candidate, Literals* literals) {
   if (Better(candidate, *literals)) {
     literals->factors = candidate;
     literals->has_factors = true;
   }
 }
 
-// The best factor set of a node on its own: its factors, or its exact texts.
-void ConsiderNode(const Literals& node, Literals* into) {
+// The best factor set of a node on its own: its factors, or its exact texts. The node is
+// used up.
+void ConsiderNode(Literals node, Literals* into) {
   if (node.has_factors) {
-    Consider(node.factors, into);
+    Consider(std::move(node.factors), into);
   }
   if (node.exact_known) {
-    Consider(node.exact, into);
+    Consider(std::move(node.exact), into);
   }
 }
 
@@ -85,21 +96,36 @@ Texts Unique(Texts texts) {
   return texts;
 }
 
-// Every text of `a` followed by every text of `b`, or false when that grows too large.
-bool Concatenate(const Texts& a, const Texts& b, Texts* out) {
-  if (a.size() * b.size() > kMaxExactTexts) {
+// Every text of `run` followed by every text of `b`, or false (with `run` as it was) when
+// that grows too large. One text after each (the common case: one character) is added in
+// place; texts that differed still differ, so the set stays free of repeats.
+bool Extend(Texts* run, const Texts& b) {
+  if (run->size() * b.size() > kMaxExactTexts) {
     return false;
   }
+  size_t longest_b = 0;
+  for (const std::u16string& y : b) {
+    longest_b = std::max(longest_b, y.size());
+  }
+  for (const std::u16string& x : *run) {
+    if (x.size() + longest_b > kMaxExactLength) {
+      return false;
+    }
+  }
+  if (b.size() == 1) {
+    for (std::u16string& x : *run) {
+      x += b[0];
+    }
+    return true;
+  }
   Texts joined;
-  for (const std::u16string& x : a) {
+  joined.reserve(run->size() * b.size());
+  for (const std::u16string& x : *run) {
     for (const std::u16string& y : b) {
-      if (x.size() + y.size() > kMaxExactLength) {
-        return false;
-      }
       joined.push_back(x + y);
     }
   }
-  *out = Unique(std::move(joined));
+  *run = Unique(std::move(joined));
   return true;
 }
 
@@ -117,6 +143,7 @@ Literals OfClass(const PatternNode& node) {
     }
   }
   Texts texts;
+  texts.reserve(count);
   for (const ClassMember& member : node.members) {
     for (uint32_t c = member.low; c <= member.high; ++c) {
       texts.push_back(std::u16string(1, static_cast<char16_t>(c)));
@@ -125,29 +152,85 @@ Literals OfClass(const PatternNode& node) {
   return Exact(Unique(std::move(texts)));
 }
 
+// Where the run of kChar terms from children[begin] ends.
+size_t CharacterRunEnd(const std::vector<PatternNode>& children, size_t begin) {
+  size_t end = begin;
+  while (end < children.size() && children[end].kind == NodeKind::kChar) {
+    ++end;
+  }
+  return end;
+}
+
+// The characters of children[begin, end) (all kChar) after every text of `run`, or false
+// (with `run` as it was) when a text would grow too long. The end of input adds nothing.
+bool ExtendWithCharacters(Texts* run,
+                          const std::vector<PatternNode>& children,
+                          size_t begin,
+                          size_t end) {
+  size_t added = 0;
+  for (size_t i = begin; i < end; ++i) {
+    added += children[i].value != 0 ? 1 : 0;
+  }
+  for (const std::u16string& x : *run) {
+    if (x.size() + added > kMaxExactLength) {
+      return false;
+    }
+  }
+  for (std::u16string& x : *run) {
+    x.reserve(x.size() + added);
+    for (size_t i = begin; i < end; ++i) {
+      if (children[i].value != 0) {
+        x.push_back(static_cast<char16_t>(children[i].value));
+      }
+    }
+  }
+  return true;
+}
+
 // Runs of exact texts are joined; where a run breaks, it and the breaking node's own
-// factors are the candidates. Any one candidate's texts are in every match.
+// factors are the candidates. Any one candidate's texts are in every match. Consecutive
+// characters join the run together, without a set of their own; only where they would
+// make it too long are they taken one at a time, to find the one that breaks it.
 Literals OfSequence(const PatternNode& node) {
   Literals result;
   Texts run = {u""};
   bool whole = true;  // the run so far covers every term
-  for (const PatternNode& child : node.children) {
-    const Literals term = Analyse(child);
-    Texts joined;
-    if (term.exact_known && Concatenate(run, term.exact, &joined)) {
-      run = std::move(joined);
-      continue;
+  const std::vector<PatternNode>& children = node.children;
+  size_t one_at_a_time_until = 0;
+  for (size_t i = 0; i < children.size(); ++i) {
+    const PatternNode& child = children[i];
+    Literals term;
+    if (child.kind == NodeKind::kChar) {
+      if (i >= one_at_a_time_until) {
+        const size_t end = CharacterRunEnd(children, i);
+        if (ExtendWithCharacters(&run, children, i, end)) {
+          i = end - 1;
+          continue;
+        }
+        one_at_a_time_until = end;
+      }
+      if (ExtendWithCharacters(&run, children, i, i + 1)) {
+        continue;
+      }
+      term = Analyse(child);
+    } else {
+      term = Analyse(child);
+      if (term.exact_known && Extend(&run, term.exact)) {
+        continue;
+      }
     }
     whole = false;
-    Consider(run, &result);
-    ConsiderNode(term, &result);
+    Consider(std::move(run), &result);
     run = term.exact_known ? term.exact : Texts{u""};
+    ConsiderNode(std::move(term), &result);
   }
-  Consider(run, &result);
-  if (whole) {
-    result.exact_known = true;
-    result.exact = std::move(run);
+  if (!whole) {
+    Consider(std::move(run), &result);
+    return result;
   }
+  ConsiderCopy(run, &result);
+  result.exact_known = true;
+  result.exact = std::move(run);
   return result;
 }
 
@@ -159,18 +242,19 @@ Literals OfAlternation(const PatternNode& node) {
   bool exact_known = true;
   bool factors_known = true;
   for (const PatternNode& child : node.children) {
-    const Literals term = Analyse(child);
+    Literals term = Analyse(child);
     exact_known =
         exact_known && term.exact_known && exact.size() + term.exact.size() <= kMaxExactTexts;
     if (exact_known) {
       exact.insert(exact.end(), term.exact.begin(), term.exact.end());
     }
     Literals best;
-    ConsiderNode(term, &best);
+    ConsiderNode(std::move(term), &best);
     factors_known = factors_known && best.has_factors &&
                     factors.size() + best.factors.size() <= kMaxFactorsPerPattern;
     if (factors_known) {
-      factors.insert(factors.end(), best.factors.begin(), best.factors.end());
+      factors.insert(factors.end(), std::make_move_iterator(best.factors.begin()),
+                     std::make_move_iterator(best.factors.end()));
     }
     if (!exact_known && !factors_known) {
       return Literals();
@@ -187,21 +271,22 @@ Literals OfAlternation(const PatternNode& node) {
   return result;
 }
 
+// A starred term may be absent, so it promises nothing and is not read.
 Literals OfRepeat(const PatternNode& node) {
-  const Literals term = Analyse(node.children[0]);
   switch (node.quantifier) {
     case Quantifier::kPlus:
     case Quantifier::kLazyPlus: {
       Literals result;
-      ConsiderNode(term, &result);
+      ConsiderNode(Analyse(node.children[0]), &result);
       return result;
     }
     case Quantifier::kOptional:
     case Quantifier::kLazyOptional: {
+      Literals term = Analyse(node.children[0]);
       if (!term.exact_known || term.exact.size() + 1 > kMaxExactTexts) {
         return Literals();
       }
-      Texts texts = term.exact;
+      Texts texts = std::move(term.exact);
       texts.push_back(u"");
       return Exact(Unique(std::move(texts)));
     }
@@ -249,11 +334,10 @@ std::vector<std::u16string> RequiredFactors(const PatternReading& reading) {
   if (!best.has_factors) {
     return {};
   }
-  Texts factors;
-  for (const std::u16string& text : best.factors) {
-    factors.push_back(text.substr(0, kMaxFactorLength));
+  for (std::u16string& text : best.factors) {
+    text.resize(std::min(text.size(), kMaxFactorLength));
   }
-  return Unique(std::move(factors));
+  return Unique(std::move(best.factors));
 }
 
 }  // namespace zelk
