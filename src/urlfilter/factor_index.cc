@@ -1,67 +1,121 @@
 #include "urlfilter/factor_index.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace zelk {
+namespace {
 
-// The factors are sorted, so the trie is built in one pass: each factor shares with the one
-// before it the nodes of their common prefix, and every node's children are created in the
-// order of their characters. Edges are then grouped by parent, which keeps each node's
-// children sorted for a binary search.
-FactorIndex::FactorIndex(std::vector<Entry> entries) {
-  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-    return a.text != b.text ? a.text < b.text : a.rule < b.rule;
-  });
-  struct NewEdge {
-    uint32_t from;
-    char16_t c;
-    uint32_t to;
-  };
-  std::vector<NewEdge> new_edges;
-  std::vector<std::vector<uint32_t>> ends(1);  // per node: the rules whose factor ends there
-  std::vector<uint32_t> path = {0};            // the nodes of the previous factor's prefixes
-  const std::u16string* previous = nullptr;
-  for (const Entry& entry : entries) {
-    if (entry.text.empty()) {
-      continue;
+// A factor with its first characters packed into integers, first character highest, so
+// that sorting compares integers and reads the text itself only where those are equal.
+struct SortedFactor {
+  static constexpr size_t kKeyWords = 4;
+  static constexpr size_t kPerWord = 4;
+
+  SortedFactor(std::u16string_view factor_text, uint32_t factor_rule)
+      : text(factor_text), rule(factor_rule) {
+    for (size_t i = 0; i < kKeyWords * kPerWord && i < text.size(); ++i) {
+      key[i / kPerWord] |= uint64_t{text[i]} << (16 * (kPerWord - 1 - i % kPerWord));
     }
-    size_t common = 0;
-    if (previous != nullptr) {
-      const size_t limit = std::min(previous->size(), entry.text.size());
-      while (common < limit && (*previous)[common] == entry.text[common]) {
-        ++common;
+  }
+
+  // By text, then by rule. Texts that differ in their packed characters are ordered by
+  // them: a text that ends where the other has a character packs that place as 0, and is
+  // a prefix of it or smaller.
+  bool operator<(const SortedFactor& other) const {
+    for (size_t i = 0; i < kKeyWords; ++i) {
+      if (key[i] != other.key[i]) {
+        return key[i] < other.key[i];
       }
     }
+    const int order = text.compare(other.text);
+    return order != 0 ? order < 0 : rule < other.rule;
+  }
+
+  uint64_t key[kKeyWords] = {};
+  std::u16string_view text;
+  uint32_t rule;
+};
+
+// The trie of sorted factors, before it is laid out: node i + 1 is entered by edges[i],
+// and the rules, grouped by the node where their factor ends, in the order of the nodes.
+struct Trie {
+  struct Edge {
+    uint32_t from;
+    char16_t c;
+  };
+  std::vector<Edge> edges;
+  std::vector<uint32_t> rules;
+  std::vector<uint32_t> rule_nodes;  // per rule above: the node where its factor ends
+};
+
+std::vector<SortedFactor> SortFactors(const std::vector<FactorIndex::Entry>& entries) {
+  std::vector<SortedFactor> factors;
+  factors.reserve(entries.size());
+  for (const FactorIndex::Entry& entry : entries) {
+    if (!entry.text.empty()) {
+      factors.push_back(SortedFactor(entry.text, entry.rule));
+    }
+  }
+  std::sort(factors.begin(), factors.end());
+  return factors;
+}
+
+// One pass over the sorted factors: each shares with the one before it the nodes of their
+// common prefix, and new nodes are numbered in the order they are made. A factor then ends
+// at the node last made, or at the same node as the factor before it, so the rules come
+// grouped by node, in the order of the nodes.
+Trie BuildTrie(const std::vector<SortedFactor>& factors) {
+  Trie trie;
+  std::vector<uint32_t> path = {0};  // the nodes of the previous factor's prefixes
+  std::u16string_view previous;
+  for (const SortedFactor& factor : factors) {
+    const size_t limit = std::min(previous.size(), factor.text.size());
+    size_t common = 0;
+    while (common < limit && previous[common] == factor.text[common]) {
+      ++common;
+    }
     path.resize(common + 1);
-    for (size_t i = common; i < entry.text.size(); ++i) {
-      const uint32_t node = static_cast<uint32_t>(ends.size());
-      ends.emplace_back();
-      new_edges.push_back(NewEdge{path.back(), entry.text[i], node});
-      path.push_back(node);
+    for (size_t i = common; i < factor.text.size(); ++i) {
+      trie.edges.push_back(Trie::Edge{path.back(), factor.text[i]});
+      path.push_back(static_cast<uint32_t>(trie.edges.size()));
     }
-    std::vector<uint32_t>& here = ends[path.back()];
-    if (here.empty() || here.back() != entry.rule) {
-      here.push_back(entry.rule);
+    const uint32_t node = path.back();
+    if (trie.rules.empty() || trie.rule_nodes.back() != node || trie.rules.back() != factor.rule) {
+      trie.rules.push_back(factor.rule);
+      trie.rule_nodes.push_back(node);
     }
-    previous = &entry.text;
+    previous = factor.text;
   }
-  std::stable_sort(new_edges.begin(), new_edges.end(),
-                   [](const NewEdge& a, const NewEdge& b) { return a.from < b.from; });
-  nodes_.resize(ends.size() + 1);
-  edges_.reserve(new_edges.size());
-  size_t next_edge = 0;
-  for (uint32_t node = 0; node < ends.size(); ++node) {
-    nodes_[node].first_edge = static_cast<uint32_t>(edges_.size());
-    while (next_edge < new_edges.size() && new_edges[next_edge].from == node) {
-      edges_.push_back(Edge{new_edges[next_edge].c, new_edges[next_edge].to});
-      ++next_edge;
-    }
-    nodes_[node].rules_begin = static_cast<uint32_t>(rules_.size());
-    rules_.insert(rules_.end(), ends[node].begin(), ends[node].end());
-    std::vector<uint32_t>().swap(ends[node]);
+  return trie;
+}
+
+}  // namespace
+
+// The trie's edges are grouped by parent with a counting sort, which keeps each node's
+// children in the order they were made, the order of their characters, for a binary
+// search.
+FactorIndex::FactorIndex(const std::vector<Entry>& entries) {
+  Trie trie = BuildTrie(SortFactors(entries));
+  const uint32_t count = static_cast<uint32_t>(trie.edges.size() + 1);
+  nodes_.resize(count + 1);
+  for (const Trie::Edge& edge : trie.edges) {
+    ++nodes_[edge.from + 1].first_edge;
   }
-  nodes_.back().first_edge = static_cast<uint32_t>(edges_.size());
-  nodes_.back().rules_begin = static_cast<uint32_t>(rules_.size());
+  for (const uint32_t node : trie.rule_nodes) {
+    ++nodes_[node + 1].rules_begin;
+  }
+  for (uint32_t node = 1; node <= count; ++node) {
+    nodes_[node].first_edge += nodes_[node - 1].first_edge;
+    nodes_[node].rules_begin += nodes_[node - 1].rules_begin;
+  }
+  edges_.resize(trie.edges.size());
+  std::vector<uint32_t> placed(count, 0);
+  for (uint32_t i = 0; i < trie.edges.size(); ++i) {
+    const uint32_t from = trie.edges[i].from;
+    edges_[nodes_[from].first_edge + placed[from]++] = Edge{trie.edges[i].c, i + 1};
+  }
+  rules_ = std::move(trie.rules);
   LinkFailures();
 }
 

@@ -20,8 +20,8 @@ class FactorIndex {
   };
 
   FactorIndex() = default;
-  // Builds the automaton over `entries`; they are consumed.
-  explicit FactorIndex(std::vector<Entry> entries);
+  // Builds the automaton over `entries`.
+  explicit FactorIndex(const std::vector<Entry>& entries);
 
   // Appends to `rules` the number of every rule with a factor that occurs in `text`, each
   // once, in no particular order. `scratch` is working room, reusable between calls.
