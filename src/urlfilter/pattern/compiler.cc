@@ -1,5 +1,6 @@
 #include "urlfilter/pattern/compiler.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -8,6 +9,23 @@
 #include "urlfilter/pattern/parser.h"
 
 namespace zelk {
+namespace {
+
+// The Call, NextStart and Accept around every pattern's own instructions, and a little more.
+constexpr size_t kProgramHead = 8;
+// Room made for a program's memo points when it has its first.
+constexpr size_t kFirstMemoPoints = 8;
+
+// Gives back the room a vector holds past its size, unless that is only a little: the
+// programs of a list are kept for as long as the list.
+template <typename T>
+void FitToSize(std::vector<T>* items) {
+  if (items->capacity() - items->size() > items->size() / 4) {
+    items->shrink_to_fit();
+  }
+}
+
+}  // namespace
 
 // Emits the program of a parsed pattern. Every construct has a fixed shape (below, with
 // addresses counted from the construct's first instruction); slots are numbered in the
@@ -61,6 +79,9 @@ void PatternCompiler::Emit(Op op, uint32_t operand) {
     return;
   }
   if (op == Op::kJump) {
+    if (out_->memo_points_.empty()) {
+      out_->memo_points_.reserve(kFirstMemoPoints);
+    }
     std::vector<uint32_t>& guards = out_->memo_guards_;
     const uint32_t begin = static_cast<uint32_t>(guards.size());
     guards.insert(guards.end(), guards_.begin(), guards_.end());
@@ -289,10 +310,14 @@ PatternError PatternCompiler::CompileInto(std::u16string_view pattern,
     PatternReading own;
     PatternReading& read = reading != nullptr ? *reading : own;
     ReadPattern(pattern, table, &read);
+    // Most patterns take one to two instructions a character; room for that up front
+    // spares the program's growth, and what is left over is given back below.
+    out->instructions_.reserve(
+        std::min<size_t>(2 * pattern.size() + kProgramHead, kMaxPatternInstructions));
     error = PatternCompiler(out).Compile(read);
-    out->instructions_.shrink_to_fit();
-    out->memo_points_.shrink_to_fit();
-    out->memo_guards_.shrink_to_fit();
+    FitToSize(&out->instructions_);
+    FitToSize(&out->memo_points_);
+    FitToSize(&out->memo_guards_);
   } catch (const std::exception&) {
     // Only allocations throw here (bad_alloc, length_error).
     error = PatternError::kOutOfMemory;

@@ -1,5 +1,6 @@
 #include "urlfilter/pattern/parser.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "common/text.h"
@@ -11,6 +12,11 @@ namespace {
 // Back-reference numbers saturate here while their digits are read; any such number names
 // no group, so the exact value past it never matters.
 constexpr uint32_t kBackRefSaturation = 0x7fffffff;
+
+// Room made for the terms of a pattern's top sequence, at most.
+constexpr size_t kTopTermsReserved = 64;
+// Room made for a class's members: most classes have a few.
+constexpr size_t kClassMembersReserved = 4;
 
 // Nodes are built in place, in the children vectors of their parents, and the reader keeps
 // no node on its own stack frames: a level of nesting then costs only a few small frames.
@@ -320,6 +326,7 @@ bool Parser::ParseClass(PatternNode* out) {
   if (Peek() == u']') {
     return Fail(PatternError::kEmptyClass);
   }
+  out->members.reserve(kClassMembersReserved);
   while (Peek() != u']') {
     if (AtEnd()) {
       return Fail(PatternError::kMissingBracket);
@@ -422,11 +429,20 @@ void ReadPattern(std::u16string_view pattern,
                  const PatternAbbreviationTable& abbreviations,
                  PatternReading* reading) {
   const size_t nul = pattern.find(u'\0');
-  const std::u16string folded = FoldAscii(pattern.substr(0, nul));
+  // A pattern from the filter list comes folded already, and is read where it stands.
+  std::u16string folded_copy;
+  std::u16string_view folded = pattern.substr(0, nul);
+  if (std::any_of(folded.begin(), folded.end(), [](char16_t c) { return FoldAscii(c) != c; })) {
+    folded_copy = FoldAscii(folded);
+    folded = folded_copy;
+  }
   *reading = PatternReading();
   reading->anchored = !folded.empty() && folded[0] == u'^';
   Parser parser(folded, reading->anchored ? 1 : 0, abbreviations, &reading->group_count,
                 &reading->ignored);
+  // Most of a pattern's characters are terms of its top sequence; room for them up front
+  // spares that vector's growth (the tree lives only until the program is emitted).
+  reading->sequence.children.reserve(std::min(folded.size(), kTopTermsReserved));
   parser.ParseSequence(&reading->sequence);
   reading->error = parser.error();
   reading->stop = parser.failed() ? parser.error_pos() : parser.pos();
