@@ -23,8 +23,9 @@ class FactorIndex {
   // Builds the automaton over `entries`.
   explicit FactorIndex(const std::vector<Entry>& entries);
 
-  // Appends to `rules` the number of every rule with a factor that occurs in `text`, each
-  // once, in no particular order. `scratch` is working room, reusable between calls.
+  // Appends to `rules` the number of every rule with a factor that occurs in `text`, in no
+  // particular order: once for each of its factors that occurs. `scratch` is working room,
+  // reusable between calls.
   void FindRules(std::u16string_view text,
                  std::vector<uint32_t>* rules,
                  std::vector<uint32_t>* scratch) const;

@@ -4,6 +4,7 @@
 // in the middle, comments, odd marks) against generated addresses, the empty one included.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -328,6 +329,51 @@ TEST(FactorIndexTest, FindsEveryRuleWhoseFactorOccurs) {
     index.FindRules(c.text, &rules, &scratch);
     std::sort(rules.begin(), rules.end());
     EXPECT_EQ(c.rules, rules);
+  }
+}
+
+// Factors that share long prefixes (past the characters the sort packs into integers),
+// repeat, nest, hold 0 and characters of every width, against a naive search.
+TEST(FactorIndexTest, AgreesWithANaiveSearchOnGeneratedFactors) {
+  std::mt19937 random(7);
+  const auto below = [&random](int n) {
+    return std::uniform_int_distribution<int>(0, n - 1)(random);
+  };
+  const char16_t alphabet[] = {u'a', u'b', u'\0', u'\x7f', u'\x80', u'\xffff', u'\x8000'};
+  const auto text = [&](size_t prefix, int length) {
+    std::u16string t(prefix, u'a');
+    for (int i = 0; i < length; ++i) {
+      t += alphabet[below(7)];
+    }
+    return t;
+  };
+  for (int list = 0; list < 40; ++list) {
+    std::vector<FactorIndex::Entry> entries;
+    for (uint32_t rule = 0; rule < 60; ++rule) {
+      entries.push_back({text(below(2) ? 0 : 15 + below(6), below(4)), rule});
+      if (below(4) == 0) {
+        entries.push_back(entries[below(static_cast<int>(entries.size()))]);
+        entries.back().rule = rule;
+      }
+    }
+    const FactorIndex index(entries);
+    for (int check = 0; check < 50; ++check) {
+      const std::u16string address = text(below(2) ? 0 : 14 + below(8), below(12));
+      std::vector<uint32_t> expected;
+      for (const FactorIndex::Entry& entry : entries) {
+        if (!entry.text.empty() && address.find(entry.text) != std::u16string::npos) {
+          expected.push_back(entry.rule);
+        }
+      }
+      std::sort(expected.begin(), expected.end());
+      expected.erase(std::unique(expected.begin(), expected.end()), expected.end());
+      std::vector<uint32_t> rules;
+      std::vector<uint32_t> scratch;
+      index.FindRules(address, &rules, &scratch);
+      std::sort(rules.begin(), rules.end());
+      rules.erase(std::unique(rules.begin(), rules.end()), rules.end());
+      ASSERT_EQ(expected, rules) << "list " << list << ", check " << check;
+    }
   }
 }
 
