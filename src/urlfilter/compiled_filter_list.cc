@@ -18,6 +18,8 @@ CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines)
   // spares moving every compiled rule as the list grows.
   rules_.reserve(lines.size());
   entries.reserve(2 * lines.size());
+  PatternReading reading;
+  PatternWorkspace workspace;
   for (size_t i = 0; i < lines.size(); ++i) {
     const FilterLine line = ReadFilterLine(lines[i]);
     if (line.kind == FilterLineKind::kDefaultRule) {
@@ -33,8 +35,7 @@ CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines)
     CompiledRule& rule = rules_.back();
     rule.line = static_cast<uint32_t>(i);
     rule.allow = line.allow;
-    PatternReading reading;
-    rule.error = CompilePattern(line.folded, &rule.pattern, &reading);
+    rule.error = CompilePattern(line.folded, &rule.pattern, &reading, &workspace);
     std::vector<std::u16string> factors;
     if (rule.error == PatternError::kOk) {
       factors = RequiredFactors(reading);

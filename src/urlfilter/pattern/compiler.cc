@@ -1,6 +1,5 @@
 #include "urlfilter/pattern/compiler.h"
 
-#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -9,24 +8,6 @@
 #include "urlfilter/pattern/parser.h"
 
 namespace zelk {
-namespace {
-
-// The Call, NextStart and Accept around every pattern's own instructions, and a little more.
-constexpr size_t kProgramHead = 8;
-// Room made for a program's memo points when it has its first.
-constexpr size_t kFirstMemoPoints = 8;
-
-// Gives back the room a vector holds past its size, unless that is only a little: the
-// programs of a list are kept for as long as the list.
-template <typename T>
-void FitToSize(std::vector<T>* items) {
-  if (items->capacity() - items->size() > items->size() / 4) {
-    items->shrink_to_fit();
-  }
-}
-
-}  // namespace
-
 // Emits the program of a parsed pattern. Every construct has a fixed shape (below, with
 // addresses counted from the construct's first instruction); slots are numbered in the
 // order the shapes are emitted, a construct's own slots before those of its term. Once an
@@ -39,10 +20,12 @@ class PatternCompiler {
   static PatternError CompileInto(std::u16string_view pattern,
                                   const PatternAbbreviationTable& table,
                                   UrlPattern* out,
-                                  PatternReading* reading);
+                                  PatternReading* reading,
+                                  PatternWorkspace* workspace);
 
  private:
-  explicit PatternCompiler(UrlPattern* out) : out_(out), program_(&out->instructions_) {}
+  PatternCompiler(UrlPattern* out, PatternWorkspace* workspace)
+      : out_(out), work_(workspace), program_(&workspace->instructions_) {}
 
   PatternError Compile(const PatternReading& reading);
   uint32_t Here() const { return static_cast<uint32_t>(program_->size()); }
@@ -62,12 +45,14 @@ class PatternCompiler {
   void EmitGreedy(const PatternNode& term, bool loop);
   void EmitLazy(const PatternNode& term, bool loop);
 
+  // Takes the program built in the workspace into `out`, in vectors of its size.
+  void Deliver();
+
   UrlPattern* out_;
+  PatternWorkspace* work_;
   std::vector<PatternInstruction>* program_;
   uint32_t slot_count_ = 0;
   PatternError error_ = PatternError::kOk;
-  // The slots of the repeats whose body is being emitted, outermost first.
-  std::vector<uint32_t> guards_;
 };
 
 void PatternCompiler::Emit(Op op, uint32_t operand) {
@@ -79,13 +64,10 @@ void PatternCompiler::Emit(Op op, uint32_t operand) {
     return;
   }
   if (op == Op::kJump) {
-    if (out_->memo_points_.empty()) {
-      out_->memo_points_.reserve(kFirstMemoPoints);
-    }
-    std::vector<uint32_t>& guards = out_->memo_guards_;
+    std::vector<uint32_t>& guards = work_->memo_guards_;
     const uint32_t begin = static_cast<uint32_t>(guards.size());
-    guards.insert(guards.end(), guards_.begin(), guards_.end());
-    out_->memo_points_.push_back(MemoPoint{Here(), begin, static_cast<uint32_t>(guards.size())});
+    guards.insert(guards.end(), work_->open_repeats_.begin(), work_->open_repeats_.end());
+    work_->memo_points_.push_back(MemoPoint{Here(), begin, static_cast<uint32_t>(guards.size())});
   }
   out_->has_back_references_ = out_->has_back_references_ || op == Op::kBackRef;
   program_->push_back(PatternInstruction{op, operand});
@@ -264,9 +246,9 @@ void PatternCompiler::EmitGreedy(const PatternNode& term, bool loop) {
   Emit(Op::kRestorePos);
   Emit(Op::kRestoreSlot, slot);
   Emit(Op::kJump);
-  guards_.push_back(slot);
+  work_->open_repeats_.push_back(slot);
   EmitNode(term);
-  guards_.pop_back();
+  work_->open_repeats_.pop_back();
   Emit(Op::kFailIfNoProgress, slot);
   if (loop) {
     Emit(Op::kJump, start);
@@ -287,11 +269,11 @@ void PatternCompiler::EmitLazy(const PatternNode& term, bool loop) {
   Emit(Op::kLazyCall);
   if (loop) {
     Emit(Op::kBeginIteration, slot);
-    guards_.push_back(slot);
+    work_->open_repeats_.push_back(slot);
   }
   EmitNode(term);
   if (loop) {
-    guards_.pop_back();
+    work_->open_repeats_.pop_back();
     Emit(Op::kFailIfNoProgress, slot);
     Emit(Op::kJump, start);
   }
@@ -300,24 +282,29 @@ void PatternCompiler::EmitLazy(const PatternNode& term, bool loop) {
   }
 }
 
+void PatternCompiler::Deliver() {
+  out_->instructions_.assign(program_->begin(), program_->end());
+  out_->memo_points_.assign(work_->memo_points_.begin(), work_->memo_points_.end());
+  out_->memo_guards_.assign(work_->memo_guards_.begin(), work_->memo_guards_.end());
+}
+
 PatternError PatternCompiler::CompileInto(std::u16string_view pattern,
                                           const PatternAbbreviationTable& table,
                                           UrlPattern* out,
-                                          PatternReading* reading) {
+                                          PatternReading* reading,
+                                          PatternWorkspace* workspace) {
   PatternError error;
   try {
     *out = UrlPattern();
-    PatternReading own;
-    PatternReading& read = reading != nullptr ? *reading : own;
+    PatternReading own_reading;
+    PatternReading& read = reading != nullptr ? *reading : own_reading;
+    PatternWorkspace own_workspace;
+    PatternWorkspace& work = workspace != nullptr ? *workspace : own_workspace;
+    work.Clear();
     ReadPattern(pattern, table, &read);
-    // Most patterns take one to two instructions a character; room for that up front
-    // spares the program's growth, and what is left over is given back below.
-    out->instructions_.reserve(
-        std::min<size_t>(2 * pattern.size() + kProgramHead, kMaxPatternInstructions));
-    error = PatternCompiler(out).Compile(read);
-    FitToSize(&out->instructions_);
-    FitToSize(&out->memo_points_);
-    FitToSize(&out->memo_guards_);
+    PatternCompiler compiler(out, &work);
+    error = compiler.Compile(read);
+    compiler.Deliver();
   } catch (const std::exception&) {
     // Only allocations throw here (bad_alloc, length_error).
     error = PatternError::kOutOfMemory;
@@ -326,16 +313,24 @@ PatternError PatternCompiler::CompileInto(std::u16string_view pattern,
   return error;
 }
 
+void PatternWorkspace::Clear() {
+  instructions_.clear();
+  memo_points_.clear();
+  memo_guards_.clear();
+  open_repeats_.clear();
+}
+
 namespace {
 
 PatternError CompileWith(std::u16string_view pattern,
                          const PatternAbbreviationTable& table,
                          UrlPattern* out,
-                         PatternReading* reading = nullptr) {
+                         PatternReading* reading = nullptr,
+                         PatternWorkspace* workspace = nullptr) {
   if (out == nullptr) {
     return PatternError::kNoPattern;
   }
-  return PatternCompiler::CompileInto(pattern, table, out, reading);
+  return PatternCompiler::CompileInto(pattern, table, out, reading, workspace);
 }
 
 }  // namespace
@@ -353,6 +348,13 @@ PatternError CompilePattern(std::u16string_view pattern, UrlPattern* out) {
 
 PatternError CompilePattern(std::u16string_view pattern, UrlPattern* out, PatternReading* reading) {
   return CompileWith(pattern, PatternAbbreviations, out, reading);
+}
+
+PatternError CompilePattern(std::u16string_view pattern,
+                            UrlPattern* out,
+                            PatternReading* reading,
+                            PatternWorkspace* workspace) {
+  return CompileWith(pattern, PatternAbbreviations, out, reading, workspace);
 }
 
 PatternError CompilePatternForTesting(std::u16string_view pattern,

@@ -92,6 +92,28 @@ PatternError CompilePattern(std::u16string_view pattern, UrlPattern* out);
 // text every match must hold). `reading` may be null.
 PatternError CompilePattern(std::u16string_view pattern, UrlPattern* out, PatternReading* reading);
 
+// Working room for compiling patterns one after another, as a filter list does: each
+// program is built here, in vectors whose room the next pattern reuses, and handed over in
+// vectors of exactly its size.
+class PatternWorkspace {
+ private:
+  friend class PatternCompiler;
+  void Clear();
+
+  std::vector<PatternInstruction> instructions_;
+  std::vector<MemoPoint> memo_points_;
+  std::vector<uint32_t> memo_guards_;
+  // The slots of the repeats whose body is being emitted, outermost first.
+  std::vector<uint32_t> open_repeats_;
+};
+
+// As CompilePattern with the tree handed back, building in `workspace` (which may be
+// null). A `reading` passed again and again keeps some room between patterns too.
+PatternError CompilePattern(std::u16string_view pattern,
+                            UrlPattern* out,
+                            PatternReading* reading,
+                            PatternWorkspace* workspace);
+
 // As CompilePattern, with `abbreviations` in place of the language's own table, so tests can
 // give a stored expression that does not compile.
 PatternError CompilePatternForTesting(std::u16string_view pattern,

@@ -423,6 +423,14 @@ bool Parser::ParseAbbreviation(const PatternAbbreviation& abbreviation, PatternN
   return true;
 }
 
+// Empties a reading for the next pattern, keeping the room of its top sequence.
+void ResetKeepingRoom(PatternReading* reading) {
+  std::vector<PatternNode> top = std::move(reading->sequence.children);
+  top.clear();
+  *reading = PatternReading();
+  reading->sequence.children = std::move(top);
+}
+
 }  // namespace
 
 void ReadPattern(std::u16string_view pattern,
@@ -436,7 +444,7 @@ void ReadPattern(std::u16string_view pattern,
     folded_copy = FoldAscii(folded);
     folded = folded_copy;
   }
-  *reading = PatternReading();
+  ResetKeepingRoom(reading);
   reading->anchored = !folded.empty() && folded[0] == u'^';
   Parser parser(folded, reading->anchored ? 1 : 0, abbreviations, &reading->group_count,
                 &reading->ignored);
