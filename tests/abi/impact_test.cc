@@ -1,60 +1,19 @@
 // zelkctl impact in a process of its own, as an administrator runs it before a rollout:
 // each filter file is loaded by the built library in a kiosk folder of its own.
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <filesystem>
 #include <string>
 
-#ifndef _WIN32
-#include <sys/wait.h>
-#endif
-
-#include "tests/support/test_support.h"
+#include "tests/abi/kiosk_folder_test.h"
 
 namespace zelk {
 namespace {
 
-namespace fs = std::filesystem;
-using zelk::testing::BuiltFile;
+using testing::CommandRun;
+using testing::RunCommand;
 
-struct CommandRun {
-  int status = -1;
-  std::string out;
-};
-
-CommandRun RunCommand(const std::string& command) {
-  CommandRun run;
-#ifdef _WIN32
-  // cmd takes off the first and the last quote of a line that holds more than two.
-  FILE* pipe = _popen(("\"" + command + "\"").c_str(), "r");
-#else
-  FILE* pipe = popen(command.c_str(), "r");
-#endif
-  if (pipe == nullptr) {
-    return run;
-  }
-  char chunk[4096];
-  for (size_t read; (read = std::fread(chunk, 1, sizeof(chunk), pipe)) > 0;) {
-    run.out.append(chunk, read);
-  }
-#ifdef _WIN32
-  run.status = _pclose(pipe);
-#else
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
-  return run;
-}
-
-class ImpactTest : public ::testing::Test {
+class ImpactTest : public testing::KioskFolderTest {
  protected:
   void SetUp() override {
-    const fs::path library = BuiltFile(ZELK_LIBRARY_PATH);
-    const fs::path tool = BuiltFile(ZELKCTL_PATH);
-    fs::copy_file(library, folder_.path() / library.filename());
-    fs::copy_file(tool, folder_.path() / tool.filename());
-    zelkctl_ = "\"" + (folder_.path() / tool.filename()).u8string() + "\"";
+    KioskFolderTest::SetUp();
     testing::WriteFile(folder_.path() / "old.txt",
                        "+^https?://([a-z0-9\\-]+\\.)*news\\.example/\n"
                        "-casino\n+all\n");
@@ -76,10 +35,6 @@ class ImpactTest : public ::testing::Test {
         " \"" + Path("old.txt") + "\" \"" + Path("new.txt") + "\" \"" + Path("urls.txt") + "\"";
     return RunCommand(environment + zelkctl_ + " impact " + arguments + files);
   }
-  std::string Path(const char* name) const { return (folder_.path() / name).u8string(); }
-
-  testing::TempFolder folder_;
-  std::string zelkctl_;
 };
 
 TEST_F(ImpactTest, ListsTheChangedAddressesWithTheDecidingRuleOfEachFile) {

@@ -1,59 +1,18 @@
 // The built library and zelkctl installed beside a zelk.ini, as on a kiosk: zelkctl loads
 // the library by path and asks it through the exports, in a process of its own whose
 // executable lies in the installation folder.
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <filesystem>
 #include <string>
 
-#include "tests/support/test_support.h"
+#include "tests/abi/kiosk_folder_test.h"
 
 namespace zelk {
 namespace {
 
-namespace fs = std::filesystem;
-using zelk::testing::BuiltFile;
-
-// Runs `command` and returns what it printed on standard output.
-std::string RunAndRead(const std::string& command) {
-#ifdef _WIN32
-  FILE* pipe = _popen(command.c_str(), "r");
-#else
-  FILE* pipe = popen(command.c_str(), "r");
-#endif
-  std::string output;
-  if (pipe == nullptr) {
-    return output;
-  }
-  char chunk[4096];
-  for (size_t read; (read = std::fread(chunk, 1, sizeof(chunk), pipe)) > 0;) {
-    output.append(chunk, read);
-  }
-#ifdef _WIN32
-  _pclose(pipe);
-#else
-  pclose(pipe);
-#endif
-  return output;
-}
-
-class InstallationTest : public ::testing::Test {
+class InstallationTest : public testing::KioskFolderTest {
  protected:
-  void SetUp() override {
-    const fs::path library = BuiltFile(ZELK_LIBRARY_PATH);
-    const fs::path tool = BuiltFile(ZELKCTL_PATH);
-    fs::copy_file(library, folder_.path() / library.filename());
-    fs::copy_file(tool, folder_.path() / tool.filename());
-    zelkctl_ = "\"" + (folder_.path() / tool.filename()).u8string() + "\"";
-  }
-
   std::string Zelkctl(const std::string& arguments, const std::string& environment = "") {
-    return RunAndRead(environment + zelkctl_ + " " + arguments);
+    return testing::RunCommand(environment + zelkctl_ + " " + arguments).out;
   }
-
-  testing::TempFolder folder_;
-  std::string zelkctl_;
 };
 
 TEST_F(InstallationTest, ExportsAnswerFromTheZelkIniBesideTheHost) {

@@ -122,25 +122,14 @@ std::string ForAttribute(const std::u16string& page) {
   return out;
 }
 
-std::string RunChromium(const fs::path& folder, const fs::path& page, int* status) {
+testing::CommandRun RunChromium(const fs::path& folder, const fs::path& page) {
   const std::string command =
       "timeout 120 chromium --headless --no-sandbox --disable-gpu --disable-quic "
       "--no-first-run --disable-background-networking --disable-component-update "
       "--disable-sync --virtual-time-budget=5000 --user-data-dir='" +
       (folder / "profile").string() + "' --dump-dom 'file://" + page.string() + "' 2>'" +
       (folder / "chromium.log").string() + "'";
-  std::string output;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) {
-    *status = -1;
-    return output;
-  }
-  char chunk[4096];
-  for (size_t got; (got = fread(chunk, 1, sizeof(chunk), pipe)) > 0;) {
-    output.append(chunk, got);
-  }
-  *status = pclose(pipe);
-  return output;
+  return testing::RunCommand(command);
 }
 
 TEST(DeniedPageBrowserTest, NothingFromTheAddressRunsInAnyContext) {
@@ -181,8 +170,8 @@ TEST(DeniedPageBrowserTest, NothingFromTheAddressRunsInAnyContext) {
   const fs::path index = folder.path() / "battery.html";
   std::ofstream(index) << html.str();
 
-  int status = 0;
-  const std::string dom = RunChromium(folder.path(), index, &status);
+  const testing::CommandRun chromium = RunChromium(folder.path(), index);
+  const std::string& dom = chromium.out;
   std::smatch result;
   if (!std::regex_search(
           dom, result,
@@ -191,7 +180,7 @@ TEST(DeniedPageBrowserTest, NothingFromTheAddressRunsInAnyContext) {
     std::ifstream log(folder.path() / "chromium.log");
     std::stringstream text;
     text << log.rdbuf();
-    GTEST_SKIP() << "Chromium could not start or render here (exit " << status
+    GTEST_SKIP() << "Chromium could not start or render here (exit " << chromium.status
                  << "); the denied page was not tried in a browser. Its log:\n"
                  << text.str().substr(0, 2000);
   }

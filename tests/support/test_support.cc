@@ -2,10 +2,15 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <system_error>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 namespace zelk::testing {
 
@@ -96,6 +101,30 @@ FakeHostInstallation::~FakeHostInstallation() {
 
 void FakeHostInstallation::WriteIni(std::string_view text) const {
   WriteFile(folder_.path() / "zelk.ini", text);
+}
+
+CommandRun RunCommand(const std::string& command) {
+  CommandRun run;
+#ifdef _WIN32
+  // cmd takes off the first and the last quote of a line that holds more than two.
+  FILE* pipe = _popen(("\"" + command + "\"").c_str(), "r");
+#else
+  FILE* pipe = popen(command.c_str(), "r");
+#endif
+  if (pipe == nullptr) {
+    return run;
+  }
+  char chunk[4096];
+  for (size_t read; (read = std::fread(chunk, 1, sizeof(chunk), pipe)) > 0;) {
+    run.out.append(chunk, read);
+  }
+#ifdef _WIN32
+  run.status = _pclose(pipe);
+#else
+  const int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+  return run;
 }
 
 }  // namespace zelk::testing

@@ -41,6 +41,14 @@ std::u16string ToWinPath(const std::filesystem::path& path);
 // wine the tree's Linux path is found on drive Z:).
 std::filesystem::path BuiltFile(const char* path);
 
+struct CommandRun {
+  int status = -1;  // the exit code, or -1 when it could not run or did not exit
+  std::string out;  // what it printed on standard output
+};
+
+// Runs `command` through the shell and waits for it to end.
+CommandRun RunCommand(const std::string& command);
+
 // Writes `bytes` to `path`, creating the parent folders.
 void WriteFile(const std::filesystem::path& path, std::string_view bytes);
 // The whole file, or an empty string when it cannot be read.
