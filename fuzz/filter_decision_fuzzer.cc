@@ -16,11 +16,9 @@
 namespace zelk::fuzz {
 namespace {
 
-const char16_t* const kAddresses[] = {u"", u"x", u"http://x.test/a?b=c", u"ABOUT:BLANK"};
 // Far below the check's own budget, so that each input runs in milliseconds; what the
 // budget guards is the same at any size.
 constexpr uint64_t kBudget = 100'000;
-constexpr size_t kLinesAsAddresses = 4;
 
 bool IsBlank(char16_t c) {
   return (c >= 9 && c <= 13) || c == 32 || c == 160;
@@ -94,10 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pieces.Finish();
   Require(pieces_lines == lines, "decoding in pieces gives other lines");
 
-  std::vector<std::u16string> addresses(std::begin(kAddresses), std::end(kAddresses));
-  for (size_t i = 0; i < lines.size() && i < kLinesAsAddresses; ++i) {
-    addresses.push_back(lines[i]);
-  }
+  const std::vector<std::u16string> addresses = AddressesToCheck(lines);
   for (const std::u16string& address : addresses) {
     UrlCheckInput input;
     input.filter_file_path = u"filter.txt";

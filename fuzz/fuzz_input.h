@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace zelk::fuzz {
 
@@ -60,6 +61,18 @@ inline void Require(bool condition, const char* what) {
   if (!condition) {
     Fail(what);
   }
+}
+
+// The addresses a filter target checks: a few fixed ones, and the first lines of the file
+// itself, so that rules meet text they were written from.
+inline std::vector<std::u16string> AddressesToCheck(const std::vector<std::u16string>& lines) {
+  constexpr size_t kLinesAsAddresses = 4;
+  std::vector<std::u16string> addresses = {u"", u"x", u"http://x.test/a?b=c", u"ABOUT:BLANK",
+                                           u"https://www.example.com:8080/path/file.exe?q=1#top"};
+  for (size_t i = 0; i < lines.size() && i < kLinesAsAddresses; ++i) {
+    addresses.push_back(lines[i]);
+  }
+  return addresses;
 }
 
 }  // namespace zelk::fuzz

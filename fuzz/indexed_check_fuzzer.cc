@@ -16,11 +16,8 @@
 namespace zelk::fuzz {
 namespace {
 
-const char16_t* const kAddresses[] = {u"", u"x", u"http://x.test/a?b=c", u"ABOUT:BLANK",
-                                      u"https://www.example.com:8080/path/file.exe?q=1#top"};
 // Far below the check's own budget, so that each input runs in milliseconds.
 constexpr uint64_t kBudget = 200'000;
-constexpr size_t kLinesAsAddresses = 4;
 
 bool SameDecision(const UrlDecision& a, const UrlDecision& b) {
   return a.allow == b.allow && a.reason == b.reason && a.denied_word == b.denied_word &&
@@ -41,10 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (compiled == nullptr) {
     return 0;
   }
-  std::vector<std::u16string> addresses(std::begin(kAddresses), std::end(kAddresses));
-  for (size_t i = 0; i < lines.size() && i < kLinesAsAddresses; ++i) {
-    addresses.push_back(lines[i]);
-  }
+  const std::vector<std::u16string> addresses = AddressesToCheck(lines);
   for (const std::u16string& address : addresses) {
     UrlCheckInput input;
     input.filter_file_path = u"filter.txt";
