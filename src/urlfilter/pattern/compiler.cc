@@ -304,7 +304,11 @@ PatternError PatternCompiler::CompileInto(std::u16string_view pattern,
     ReadPattern(pattern, table, &read);
     PatternCompiler compiler(out, &work);
     error = compiler.Compile(read);
-    compiler.Deliver();
+    // A refused program is never run, so none is kept: a rule of a few characters whose
+    // program would outgrow its bound must not hold megabytes for as long as the list.
+    if (error == PatternError::kOk) {
+      compiler.Deliver();
+    }
   } catch (const std::exception&) {
     // Only allocations throw here (bad_alloc, length_error).
     error = PatternError::kOutOfMemory;

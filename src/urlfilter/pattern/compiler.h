@@ -57,7 +57,7 @@ class UrlPattern {
   uint32_t slot_count() const { return slot_count_; }
   // False after every compilation: patterns and input are both folded (A-Z only).
   bool case_sensitive() const { return case_sensitive_; }
-  // The result of the last compilation. When it is not kOk the program is partial and the
+  // The result of the last compilation. When it is not kOk there is no program and the
   // matcher refuses to run it.
   PatternError last_error() const { return last_error_; }
   // True when the program holds a BackRef: what follows a position then depends on what
@@ -84,7 +84,7 @@ class UrlPattern {
 // pattern is folded to lower case first (A-Z only), so every compiled pattern matches
 // without regard to A-Z case. The pattern ends at its first 0 code unit, if any. Returns
 // kNoPattern, leaving `out` untouched, when `pattern` or `out` is null. After any other
-// error the program is partial and must not be matched. Never throws.
+// error there is no program, and the matcher refuses the pattern. Never throws.
 PatternError CompilePattern(const char16_t* pattern, UrlPattern* out);
 PatternError CompilePattern(std::u16string_view pattern, UrlPattern* out);
 

@@ -301,7 +301,7 @@ TEST(MatchPatternTest, AbandonsWhenTheStackCannotGrow) {
 TEST(MatchPatternTest, RefusesWhatItCannotRun) {
   UrlPattern pattern;
   MatchState state;
-  // A default pattern has no program; a failed compilation leaves a partial one.
+  // A default pattern has no program, nor has one whose compilation failed.
   EXPECT_FALSE(MatchPattern(pattern, u"a", &state));
   EXPECT_TRUE(state.abandoned());
   ASSERT_EQ(PatternError::kMissingParen, CompilePattern(u"(a", &pattern));
