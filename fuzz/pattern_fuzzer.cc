@@ -9,6 +9,7 @@
 #include "fuzz/fuzz_input.h"
 #include "urlfilter/pattern/compiler.h"
 #include "urlfilter/pattern/matcher.h"
+#include "urlfilter/pattern/parser.h"
 
 namespace zelk::fuzz {
 namespace {
@@ -52,13 +53,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const PatternError error = CompilePattern(pattern, &compiled);
   UrlPattern again;
   Require(CompilePattern(pattern, &again) == error, "recompiling gives another result");
+  // A filter list compiles every rule in one workspace and one reading, whatever the rules
+  // before left in them (refused ones among them): kept here from input to input.
+  static PatternWorkspace workspace;
+  static PatternReading reading;
+  UrlPattern from_workspace;
+  Require(CompilePattern(pattern, &from_workspace, &reading, &workspace) == error,
+          "a reused workspace gives another result");
   if (error != PatternError::kOk) {
+    Require(compiled.instructions().empty(), "a refused pattern kept a program");
     return 0;
   }
-  Require(again.instructions() == compiled.instructions() &&
-              again.group_count() == compiled.group_count() &&
-              again.slot_count() == compiled.slot_count(),
-          "recompiling gives another program");
+  for (const UrlPattern* other : {&again, &from_workspace}) {
+    Require(other->instructions() == compiled.instructions() &&
+                other->group_count() == compiled.group_count() &&
+                other->slot_count() == compiled.slot_count() &&
+                other->memo_points().size() == compiled.memo_points().size() &&
+                other->memo_guards() == compiled.memo_guards() &&
+                other->has_back_references() == compiled.has_back_references(),
+            "recompiling gives another program");
+  }
   Require(compiled.instructions().size() <= kMaxPatternInstructions, "program beyond its bound");
 
   MatchState fresh;
