@@ -8,6 +8,7 @@
 #include "urlfilter/pattern/parser.h"
 
 namespace zelk {
+
 // Emits the program of a parsed pattern. Every construct has a fixed shape (below, with
 // addresses counted from the construct's first instruction); slots are numbered in the
 // order the shapes are emitted, a construct's own slots before those of its term. Once an
