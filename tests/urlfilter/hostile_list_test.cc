@@ -96,24 +96,28 @@ size_t TextBytes(const std::vector<std::u16string>& lines) {
   return bytes;
 }
 
-UrlDecision Check(const HostileList& list,
-                  const CompiledFilterList& compiled,
-                  std::u16string_view address) {
+UrlCheckInput InputFor(const HostileList& list,
+                       const CompiledFilterList& compiled,
+                       std::u16string_view address) {
   UrlCheckInput input;
   input.filter_file_path = u"filter.txt";
   input.rules = &list.lines;
   input.compiled = &compiled;
   input.address = address;
-  return DecideUrl(input);
+  return input;
 }
 
+UrlDecision Check(const HostileList& list,
+                  const CompiledFilterList& compiled,
+                  std::u16string_view address) {
+  return DecideUrl(InputFor(list, compiled, address));
+}
+
+// Every rule in turn, without a budget: the reference.
 UrlDecision Walk(const HostileList& list,
                  const CompiledFilterList& compiled,
                  std::u16string_view address) {
-  UrlCheckInput input;
-  input.filter_file_path = u"filter.txt";
-  input.rules = &list.lines;
-  input.address = address;
+  UrlCheckInput input = InputFor(list, compiled, address);
   input.step_budget = kUnlimitedSteps;
   return WalkCompiledRules(input, compiled);
 }
