@@ -21,7 +21,10 @@ linux linux-asan windows-x86 windows-x64: deps
 	cmake --preset $@ -DZELK_WERROR=$(WERROR) >/dev/null
 	cmake --build --preset $@ -j $(JOBS)
 
-demo: linux
+# The demo builds only what it runs: the library and zelkctl.
+demo: deps
+	cmake --preset linux -DZELK_WERROR=$(WERROR) >/dev/null
+	cmake --build --preset linux -j $(JOBS) --target zelk zelkctl
 	scripts/demo.sh build/linux
 
 test-linux: linux
