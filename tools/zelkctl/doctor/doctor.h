@@ -48,6 +48,7 @@ enum class FindingKind {
   kFilterLint,               // a finding of the filter file's lint
   kFilterExpectation,        // a failed ";expect" line of the filter file
   kNameOutsideCodePage,      // a section or key name with characters no key name has
+  kSeedTargetMissing,        // a default file to copy while the profile folder is missing
 };
 
 struct Finding {
@@ -61,7 +62,8 @@ struct Finding {
   std::string key;
 };
 
-// One row of the table of kinds: the stable id, the severity it is given, and one line
+// One row of the table of kinds: the stable id, the severity it usually has (a finding of
+// the filter file's lint keeps the lint's; a boolean written "0" only warns), and one line
 // saying what it finds (the documentation lists every row).
 struct FindingKindInfo {
   FindingKind kind;
@@ -94,7 +96,7 @@ Diagnosis DiagnoseInstallation();
 // that keys name. Pure.
 std::vector<Finding> DiagnoseIniBytes(const std::string& file, const std::string& bytes);
 
-// "FILE:LINE: error|warning: message" (":LINE" left out when the line is 0).
+// "FILE:LINE: error|warning: message [kind-id]" (":LINE" left out when the line is 0).
 std::string FormatFinding(const Finding& finding);
 
 // The diagnosis as `zelkctl doctor` prints it, one output line per element: the findings
