@@ -162,6 +162,57 @@ TEST_F(DoctorInstallationTest, TheExampleKioskIsClean) {
   }
 }
 
+// The findings an example file announces: "; planted: KIND" names a finding expected on
+// the next line that is not a comment.
+std::multiset<std::pair<size_t, std::string>> PlantedIn(const std::filesystem::path& file) {
+  std::multiset<std::pair<size_t, std::string>> planted;
+  std::vector<std::string> pending;
+  std::ifstream in(file);
+  const std::regex mark("^; planted: ([a-z-]+)");
+  size_t number = 0;
+  for (std::string line; std::getline(in, line);) {
+    ++number;
+    std::smatch match;
+    if (std::regex_search(line, match, mark)) {
+      pending.push_back(match[1]);
+    } else if (!line.empty() && line[0] != ';') {
+      for (const std::string& kind : pending) {
+        planted.insert({number, kind});
+      }
+      pending.clear();
+    }
+  }
+  return planted;
+}
+
+TEST_F(DoctorInstallationTest, ThePlantedMistakesAreFoundAtTheirLinesAndNothingElse) {
+  const auto examples = std::filesystem::path(ZELK_SOURCE_DIR) / "examples";
+  std::filesystem::copy(examples / "kiosk", host_.folder().path(),
+                        std::filesystem::copy_options::recursive);
+  std::filesystem::copy_file(examples / "mistakes" / "zelk.ini", Path("zelk.ini"),
+                             std::filesystem::copy_options::overwrite_existing);
+  registry_.SetRaw(RegistryHive::kLocalMachine, u"Browser", u"ShowCommandId", platform::kRegDword,
+                   {1, 0, 0, 0});
+  registry_.SetString(RegistryHive::kCurrentUser, u"Browser", u"OnlyLoadHTTP", u"FALSE");
+  const Diagnosis diagnosis = DiagnoseInstallation();
+  std::multiset<std::pair<size_t, std::string>> found_in_ini;
+  std::set<std::string> found_in_registry;
+  for (const Finding& finding : diagnosis.findings) {
+    if (finding.file == diagnosis.ini_path) {
+      found_in_ini.insert({finding.line, FindingKindId(finding.kind)});
+    } else {
+      found_in_registry.insert(FindingKindId(finding.kind));
+    }
+  }
+  EXPECT_EQ(PlantedIn(examples / "mistakes" / "zelk.ini"), found_in_ini);
+  std::set<std::string> planted_in_registry;
+  for (const auto& [line, kind] : PlantedIn(examples / "mistakes" / "zelk-mistakes.reg")) {
+    planted_in_registry.insert(kind);
+  }
+  EXPECT_EQ(planted_in_registry, found_in_registry);
+  EXPECT_TRUE(diagnosis.HasErrors());
+}
+
 struct InstallationCase {
   const char* ini;
   size_t line;  // in zelk.ini
