@@ -49,6 +49,7 @@ enum class FindingKind {
   kFilterExpectation,        // a failed ";expect" line of the filter file
   kNameOutsideCodePage,      // a section or key name with characters no key name has
   kSeedTargetMissing,        // a default file to copy while the profile folder is missing
+  kTooManyFindings,          // a file so wrong that doctor stopped reading it
 };
 
 struct Finding {
