@@ -332,6 +332,9 @@ TEST_F(DoctorInstallationTest, AZelkIniThatCannotBeReadGivesAFindingNotAHang) {
   std::filesystem::remove(ini);
   ASSERT_EQ(0, mkfifo(ini.c_str(), 0600));  // would wait for a writer
   EXPECT_EQ(FindingKind::kConfigUnreadable, DiagnoseInstallation().findings.at(0).kind);
+  std::filesystem::rename(ini, Path("pipe"));
+  host_.WriteIni("[Browser]\nDefaultPreferences=pipe\n");
+  EXPECT_EQ(FindingKind::kFileUnreadable, DiagnoseInstallation().findings.at(0).kind);
 #endif
 }
 
