@@ -11,7 +11,7 @@
 namespace zelk::fuzz {
 namespace {
 
-constexpr std::u16string_view kBreakers = u"<>\"'\\`\x7F\u2028\u2029";
+constexpr std::u16string_view kBreakers = u"<>\"'\\`\x7F\u2028\u2029${}";
 
 std::u16string ReplaceAll(std::u16string_view text,
                           std::u16string_view from,

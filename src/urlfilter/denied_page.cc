@@ -1,10 +1,16 @@
 #include "urlfilter/denied_page.h"
 
+#include "common/text.h"
+
 namespace zelk {
 namespace {
 
 constexpr std::u16string_view kPagePlaceholder = u"(DENIED_PAGE)";
 constexpr std::u16string_view kWordPlaceholder = u"(DENIED_WORD)";
+
+// Schemes whose addresses stay working links on the page: they open a page, never run
+// script.
+constexpr std::u16string_view kLinkSchemes[] = {u"http", u"https", u"ftp"};
 
 bool NeedsPercentEncoding(char16_t c) {
   switch (c) {
@@ -14,6 +20,9 @@ bool NeedsPercentEncoding(char16_t c) {
     case u'\'':
     case u'\\':
     case u'`':
+    case u'$':
+    case u'{':
+    case u'}':
     case 0x7F:
       return true;
     default:
@@ -89,14 +98,49 @@ class ReplacingStage : public CharSink {
   std::u16string window_;
 };
 
+bool IsSchemeChar(char16_t c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+         c == u'+' || c == u'-' || c == u'.';
+}
+
+// Where the ":" that ends the text's scheme stands, when that scheme is not one of
+// kLinkSchemes; else npos. A "(DENIED_WORD)" counts as scheme characters, since the word
+// it becomes may spell one ("java(DENIED_WORD):..."), and so does an empty scheme, since
+// a ":" at the start may end a scheme that the text before it spells.
+size_t ScriptSchemeColon(std::u16string_view text) {
+  size_t end = 0;
+  while (end < text.size()) {
+    if (text.substr(end, kWordPlaceholder.size()) == kWordPlaceholder) {
+      end += kWordPlaceholder.size();
+    } else if (IsSchemeChar(text[end])) {
+      ++end;
+    } else {
+      break;
+    }
+  }
+  if (end == text.size() || text[end] != u':') {
+    return std::u16string_view::npos;
+  }
+  for (std::u16string_view scheme : kLinkSchemes) {
+    if (EqualsIgnoringAsciiCase(text.substr(0, end), scheme)) {
+      return std::u16string_view::npos;
+    }
+  }
+  return end;
+}
+
 }  // namespace
 
 std::u16string EscapeForPage(std::u16string_view text) {
   constexpr char16_t kHex[] = u"0123456789ABCDEF";
+  const size_t scheme_colon = ScriptSchemeColon(text);
   std::u16string escaped;
   escaped.reserve(text.size());
-  for (char16_t c : text) {
-    if (c == 0x2028 || c == 0x2029) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (i == scheme_colon) {
+      escaped += u"%3A";  // reads the same to a person; to a browser, a relative address
+    } else if (c == 0x2028 || c == 0x2029) {
       // Line and paragraph separators end a script's line comment; written as the UTF-8
       // percent-encoding a browser gives them.
       escaped += c == 0x2028 ? u"%E2%80%A8" : u"%E2%80%A9";

@@ -12,11 +12,16 @@ namespace zelk {
 // characters that can end or change an HTML attribute, a script string, a template
 // literal, a CSS string or an unquoted attribute are percent-encoded: < > " ' \ ` and
 // every character from 0x00 to 0x20 and 0x7F (%3C %3E %22 %27 %5C %60 %00 ... %20 %7F),
-// and the script line ends U+2028 and U+2029 (%E2%80%A8, %E2%80%A9).
-// "&" becomes "&amp;", so that an entity such as "&colon;" cannot be spelled while a
-// query string still reads the same in an attribute. Every other character stays as
-// received, so an ordinary address is filled in as it stands. The address comes from web
-// pages; the template is the administrator's.
+// the script line ends U+2028 and U+2029 (%E2%80%A8, %E2%80%A9), and $ { } (%24 %7B %7D),
+// so that no "${...}" reaches a template literal. "&" becomes "&amp;", so that an entity
+// such as "&colon;" cannot be spelled while a query string still reads the same in an
+// attribute. When the text starts with a scheme other than http, https or ftp (letters,
+// digits, "+", "-", "." up to the first ":", in any case), that ":" becomes %3A: the text
+// reads the same to a person, but a template that uses it as a link or a frame's source
+// gets a harmless relative address instead of a working javascript:, data: or vbscript:
+// one. Every other character stays as received, so an ordinary http or https address is
+// filled in as it stands. The address comes from web pages; the template is the
+// administrator's.
 std::u16string EscapeForPage(std::u16string_view text);
 
 // No limit on the page's length.

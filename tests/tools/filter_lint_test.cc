@@ -63,11 +63,13 @@ TEST(FilterLintTest, ReportsOneFindingPerLine) {
       "4:1 warning mark",
       "5:1 warning never-decides",  // line 3's "ll" is inside " all"
       "5:2 warning spaced-default",
+      "5:2 warning unsafe-scheme",  // " all" also matches "javascript: all"
       "6:1 warning default-rule",
       "8:1 warning never-decides",
       "9:5 warning ignored-text",
       "10:2 warning runaway",
       "11:2 warning hostile-allow",
+      "11:2 warning unsafe-scheme",
       "12:5 warning leading-blank",
       "13:1 warning mark",
       "14:2 warning literal-operator",
@@ -96,7 +98,10 @@ const MessageCase kMessages[] = {
     {8, "never-decides", "line 7 (-casino)"},
     {9, "ignored-text", "compiles as 'abc'"},
     {11, "hostile-allow", "http://evil.test/?example.com"},
-    {11, "hostile-allow", "+^https?://([a-z0-9-]+\\.)*example\\.com![^/?#]"},
+    {11, "hostile-allow",
+     "+^https?://([^/?#\\\\]*@)?([a-z0-9_\\-]+\\.)*example\\.com\\.?(:[0-9]+)?![^/?#]"},
+    {11, "unsafe-scheme", "such as javascript:example.com and vbscript:example.com"},
+    {11, "unsafe-scheme", "anchor it to http and https: to allow only that site write +^https?://"},
     {13, "mark", "does not start a comment"},
     {17, "never-decides", "line 7 (-casino)"},
 };

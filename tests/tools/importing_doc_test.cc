@@ -1,5 +1,5 @@
 // The examples of docs/importing-lists.md say what import writes: in every "import FORMAT"
-// block each entry is followed by its rule.
+// block each entry is followed by its rule, imported as allowed when the rule's mark is "+".
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -46,7 +46,7 @@ TEST(ImportingDocTest, EveryExampleRuleIsWhatImportWrites) {
   ASSERT_GE(examples.size(), 15u) << "docs/importing-lists.md not found or without examples";
   for (const Example& example : examples) {
     SCOPED_TRACE("docs/importing-lists.md:" + std::to_string(example.line));
-    ListSource source{"doc", ListFormat::kHosts, false, {example.entry}};
+    ListSource source{"doc", ListFormat::kHosts, example.rule.rfind('+', 0) == 0, {example.entry}};
     ASSERT_TRUE(ParseListFormat(example.format, &source.format)) << example.format;
     const ImportResult result = ImportLists({source});
     ASSERT_EQ(1u, result.rules);

@@ -10,7 +10,9 @@
 
 #include "tests/support/configured_host.h"
 #include "tools/zelkctl/filter_lint.h"
+#include "tools/zelkctl/host_rule_advice.h"
 #include "tools/zelkctl/punycode.h"
+#include "urlfilter/pattern/escape.h"
 #include "urlfilter/url_check.h"
 
 namespace zelk::tools {
@@ -24,19 +26,28 @@ struct DerivedAddress {
   const char* shape;  // {H} stands for the host
 };
 constexpr DerivedAddress kDerived[] = {
-    {'S', "https://{H}/"},            // the site
-    {'D', "https://www.{H}/page"},    // a name under it
-    {'P', "http://{H}:8080/"},        // another port
-    {'O', "ftp://{H}/file"},          // another scheme
-    {'U', "https://user:pw@{H}/"},    // the site, with a user name
-    {'T', "https://{H}./"},           // the fully qualified name
-    {'C', "HTTPS://{UPPER}/"},        // capitals ({UPPER} is H in capitals)
-    {'-', "https://{H}.evil.test/"},  // never: a look-alike host...
-    {'-', "https://not{H}/"},         // ...another one
-    {'-', "https://evil.test/?{H}"},  // ...the host in a query string
-    {'-', "http://{H}@evil.test/"},   // ...the host as the user name
-    {'-', "https://evil.test/{H}/"},  // ...the host in a path
+    {'S', "https://{H}/"},                  // the site
+    {'H', "http://{H}/"},                   // the site over http
+    {'D', "https://www.{H}/page"},          // a name under it
+    {'N', "https://my_host.{H}/"},          // a name under it with "_"
+    {'P', "http://{H}:8080/"},              // another port
+    {'U', "https://user:pw@{H}/"},          // the site, with a user name
+    {'T', "https://{H}./"},                 // the fully qualified name
+    {'C', "HTTPS://{UPPER}/"},              // capitals ({UPPER} is H in capitals)
+    {'O', "ftp://{H}/file"},                // schemes that are no web page...
+    {'J', "javascript://{H}/%0Aalert(1)"},  // ...script on the page shown
+    {'F', "file://{H}/share/x.exe"},        // ...a share on another machine
+    {'A', "data://{H}/,x"},                 // ...a page of its own
+    {'X', "xhttps://{H}/"},                 // ...a scheme that looks like the web's
+    {'-', "https://{H}.evil.test/"},        // never: a look-alike host...
+    {'-', "https://not{H}/"},               // ...another one
+    {'-', "https://evil.test/?{H}"},        // ...the host in a query string
+    {'-', "http://{H}@evil.test/"},         // ...the host as the user name
+    {'-', "http://{H}:x@evil.test/"},       // ...the host and a password
+    {'-', "https://evil.test/{H}/"},        // ...the host in a path
     {'-', "https://evil.test/?u=https://{H}/"},
+    {'-', "javascript:https://{H}/%0Aalert(1)"},  // ...script behind a web address
+    {'-', "view-source:https://{H}/"},
 };
 
 std::string Derive(const char* shape, const std::string& host) {
@@ -59,42 +70,39 @@ struct EntryCase {
   ListFormat format;
   const char* entry;
   const char* host;     // the host the browser sends for it
-  const char* covered;  // letters of kDerived the entry stands for
+  const char* refused;  // letters of kDerived a refused entry stands for
+  const char* allowed;  // ...and an allowed one: no scheme but the web's unless it names one
 };
 
+// clang-format off
 const EntryCase kEntries[] = {
-    {ListFormat::kHosts, "0.0.0.0 ads.example.com", "ads.example.com", "SPOUTC"},
-    {ListFormat::kHosts, "127.0.0.1\tads.example.com # tracker", "ads.example.com", "SPOUTC"},
-    {ListFormat::kDomains, "example.com", "example.com", "SDPOUTC"},
-    {ListFormat::kDomains, ".example.com", "example.com", "SDPOUTC"},
-    {ListFormat::kDomains, "*.example.com", "example.com", "D"},
-    {ListFormat::kDomains, "Example.COM.", "example.com", "SDPOUTC"},
-    {ListFormat::kDomains,
-     "b\xC3\xBC"
-     "cher.example",
-     "xn--bcher-kva.example", "SDPOUTC"},
-    {ListFormat::kDomains,
-     "B\xC3\x9C"
-     "CHER.example",
-     "xn--bcher-kva.example", "SDPOUTC"},
-    {ListFormat::kDomains, "192.0.2.7", "192.0.2.7", "SPOUC"},
-    {ListFormat::kDomains, "my_host.example", "my_host.example", "SDPOUTC"},
-    {ListFormat::kPolicy, "example.com", "example.com", "SDPOUTC"},
-    {ListFormat::kPolicy, "\"example.com\",", "example.com", "SDPOUTC"},
-    {ListFormat::kPolicy, ".example.com", "example.com", "SPOUTC"},
-    {ListFormat::kPolicy, "[*.]example.com", "example.com", "SDPOUTC"},
-    {ListFormat::kPolicy, "*.example.com", "example.com", "D"},
-    {ListFormat::kPolicy, "https://example.com", "example.com", "SDUTC"},
-    {ListFormat::kPolicy, "https://example.com/", "example.com", "SDUTC"},
-    {ListFormat::kPolicy, "example.com:8080", "example.com", "P"},
-    {ListFormat::kPolicy, "http://example.com:8080/", "example.com", "P"},
-    {ListFormat::kPolicy, "ftp://example.com:21", "example.com", "O"},
-    {ListFormat::kPolicy, "192.0.2.7", "192.0.2.7", "SPOUC"},
-    {ListFormat::kAbp, "||example.com^", "example.com", "SDPOUTC"},
-    {ListFormat::kAbp, "||example.com^|", "example.com", "SDPOUTC"},
-    {ListFormat::kAbp, "|https://example.com/", "example.com", "SC"},
-    {ListFormat::kAbp, "|https://example.com^", "example.com", "SCT"},
+    {ListFormat::kHosts, "0.0.0.0 ads.example.com", "ads.example.com", "SHPUTCOJFAX", "SHPUTC"},
+    {ListFormat::kHosts, "127.0.0.1\tads.example.com # tracker", "ads.example.com", "SHPUTCOJFAX", "SHPUTC"},
+    {ListFormat::kDomains, "example.com", "example.com", "SHDNPUTCOJFAX", "SHDNPUTC"},
+    {ListFormat::kDomains, ".example.com", "example.com", "SHDNPUTCOJFAX", "SHDNPUTC"},
+    {ListFormat::kDomains, "*.example.com", "example.com", "DN", "DN"},
+    {ListFormat::kDomains, "Example.COM.", "example.com", "SHDNPUTCOJFAX", "SHDNPUTC"},
+    {ListFormat::kDomains, "b\xC3\xBC" "cher.example", "xn--bcher-kva.example", "SHDNPUTCOJFAX", "SHDNPUTC"},
+    {ListFormat::kDomains, "B\xC3\x9C" "CHER.example", "xn--bcher-kva.example", "SHDNPUTCOJFAX", "SHDNPUTC"},
+    {ListFormat::kDomains, "192.0.2.7", "192.0.2.7", "SHPUCOJFAX", "SHPUC"},
+    {ListFormat::kDomains, "my_host.example", "my_host.example", "SHDNPUTCOJFAX", "SHDNPUTC"},
+    {ListFormat::kPolicy, "example.com", "example.com", "SHDNPUTCOJFAX", "SHDNPUTC"},
+    {ListFormat::kPolicy, "\"example.com\",", "example.com", "SHDNPUTCOJFAX", "SHDNPUTC"},
+    {ListFormat::kPolicy, ".example.com", "example.com", "SHPUTCOJFAX", "SHPUTC"},
+    {ListFormat::kPolicy, "[*.]example.com", "example.com", "SHDNPUTCOJFAX", "SHDNPUTC"},
+    {ListFormat::kPolicy, "*.example.com", "example.com", "DN", "DN"},
+    {ListFormat::kPolicy, "https://example.com", "example.com", "SDNUTC", "SDNUTC"},
+    {ListFormat::kPolicy, "https://example.com/", "example.com", "SDNUTC", "SDNUTC"},
+    {ListFormat::kPolicy, "example.com:8080", "example.com", "P", "P"},
+    {ListFormat::kPolicy, "http://example.com:8080/", "example.com", "P", "P"},
+    {ListFormat::kPolicy, "ftp://example.com:21", "example.com", "O", "O"},
+    {ListFormat::kPolicy, "192.0.2.7", "192.0.2.7", "SHPUCOJFAX", "SHPUC"},
+    {ListFormat::kAbp, "||example.com^", "example.com", "SHDNPUTCOJFAX", "SHDNPUTC"},
+    {ListFormat::kAbp, "||example.com^|", "example.com", "SHDNPUTCOJFAX", "SHDNPUTC"},
+    {ListFormat::kAbp, "|https://example.com/", "example.com", "SUTC", "SUTC"},
+    {ListFormat::kAbp, "|https://example.com^", "example.com", "SUTC", "SUTC"},
 };
+// clang-format on
 
 // Runs the library's check on a kiosk whose filter file holds `filter`.
 class ImportedRulesTest : public zelk::testing::ConfiguredHostTest {
@@ -135,6 +143,22 @@ class ImportedRulesTest : public zelk::testing::ConfiguredHostTest {
     }
     return result;
   }
+
+  // Expects the rules, followed by the opposite default, to decide for H exactly the
+  // addresses of kDerived named by `letters`.
+  void ExpectCovers(std::vector<std::string> rules,
+                    bool allow,
+                    const char* host,
+                    const char* letters) {
+    rules.push_back(allow ? "-all" : "+all");
+    Install(rules);
+    for (const DerivedAddress& address : kDerived) {
+      const std::string url = Derive(address.shape, host);
+      const bool covered =
+          address.letter != '-' && std::string(letters).find(address.letter) != std::string::npos;
+      EXPECT_EQ(covered == allow, Allowed(url)) << url;
+    }
+  }
 };
 
 TEST_F(ImportedRulesTest, EveryEntryShapeAdmitsExactlyItsAddresses) {
@@ -145,15 +169,45 @@ TEST_F(ImportedRulesTest, EveryEntryShapeAdmitsExactlyItsAddresses) {
       ImportResult result = Import(c.format, allow, {c.entry});
       ASSERT_EQ(1u, result.rules);
       ASSERT_TRUE(result.skipped.empty()) << result.skipped[0].why;
-      result.filter_lines.push_back(allow ? "-all" : "+all");
-      Install(result.filter_lines);
-      for (const DerivedAddress& address : kDerived) {
-        const std::string url = Derive(address.shape, c.host);
-        const bool covered = address.letter != '-' &&
-                             std::string(c.covered).find(address.letter) != std::string::npos;
-        EXPECT_EQ(covered == allow, Allowed(url)) << url;
-      }
+      ExpectCovers(result.filter_lines, allow, c.host, allow ? c.allowed : c.refused);
     }
+  }
+}
+
+// Lint's anchored form of a loose allow rule for a host is the rule an allow list imports
+// for that domain, and admits the same addresses.
+TEST_F(ImportedRulesTest, LintSuggestsTheRuleImportWrites) {
+  const struct {
+    const char* host;
+    const char* allowed;
+  } kHosts[] = {
+      {"example.com", "SHDNPUTC"},
+      {"my_host.example", "SHDNPUTC"},
+      {"xn--bcher-kva.example", "SHDNPUTC"},
+      {"192.0.2.7", "SHPUC"},
+  };
+  for (const auto& c : kHosts) {
+    SCOPED_TRACE(c.host);
+    const std::u16string loose = EscapeForPattern(FromUtf8(c.host));
+    const HostRuleAdvice advice = AdviseHostRule(AnalysePattern(loose), loose);
+    ASSERT_TRUE(advice.applies);
+    const ImportResult imported = Import(ListFormat::kDomains, true, {c.host});
+    ASSERT_EQ(1u, imported.rules);
+    EXPECT_EQ(imported.filter_lines.back(), "+" + ToUtf8(advice.suggestion));
+    ExpectCovers(imported.filter_lines, true, c.host, c.allowed);
+    ExpectCovers({"+" + ToUtf8(advice.suggestion)}, true, c.host, c.allowed);
+  }
+}
+
+// Allowing every address of a policy list allows the web, not every scheme.
+TEST_F(ImportedRulesTest, AnAllowedWildcardAdmitsTheWebOnly) {
+  Install(Import(ListFormat::kPolicy, true, {"*"}).filter_lines);
+  for (const char* url : {"https://a.test/", "http://b.test:8080/x?y"}) {
+    EXPECT_TRUE(Allowed(url)) << url;
+  }
+  for (const char* url : {"javascript:alert(1)", "file:///c:/windows/", "data:text/html,x",
+                          "ftp://a.test/", "view-source:https://a.test/"}) {
+    EXPECT_FALSE(Allowed(url)) << url;
   }
 }
 

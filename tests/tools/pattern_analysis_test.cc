@@ -291,7 +291,8 @@ TEST(HostRuleAdviceTest, SuggestedFormAllowsTheSiteAndRefusesTheTricks) {
   const PatternAnalysis analysis = AnalysePattern(u"example.com");
   const HostRuleAdvice advice = AdviseHostRule(analysis, u"example.com");
   ASSERT_TRUE(advice.applies);
-  EXPECT_EQ(u"^https?://([a-z0-9-]+\\.)*example\\.com![^/?#]", advice.suggestion);
+  EXPECT_EQ(u"^https?://([^/?#\\\\]*@)?([a-z0-9_\\-]+\\.)*example\\.com\\.?(:[0-9]+)?![^/?#]",
+            advice.suggestion);
   std::vector<std::u16string> hostile = advice.hostile;
   EXPECT_EQ(4u, hostile.size());
   UrlPattern anchored;
@@ -299,13 +300,15 @@ TEST(HostRuleAdviceTest, SuggestedFormAllowsTheSiteAndRefusesTheTricks) {
   MatchState state;
   for (const char16_t* address :
        {u"https://example.com/x", u"http://www.example.com/", u"https://example.com",
-        u"HTTPS://Shop.Example.COM/?q=1", u"https://example.com#top"}) {
+        u"HTTPS://Shop.Example.COM/?q=1", u"https://example.com#top", u"http://example.com:8080/",
+        u"http://user@example.com/", u"http://example.com./", u"http://my_host.example.com/"}) {
     EXPECT_TRUE(MatchPattern(anchored, address, &state)) << Utf8(address);
   }
   for (const char16_t* address :
        {u"http://evil.test/?example.com", u"http://example.com@evil.test/",
         u"http://example.com.evil.test/", u"http://notexample.com/",
-        u"http://example.com:x@evil.test/", u"ftp://example.com/"}) {
+        u"http://example.com:x@evil.test/", u"ftp://example.com/",
+        u"javascript://example.com/%0aalert(1)", u"file://example.com/share/x.exe"}) {
     EXPECT_FALSE(MatchPattern(anchored, address, &state)) << Utf8(address);
   }
 }
@@ -314,9 +317,44 @@ TEST(HostRuleAdviceTest, SuggestionKeepsAPathThatFollowsTheHost) {
   const std::u16string rule = u"example\\.com/catalogue";
   const HostRuleAdvice advice = AdviseHostRule(AnalysePattern(rule), rule);
   ASSERT_TRUE(advice.applies);
-  EXPECT_EQ(u"^https?://([a-z0-9-]+\\.)*example\\.com/catalogue", advice.suggestion);
+  EXPECT_EQ(u"^https?://([^/?#\\\\]*@)?([a-z0-9_\\-]+\\.)*example\\.com\\.?(:[0-9]+)?/catalogue",
+            advice.suggestion);
   ASSERT_FALSE(advice.hostile.empty());
   EXPECT_EQ(u"http://evil.test/?example.com/catalogue", advice.hostile[0]);
+}
+
+struct SchemeCase {
+  const char16_t* rule;    // an allow rule's pattern
+  const char16_t* admits;  // the first address of another scheme it admits, or empty
+};
+
+// clang-format off
+const SchemeCase kSchemes[] = {
+    {u"example\\.com", u"javascript:example.com"},
+    {u"https://example\\.com/", u"javascript:https://example.com/"},
+    {u"/docs/", u"javascript:/docs/"},
+    {u"[a-z]+", u"javascript:"},
+    {u"^javascript:", u"javascript:javascript:"},
+    {u"^view-source:", u"view-source:view-source:"},
+    {u"^https?://([a-z0-9-]+\\.)*example\\.com![^/?#]", u""},
+    {u"^https://example\\.com/", u""},
+    {u"^http", u""},
+    {u"^about:", u""},
+    {u"[z-a]", u""},  // does not compile: it admits nothing
+};
+// clang-format on
+
+TEST(HostRuleAdviceTest, FindsAllowRulesThatAdmitOtherSchemes) {
+  for (const SchemeCase& c : kSchemes) {
+    SCOPED_TRACE(Utf8(c.rule));
+    const PatternAnalysis analysis = AnalysePattern(c.rule);
+    const std::vector<std::u16string> admitted = UnsafeSchemeAddresses(analysis);
+    EXPECT_EQ(Utf8(c.admits), admitted.empty() ? "" : Utf8(admitted[0]));
+    MatchState state;
+    for (const std::u16string& address : admitted) {
+      EXPECT_TRUE(MatchPattern(analysis.compiled, address, &state)) << Utf8(address);
+    }
+  }
 }
 
 }  // namespace

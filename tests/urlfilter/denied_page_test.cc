@@ -39,10 +39,38 @@ const PageCase kPages[] = {
     {"an empty template gives an empty page", u"", u"http://x/", u"w", u""},
     {"adjacent placeholders", u"(DENIED_PAGE)(DENIED_WORD)(DENIED_PAGE)", u"a", u"b", u"aba"},
 };
+
+// Addresses that would run script where the template uses them as a link or a frame.
+const PageCase kScriptAddresses[] = {
+    {"javascript: is no working link", u"<a href=\"(DENIED_PAGE)\">", u"javascript:alert(1)", u"", u"<a href=\"javascript%3Aalert(1)\">"},
+    {"in any case", u"(DENIED_PAGE)", u"JavaScript:parent.alert(1)", u"", u"JavaScript%3Aparent.alert(1)"},
+    {"a line end after the colon", u"(DENIED_PAGE)", u"javascript:%0aalert(1)", u"", u"javascript%3A%0aalert(1)"},
+    {"data:", u"(DENIED_PAGE)", u"data:text/html,<script>x()</script>", u"", u"data%3Atext/html,%3Cscript%3Ex()%3C/script%3E"},
+    {"vbscript:", u"(DENIED_PAGE)", u"vbscript:msgbox(1)", u"", u"vbscript%3Amsgbox(1)"},
+    {"scheme characters and digits", u"(DENIED_PAGE)", u"view-source+x.1:y", u"", u"view-source+x.1%3Ay"},
+    {"only the colon that ends the scheme", u"(DENIED_PAGE)", u"javascript:a:b", u"", u"javascript%3Aa:b"},
+    {"a colon at the start", u"(DENIED_PAGE)", u":x", u"", u"%3Ax"},
+    {"web addresses stand as they are", u"(DENIED_PAGE)|(DENIED_PAGE)", u"HTTPS://x.test/a:b", u"", u"HTTPS://x.test/a:b|HTTPS://x.test/a:b"},
+    {"ftp as well", u"(DENIED_PAGE)", u"ftp://x.test/a:b", u"", u"ftp://x.test/a:b"},
+    {"a colon after a path is no scheme", u"(DENIED_PAGE)", u"/a:b", u"", u"/a:b"},
+    {"nor one after a blank", u"(DENIED_PAGE)", u"java script:x", u"", u"java%20script:x"},
+    {"${} never reaches a template literal", u"`(DENIED_PAGE)`", u"http://x.test/${alert(1)}", u"", u"`http://x.test/%24%7Balert(1)%7D`"},
+    {"the word is guarded as the address is", u"<a href=(DENIED_WORD)>", u"x", u"javascript:x${1}", u"<a href=javascript%3Ax%24%7B1%7D>"},
+    {"a word that spells the scheme", u"(DENIED_PAGE)", u"java(DENIED_WORD):alert(1)", u"script", u"javascript%3Aalert(1)"},
+    {"a word that ends it", u"(DENIED_PAGE)", u"javascript(DENIED_WORD)", u":alert(1)", u"javascript%3Aalert(1)"},
+    {"a word that holds its colon", u"(DENIED_PAGE)", u"java(DENIED_WORD)", u"script:alert(1)", u"javascript%3Aalert(1)"},
+};
 // clang-format on
 
 TEST(DeniedPageTest, FillsThePlaceholdersInOrder) {
   for (const PageCase& c : kPages) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Utf8(c.page), Utf8(BuildDeniedPage(c.page_template, c.address, c.word)));
+  }
+}
+
+TEST(DeniedPageTest, NoAddressBecomesAWorkingScriptAddress) {
+  for (const PageCase& c : kScriptAddresses) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(Utf8(c.page), Utf8(BuildDeniedPage(c.page_template, c.address, c.word)));
   }
@@ -81,7 +109,7 @@ TEST(DeniedPageTest, EncodedTextHoldsNoContextBreaker) {
   }
   every += u"\u2028\u2029";
   const std::u16string escaped = EscapeForPage(every);
-  for (char16_t c : std::u16string_view(u"<>\"'\\` \t\n\r\x7F\u2028\u2029")) {
+  for (char16_t c : std::u16string_view(u"<>\"'\\` \t\n\r\x7F\u2028\u2029${}")) {
     EXPECT_EQ(std::u16string::npos, escaped.find(c)) << static_cast<int>(c);
   }
   for (size_t at = escaped.find(u'&'); at != std::u16string::npos;

@@ -95,6 +95,10 @@ class FilterLinter {
   void LintMark(size_t index, const LineParts& parts);
   void LintLeadingBlank(size_t index, const LineParts& parts);
   void LintPattern(size_t index, const LineParts& parts);
+  void LintAllowRule(size_t index,
+                     size_t column,
+                     const LineParts& parts,
+                     const PatternAnalysis& analysis);
   void LintDefaultRules();
   void LintUnindexedRules();
   void RunExpectations();
@@ -304,19 +308,42 @@ void FilterLinter::LintPattern(size_t index, const LineParts& parts) {
   }
   coverage_.Remember(analysis, index);
   if (parts.mark == kAllowMark && !bom_line) {
-    const HostRuleAdvice advice = AdviseHostRule(analysis, parts.text);
-    if (advice.applies) {
-      std::string message = "this allow rule matches " + Quoted(advice.host) +
-                            " anywhere in the address, so it also allows ";
-      for (size_t i = 0; i < advice.hostile.size() && i < 2; ++i) {
-        message += (i == 0 ? "" : " and ") + DisplayText(advice.hostile[i], std::u16string::npos);
-      }
-      message += advice.suggestion.empty()
-                     ? "; anchor it to the host"
-                     : "; to allow only that site write +" +
-                           DisplayText(advice.suggestion, std::u16string::npos);
-      Add(index, text_column, Severity::kWarning, "hostile-allow", message);
+    LintAllowRule(index, text_column, parts, analysis);
+  }
+}
+
+// An allow rule that other sites can satisfy, or that admits addresses which are no web
+// page: each advice names the addresses and the anchored form of the site.
+void FilterLinter::LintAllowRule(size_t index,
+                                 size_t column,
+                                 const LineParts& parts,
+                                 const PatternAnalysis& analysis) {
+  const HostRuleAdvice advice = AdviseHostRule(analysis, parts.text);
+  const std::string anchored = advice.suggestion.empty()
+                                   ? "begin it with ^https?:// and end the host with ![^/?#]"
+                                   : "to allow only that site write +" +
+                                         DisplayText(advice.suggestion, std::u16string::npos);
+  if (advice.applies) {
+    std::string message = "this allow rule matches " + Quoted(advice.host) +
+                          " anywhere in the address, so it also allows ";
+    for (size_t i = 0; i < advice.hostile.size() && i < 2; ++i) {
+      message += (i == 0 ? "" : " and ") + DisplayText(advice.hostile[i], std::u16string::npos);
     }
+    message += advice.suggestion.empty() ? "; anchor it to the host" : "; " + anchored;
+    Add(index, column, Severity::kWarning, "hostile-allow", message);
+  }
+  const std::vector<std::u16string> unsafe = UnsafeSchemeAddresses(analysis);
+  if (!unsafe.empty()) {
+    std::string message = "this allow rule also admits addresses that are no web page, such as ";
+    for (size_t i = 0; i < unsafe.size() && i < 2; ++i) {
+      message += (i == 0 ? "" : " and ") + DisplayText(unsafe[i], std::u16string::npos);
+    }
+    message +=
+        ": a javascript: or vbscript: address runs script in the page shown, a data: address "
+        "is a page of its own, a file: address opens a file or a share on another machine; "
+        "anchor it to http and https: " +
+        anchored;
+    Add(index, column, Severity::kWarning, "unsafe-scheme", message);
   }
 }
 

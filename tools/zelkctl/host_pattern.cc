@@ -4,24 +4,11 @@
 #include <vector>
 
 #include "common/text.h"
-#include "tools/zelkctl/pattern_analysis.h"
 #include "tools/zelkctl/punycode.h"
+#include "urlfilter/pattern/escape.h"
 
 namespace zelk::tools {
 namespace {
-
-// The pieces of an anchored host rule.
-constexpr std::string_view kAnyScheme = "[a-z][a-z0-9+.\\-]*";
-// A user name and password before the host; "@" ends it, and it holds no "/", "?", "#"
-// or "\", so the host after it is the address's real host.
-constexpr std::string_view kUserInfo = "([^/?#\\\\]*@)?";
-constexpr std::string_view kSubdomains = "([a-z0-9_\\-]+\\.)*";
-constexpr std::string_view kSubdomainsOnly = "([a-z0-9_\\-]+\\.)+";
-// The host ends at "/", ":", "?", "#" or the end of the address. "$" means the end only
-// as a pattern's last character, so the negation of a class says it here.
-constexpr std::string_view kHostEnd = "![^/:?#]";
-constexpr std::string_view kPortEnd = "![^/?#]";
-constexpr std::string_view kAnyPort = "(:[0-9]+)?";
 
 constexpr size_t kMaxLabel = 63;
 constexpr size_t kMaxHost = 253;
@@ -229,35 +216,6 @@ std::string_view DefaultPort(std::string_view scheme) {
     }
   }
   return {};
-}
-
-std::string BuildHostPattern(const HostRuleSpec& host_rule) {
-  std::string pattern = "^";
-  pattern += host_rule.scheme.empty() ? std::string(kAnyScheme) : EscapeLiteral(host_rule.scheme);
-  pattern += "://";
-  pattern += kUserInfo;
-  if (host_rule.names == HostRuleSpec::Names::kWithSubdomains) {
-    pattern += kSubdomains;
-  } else if (host_rule.names == HostRuleSpec::Names::kSubdomainsOnly) {
-    pattern += kSubdomainsOnly;
-  }
-  pattern += EscapeLiteral(host_rule.host.ascii);
-  if (host_rule.has_tail) {
-    return pattern + host_rule.tail;
-  }
-  if (!host_rule.host.is_address) {
-    pattern += "\\.?";  // "example.com." names the same host
-  }
-  if (!host_rule.port.empty()) {
-    const bool implied = host_rule.port == DefaultPort(host_rule.scheme);
-    pattern += implied ? "(:" + host_rule.port + ")?" : ":" + host_rule.port;
-    return pattern +
-           (host_rule.path.empty() ? std::string(kPortEnd) : EscapeLiteral(host_rule.path));
-  }
-  if (!host_rule.path.empty()) {
-    return pattern + std::string(kAnyPort) + EscapeLiteral(host_rule.path);
-  }
-  return pattern + std::string(kHostEnd);
 }
 
 }  // namespace zelk::tools

@@ -1,5 +1,5 @@
-// Host names as the browser sends them, and the anchored filter patterns that imported
-// list entries become. Pure code.
+// Host names as the browser sends them, and the literal pieces of the patterns that
+// imported list entries become. Pure code.
 #ifndef ZELK_TOOLS_ZELKCTL_HOST_PATTERN_H_
 #define ZELK_TOOLS_ZELKCTL_HOST_PATTERN_H_
 
@@ -21,26 +21,6 @@ struct HostName {
 // name too long, an IPv6 address, or a number the browser would read as an address in
 // another form.
 bool NormalizeHostName(std::string_view text, HostName* host, std::string* why);
-
-// What an imported entry admits: a scheme, a host (with or without the names under it),
-// a port and a path prefix.
-struct HostRuleSpec {
-  std::string scheme;  // lower case; empty: every scheme
-  HostName host;
-  enum class Names { kExact, kWithSubdomains, kSubdomainsOnly } names = Names::kExact;
-  std::string port;  // decimal digits; empty: any port
-  std::string path;  // the path prefix as written (from "/"); empty: any path
-  // Pattern text put right after the host instead of the port, path and end of host.
-  // Used for ad-block rules, whose rest is already in pattern form.
-  std::string tail;
-  bool has_tail = false;
-};
-
-// The pattern for the host_rule: "^" SCHEME "://" then optional user-info, the host (and the
-// names under it), and either the port and path or the end of the host ("/", ":", "?",
-// "#" or the end of the address). No query string, user name or longer host name
-// satisfies it.
-std::string BuildHostPattern(const HostRuleSpec& host_rule);
 
 // Text escaped so that it matches itself literally; characters outside ASCII are written
 // percent-encoded, as the browser sends them in a path.

@@ -1,5 +1,7 @@
 #include "tools/zelkctl/host_rule_advice.h"
 
+#include "common/text.h"
+#include "tools/zelkctl/import/host_grammar.h"
 #include "urlfilter/pattern/matcher.h"
 
 namespace zelk::tools {
@@ -9,10 +11,14 @@ namespace {
 constexpr uint64_t kAdviceStepBudget = 200'000;
 
 constexpr std::u16string_view kOtherSite = u"evil.test";
-constexpr std::u16string_view kAnchoredPrefix = u"^https?://([a-z0-9-]+\\.)*";
-// After the host: "/", "?", "#" or the end of the address. A "$" could only say "the end"
-// as the pattern's last character, so the negation of a class does it.
-constexpr std::u16string_view kHostEnd = u"![^/?#]";
+
+// Schemes whose addresses run script in the page shown (javascript:, vbscript:), make a
+// page of their own (data:), open a file or a share on another machine (file:), or show
+// a page that the filter never sees by its own address (view-source:).
+constexpr std::u16string_view kUnsafeSchemes[] = {u"javascript", u"vbscript", u"data", u"file",
+                                                  u"view-source"};
+// The plain runs of a rule whose text the probes of the unsafe schemes carry.
+constexpr size_t kProbedRuns = 2;
 
 // A run of plain characters in the pattern's top sequence; "." stands for itself here.
 struct PlainRun {
@@ -39,7 +45,7 @@ std::vector<PlainRun> PlainRuns(const PatternReading& reading) {
 }
 
 bool IsLabelChar(char16_t c) {
-  return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'-';
+  return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'-' || c == u'_';
 }
 
 bool AllOf(std::u16string_view text, bool (*test)(char16_t)) {
@@ -105,10 +111,12 @@ std::vector<std::u16string> HostileAddresses(std::u16string_view scheme,
   };
 }
 
-// True when the pattern compiles, refuses every hostile address and allows the site.
+// True when the pattern compiles, refuses every hostile address and allows the site (and
+// a name under it, when it means those).
 bool IsSafeForm(const std::u16string& suggestion,
                 std::u16string_view host,
-                std::u16string_view after) {
+                std::u16string_view after,
+                bool subdomains) {
   UrlPattern compiled;
   if (CompilePattern(suggestion, &compiled) != PatternError::kOk) {
     return false;
@@ -120,7 +128,7 @@ bool IsSafeForm(const std::u16string& suggestion,
   }
   const std::u16string path = after.empty() ? u"/" : std::u16string(after);
   return Matches(compiled, u"https://" + std::u16string(host) + path) &&
-         Matches(compiled, u"http://www." + std::u16string(host) + path);
+         (!subdomains || Matches(compiled, u"http://www." + std::u16string(host) + path));
 }
 
 std::u16string SchemeOf(std::u16string_view before) {
@@ -154,19 +162,30 @@ HostPlace FindHost(const std::vector<PlainRun>& runs) {
   return HostPlace();
 }
 
-// The anchored form, keeping a path that follows the host in the rule when it can.
+// The site in the one grammar of "this site", keeping a path that follows the host in the
+// rule when it can.
 std::u16string SafeForm(std::u16string_view host,
                         std::u16string_view after,
                         std::u16string_view rest) {
-  const std::u16string anchored = std::u16string(kAnchoredPrefix) + EscapeForPattern(host);
-  const bool rest_ends_host = !rest.empty() && (rest[0] == u'/' || rest == u"$");
-  if (rest_ends_host && IsSafeForm(anchored + std::u16string(rest), host, after)) {
-    return anchored + std::u16string(rest);
+  HostRuleSpec site;
+  std::string why;
+  if (!NormalizeHostName(ToUtf8(host), &site.host, &why)) {
+    return u"";
   }
-  if (IsSafeForm(anchored + std::u16string(kHostEnd), host, u"")) {
-    return anchored + std::u16string(kHostEnd);
+  site.schemes = kWebSchemes;
+  const bool subdomains = !site.host.is_address;
+  site.names = subdomains ? HostRuleSpec::Names::kWithSubdomains : HostRuleSpec::Names::kExact;
+  if (!rest.empty() && (rest[0] == u'/' || rest == u"$")) {
+    HostRuleSpec with_rest = site;
+    with_rest.has_tail = true;
+    with_rest.tail = ToUtf8(rest);
+    const std::u16string form = FromUtf8(BuildHostPattern(with_rest));
+    if (IsSafeForm(form, host, after, subdomains)) {
+      return form;
+    }
   }
-  return u"";
+  const std::u16string form = FromUtf8(BuildHostPattern(site));
+  return IsSafeForm(form, host, u"", subdomains) ? form : u"";
 }
 
 }  // namespace
@@ -197,6 +216,34 @@ HostRuleAdvice AdviseHostRule(const PatternAnalysis& analysis, std::u16string_vi
     advice.suggestion = SafeForm(host, after, pattern.substr(host_end));
   }
   return advice;
+}
+
+std::vector<std::u16string> UnsafeSchemeAddresses(const PatternAnalysis& analysis) {
+  std::vector<std::u16string> found;
+  if (analysis.error != PatternError::kOk) {
+    return found;
+  }
+  std::vector<std::u16string> texts;
+  for (const PlainRun& run : PlainRuns(analysis.reading)) {
+    if (!run.text.empty() && texts.size() < kProbedRuns) {
+      texts.push_back(run.text);
+    }
+  }
+  if (texts.empty()) {
+    texts.emplace_back();
+  }
+  for (std::u16string_view scheme : kUnsafeSchemes) {
+    bool admitted = false;
+    for (size_t i = 0; i < 2 * texts.size() && !admitted; ++i) {
+      const std::u16string address =
+          std::u16string(scheme) + (i % 2 == 0 ? u":" : u"://") + texts[i / 2];
+      admitted = Matches(analysis.compiled, address);
+      if (admitted) {
+        found.push_back(address);
+      }
+    }
+  }
+  return found;
 }
 
 }  // namespace zelk::tools

@@ -1,5 +1,5 @@
-// Allow rules that name a site but let any other site through: the host-name check of
-// `zelkctl lint`. Pure code.
+// Allow rules that name a site but let any other site through, or addresses that are no
+// web page at all: the host-name and scheme checks of `zelkctl lint`. Pure code.
 #ifndef ZELK_TOOLS_ZELKCTL_HOST_RULE_ADVICE_H_
 #define ZELK_TOOLS_ZELKCTL_HOST_RULE_ADVICE_H_
 
@@ -24,11 +24,19 @@ struct HostRuleAdvice {
 // Finds a host name among the plain characters of the pattern (at its start or after
 // "//") and tries the compiled pattern against addresses that put that name where any
 // site can: in the query, as the user name, as a subdomain of another site, at the end of
-// a longer name. The advice applies when one of them matches. The suggestion
-// "^https?://([a-z0-9-]+\.)*HOST![^/?#]" (or HOST followed by the rest of the rule) is
+// a longer name. The advice applies when one of them matches. The suggestion is the site
+// (the host and the names under it, over http and https) as an imported allow list
+// writes it, with the rest of the rule after the host when that rest starts a path; it is
 // tried the same way, and against the site itself, before it is offered. Every match runs
 // within a small step budget.
 HostRuleAdvice AdviseHostRule(const PatternAnalysis& analysis, std::u16string_view pattern);
+
+// Addresses of the schemes that are no web page (javascript:, vbscript:, data:, file:,
+// view-source:) that the compiled pattern matches, one per scheme: each scheme's name,
+// then ":" or "://", then the text of one of the pattern's first plain runs. Empty for a
+// pattern that is anchored to its schemes, such as "^https?://...". Each match runs within
+// a small step budget.
+std::vector<std::u16string> UnsafeSchemeAddresses(const PatternAnalysis& analysis);
 
 }  // namespace zelk::tools
 

@@ -1,5 +1,6 @@
 // The network rules of ad-block lists:
-//   ||example.com^      the host and the names under it, any scheme ("^" ends the host)
+//   ||example.com^      the host and the names under it ("^" ends the host); refused on
+//                       every scheme, allowed over http and https
 //   ||example.com/ads   the same hosts, with a path that begins with /ads
 //   |https://example.com/   addresses that begin with the text; a final "|" ends them
 //   /banner/*.gif       plain text (with "*" for any run), anywhere in the address
@@ -22,7 +23,6 @@ constexpr std::string_view kSeparatorOrEnd = "![a-z0-9_.%\\-]";
 // A "^" right after the host: the host ends there. "@" is left out, so that no user name
 // before another site's host satisfies the rule.
 constexpr std::string_view kHostSeparator = "[/:?#]";
-constexpr std::string_view kHostEnd = "\\.?![^/:?#]";
 
 constexpr std::string_view kElementHiding[] = {"##", "#@#", "#?#", "#$#", "#%#", "#@?#"};
 
@@ -120,9 +120,10 @@ void ConvertStartAnchor(std::string_view body,
   while (host_end < after.size() && IsHostByte(after[host_end])) {
     ++host_end;
   }
-  HostName host;
+  HostRuleSpec host_rule;
+  host_rule.schemes = {std::string(body.substr(0, scheme_end))};
   std::string why;
-  if (!NormalizeHostName(after.substr(0, host_end), &host, &why)) {
+  if (!NormalizeHostName(after.substr(0, host_end), &host_rule.host, &why)) {
     out->problems.push_back(Quoted(entry) + ": " + why);
     return;
   }
@@ -134,16 +135,13 @@ void ConvertStartAnchor(std::string_view body,
                             "would also allow longer host names and user names");
     return;
   }
-  std::string pattern =
-      "^" + EscapeLiteral(body.substr(0, scheme_end + 3)) + EscapeLiteral(host.ascii);
-  if (!rest.empty() && rest[0] == '^') {
-    pattern += rest.size() == 1 || rest == "^|"
-                   ? std::string(kHostEnd)
-                   : std::string(kHostSeparator) + Translate(rest.substr(1));
-  } else {
-    pattern += Translate(rest);
+  if (rest != "^" && rest != "^|") {
+    host_rule.has_tail = true;
+    host_rule.tail = !rest.empty() && rest[0] == '^'
+                         ? std::string(kHostSeparator) + Translate(rest.substr(1))
+                         : Translate(rest);
   }
-  out->rules.push_back(ImportedRule{allow, pattern, ""});
+  list_import::AddHostRule(host_rule, allow, out);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Entries of a browser's URL block and allow policies, one a line:
 // [scheme://][.|*.|[*.]]host[:port][/path], or "*" for every address.
-//   example.com            the host and every name under it, any scheme, port and path
+//   example.com            the host and every name under it, any port and path; allowed:
+//                          over http and https, refused: on every scheme
 //   .example.com           the host alone
 //   *.example.com          only the names under it; [*.]example.com the host and those
 //   https://example.com/a  that scheme, and paths that begin with /a
@@ -8,6 +9,9 @@
 //   javascript://*         every address of the scheme
 // A line may carry the quotes and comma of a policy file's list ("example.com",); "#"
 // starts a comment line.
+// An allowed entry without a scheme admits the web's schemes only: allowing "*" lets
+// through every http and https address that no rule refuses, and no javascript: or file:
+// address.
 #include <string>
 
 #include "tools/zelkctl/list_import.h"
@@ -16,6 +20,9 @@ namespace zelk::tools {
 namespace {
 
 using list_import::Quoted;
+
+// Every address that is not of the web's schemes.
+constexpr std::string_view kNotWeb = "^!(https?://)";
 
 std::string_view Unquoted(std::string_view text) {
   text = list_import::TrimBlank(text);
@@ -97,17 +104,21 @@ LineConversion ConvertPolicyLine(std::string_view line, bool allow) {
   }
   if (entry == "*") {
     out.rules.push_back(ImportedRule{allow, "all", ""});
+    if (allow) {
+      out.rules.push_back(ImportedRule{false, std::string(kNotWeb), ""});
+    }
     return out;
   }
   HostRuleSpec host_rule;
   std::string_view rest = entry;
   const size_t scheme_end = entry.find("://");
   if (scheme_end != std::string_view::npos) {
-    host_rule.scheme = list_import::FoldAscii(entry.substr(0, scheme_end));
+    const std::string scheme = list_import::FoldAscii(entry.substr(0, scheme_end));
     rest = entry.substr(scheme_end + 3);
-    if (!IsSchemeName(host_rule.scheme)) {
-      return problem("the scheme " + Quoted(host_rule.scheme) + " is not a scheme name");
+    if (!IsSchemeName(scheme)) {
+      return problem("the scheme " + Quoted(scheme) + " is not a scheme name");
     }
+    host_rule.schemes = {scheme};
   }
   if (rest.find_first_of("?#") != std::string_view::npos) {
     return problem(
@@ -123,10 +134,10 @@ LineConversion ConvertPolicyLine(std::string_view line, bool allow) {
     return problem("a path is matched as a prefix: write it without \"*\"");
   }
   if (host_port == "*") {
-    if (host_rule.scheme.empty() || !host_rule.path.empty()) {
+    if (host_rule.schemes.empty() || !host_rule.path.empty()) {
       return problem("a host \"*\" can only stand alone or after a scheme (javascript://*)");
     }
-    out.rules.push_back(ImportedRule{allow, "^" + EscapeLiteral(host_rule.scheme) + ":", ""});
+    out.rules.push_back(ImportedRule{allow, "^" + EscapeLiteral(host_rule.schemes[0]) + ":", ""});
     return out;
   }
   if (host_port.empty()) {

@@ -65,11 +65,15 @@ std::string Quoted(std::string_view text) {
   return "\"" + shown + (text.size() > kShown ? "...\"" : "\"");
 }
 
-void AddHostRule(const HostRuleSpec& host_rule, bool allow, LineConversion* out) {
+void AddHostRule(HostRuleSpec host_rule, bool allow, LineConversion* out) {
+  const bool names_scheme = !host_rule.schemes.empty();
+  if (allow && !names_scheme) {
+    host_rule.schemes = kWebSchemes;
+  }
   ImportedRule rule;
   rule.allow = allow;
   rule.pattern = BuildHostPattern(host_rule);
-  if (host_rule.names == HostRuleSpec::Names::kWithSubdomains && host_rule.scheme.empty() &&
+  if (host_rule.names == HostRuleSpec::Names::kWithSubdomains && !names_scheme &&
       host_rule.port.empty() && host_rule.path.empty() && !host_rule.has_tail) {
     rule.domain = host_rule.host.ascii;
   }

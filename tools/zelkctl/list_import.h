@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/zelkctl/host_pattern.h"
+#include "tools/zelkctl/import/host_grammar.h"
 
 namespace zelk::tools {
 
@@ -23,8 +23,9 @@ const char* ListFormatName(ListFormat format);
 struct ImportedRule {
   bool allow = false;
   std::string pattern;  // the rule text, without its mark
-  // For a rule that admits a domain and every name under it, on any scheme, port and
-  // path: the domain, so that later entries under it can be found covered. Else empty.
+  // For a rule that admits a domain and every name under it, on any port and path, for
+  // every scheme the mark gives an entry without one: the domain, so that later entries under it
+  // can be found covered. Else empty.
   std::string domain;
 };
 
@@ -93,7 +94,9 @@ std::string FoldAscii(std::string_view text);
 // Text quoted for a message, cut when long, control characters shown as "?".
 std::string Quoted(std::string_view text);
 // Adds the rule of `host_rule` to `out`, noting the domain when it covers the names under it.
-void AddHostRule(const HostRuleSpec& host_rule, bool allow, LineConversion* out);
+// An allow rule for an entry that names no scheme admits the web's schemes only; a deny
+// rule refuses the site on every scheme.
+void AddHostRule(HostRuleSpec host_rule, bool allow, LineConversion* out);
 
 }  // namespace list_import
 

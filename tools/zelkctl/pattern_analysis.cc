@@ -484,16 +484,4 @@ std::string DisplayText(std::u16string_view text, size_t limit) {
   return ToUtf8(shown);
 }
 
-std::u16string EscapeForPattern(std::u16string_view text) {
-  static constexpr std::u16string_view kOperators = u"\\.^$*+?()[]{}|!";
-  std::u16string escaped;
-  for (char16_t c : text) {
-    if (kOperators.find(c) != std::u16string_view::npos) {
-      escaped.push_back(u'\\');
-    }
-    escaped.push_back(c);
-  }
-  return escaped;
-}
-
 }  // namespace zelk::tools

@@ -67,10 +67,6 @@ constexpr size_t kDisplayLimit = 120;
 // "..." when longer.
 std::string DisplayText(std::u16string_view text, size_t limit = kDisplayLimit);
 
-// The pattern text with the characters of the language's operators escaped, so that it
-// matches itself literally.
-std::u16string EscapeForPattern(std::u16string_view text);
-
 }  // namespace zelk::tools
 
 #endif  // ZELK_TOOLS_ZELKCTL_PATTERN_ANALYSIS_H_
