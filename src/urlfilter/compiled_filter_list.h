@@ -16,10 +16,6 @@
 
 namespace zelk {
 
-// The factors of all rules together hold at most this many characters; the rules past it
-// are tried on every address instead, so that no list grows the index without bound.
-inline constexpr size_t kMaxIndexedCharacters = size_t{1} << 20;
-
 // One pattern rule of the list.
 struct CompiledRule {
   uint32_t line = 0;  // index of its line in the list
@@ -27,7 +23,15 @@ struct CompiledRule {
   PatternError error = PatternError::kOk;  // a rule that does not compile refuses when reached
   UrlPattern pattern;
   bool indexed = false;  // false: tried on every address ("always-try")
+  // Where the index holds only a window of a longer required text: the whole texts, one
+  // of which every match holds. Empty otherwise.
+  std::vector<std::u16string> literals;
+
+  // False when the rule cannot match `folded_address`, which lacks all of its literals.
+  bool HoldsLiteral(std::u16string_view folded_address) const;
 };
+
+class FactorWindows;
 
 class CompiledFilterList {
  public:
@@ -56,6 +60,8 @@ class CompiledFilterList {
   size_t memory() const;
 
  private:
+  void Index(const FactorWindows& windows, std::vector<std::vector<std::u16string>>* texts);
+
   size_t line_count_ = 0;
   std::vector<CompiledRule> rules_;
   std::vector<uint32_t> always_tried_;  // indices into rules_, ascending

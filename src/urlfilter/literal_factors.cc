@@ -334,9 +334,6 @@ std::vector<std::u16string> RequiredFactors(const PatternReading& reading) {
   if (!best.has_factors) {
     return {};
   }
-  for (std::u16string& text : best.factors) {
-    text.resize(std::min(text.size(), kMaxFactorLength));
-  }
   return Unique(std::move(best.factors));
 }
 

@@ -92,6 +92,9 @@ UrlDecision DecideCompiled(const UrlCheckInput& input,
     MatchState state;
     for (const uint32_t index : candidates) {
       const CompiledRule& rule = list.rules()[index];
+      if (use_index && !rule.HoldsLiteral(text)) {
+        continue;
+      }
       if (TryRule(input, rule.line, rule.allow, rule.error, rule.pattern, text, &state,
                   &decision)) {
         if (decision.reason == DecisionReason::kRuleMatched) {
