@@ -34,6 +34,7 @@ CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines)
   FactorWindows windows;
   PatternReading reading;
   PatternWorkspace workspace;
+  UrlPattern discarded;  // only whether the rule compiles is kept
   for (size_t i = 0; i < lines.size(); ++i) {
     const FilterLine line = ReadFilterLine(lines[i]);
     if (line.kind == FilterLineKind::kDefaultRule) {
@@ -48,7 +49,7 @@ CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines)
     CompiledRule& rule = rules_.back();
     rule.line = static_cast<uint32_t>(i);
     rule.allow = line.allow;
-    rule.error = CompilePattern(line.folded, &rule.pattern, &reading, &workspace);
+    rule.error = CompilePattern(line.folded, &discarded, &reading, &workspace);
     texts.push_back(rule.error == PatternError::kOk ? RequiredFactors(reading)
                                                     : std::vector<std::u16string>());
     windows.Count(texts.back());
@@ -108,6 +109,19 @@ void CompiledFilterList::CandidateRules(std::u16string_view folded_address,
   candidates->erase(std::unique(candidates->begin(), candidates->end()), candidates->end());
 }
 
+const UrlPattern* CompiledFilterList::Program(uint32_t index,
+                                              std::u16string_view folded_text) const {
+  const CompiledRule& rule = rules_[index];
+  if (rule.program == nullptr) {
+    auto program = std::make_unique<UrlPattern>();
+    if (CompilePattern(folded_text, program.get()) != PatternError::kOk) {
+      return nullptr;
+    }
+    rule.program = std::move(program);
+  }
+  return rule.program.get();
+}
+
 size_t CompiledFilterList::memory() const {
   size_t bytes = rules_.capacity() * sizeof(CompiledRule) + index_.memory() +
                  always_tried_.capacity() * sizeof(uint32_t);
@@ -115,10 +129,13 @@ size_t CompiledFilterList::memory() const {
     for (const std::u16string& literal : rule.literals) {
       bytes += sizeof(literal) + literal.capacity() * sizeof(char16_t);
     }
-    bytes += rule.literals.capacity() * sizeof(std::u16string) +
-             rule.pattern.instructions().capacity() * sizeof(PatternInstruction) +
-             rule.pattern.memo_points().capacity() * sizeof(MemoPoint) +
-             rule.pattern.memo_guards().capacity() * sizeof(uint32_t);
+    bytes += rule.literals.capacity() * sizeof(std::u16string);
+    if (rule.program != nullptr) {
+      const UrlPattern& pattern = *rule.program;
+      bytes += sizeof(pattern) + pattern.instructions().capacity() * sizeof(PatternInstruction) +
+               pattern.memo_points().capacity() * sizeof(MemoPoint) +
+               pattern.memo_guards().capacity() * sizeof(uint32_t);
+    }
   }
   return bytes;
 }
