@@ -315,8 +315,7 @@ void RunList(const BenchList& list, size_t sampled) {
       "  load from the file (%.1f MB of text): %.0f ms; held %.1f MB = %.2fx the text "
       "(resident growth %.2fx), %.1f MB of it programs and index; %zu rules always tried\n",
       text / 1048576.0, load_ms, held / 1048576.0, held / text, peak / text,
-              source->compiled_filter->memory() / 1048576.0,
-      source->compiled_filter->always_tried_count());
+      source->compiled_filter->memory() / 1048576.0, source->compiled_filter->always_tried_count());
   UrlCheckInput input;
   input.filter_file_path = u"filter.txt";
   input.rules = &source->filter_patterns;

@@ -50,8 +50,13 @@ CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines)
     rule.line = static_cast<uint32_t>(i);
     rule.allow = line.allow;
     rule.error = CompilePattern(line.folded, &discarded, &reading, &workspace);
-    texts.push_back(rule.error == PatternError::kOk ? RequiredFactors(reading)
-                                                    : std::vector<std::u16string>());
+    texts.emplace_back();
+    if (rule.error == PatternError::kOk) {
+      rule.literal_set = LiteralAlternatives(reading, &texts.back());
+      if (!rule.literal_set) {
+        texts.back() = RequiredFactors(reading);
+      }
+    }
     windows.Count(texts.back());
   }
   if (rules_.capacity() - rules_.size() > rules_.size() / 4) {

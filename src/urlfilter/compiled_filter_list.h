@@ -30,6 +30,9 @@ struct CompiledRule {
   // Where the index holds only a window of a longer required text: the whole texts, one
   // of which every match holds. Empty otherwise.
   std::vector<std::u16string> literals;
+  // The pattern is only literal alternatives: it matches exactly when one of its texts
+  // occurs, which the index and `literals` tell without running a program.
+  bool literal_set = false;
 
   // False when the rule cannot match `folded_address`, which lacks all of its literals.
   bool HoldsLiteral(std::u16string_view folded_address) const;

@@ -323,7 +323,67 @@ Literals Analyse(const PatternNode& node) {
   return Literals();
 }
 
+// Every text `node` can match, when it is made only of literal characters, groups and
+// alternatives; false otherwise or past kMaxLiteralAlternatives texts.
+bool AllTexts(const PatternNode& node, Texts* texts) {
+  switch (node.kind) {
+    case NodeKind::kChar:
+      *texts = {std::u16string(1, static_cast<char16_t>(node.value))};
+      return node.value != 0;
+    case NodeKind::kGroup:
+    case NodeKind::kCapture:
+      return AllTexts(node.children[0], texts);
+    case NodeKind::kAlternation: {
+      texts->clear();
+      for (const PatternNode& child : node.children) {
+        Texts alternative;
+        if (!AllTexts(child, &alternative) ||
+            texts->size() + alternative.size() > kMaxLiteralAlternatives) {
+          return false;
+        }
+        texts->insert(texts->end(), std::make_move_iterator(alternative.begin()),
+                      std::make_move_iterator(alternative.end()));
+      }
+      return true;
+    }
+    case NodeKind::kSequence: {
+      *texts = {u""};
+      for (const PatternNode& child : node.children) {
+        Texts term;
+        if (!AllTexts(child, &term) || texts->size() * term.size() > kMaxLiteralAlternatives) {
+          return false;
+        }
+        Texts joined;
+        for (const std::u16string& x : *texts) {
+          for (const std::u16string& y : term) {
+            joined.push_back(x + y);
+          }
+        }
+        *texts = std::move(joined);
+      }
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
 }  // namespace
+
+bool LiteralAlternatives(const PatternReading& reading, std::vector<std::u16string>* texts) {
+  texts->clear();
+  if (reading.error != PatternError::kOk || reading.anchored ||
+      !AllTexts(reading.sequence, texts)) {
+    texts->clear();
+    return false;
+  }
+  *texts = Unique(std::move(*texts));
+  if (texts->empty() || texts->front().empty()) {
+    texts->clear();
+    return false;
+  }
+  return true;
+}
 
 std::vector<std::u16string> RequiredFactors(const PatternReading& reading) {
   if (reading.error != PatternError::kOk) {

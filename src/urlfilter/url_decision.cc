@@ -87,6 +87,14 @@ PatternError RuleProgram(const CompiledFilterList& list,
   return PatternError::kOk;
 }
 
+// A rule of literal alternatives one of whose texts the address holds: it matches.
+void MatchedByLiteral(const CompiledRule& rule, UrlDecision* decision) {
+  ++decision->rules_tried;
+  decision->line_index = rule.line;
+  decision->allow = rule.allow;
+  decision->reason = DecisionReason::kRuleMatched;
+}
+
 void GiveDefault(bool seen, bool allow, size_t line, UrlDecision* decision) {
   decision->default_rule_seen = seen;
   decision->default_line_index = line;
@@ -117,6 +125,11 @@ UrlDecision DecideCompiled(const UrlCheckInput& input,
       const CompiledRule& rule = list.rules()[index];
       if (use_index && !rule.HoldsLiteral(text)) {
         continue;
+      }
+      if (use_index && rule.literal_set) {
+        MatchedByLiteral(rule, &decision);
+        decision.denied_word = ReadFilterLine((*input.rules)[rule.line]).folded;
+        return decision;
       }
       const UrlPattern* program = nullptr;
       const PatternError error = RuleProgram(list, index, *input.rules, &program);

@@ -33,6 +33,7 @@ class ListGenerator {
   // Rules that decide every address that reaches them are rare, as in real lists: one that
   // does not compile near the end, and in long lists one that matches everything.
   std::vector<std::u16string> Rules(int count) {
+    names_ = std::max(300, count / 10);
     std::vector<std::u16string> lines;
     for (int i = 0; i < count; ++i) {
       lines.push_back(Rule());
@@ -62,6 +63,9 @@ class ListGenerator {
     if (Below(3) == 0) {
       address += u"/file." + std::u16string(Below(2) ? u"exe" : u"html");
     }
+    if (Below(8) == 0) {
+      address = u"https://files.example/blobby/go/" + Name() + u"/downloads/" + Name();
+    }
     if (Below(3) == 0) {
       address += u"?q=" + Name() + u"&page=" + Number();
     }
@@ -77,8 +81,9 @@ class ListGenerator {
   std::u16string Word() { return kWords[Below(16)]; }
   std::u16string Tld() { return kTlds[Below(4)]; }
   std::u16string Number() { return FromUtf8(std::to_string(Below(30))); }
-  // A name from a few thousand, so that each address holds the text of only a few rules.
-  std::u16string Name() { return Word() + FromUtf8(std::to_string(Below(300))); }
+  // A name from a few thousand (more for a long list), so that each address holds the
+  // text of only a few rules.
+  std::u16string Name() { return Word() + FromUtf8(std::to_string(Below(names_))); }
   static std::u16string Upper(std::u16string text) {
     for (char16_t& c : text) {
       c = (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
@@ -94,7 +99,7 @@ class ListGenerator {
     const std::u16string w = Name();
     const std::u16string v = Name();
     const std::u16string n = Number();
-    switch (Below(24)) {
+    switch (Below(26)) {
       case 0:
         return u"^https?://([a-z0-9\\-]+\\.)*" + w + u"\\." + Tld() + u"[/:]";
       case 1:
@@ -141,6 +146,12 @@ class ListGenerator {
         return u"(" + w + u"(" + v + u")?)+" + n;
       case 22:
         return u"!" + w + u"[^/]+/" + v;
+      case 23:
+        // Hundreds of rules share their first characters: the index holds a later window.
+        return u"^https?://([a-z0-9_\\-]+\\.)*files\\.example/blobby/go/" + w + u"/downloads/" + v;
+      case 24:
+        // Literal alternatives, one longer than the index's window.
+        return u"(" + w + u"/downloads/" + v + u")|(" + v + u"x)|(" + n + u"q" + w + u")";
       default:
         return w + u"(a|!b)*?c";
     }
@@ -161,6 +172,7 @@ class ListGenerator {
   }
 
   std::mt19937 random_;
+  int names_ = 300;
 };
 
 void ExpectSameDecision(const UrlDecision& expected,
@@ -187,8 +199,9 @@ struct DifferentialRun {
 // Every check is compared with the plain walk, which tries every rule in turn, so the long
 // lists get fewer addresses; each run is a test of its own, so that they run side by side.
 constexpr DifferentialRun kRuns[] = {
-    {1, 3000, 150, 2}, {2, 5000, 80, 1},    {3, 2000, 200, 2},   {4, 300, 1500, 10},
-    {5, 60, 8000, 40}, {6, 24, 25000, 100}, {7, 12, 35000, 200}, {8, 12, 30100, 300},
+    {1, 3000, 150, 2},   {2, 5000, 80, 1},    {3, 2000, 200, 2},
+    {4, 300, 1500, 10},  {5, 60, 8000, 40},   {6, 24, 25000, 100},
+    {7, 12, 35000, 200}, {8, 12, 30100, 300}, {9, 100000, 6, 0},
 };
 
 constexpr int TotalChecks() {
@@ -374,6 +387,61 @@ TEST(FactorIndexTest, AgreesWithANaiveSearchOnGeneratedFactors) {
       rules.erase(std::unique(rules.begin(), rules.end()), rules.end());
       ASSERT_EQ(expected, rules) << "list " << list << ", check " << check;
     }
+  }
+}
+
+struct AlternativesCase {
+  const char16_t* pattern;
+  std::vector<std::u16string> texts;  // empty: not only literal alternatives
+};
+
+const AlternativesCase kAlternatives[] = {
+    {u"(ads)|(track)|(pixel)", {u"ads", u"pixel", u"track"}},
+    {u"x(a|b)y", {u"xay", u"xby"}},
+    {u"{Ad}|(x)", {u"ad", u"x"}},
+    {u"plain", {u"plain"}},
+    {u"^(ads)|(track)", {}},  // anchored
+    {u"(ads)|(track)$", {}},  // the end of input
+    {u"(ads)|(tr.ck)", {}},
+    {u"(ads)|()", {}},  // an empty alternative matches everywhere
+    {u"(a|b)(c|d)*", {}},
+    {u"{a}\\0", {}},
+};
+
+TEST(LiteralAlternativesTest, TellsPatternsThatAreOnlyTexts) {
+  for (const AlternativesCase& c : kAlternatives) {
+    SCOPED_TRACE(Utf8(c.pattern));
+    PatternReading reading;
+    UrlPattern pattern;
+    ASSERT_EQ(PatternError::kOk, CompilePattern(c.pattern, &pattern, &reading));
+    std::vector<std::u16string> texts = {u"stale"};
+    EXPECT_EQ(!c.texts.empty(), LiteralAlternatives(reading, &texts));
+    EXPECT_EQ(c.texts, texts);
+  }
+}
+
+// A rule of 10,000 literal alternatives is decided by the index alone: an address without
+// any of them is not even a candidate for it, and one with any is matched at once.
+TEST(CompiledFilterListTest, DecidesManyLiteralAlternativesWithoutTheirProgram) {
+  std::u16string chain;
+  for (int i = 0; i < 10000; ++i) {
+    chain += (i == 0 ? u"(w" : u"|(w") + FromUtf8(std::to_string(i)) + u"x)";
+  }
+  const std::vector<std::u16string> lines = {u"-" + chain, u"+all"};
+  const CompiledFilterList compiled(lines);
+  EXPECT_EQ(0u, compiled.always_tried_count());
+  UrlCheckInput input;
+  input.filter_file_path = u"filter.txt";
+  input.rules = &lines;
+  input.compiled = &compiled;
+  for (const auto& [address, allow] :
+       {std::pair<std::u16string, bool>{u"http://www.example.org/w7/x?a", true},
+        {u"http://www.example.org/W9999X", false}}) {
+    input.address = address;
+    const UrlDecision decision = DecideUrl(input);
+    EXPECT_EQ(allow, decision.allow) << Utf8(address);
+    EXPECT_EQ(allow ? 0u : 1u, decision.rules_tried) << Utf8(address);
+    EXPECT_EQ(0u, decision.steps) << Utf8(address);
   }
 }
 
