@@ -323,6 +323,28 @@ Literals Analyse(const PatternNode& node) {
   return Literals();
 }
 
+// The texts held together; a literal set is given up past kMaxLiteralCharacters.
+constexpr size_t kMaxLiteralCharacters = size_t{1} << 20;
+
+size_t TotalLength(const Texts& texts) {
+  size_t total = 0;
+  for (const std::u16string& text : texts) {
+    total += text.size();
+  }
+  return total;
+}
+
+Texts Joined(const Texts& run, const Texts& term) {
+  Texts joined;
+  joined.reserve(run.size() * term.size());
+  for (const std::u16string& x : run) {
+    for (const std::u16string& y : term) {
+      joined.push_back(x + y);
+    }
+  }
+  return joined;
+}
+
 // Every text `node` can match, when it is made only of literal characters, groups and
 // alternatives; false otherwise or past kMaxLiteralAlternatives texts.
 bool AllTexts(const PatternNode& node, Texts* texts) {
@@ -335,10 +357,15 @@ bool AllTexts(const PatternNode& node, Texts* texts) {
       return AllTexts(node.children[0], texts);
     case NodeKind::kAlternation: {
       texts->clear();
+      size_t characters = 0;
       for (const PatternNode& child : node.children) {
         Texts alternative;
         if (!AllTexts(child, &alternative) ||
             texts->size() + alternative.size() > kMaxLiteralAlternatives) {
+          return false;
+        }
+        characters += TotalLength(alternative);
+        if (characters > kMaxLiteralCharacters) {
           return false;
         }
         texts->insert(texts->end(), std::make_move_iterator(alternative.begin()),
@@ -353,13 +380,18 @@ bool AllTexts(const PatternNode& node, Texts* texts) {
         if (!AllTexts(child, &term) || texts->size() * term.size() > kMaxLiteralAlternatives) {
           return false;
         }
-        Texts joined;
-        for (const std::u16string& x : *texts) {
-          for (const std::u16string& y : term) {
-            joined.push_back(x + y);
+        if (term.size() == 1) {
+          // The common case, one character: appended in place, so that a long literal
+          // costs its length, not its length squared.
+          for (std::u16string& x : *texts) {
+            x += term[0];
           }
+        } else {
+          *texts = Joined(*texts, term);
         }
-        *texts = std::move(joined);
+        if (TotalLength(*texts) > kMaxLiteralCharacters) {
+          return false;
+        }
       }
       return true;
     }

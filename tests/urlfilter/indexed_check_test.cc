@@ -420,6 +420,39 @@ TEST(LiteralAlternativesTest, TellsPatternsThatAreOnlyTexts) {
   }
 }
 
+// "(a|b)" `count` times, then `tail` x's.
+std::u16string Branches(int count, size_t tail) {
+  std::u16string pattern;
+  for (int i = 0; i < count; ++i) {
+    pattern += u"(a|b)";
+  }
+  return pattern + std::u16string(tail, u'x');
+}
+
+// Former fault: a rule of one long literal was joined character by character into a new
+// text each time, which took minutes on a line of a megabyte. Sets past their bounds (in
+// texts or in characters) are given up.
+TEST(LiteralAlternativesTest, ReadsLongAndBranchingLiteralsWithinBounds) {
+  struct {
+    std::u16string pattern;
+    size_t texts;  // 0: given up
+  } const kCases[] = {
+      {Branches(0, 500000), 1},
+      {Branches(16, 0), 65536},
+      {Branches(17, 0), 0},
+      {Branches(16, 20), 0},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.pattern.size());
+    PatternReading reading;
+    UrlPattern pattern;
+    ASSERT_EQ(PatternError::kOk, CompilePattern(c.pattern, &pattern, &reading));
+    std::vector<std::u16string> texts;
+    EXPECT_EQ(c.texts != 0, LiteralAlternatives(reading, &texts));
+    EXPECT_EQ(c.texts, texts.size());
+  }
+}
+
 // A rule of 10,000 literal alternatives is decided by the index alone: an address without
 // any of them is not even a candidate for it, and one with any is matched at once.
 TEST(CompiledFilterListTest, DecidesManyLiteralAlternativesWithoutTheirProgram) {
