@@ -4,22 +4,37 @@
 #include <new>
 #include <stdexcept>
 
+#include "urlfilter/factor_windows.h"
 #include "urlfilter/filter_line.h"
 #include "urlfilter/literal_factors.h"
 #include "urlfilter/pattern/parser.h"
 
 namespace zelk {
+namespace {
 
+size_t LongestLength(const std::vector<std::u16string>& texts) {
+  size_t longest = 0;
+  for (const std::u16string& text : texts) {
+    longest = std::max(longest, text.size());
+  }
+  return longest;
+}
+
+}  // namespace
+
+// Two passes: every rule is compiled and its required texts read, then, with the windows of
+// all the list's texts counted, each rule is indexed by the windows fewest others share.
 CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines)
     : line_count_(lines.size()) {
-  std::vector<FactorIndex::Entry> entries;
-  size_t indexed_characters = 0;
-  // Nearly every line is a rule, and a rule has a factor or two: room for that up front
-  // spares moving every compiled rule as the list grows.
+  // Nearly every line is a rule: room for that up front spares moving every compiled rule
+  // as the list grows.
   rules_.reserve(lines.size());
-  entries.reserve(2 * lines.size());
+  std::vector<std::vector<std::u16string>> texts;
+  texts.reserve(lines.size());
+  FactorWindows windows;
   PatternReading reading;
   PatternWorkspace workspace;
+  UrlPattern discarded;  // only whether the rule compiles is kept
   for (size_t i = 0; i < lines.size(); ++i) {
     const FilterLine line = ReadFilterLine(lines[i]);
     if (line.kind == FilterLineKind::kDefaultRule) {
@@ -30,34 +45,63 @@ CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines)
     if (line.kind != FilterLineKind::kPatternRule) {
       continue;
     }
-    const uint32_t number = static_cast<uint32_t>(rules_.size());
     rules_.emplace_back();
     CompiledRule& rule = rules_.back();
     rule.line = static_cast<uint32_t>(i);
     rule.allow = line.allow;
-    rule.error = CompilePattern(line.folded, &rule.pattern, &reading, &workspace);
-    std::vector<std::u16string> factors;
+    rule.error = CompilePattern(line.folded, &discarded, &reading, &workspace);
+    texts.emplace_back();
     if (rule.error == PatternError::kOk) {
-      factors = RequiredFactors(reading);
+      rule.literal_set = LiteralAlternatives(reading, &texts.back());
+      if (!rule.literal_set) {
+        texts.back() = RequiredFactors(reading);
+      }
     }
-    size_t characters = 0;
-    for (const std::u16string& factor : factors) {
-      characters += factor.size();
-    }
-    if (factors.empty() || indexed_characters + characters > kMaxIndexedCharacters) {
-      always_tried_.push_back(number);
-      continue;
-    }
-    indexed_characters += characters;
-    rule.indexed = true;
-    for (std::u16string& factor : factors) {
-      entries.push_back(FactorIndex::Entry{std::move(factor), number});
-    }
+    windows.Count(texts.back());
   }
   if (rules_.capacity() - rules_.size() > rules_.size() / 4) {
     rules_.shrink_to_fit();
   }
+  windows.Finish();
+  Index(windows, &texts);
+}
+
+// Every rule with a factor is indexed, however long the list: the windows are parts of the
+// rules' text, so the index grows with the text and never beyond it. A rule is kept its
+// whole texts where the index holds only a part of one.
+void CompiledFilterList::Index(const FactorWindows& windows,
+                               std::vector<std::vector<std::u16string>>* texts) {
+  std::vector<FactorIndex::Entry> entries;
+  entries.reserve(rules_.size() + rules_.size() / 4);
+  for (uint32_t number = 0; number < rules_.size(); ++number) {
+    std::vector<std::u16string>& rule_texts = (*texts)[number];
+    if (rule_texts.empty()) {
+      always_tried_.push_back(number);
+      continue;
+    }
+    CompiledRule& rule = rules_[number];
+    rule.indexed = true;
+    for (std::u16string& window : windows.Choose(rule_texts)) {
+      entries.push_back(FactorIndex::Entry{std::move(window), number});
+    }
+    if (LongestLength(rule_texts) > kMaxFactorLength) {
+      rule.literals = std::move(rule_texts);
+    }
+    std::vector<std::u16string>().swap(rule_texts);
+  }
   index_ = FactorIndex(entries);
+}
+
+bool CompiledRule::HoldsLiteral(std::u16string_view folded_address) const {
+  if (literals.empty()) {
+    return true;
+  }
+  for (const std::u16string& literal : literals) {
+    if (folded_address.find(literal) != std::u16string_view::npos) {
+      return true;
+    }
+  }
+  return false;
 }
 
 void CompiledFilterList::CandidateRules(std::u16string_view folded_address,
@@ -70,13 +114,33 @@ void CompiledFilterList::CandidateRules(std::u16string_view folded_address,
   candidates->erase(std::unique(candidates->begin(), candidates->end()), candidates->end());
 }
 
+const UrlPattern* CompiledFilterList::Program(uint32_t index,
+                                              std::u16string_view folded_text) const {
+  const CompiledRule& rule = rules_[index];
+  if (rule.program == nullptr) {
+    auto program = std::make_unique<UrlPattern>();
+    if (CompilePattern(folded_text, program.get()) != PatternError::kOk) {
+      return nullptr;
+    }
+    rule.program = std::move(program);
+  }
+  return rule.program.get();
+}
+
 size_t CompiledFilterList::memory() const {
   size_t bytes = rules_.capacity() * sizeof(CompiledRule) + index_.memory() +
                  always_tried_.capacity() * sizeof(uint32_t);
   for (const CompiledRule& rule : rules_) {
-    bytes += rule.pattern.instructions().capacity() * sizeof(PatternInstruction) +
-             rule.pattern.memo_points().capacity() * sizeof(MemoPoint) +
-             rule.pattern.memo_guards().capacity() * sizeof(uint32_t);
+    for (const std::u16string& literal : rule.literals) {
+      bytes += sizeof(literal) + literal.capacity() * sizeof(char16_t);
+    }
+    bytes += rule.literals.capacity() * sizeof(std::u16string);
+    if (rule.program != nullptr) {
+      const UrlPattern& pattern = *rule.program;
+      bytes += sizeof(pattern) + pattern.instructions().capacity() * sizeof(PatternInstruction) +
+               pattern.memo_points().capacity() * sizeof(MemoPoint) +
+               pattern.memo_guards().capacity() * sizeof(uint32_t);
+    }
   }
   return bytes;
 }

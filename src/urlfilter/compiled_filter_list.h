@@ -16,18 +16,29 @@
 
 namespace zelk {
 
-// The factors of all rules together hold at most this many characters; the rules past it
-// are tried on every address instead, so that no list grows the index without bound.
-inline constexpr size_t kMaxIndexedCharacters = size_t{1} << 20;
-
-// One pattern rule of the list.
+// One pattern rule of the list. Its program is built when the rule is first tried, since
+// most rules of a long list never are, and a program costs some hundred bytes; whether
+// the rule compiles is known from the start, so one that does not still stops the walk.
 struct CompiledRule {
   uint32_t line = 0;  // index of its line in the list
   bool allow = false;
   PatternError error = PatternError::kOk;  // a rule that does not compile refuses when reached
-  UrlPattern pattern;
-  bool indexed = false;  // false: tried on every address ("always-try")
+  bool indexed = false;                    // false: tried on every address ("always-try")
+  // Built by CompiledFilterList::Program. The check runs on one thread at a time, so
+  // building it from a const list is safe.
+  mutable std::unique_ptr<UrlPattern> program;
+  // Where the index holds only a window of a longer required text: the whole texts, one
+  // of which every match holds. Empty otherwise.
+  std::vector<std::u16string> literals;
+  // The pattern is only literal alternatives: it matches exactly when one of its texts
+  // occurs, which the index and `literals` tell without running a program.
+  bool literal_set = false;
+
+  // False when the rule cannot match `folded_address`, which lacks all of its literals.
+  bool HoldsLiteral(std::u16string_view folded_address) const;
 };
+
+class FactorWindows;
 
 class CompiledFilterList {
  public:
@@ -50,12 +61,18 @@ class CompiledFilterList {
                       std::vector<uint32_t>* candidates,
                       std::vector<uint32_t>* scratch) const;
 
+  // The program of rules()[index], built from `folded_text` (its rule text, folded) the
+  // first time it is asked for; null when that fails (memory ran short).
+  const UrlPattern* Program(uint32_t index, std::u16string_view folded_text) const;
+
   // Rules tried on every address, for the administrator's warnings.
   size_t always_tried_count() const { return always_tried_.size(); }
-  // Bytes held by the compiled programs and the index, roughly.
+  // Bytes held by the rules, the programs built so far and the index, roughly.
   size_t memory() const;
 
  private:
+  void Index(const FactorWindows& windows, std::vector<std::vector<std::u16string>>* texts);
+
   size_t line_count_ = 0;
   std::vector<CompiledRule> rules_;
   std::vector<uint32_t> always_tried_;  // indices into rules_, ascending

@@ -13,10 +13,12 @@ namespace {
 
 constexpr size_t kReadChunk = size_t{64} * 1024;
 
-// A filter file beyond these limits is taken as unreadable rather than held in memory.
-constexpr size_t kMaxFileBytes = size_t{64} << 20;
+// A filter file beyond these limits is taken as unreadable rather than held in memory. They
+// hold twice the largest public block lists (a million entries, a hundred megabytes as
+// rules).
+constexpr size_t kMaxFileBytes = size_t{256} << 20;
 constexpr size_t kMaxLineBytes = size_t{1} << 20;
-constexpr size_t kMaxLines = size_t{1} << 20;
+constexpr size_t kMaxLines = size_t{1} << 21;
 constexpr uint32_t kErrorFileTooLarge = 223;  // ERROR_FILE_TOO_LARGE
 
 constexpr char kLineFeed = '\n';

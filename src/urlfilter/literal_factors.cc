@@ -323,7 +323,99 @@ Literals Analyse(const PatternNode& node) {
   return Literals();
 }
 
+// The texts held together; a literal set is given up past kMaxLiteralCharacters.
+constexpr size_t kMaxLiteralCharacters = size_t{1} << 20;
+
+size_t TotalLength(const Texts& texts) {
+  size_t total = 0;
+  for (const std::u16string& text : texts) {
+    total += text.size();
+  }
+  return total;
+}
+
+Texts Joined(const Texts& run, const Texts& term) {
+  Texts joined;
+  joined.reserve(run.size() * term.size());
+  for (const std::u16string& x : run) {
+    for (const std::u16string& y : term) {
+      joined.push_back(x + y);
+    }
+  }
+  return joined;
+}
+
+// Every text `node` can match, when it is made only of literal characters, groups and
+// alternatives; false otherwise or past kMaxLiteralAlternatives texts.
+bool AllTexts(const PatternNode& node, Texts* texts) {
+  switch (node.kind) {
+    case NodeKind::kChar:
+      *texts = {std::u16string(1, static_cast<char16_t>(node.value))};
+      return node.value != 0;
+    case NodeKind::kGroup:
+    case NodeKind::kCapture:
+      return AllTexts(node.children[0], texts);
+    case NodeKind::kAlternation: {
+      texts->clear();
+      size_t characters = 0;
+      for (const PatternNode& child : node.children) {
+        Texts alternative;
+        if (!AllTexts(child, &alternative) ||
+            texts->size() + alternative.size() > kMaxLiteralAlternatives) {
+          return false;
+        }
+        characters += TotalLength(alternative);
+        if (characters > kMaxLiteralCharacters) {
+          return false;
+        }
+        texts->insert(texts->end(), std::make_move_iterator(alternative.begin()),
+                      std::make_move_iterator(alternative.end()));
+      }
+      return true;
+    }
+    case NodeKind::kSequence: {
+      *texts = {u""};
+      for (const PatternNode& child : node.children) {
+        Texts term;
+        if (!AllTexts(child, &term) || texts->size() * term.size() > kMaxLiteralAlternatives) {
+          return false;
+        }
+        if (term.size() == 1) {
+          // The common case, one character: appended in place, so that a long literal
+          // costs its length, not its length squared.
+          for (std::u16string& x : *texts) {
+            x += term[0];
+          }
+        } else {
+          *texts = Joined(*texts, term);
+        }
+        if (TotalLength(*texts) > kMaxLiteralCharacters) {
+          return false;
+        }
+      }
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
 }  // namespace
+
+bool LiteralAlternatives(const PatternReading& reading, std::vector<std::u16string>* texts) {
+  texts->clear();
+  if (reading.error != PatternError::kOk || reading.anchored ||
+      !AllTexts(reading.sequence, texts)) {
+    texts->clear();
+    return false;
+  }
+  *texts = Unique(std::move(*texts));
+  if (texts->empty() || texts->front().empty()) {
+    texts->clear();
+    return false;
+  }
+  return true;
+}
 
 std::vector<std::u16string> RequiredFactors(const PatternReading& reading) {
   if (reading.error != PatternError::kOk) {
@@ -333,9 +425,6 @@ std::vector<std::u16string> RequiredFactors(const PatternReading& reading) {
   ConsiderNode(Analyse(reading.sequence), &best);
   if (!best.has_factors) {
     return {};
-  }
-  for (std::u16string& text : best.factors) {
-    text.resize(std::min(text.size(), kMaxFactorLength));
   }
   return Unique(std::move(best.factors));
 }

@@ -14,16 +14,25 @@ namespace zelk {
 // A factor set holds at most this many texts; a pattern that needs more (a long chain of
 // alternatives) has none and is tried on every address.
 inline constexpr size_t kMaxFactorsPerPattern = 64;
-// Factors are cut to this many characters: any part of a text a match must contain is
-// itself contained in the match, and shorter factors keep the index small.
+// The index holds at most this many characters of a factor: any part of a text a match
+// must contain is itself contained in the match, and shorter parts keep the index small.
 inline constexpr size_t kMaxFactorLength = 16;
 
 // Texts (folded, like patterns and addresses) of which at least one occurs in the text of
 // every match of the pattern read into `reading`. Empty when the pattern promises none
 // ("x*", ".", "[^/]+", a back-reference alone, too many alternatives): it can match
 // without any particular text, so it must be tried on every address. The set is chosen
-// to be selective: its shortest text as long as possible.
+// to be selective: its shortest text as long as possible. Texts are whole (up to a few
+// dozen characters); the index holds a part of each (FactorWindows).
 std::vector<std::u16string> RequiredFactors(const PatternReading& reading);
+
+// True when the pattern read into `reading` is nothing but literal texts in alternatives
+// ("(ads)|(track)|(pixel)", "x(a|b)y"), unanchored and without "$": it then matches an
+// address exactly when one of `texts` occurs in it, however many alternatives it has, and
+// the check need not run its program. `texts` are folded, none empty. False for any other
+// pattern, and for one of more than kMaxLiteralAlternatives texts.
+inline constexpr size_t kMaxLiteralAlternatives = size_t{1} << 16;
+bool LiteralAlternatives(const PatternReading& reading, std::vector<std::u16string>* texts);
 
 }  // namespace zelk
 

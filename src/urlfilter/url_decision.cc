@@ -64,6 +64,37 @@ bool TryRule(const UrlCheckInput& input,
   return true;
 }
 
+// The program of the list's rule `index`, built from its line the first time it is tried.
+// A rule that does not compile gives its error; one whose program cannot be built now
+// (memory ran short) gives kOutOfMemory, and refuses like it.
+PatternError RuleProgram(const CompiledFilterList& list,
+                         uint32_t index,
+                         const std::vector<std::u16string>& lines,
+                         const UrlPattern** program) {
+  static const UrlPattern kNoProgram;
+  *program = &kNoProgram;
+  const CompiledRule& rule = list.rules()[index];
+  if (rule.error != PatternError::kOk) {
+    return rule.error;
+  }
+  const UrlPattern* built = rule.program != nullptr
+                                ? rule.program.get()
+                                : list.Program(index, ReadFilterLine(lines[rule.line]).folded);
+  if (built == nullptr) {
+    return PatternError::kOutOfMemory;
+  }
+  *program = built;
+  return PatternError::kOk;
+}
+
+// A rule of literal alternatives one of whose texts the address holds: it matches.
+void MatchedByLiteral(const CompiledRule& rule, UrlDecision* decision) {
+  ++decision->rules_tried;
+  decision->line_index = rule.line;
+  decision->allow = rule.allow;
+  decision->reason = DecisionReason::kRuleMatched;
+}
+
 void GiveDefault(bool seen, bool allow, size_t line, UrlDecision* decision) {
   decision->default_rule_seen = seen;
   decision->default_line_index = line;
@@ -92,8 +123,17 @@ UrlDecision DecideCompiled(const UrlCheckInput& input,
     MatchState state;
     for (const uint32_t index : candidates) {
       const CompiledRule& rule = list.rules()[index];
-      if (TryRule(input, rule.line, rule.allow, rule.error, rule.pattern, text, &state,
-                  &decision)) {
+      if (use_index && !rule.HoldsLiteral(text)) {
+        continue;
+      }
+      if (use_index && rule.literal_set) {
+        MatchedByLiteral(rule, &decision);
+        decision.denied_word = ReadFilterLine((*input.rules)[rule.line]).folded;
+        return decision;
+      }
+      const UrlPattern* program = nullptr;
+      const PatternError error = RuleProgram(list, index, *input.rules, &program);
+      if (TryRule(input, rule.line, rule.allow, error, *program, text, &state, &decision)) {
         if (decision.reason == DecisionReason::kRuleMatched) {
           decision.denied_word = ReadFilterLine((*input.rules)[rule.line]).folded;
         }

@@ -86,7 +86,7 @@ TEST_F(FilterListTest, FolderInPlaceOfTheFileIsNotAList) {
   EXPECT_EQ(1u, boxes_.boxes().size());
 }
 
-// Limits: 64 MB, 1 MB in one line, 2^20 lines. A file beyond any is unreadable: the
+// Limits: 256 MB, 1 MB in one line, 2^21 lines. A file beyond any is unreadable: the
 // message names it, the list stays as it was and the next check tries again.
 TEST_F(FilterListTest, FilesBeyondTheLimitsAreUnreadable) {
   const std::string line(size_t{1} << 20, 'x');
@@ -98,8 +98,8 @@ TEST_F(FilterListTest, FilesBeyondTheLimitsAreUnreadable) {
       {"a line of 1 MB", "-a\n" + line + "\n+all", 1},
       {"a line of 1 MB and one byte", "-a\n" + line + "x\n+all", 0},
       {"the last line too long", line + "x", 0},
-      {"too many lines", std::string(size_t{1} << 20, '\n'), 0},
-      {"just few enough lines", std::string((size_t{1} << 20) - 1, '\n'), 1},
+      {"too many lines", std::string(size_t{1} << 21, '\n'), 0},
+      {"just few enough lines", std::string((size_t{1} << 21) - 1, '\n'), 1},
       {"what follows Ctrl-Z is not read", "-a\x1A" + line + line, 1},
   };
   for (const auto& file : kFiles) {

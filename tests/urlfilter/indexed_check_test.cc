@@ -33,6 +33,7 @@ class ListGenerator {
   // Rules that decide every address that reaches them are rare, as in real lists: one that
   // does not compile near the end, and in long lists one that matches everything.
   std::vector<std::u16string> Rules(int count) {
+    names_ = std::max(300, count / 10);
     std::vector<std::u16string> lines;
     for (int i = 0; i < count; ++i) {
       lines.push_back(Rule());
@@ -62,6 +63,9 @@ class ListGenerator {
     if (Below(3) == 0) {
       address += u"/file." + std::u16string(Below(2) ? u"exe" : u"html");
     }
+    if (Below(8) == 0) {
+      address = u"https://files.example/blobby/go/" + Name() + u"/downloads/" + Name();
+    }
     if (Below(3) == 0) {
       address += u"?q=" + Name() + u"&page=" + Number();
     }
@@ -77,8 +81,9 @@ class ListGenerator {
   std::u16string Word() { return kWords[Below(16)]; }
   std::u16string Tld() { return kTlds[Below(4)]; }
   std::u16string Number() { return FromUtf8(std::to_string(Below(30))); }
-  // A name from a few thousand, so that each address holds the text of only a few rules.
-  std::u16string Name() { return Word() + FromUtf8(std::to_string(Below(300))); }
+  // A name from a few thousand (more for a long list), so that each address holds the
+  // text of only a few rules.
+  std::u16string Name() { return Word() + FromUtf8(std::to_string(Below(names_))); }
   static std::u16string Upper(std::u16string text) {
     for (char16_t& c : text) {
       c = (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
@@ -94,7 +99,7 @@ class ListGenerator {
     const std::u16string w = Name();
     const std::u16string v = Name();
     const std::u16string n = Number();
-    switch (Below(24)) {
+    switch (Below(26)) {
       case 0:
         return u"^https?://([a-z0-9\\-]+\\.)*" + w + u"\\." + Tld() + u"[/:]";
       case 1:
@@ -141,6 +146,12 @@ class ListGenerator {
         return u"(" + w + u"(" + v + u")?)+" + n;
       case 22:
         return u"!" + w + u"[^/]+/" + v;
+      case 23:
+        // Hundreds of rules share their first characters: the index holds a later window.
+        return u"^https?://([a-z0-9_\\-]+\\.)*files\\.example/blobby/go/" + w + u"/downloads/" + v;
+      case 24:
+        // Literal alternatives, one longer than the index's window.
+        return u"(" + w + u"/downloads/" + v + u")|(" + v + u"x)|(" + n + u"q" + w + u")";
       default:
         return w + u"(a|!b)*?c";
     }
@@ -161,6 +172,7 @@ class ListGenerator {
   }
 
   std::mt19937 random_;
+  int names_ = 300;
 };
 
 void ExpectSameDecision(const UrlDecision& expected,
@@ -187,8 +199,9 @@ struct DifferentialRun {
 // Every check is compared with the plain walk, which tries every rule in turn, so the long
 // lists get fewer addresses; each run is a test of its own, so that they run side by side.
 constexpr DifferentialRun kRuns[] = {
-    {1, 3000, 150, 2}, {2, 5000, 80, 1},    {3, 2000, 200, 2},   {4, 300, 1500, 10},
-    {5, 60, 8000, 40}, {6, 24, 25000, 100}, {7, 12, 35000, 200}, {8, 12, 30100, 300},
+    {1, 3000, 150, 2},   {2, 5000, 80, 1},    {3, 2000, 200, 2},
+    {4, 300, 1500, 10},  {5, 60, 8000, 40},   {6, 24, 25000, 100},
+    {7, 12, 35000, 200}, {8, 12, 30100, 300}, {9, 100000, 6, 0},
 };
 
 constexpr int TotalChecks() {
@@ -242,11 +255,12 @@ TEST_P(IndexedCheckTest, AgreesWithThePlainWalkOnAGeneratedList) {
   }
   // Pattern rules must decide part of the addresses but not all, and on long lists the
   // index must skip most rules, or the comparison says little. The generated lists are the
-  // same in every build; the shortened runs under AddressSanitizer may miss the few
-  // addresses that a rule of a short list decides.
-  if (kAddressDivisor == 1) {
-    EXPECT_GT(decided_by_rule, 0u);
+  // same in every build; the shortened runs under AddressSanitizer, and the few addresses
+  // of the longest list, are too few to say it, and compare answers only.
+  if (kAddressDivisor != 1 || addresses < 20) {
+    return;
   }
+  EXPECT_GT(decided_by_rule, 0u);
   EXPECT_LT(decided_by_rule, static_cast<size_t>(addresses) * 9 / 10);
   if (run.rules >= 1000) {
     EXPECT_GT(decided_by_rule, static_cast<size_t>(addresses) / 20);
@@ -279,7 +293,7 @@ const FactorCase kFactors[] = {
     {u"a!bc", {u"ac"}},
     {u"(ab)+x", {u"ab"}},
     {u"{ab}\\0", {u"ab"}},
-    {u"averyveryverylongliteral", {u"averyveryverylon"}},
+    {u"averyveryverylongliteral", {u"averyveryverylongliteral"}},
     {u"x*", {}},
     {u".", {}},
     {u"[^/]+", {}},
@@ -377,18 +391,105 @@ TEST(FactorIndexTest, AgreesWithANaiveSearchOnGeneratedFactors) {
   }
 }
 
-// The rules whose factors would grow the index past its bound are tried on every address.
-TEST(CompiledFilterListTest, BoundsTheIndexAndTriesTheRestEverywhere) {
+struct AlternativesCase {
+  const char16_t* pattern;
+  std::vector<std::u16string> texts;  // empty: not only literal alternatives
+};
+
+const AlternativesCase kAlternatives[] = {
+    {u"(ads)|(track)|(pixel)", {u"ads", u"pixel", u"track"}},
+    {u"x(a|b)y", {u"xay", u"xby"}},
+    {u"{Ad}|(x)", {u"ad", u"x"}},
+    {u"plain", {u"plain"}},
+    {u"^(ads)|(track)", {}},  // anchored
+    {u"(ads)|(track)$", {}},  // the end of input
+    {u"(ads)|(tr.ck)", {}},
+    {u"(ads)|()", {}},  // an empty alternative matches everywhere
+    {u"(a|b)(c|d)*", {}},
+    {u"{a}\\0", {}},
+};
+
+TEST(LiteralAlternativesTest, TellsPatternsThatAreOnlyTexts) {
+  for (const AlternativesCase& c : kAlternatives) {
+    SCOPED_TRACE(Utf8(c.pattern));
+    PatternReading reading;
+    UrlPattern pattern;
+    ASSERT_EQ(PatternError::kOk, CompilePattern(c.pattern, &pattern, &reading));
+    std::vector<std::u16string> texts = {u"stale"};
+    EXPECT_EQ(!c.texts.empty(), LiteralAlternatives(reading, &texts));
+    EXPECT_EQ(c.texts, texts);
+  }
+}
+
+// "(a|b)" `count` times, then `tail` x's.
+std::u16string Branches(int count, size_t tail) {
+  std::u16string pattern;
+  for (int i = 0; i < count; ++i) {
+    pattern += u"(a|b)";
+  }
+  return pattern + std::u16string(tail, u'x');
+}
+
+// Former fault: a rule of one long literal was joined character by character into a new
+// text each time, which took minutes on a line of a megabyte. Sets past their bounds (in
+// texts or in characters) are given up.
+TEST(LiteralAlternativesTest, ReadsLongAndBranchingLiteralsWithinBounds) {
+  struct {
+    std::u16string pattern;
+    size_t texts;  // 0: given up
+  } const kCases[] = {
+      {Branches(0, 500000), 1},
+      {Branches(16, 0), 65536},
+      {Branches(17, 0), 0},
+      {Branches(16, 20), 0},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.pattern.size());
+    PatternReading reading;
+    UrlPattern pattern;
+    ASSERT_EQ(PatternError::kOk, CompilePattern(c.pattern, &pattern, &reading));
+    std::vector<std::u16string> texts;
+    EXPECT_EQ(c.texts != 0, LiteralAlternatives(reading, &texts));
+    EXPECT_EQ(c.texts, texts.size());
+  }
+}
+
+// A rule of 10,000 literal alternatives is decided by the index alone: an address without
+// any of them is not even a candidate for it, and one with any is matched at once.
+TEST(CompiledFilterListTest, DecidesManyLiteralAlternativesWithoutTheirProgram) {
+  std::u16string chain;
+  for (int i = 0; i < 10000; ++i) {
+    chain += (i == 0 ? u"(w" : u"|(w") + FromUtf8(std::to_string(i)) + u"x)";
+  }
+  const std::vector<std::u16string> lines = {u"-" + chain, u"+all"};
+  const CompiledFilterList compiled(lines);
+  EXPECT_EQ(0u, compiled.always_tried_count());
+  UrlCheckInput input;
+  input.filter_file_path = u"filter.txt";
+  input.rules = &lines;
+  input.compiled = &compiled;
+  for (const auto& [address, allow] :
+       {std::pair<std::u16string, bool>{u"http://www.example.org/w7/x?a", true},
+        {u"http://www.example.org/W9999X", false}}) {
+    input.address = address;
+    const UrlDecision decision = DecideUrl(input);
+    EXPECT_EQ(allow, decision.allow) << Utf8(address);
+    EXPECT_EQ(allow ? 0u : 1u, decision.rules_tried) << Utf8(address);
+    EXPECT_EQ(0u, decision.steps) << Utf8(address);
+  }
+}
+
+// However many characters the factors hold together, every rule with a factor is indexed:
+// a list past any fixed bound is decided as fast, and the same, as a short one.
+TEST(CompiledFilterListTest, IndexesEveryRuleOfALongList) {
   std::vector<std::u16string> lines;
-  const size_t per_rule = kMaxFactorLength;
-  const size_t fitting = kMaxIndexedCharacters / per_rule;
-  for (size_t i = 0; i < fitting + 10; ++i) {
+  for (size_t i = 0; i < 80000; ++i) {
     std::u16string word = FromUtf8(std::to_string(i));
-    word.insert(0, per_rule - word.size(), u'w');
+    word.insert(0, kMaxFactorLength - word.size(), u'w');
     lines.push_back(u"-" + word);
   }
   const CompiledFilterList compiled(lines);
-  EXPECT_EQ(10u, compiled.always_tried_count());
+  EXPECT_EQ(0u, compiled.always_tried_count());
   UrlCheckInput input;
   input.filter_file_path = u"filter.txt";
   input.rules = &lines;
@@ -398,7 +499,7 @@ TEST(CompiledFilterListTest, BoundsTheIndexAndTriesTheRestEverywhere) {
   const UrlDecision decision = DecideUrl(input);
   EXPECT_EQ(DecisionReason::kRuleMatched, decision.reason);
   EXPECT_EQ(lines.size() - 1, decision.line_index);
-  EXPECT_LE(decision.rules_tried, 11u);
+  EXPECT_EQ(1u, decision.rules_tried);
 }
 
 }  // namespace
