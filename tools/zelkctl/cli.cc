@@ -16,7 +16,7 @@ const Command* const kCommands[] = {
     &kSettingsCommand,   &kCheckCommandCommand,   &kCheckUrlCommand,  &kLintCommand,
     &kDeniedPageCommand, &kExplainPatternCommand, &kStartCommand,     &kCleanCommand,
     &kEndCommand,        &kReferenceCommand,      &kTemplateCommand,  &kAdmxCommand,
-    &kImportCommand,     &kImpactCommand,         &kCheckListCommand,
+    &kImportCommand,     &kImpactCommand,         &kCheckListCommand, &kReportCommand,
 };
 
 void PrintHelp() {

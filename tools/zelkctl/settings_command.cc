@@ -14,83 +14,10 @@
 #include "tools/zelkctl/cli.h"
 #include "tools/zelkctl/json.h"
 #include "tools/zelkctl/key_catalog.h"
+#include "tools/zelkctl/setting_rows.h"
 
 namespace zelk::tools {
 namespace {
-
-struct SettingRow {
-  CatalogKey key;
-  std::string value;
-  std::string source;   // default, zelk.ini, HKLM or HKCU
-  std::string warning;  // empty when there is nothing to warn about
-};
-
-const char* SourceName(ValueOrigin origin) {
-  switch (origin) {
-    case ValueOrigin::kDefault:
-      return "default";
-    case ValueOrigin::kIniFile:
-      return "zelk.ini";
-    case ValueOrigin::kLocalMachine:
-      return "HKLM";
-    case ValueOrigin::kCurrentUser:
-      return "HKCU";
-  }
-  return "";
-}
-
-// The key of the user, whom the kiosk's own account can write, overriding a value the
-// administrator set for the machine or in the file.
-std::string UserOverrideWarning(const CatalogKey& key, const KeyLevels& levels) {
-  if (!key.security_relevant || !levels.current_user.present) {
-    return "";
-  }
-  if (!levels.local_machine.present && !levels.ini_file.present) {
-    return "";
-  }
-  const std::string overridden = levels.local_machine.present ? "HKLM" : "zelk.ini";
-  return "HKCU overrides the value set in " + overridden +
-         "; the kiosk's own user can change it unless its key is locked";
-}
-
-// A value of the host's record, as the host reads it.
-std::string RecordValue(const HostSettingsBlock& record, const CatalogKey& key) {
-  if (key.kind == KeyKind::kMenuFlag) {
-    return record.menu_flags[key.menu_slot] ? "TRUE" : "FALSE";
-  }
-  const auto* bytes = reinterpret_cast<const unsigned char*>(&record) + key.record_offset;
-  if (key.type == ValueType::kBool) {
-    int32_t flag = 0;
-    std::memcpy(&flag, bytes, sizeof(flag));
-    return flag ? "TRUE" : "FALSE";
-  }
-  // Text fields are in the host's code page, which is UTF-8 wherever zelkctl prints.
-  return std::string(reinterpret_cast<const char*>(bytes));
-}
-
-SettingRow ReadRow(const ConfigSource& source,
-                   const HostSettingsBlock& record,
-                   const CatalogKey& key) {
-  SettingRow row{key, "", "", ""};
-  const std::u16string section = FromUtf8(key.section);
-  const std::u16string name = FromUtf8(key.key);
-  if (key.type == ValueType::kBool) {
-    const BoolReading reading =
-        ReadBoolWithOrigin(source, section, name, key.default_text == "TRUE" ? 1 : 0);
-    row.value = reading.value ? "TRUE" : "FALSE";
-    row.source = SourceName(reading.origin);
-  } else {
-    const StringReading reading =
-        ReadStringWithOrigin(source, section, name, FromUtf8(key.default_text));
-    row.value = ToUtf8(reading.value);
-    row.source = SourceName(reading.origin);
-  }
-  if (key.record_offset >= 0) {
-    row.value = RecordValue(record, key);  // what the host really gets
-  }
-  row.warning = UserOverrideWarning(key, InspectKey(source, section, name));
-  return row;
-}
 
 std::string Column(const std::string& text, size_t width) {
   return text.size() >= width ? text + " " : text + std::string(width - text.size(), ' ');
@@ -173,10 +100,7 @@ int RunSettings(Invocation& invocation) {
   ConfigSource source;
   LocateConfiguration(source);
   const platform::ConfigurationSnapshot snapshot;  // every row from one reading of the files
-  std::vector<SettingRow> rows;
-  for (const CatalogKey& key : AllKeys()) {
-    rows.push_back(ReadRow(source, *record, key));
-  }
+  const std::vector<SettingRow> rows = ReadSettingRows(source, *record);
   if (invocation.json) {
     PrintJson(ToUtf8(source.ini_path), found != 0, rows);
     return kExitOk;
