@@ -24,9 +24,8 @@ void RenderFacts(const FilterSummary& filter, HtmlBuilder& html) {
   }
   if (filter.loaded) {
     Fact("Rules",
-         std::to_string(filter.pattern_rules) + " pattern rules, " +
-             std::to_string(filter.default_rules) + " default rules, " +
-             std::to_string(filter.lines) + " lines",
+         Counted(filter.pattern_rules, "pattern rule") + ", " +
+             Counted(filter.default_rules, "default rule") + ", " + Counted(filter.lines, "line"),
          html);
     Fact("Default answer", filter.default_answer, html);
   }
