@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "common/text.h"
+#include "tests/browser/headless_chromium.h"
 #include "tests/support/test_support.h"
 #include "urlfilter/denied_page.h"
 
@@ -122,18 +123,8 @@ std::string ForAttribute(const std::u16string& page) {
   return out;
 }
 
-testing::CommandRun RunChromium(const fs::path& folder, const fs::path& page) {
-  const std::string command =
-      "timeout 120 chromium --headless --no-sandbox --disable-gpu --disable-quic "
-      "--no-first-run --disable-background-networking --disable-component-update "
-      "--disable-sync --virtual-time-budget=5000 --user-data-dir='" +
-      (folder / "profile").string() + "' --dump-dom 'file://" + page.string() + "' 2>'" +
-      (folder / "chromium.log").string() + "'";
-  return testing::RunCommand(command);
-}
-
 TEST(DeniedPageBrowserTest, NothingFromTheAddressRunsInAnyContext) {
-  if (std::system("command -v chromium >/dev/null 2>&1") != 0) {
+  if (!testing::ChromiumInstalled()) {
     GTEST_SKIP() << "chromium is not installed; the denied page was not tried in a browser";
   }
   testing::TempFolder folder;
@@ -170,19 +161,16 @@ TEST(DeniedPageBrowserTest, NothingFromTheAddressRunsInAnyContext) {
   const fs::path index = folder.path() / "battery.html";
   std::ofstream(index) << html.str();
 
-  const testing::CommandRun chromium = RunChromium(folder.path(), index);
+  const testing::CommandRun chromium = testing::RunChromium(folder.path(), index, "--dump-dom");
   const std::string& dom = chromium.out;
   std::smatch result;
   if (!std::regex_search(
           dom, result,
           std::regex(
               "<pre id=\"result\">HITS\\[([^\\]]*)\\] OK\\[([^\\]]*)\\] DONE\\[([^\\]]*)\\]"))) {
-    std::ifstream log(folder.path() / "chromium.log");
-    std::stringstream text;
-    text << log.rdbuf();
     GTEST_SKIP() << "Chromium could not start or render here (exit " << chromium.status
                  << "); the denied page was not tried in a browser. Its log:\n"
-                 << text.str().substr(0, 2000);
+                 << testing::ChromiumLog(folder.path()).substr(0, 2000);
   }
   EXPECT_EQ("", result[1].str()) << "script from the address ran (context.address:alert)";
   std::set<std::string> oks, dones;

@@ -79,7 +79,11 @@ bool WritePage(const std::string& path, const std::string& page) {
 int RunReport(Invocation& invocation) {
   ReportArguments arguments;
   ReportRequest request;
-  if (invocation.json || !ParseArguments(invocation.args, &arguments) ||
+  if (invocation.json) {
+    std::fprintf(stderr, "zelkctl report: the report is HTML; settings --json gives the values\n");
+    return kExitUsage;
+  }
+  if (!ParseArguments(invocation.args, &arguments) ||
       (!arguments.urls_file.empty() &&
        !ReadSampleUrls(arguments.urls_file, &request.sample_urls))) {
     return kExitUsage;
