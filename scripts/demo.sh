@@ -30,6 +30,18 @@ step "zelkctl start: the browser starts and Zelk seeds its profile"
 step "zelkctl settings: the record the browser gets"
 ./zelkctl settings
 
+step "zelkctl doctor: the installation checked as the library will read it, before it ships"
+./zelkctl doctor
+
+step "zelkctl doctor on a copy with a dozen planted mistakes (examples/mistakes)"
+mistakes="$kiosk/mistakes"
+mkdir "$mistakes"
+cp -r "$root/examples/kiosk/." "$mistakes/"
+cp "$root/examples/mistakes/zelk.ini" "$kiosk/zelkctl" "$mistakes/"
+(cd "$mistakes" && ZELK_REGISTRY="$root/examples/mistakes/zelk-mistakes.reg" ./zelkctl doctor) ||
+  echo "(status $?: doctor found errors; each planted mistake is reported at its line)"
+rm -rf "$mistakes"
+
 step "zelkctl check-command: commands a visitor triggers"
 ./zelkctl check-command 34014 34000 35003 37000 40012 40005 41108 12345
 

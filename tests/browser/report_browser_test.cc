@@ -121,6 +121,10 @@ TEST_F(ReportBrowserTest, ShowsExactlyTheSwitchedOffEntriesAsOffAndRunsNoScript)
     }
   }
   EXPECT_EQ(expected_off, shown_off);
+  // doctor's findings head the page: "yes" and "1" read as FALSE.
+  std::smatch findings;
+  ASSERT_TRUE(std::regex_search(dom, findings, std::regex("id=\"findings\"(.*?)</div>")));
+  EXPECT_NE(std::string::npos, findings[1].str().find("[not-truth-word]")) << findings[1].str();
   EXPECT_EQ(137u, on.size() + off.size());
   for (const auto& [key, markup] : on) {
     EXPECT_FALSE(std::regex_search(markup, std::regex("<s[ >]"))) << key << ": " << markup;

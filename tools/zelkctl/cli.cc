@@ -16,7 +16,8 @@ const Command* const kCommands[] = {
     &kSettingsCommand,   &kCheckCommandCommand,   &kCheckUrlCommand,  &kLintCommand,
     &kDeniedPageCommand, &kExplainPatternCommand, &kStartCommand,     &kCleanCommand,
     &kEndCommand,        &kReferenceCommand,      &kTemplateCommand,  &kAdmxCommand,
-    &kImportCommand,     &kImpactCommand,         &kCheckListCommand, &kReportCommand,
+    &kImportCommand,     &kImpactCommand,         &kCheckListCommand, &kDoctorCommand,
+    &kReportCommand,
 };
 
 void PrintHelp() {

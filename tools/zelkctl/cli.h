@@ -52,6 +52,7 @@ extern const Command kExplainPatternCommand;
 extern const Command kImportCommand;
 extern const Command kImpactCommand;
 extern const Command kCheckListCommand;
+extern const Command kDoctorCommand;
 extern const Command kReportCommand;
 
 // zelkctl lint --profile FILE URLFILE (the arguments start with "--profile").

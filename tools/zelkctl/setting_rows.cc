@@ -7,6 +7,7 @@
 #include "common/text.h"
 #include "config/readers.h"
 #include "platform/platform.h"
+#include "tools/zelkctl/doctor/registry_checks.h"
 
 namespace zelk::tools {
 namespace {
@@ -23,20 +24,6 @@ const char* SourceName(ValueOrigin origin) {
       return "HKCU";
   }
   return "";
-}
-
-// The key of the user, whom the kiosk's own account can write, overriding a value the
-// administrator set for the machine or in the file.
-std::string UserOverrideWarning(const CatalogKey& key, const KeyLevels& levels) {
-  if (!key.security_relevant || !levels.current_user.present) {
-    return "";
-  }
-  if (!levels.local_machine.present && !levels.ini_file.present) {
-    return "";
-  }
-  const std::string overridden = levels.local_machine.present ? "HKLM" : "zelk.ini";
-  return "HKCU overrides the value set in " + overridden +
-         "; the kiosk's own user can change it unless its key is locked";
 }
 
 // A value of the host's record, as the host reads it.
@@ -56,7 +43,7 @@ std::string RecordValue(const HostSettingsBlock& record, const CatalogKey& key) 
 SettingRow ReadRow(const ConfigSource& source,
                    const HostSettingsBlock& record,
                    const CatalogKey& key) {
-  SettingRow row{key, "", "", ""};
+  SettingRow row{key, "", "", "", {}};
   const std::u16string section = FromUtf8(key.section);
   const std::u16string name = FromUtf8(key.key);
   if (key.type == ValueType::kBool) {
@@ -73,7 +60,7 @@ SettingRow ReadRow(const ConfigSource& source,
   if (key.record_offset >= 0) {
     row.value = RecordValue(record, key);  // what the host really gets
   }
-  row.warning = UserOverrideWarning(key, InspectKey(source, section, name));
+  row.warning = doctor::UserOverrideText(key.security_relevant, InspectKey(source, section, name));
   return row;
 }
 

@@ -15,9 +15,10 @@ namespace zelk::tools {
 
 struct SettingRow {
   CatalogKey key;
-  std::string value;    // UTF-8; TRUE or FALSE for a boolean
-  std::string source;   // default, zelk.ini, HKLM or HKCU
-  std::string warning;  // empty when there is nothing to warn about
+  std::string value;                // UTF-8; TRUE or FALSE for a boolean
+  std::string source;               // default, zelk.ini, HKLM or HKCU
+  std::string warning;              // empty when there is nothing to warn about
+  std::vector<std::string> doctor;  // the kinds of doctor's findings about the key, when asked
 };
 
 // One row per key of the catalogue, read through the library's readers; keys the host

@@ -12,12 +12,35 @@
 #include "config/readers.h"
 #include "platform/platform.h"
 #include "tools/zelkctl/cli.h"
+#include "tools/zelkctl/doctor/doctor.h"
 #include "tools/zelkctl/json.h"
 #include "tools/zelkctl/key_catalog.h"
 #include "tools/zelkctl/setting_rows.h"
 
 namespace zelk::tools {
 namespace {
+
+struct SettingsOptions {
+  bool raw = false;
+  bool changed = false;  // only the keys whose value is not the default
+};
+
+// The kinds of doctor's findings about each key, so that a value that is not what was
+// meant stands out in the table.
+void MarkFindings(const doctor::Diagnosis& diagnosis, std::vector<SettingRow>* rows) {
+  for (const doctor::Finding& finding : diagnosis.findings) {
+    for (SettingRow& row : *rows) {
+      if (!finding.key.empty() && finding.section == row.key.section &&
+          finding.key == row.key.key) {
+        row.doctor.push_back(doctor::FindingKindId(finding.kind));
+      }
+    }
+  }
+}
+
+bool IsDefault(const SettingRow& row) {
+  return row.value == row.key.default_text;
+}
 
 std::string Column(const std::string& text, size_t width) {
   return text.size() >= width ? text + " " : text + std::string(width - text.size(), ' ');
@@ -28,8 +51,9 @@ void PrintTable(const std::vector<SettingRow>& rows) {
   for (const SettingRow& row : rows) {
     const std::string value =
         row.key.type == ValueType::kBool ? row.value : "\"" + row.value + "\"";
+    const std::string mark = row.doctor.empty() ? "" : "  <- doctor: " + row.doctor[0];
     PrintLine(Column(row.key.section, 13) + Column(row.key.key, 25) + Column(row.source, 9) +
-              value);
+              value + mark);
   }
   for (const SettingRow& row : rows) {
     if (!row.warning.empty()) {
@@ -54,6 +78,13 @@ void PrintJson(const std::string& ini_path, bool found, const std::vector<Settin
     if (!row.warning.empty()) {
       json.Key("warning").String(row.warning);
     }
+    if (!row.doctor.empty()) {
+      json.Key("doctor").BeginArray();
+      for (const std::string& kind : row.doctor) {
+        json.String(kind);
+      }
+      json.EndArray();
+    }
     json.EndObject();
   }
   json.EndArray();
@@ -77,14 +108,43 @@ void PrintRaw(const HostSettingsBlock& record) {
   }
 }
 
-int RunSettings(Invocation& invocation) {
-  bool raw = false;
-  for (const std::string& arg : invocation.args) {
-    if (arg != "--raw") {
+bool ParseSettingsOptions(const std::vector<std::string>& args, SettingsOptions* options) {
+  for (const std::string& arg : args) {
+    if (arg == "--raw") {
+      options->raw = true;
+    } else if (arg == "--changed") {
+      options->changed = true;
+    } else {
       std::fprintf(stderr, "zelkctl settings: unknown argument %s\n", arg.c_str());
-      return kExitUsage;
+      return false;
     }
-    raw = true;
+  }
+  return true;
+}
+
+std::vector<SettingRow> ReadRows(const HostSettingsBlock& record,
+                                 bool changed_only,
+                                 std::string* ini_path) {
+  ConfigSource source;
+  LocateConfiguration(source);
+  *ini_path = ToUtf8(source.ini_path);
+  std::vector<SettingRow> rows;
+  {
+    const platform::ConfigurationSnapshot snapshot;  // every row from one reading of the files
+    for (SettingRow& row : ReadSettingRows(source, record)) {
+      if (!changed_only || !IsDefault(row)) {
+        rows.push_back(std::move(row));
+      }
+    }
+  }
+  MarkFindings(doctor::DiagnoseInstallation(), &rows);
+  return rows;
+}
+
+int RunSettings(Invocation& invocation) {
+  SettingsOptions options;
+  if (!ParseSettingsOptions(invocation.args, &options)) {
+    return kExitUsage;
   }
   if (!invocation.LoadLibrary()) {
     return kExitUsage;
@@ -93,20 +153,17 @@ int RunSettings(Invocation& invocation) {
   auto record = std::make_unique<HostSettingsBlock>();
   std::memset(record.get(), 0, sizeof(HostSettingsBlock));
   const int found = invocation.library.GetSettings(record.get());
-  if (raw) {
+  if (options.raw) {
     PrintRaw(*record);
     return kExitOk;
   }
-  ConfigSource source;
-  LocateConfiguration(source);
-  const platform::ConfigurationSnapshot snapshot;  // every row from one reading of the files
-  const std::vector<SettingRow> rows = ReadSettingRows(source, *record);
+  std::string ini_path;
+  const std::vector<SettingRow> rows = ReadRows(*record, options.changed, &ini_path);
   if (invocation.json) {
-    PrintJson(ToUtf8(source.ini_path), found != 0, rows);
+    PrintJson(ini_path, found != 0, rows);
     return kExitOk;
   }
-  PrintLine("zelk.ini: " + ToUtf8(source.ini_path) +
-            (found ? "" : "  (missing: defaults and registry only)"));
+  PrintLine("zelk.ini: " + ini_path + (found ? "" : "  (missing: defaults and registry only)"));
   PrintLine("");
   PrintTable(rows);
   return kExitOk;
@@ -115,8 +172,9 @@ int RunSettings(Invocation& invocation) {
 }  // namespace
 
 const Command kSettingsCommand = {
-    "settings", "[--raw] [--json]",
-    "every setting with its effective value and source (default, zelk.ini, HKLM, HKCU); "
+    "settings", "[--raw] [--changed] [--json]",
+    "every setting with its effective value and source (default, zelk.ini, HKLM, HKCU), "
+    "marked where doctor has a finding; --changed: only values that are not the default; "
     "--raw dumps the record",
     RunSettings};
 

@@ -10,7 +10,9 @@
 #include "config/settings_loader.h"
 #include "config/settings_table.h"
 #include "platform/platform.h"
+#include "tools/zelkctl/doctor/doctor.h"
 #include "tools/zelkctl/filter_lint.h"
+#include "tools/zelkctl/report/doctor_findings.h"
 #include "tools/zelkctl/report/menu_model.h"
 #include "tools/zelkctl/setting_rows.h"
 #include "urlfilter/filter_line.h"
@@ -178,6 +180,7 @@ ReportModel GatherReport(HostLibrary& library, const ReportRequest& request) {
     const platform::ConfigurationSnapshot snapshot;  // every row from one reading of the files
     model.settings = SettingLines(source, *record);
   }
+  model.findings = ReportFindings(doctor::DiagnoseInstallation());
   const std::vector<std::string> urls =
       request.sample_urls.empty() ? DefaultSampleUrls(*record) : request.sample_urls;
   GatherFilter(library, *record, source, urls, &model);

@@ -1,6 +1,6 @@
-// Gathers what the report shows from an installation: the record, the command answers and
-// the address answers through the library's exports, exactly as the browser gets them; the
-// sources of the values, the filter's rules and its test cases through the library's own
+// Gathers what the report shows from an installation: doctor's findings, the record, the command
+// answers and the address answers through the library's exports, exactly as the browser gets them;
+// the sources of the values, the filter's rules and its test cases through the library's own
 // readers and check, built from the same sources as the loaded library.
 #ifndef ZELK_TOOLS_ZELKCTL_REPORT_REPORT_SOURCES_H_
 #define ZELK_TOOLS_ZELKCTL_REPORT_REPORT_SOURCES_H_
@@ -20,7 +20,7 @@ struct ReportRequest {
   std::vector<std::string> sample_urls;
 };
 
-// Everything but the configuration check's findings, which the caller adds.
+// Everything the page shows, doctor's findings included.
 ReportModel GatherReport(HostLibrary& library, const ReportRequest& request);
 
 // The addresses tried when none are named: the new-tab and help pages the record names,
