@@ -170,6 +170,38 @@ TEST(ReportPageTest, FindingsSectionOnlyWhenTheCheckRan) {
   EXPECT_NE(std::string::npos, RenderReportPage(model).find("No findings"));
 }
 
+TEST(ReportPageTest, SaysWhetherTheLibraryReadTheFilterFile) {
+  const struct {
+    bool checking;
+    const char* file;
+    bool loaded;
+    const char* read;  // the fact shown, or nullptr when no file is named
+    bool rules_shown;
+  } cases[] = {
+      {true, "filter.txt", true, "yes", true},
+      {true, "filter.txt", false, "no: the browser shows About:Blank", false},
+      {false, "filter.txt", true, "no: the address check is off", false},
+      {true, "", true, nullptr, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + (c.checking ? " checking" : " off"));
+    ReportModel model;
+    model.filter.checking = c.checking;
+    model.filter.file = c.file;
+    model.filter.loaded = c.loaded;
+    const std::string page = RenderReportPage(model);
+    const std::string fact = "Read by the library</th><td>";
+    const size_t at = page.find(fact);
+    if (c.read == nullptr) {
+      EXPECT_EQ(std::string::npos, at);
+    } else {
+      ASSERT_NE(std::string::npos, at);
+      EXPECT_EQ(0u, page.compare(at + fact.size(), std::strlen(c.read), c.read));
+    }
+    EXPECT_EQ(c.rules_shown, page.find("<th>Default answer</th>") != std::string::npos);
+  }
+}
+
 TEST(ReportCommandTest, BadUsageIsRefusedBeforeTheLibraryLoads) {
   const std::vector<std::vector<std::string>> cases = {
       {"report", "--bogus"},

@@ -19,10 +19,15 @@ void RenderFacts(const FilterSummary& filter, HtmlBuilder& html) {
   html.Open("table", {{"class", "facts"}});
   Fact("Address check (CheckURLAccess)", filter.checking ? "on" : "off", html);
   Fact("Filter file (CheckURLFile)", filter.file.empty() ? "none" : filter.file, html);
+  const bool read = filter.checking && filter.loaded && !filter.file.empty();
   if (!filter.file.empty()) {
-    Fact("Read by the library", filter.loaded ? "yes" : "no: the browser shows About:Blank", html);
+    Fact("Read by the library",
+         read              ? "yes"
+         : filter.checking ? "no: the browser shows About:Blank"
+                           : "no: the address check is off",
+         html);
   }
-  if (filter.loaded) {
+  if (read) {
     Fact("Rules",
          Counted(filter.pattern_rules, "pattern rule") + ", " +
              Counted(filter.default_rules, "default rule") + ", " + Counted(filter.lines, "line"),
@@ -94,7 +99,7 @@ void RenderFilter(const ReportModel& model, HtmlBuilder& html) {
   html.Open("div", {{"class", "part"}, {"id", "filter"}});
   html.Element("h2", {}, "Address filter");
   RenderFacts(model.filter, html);
-  if (model.filter.loaded && !model.filter.file.empty()) {
+  if (model.filter.checking && model.filter.loaded && !model.filter.file.empty()) {
     RenderExpectations(model.filter, html);
   }
   RenderSamples(model.samples, html);
