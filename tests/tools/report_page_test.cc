@@ -13,6 +13,7 @@
 #include "tools/zelkctl/report/html_builder.h"
 #include "tools/zelkctl/report/menu_model.h"
 #include "tools/zelkctl/report/report_page.h"
+#include "tools/zelkctl/report/report_sources.h"
 
 namespace zelk::tools {
 namespace {
@@ -200,6 +201,18 @@ TEST(ReportPageTest, SaysWhetherTheLibraryReadTheFilterFile) {
     }
     EXPECT_EQ(c.rules_shown, page.find("<th>Default answer</th>") != std::string::npos);
   }
+}
+
+TEST(ReportSamplesTest, TheKiosksOwnPagesFirstEachOnce) {
+  HostSettingsBlock record = AllOn();
+  std::strcpy(record.new_tab_url, "https://home.example/");
+  std::strcpy(record.help_page_url, "https://home.example/");
+  EXPECT_EQ((std::vector<std::string>{"https://home.example/", "https://www.example.com/",
+                                      "https://www.example.com/downloads/setup.exe"}),
+            DefaultSampleUrls(record));
+  record.new_tab_url[0] = '\0';
+  std::strcpy(record.help_page_url, "https://www.example.com/");
+  EXPECT_EQ(2u, DefaultSampleUrls(record).size());
 }
 
 TEST(ReportCommandTest, BadUsageIsRefusedBeforeTheLibraryLoads) {

@@ -38,8 +38,8 @@ std::string AboutText(HostLibrary& library) {
   return ToUtf8(reinterpret_cast<const char16_t*>(buffer.data()));
 }
 
-// A window of the browser has ShowCommandId on: each CheckCommand would hold the thread
-// with a message box, so the ids are shown without the library's answers.
+// With ShowCommandId on, every CheckCommand shows its id in a message box and holds the
+// thread until it is closed, so the ids are then drawn without the library's answers.
 std::vector<Menu> MenusOf(HostLibrary& library,
                           const HostSettingsBlock& record,
                           bool show_command_id) {
