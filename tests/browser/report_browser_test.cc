@@ -140,10 +140,16 @@ TEST_F(ReportBrowserTest, ShowsExactlyTheSwitchedOffEntriesAsOffAndRunsNoScript)
   EXPECT_NE(std::string::npos, log.find("Blocked script execution in 'about:srcdoc'")) << log;
 }
 
-TEST_F(ReportBrowserTest, IsValidHtml) {
+TEST_F(ReportBrowserTest, IsValidHtmlWhateverBytesTheAddressesHold) {
   if (std::system("command -v xmllint >/dev/null 2>&1") != 0) {
     GTEST_SKIP() << "xmllint is not installed; the report's HTML was not checked";
   }
+  // Every byte value among the sample addresses, each also where the page quotes it.
+  std::string bytes = "https://catalogue.example/ok\nhttps://evil.example/";
+  for (int b = 1; b < 256; ++b) {
+    bytes += b == '\n' ? ' ' : static_cast<char>(b);
+  }
+  testing::WriteFile(folder_.path() / "urls.txt", bytes + "\n");
   ASSERT_TRUE(WriteReport());
   const testing::CommandRun check =
       testing::RunCommand("xmllint --html --noout '" + Report().string() + "' 2>&1");

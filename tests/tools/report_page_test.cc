@@ -31,6 +31,7 @@ TEST(ReportHtmlTest, EscapesMarkupAndReplacesWhatHtmlCannotHold) {
        "nul\xEF\xBF\xBD"
        "bel\xEF\xBF\xBD"},
       {"del\x7F", "del\xEF\xBF\xBD"},
+      {"ff\f", "ff\xEF\xBF\xBD"},        // white space to HTML, refused by XML tools
       {"c1\xC2\x85", "c1\xEF\xBF\xBD"},  // NEL, a C1 control
       {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"},
       {"bad\xFF", "bad\xEF\xBF\xBD"},                    // no sequence starts with 0xFF

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ namespace {
 
 // More addresses make the page long without showing more of the installation.
 constexpr size_t kMaxSampleUrls = 200;
+constexpr size_t kMaxUrlsFileBytes = size_t{1} << 20;
 
 struct ReportArguments {
   std::string output;  // empty: standard output
@@ -45,14 +47,19 @@ std::string Trimmed(const std::string& line) {
                                     : line.substr(first, line.find_last_not_of(kBlank) - first + 1);
 }
 
-// One address a line; blank lines and lines starting with # are passed over.
+// One address a line; blank lines and lines starting with # are passed over. Only the
+// start of the file is read, so a huge file or one without line ends costs little.
 bool ReadSampleUrls(const std::string& path, std::vector<std::string>* urls) {
   std::ifstream in;
   if (!OpenInputFile(path, &in)) {
     std::fprintf(stderr, "zelkctl report: cannot read %s\n", path.c_str());
     return false;
   }
-  for (std::string line; std::getline(in, line) && urls->size() < kMaxSampleUrls;) {
+  std::string text(kMaxUrlsFileBytes, '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<size_t>(in.gcount()));
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line) && urls->size() < kMaxSampleUrls;) {
     const std::string url = Trimmed(line);
     if (!url.empty() && url[0] != '#') {
       urls->push_back(url);

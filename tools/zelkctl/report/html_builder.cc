@@ -47,7 +47,8 @@ size_t Utf8SequenceAt(std::string_view text, size_t at, uint32_t* code) {
 }
 
 bool IsShownAsReplacement(uint32_t code) {
-  const bool white_space = code == '\t' || code == '\n' || code == '\f' || code == '\r';
+  // Form feed is white space to HTML but not a character XML tools accept, so it goes too.
+  const bool white_space = code == '\t' || code == '\n' || code == '\r';
   return (code < 0x20 && !white_space) || (code >= 0x7F && code <= 0x9F);
 }
 

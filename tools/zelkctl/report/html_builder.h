@@ -12,7 +12,7 @@
 namespace zelk::tools {
 
 // UTF-8 text made safe for element content and for quoted attribute values: & < > " ' become
-// entities, and control characters that are not white space (C0, DEL, C1) become U+FFFD, as
+// entities, and control characters other than tab, LF and CR (C0, DEL, C1) become U+FFFD, as
 // does any byte that is not part of valid UTF-8, so the page stays valid HTML whatever the
 // configuration holds.
 std::string EscapeHtml(std::string_view text);
