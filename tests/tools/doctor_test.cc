@@ -121,6 +121,16 @@ TEST(DoctorIniTest, BytesThatAreNoTextGiveOneFinding) {
   EXPECT_NE(std::string::npos, DiagnoseIniBytes("z", utf16)[0].message.find("UTF-16"));
 }
 
+TEST(DoctorIniTest, AFileOfGarbageLinesStopsAfterAFewHundredFindings) {
+  std::string garbage = "[Browser]\n";
+  for (int i = 0; i < 20000; ++i) {
+    garbage += "Key" + std::to_string(i) + "ThatNobodyKnowsAtAll=1\n";
+  }
+  const std::vector<Finding> findings = DiagnoseIniBytes("zelk.ini", garbage);
+  ASSERT_EQ(501u, findings.size());
+  EXPECT_EQ(FindingKind::kTooManyFindings, findings.back().kind);
+}
+
 // An installation in a temporary folder, the current folder while the test runs, so that
 // relative paths resolve inside it.
 class DoctorInstallationTest : public ::testing::Test {
@@ -130,6 +140,16 @@ class DoctorInstallationTest : public ::testing::Test {
     std::filesystem::current_path(host_.folder().path());
   }
   void TearDown() override { std::filesystem::current_path(previous_folder_); }
+
+  // The example installation's files beside the host, one entry at a time (copying a
+  // folder onto an existing one is refused by some standard libraries).
+  void CopyKiosk() const {
+    const auto kiosk = testing::BuiltFile(ZELK_SOURCE_DIR) / "examples" / "kiosk";
+    for (const auto& entry : std::filesystem::directory_iterator(kiosk)) {
+      std::filesystem::copy(entry.path(), host_.folder().path() / entry.path().filename(),
+                            std::filesystem::copy_options::recursive);
+    }
+  }
 
   std::filesystem::path Path(const char* relative) const {
     return host_.folder().path() / relative;
@@ -153,8 +173,7 @@ class DoctorInstallationTest : public ::testing::Test {
 };
 
 TEST_F(DoctorInstallationTest, TheExampleKioskIsClean) {
-  const auto kiosk = std::filesystem::path(ZELK_SOURCE_DIR) / "examples" / "kiosk";
-  std::filesystem::copy(kiosk, host_.folder().path(), std::filesystem::copy_options::recursive);
+  CopyKiosk();
   const Diagnosis diagnosis = DiagnoseInstallation();
   EXPECT_TRUE(diagnosis.ini_found);
   for (const Finding& finding : diagnosis.findings) {
@@ -186,9 +205,8 @@ std::multiset<std::pair<size_t, std::string>> PlantedIn(const std::filesystem::p
 }
 
 TEST_F(DoctorInstallationTest, ThePlantedMistakesAreFoundAtTheirLinesAndNothingElse) {
-  const auto examples = std::filesystem::path(ZELK_SOURCE_DIR) / "examples";
-  std::filesystem::copy(examples / "kiosk", host_.folder().path(),
-                        std::filesystem::copy_options::recursive);
+  const auto examples = testing::BuiltFile(ZELK_SOURCE_DIR) / "examples";
+  CopyKiosk();
   std::filesystem::copy_file(examples / "mistakes" / "zelk.ini", Path("zelk.ini"),
                              std::filesystem::copy_options::overwrite_existing);
   registry_.SetRaw(RegistryHive::kLocalMachine, u"Browser", u"ShowCommandId", platform::kRegDword,
@@ -314,6 +332,9 @@ TEST_F(DoctorInstallationTest, AZelkIniThatCannotBeReadGivesAFindingNotAHang) {
   std::filesystem::remove(ini);
   ASSERT_EQ(0, mkfifo(ini.c_str(), 0600));  // would wait for a writer
   EXPECT_EQ(FindingKind::kConfigUnreadable, DiagnoseInstallation().findings.at(0).kind);
+  std::filesystem::rename(ini, Path("pipe"));
+  host_.WriteIni("[Browser]\nDefaultPreferences=pipe\n");
+  EXPECT_EQ(FindingKind::kFileUnreadable, DiagnoseInstallation().findings.at(0).kind);
 #endif
 }
 
@@ -332,7 +353,7 @@ TEST_F(DoctorInstallationTest, CommandExitsOneOnErrorsAndPrintsJsonForScripts) {
 
 // docs/doctor.md lists every kind under its id, and no id that the table lacks.
 TEST(DoctorDocsTest, ThePageListsExactlyTheKindsOfTheTable) {
-  std::ifstream in(std::filesystem::path(ZELK_SOURCE_DIR) / "docs" / "doctor.md");
+  std::ifstream in(testing::BuiltFile(ZELK_SOURCE_DIR) / "docs" / "doctor.md");
   ASSERT_TRUE(in) << "docs/doctor.md";
   std::set<std::string> documented;
   const std::regex heading("^### `([a-z0-9-]+)`");

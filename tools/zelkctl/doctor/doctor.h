@@ -49,6 +49,7 @@ enum class FindingKind {
   kFilterExpectation,        // a failed ";expect" line of the filter file
   kNameOutsideCodePage,      // a section or key name with characters no key name has
   kSeedTargetMissing,        // a default file to copy while the profile folder is missing
+  kTooManyFindings,          // a file so wrong that doctor stopped reading it
 };
 
 struct Finding {
@@ -93,7 +94,8 @@ Diagnosis DiagnoseInstallation();
 
 // The findings of one zelk.ini given as its bytes, `file` naming it in the findings: the
 // checks of the text alone (names, values, duplicates), without the registry or the files
-// that keys name. Pure.
+// that keys name. Pure, apart from the host's code page that measures a text against its
+// field in the record.
 std::vector<Finding> DiagnoseIniBytes(const std::string& file, const std::string& bytes);
 
 // "FILE:LINE: error|warning: message [kind-id]" (":LINE" left out when the line is 0).

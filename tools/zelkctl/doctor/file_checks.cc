@@ -54,7 +54,8 @@ void AddKeyFinding(const Installation& installation,
                                               ToUtf8(key.key) + " names " + text));
 }
 
-// A file that must exist and be readable; false when it is not.
+// A file that must exist and be readable; false when it is not. The probe opens only a
+// regular file and never waits, so a pipe in its place cannot hold doctor.
 bool CheckFile(const Installation& installation,
                Setting setting,
                std::u16string_view path,
@@ -68,7 +69,7 @@ bool CheckFile(const Installation& installation,
   } else if (!exists) {
     AddKeyFinding(installation, setting, FindingKind::kFileMissing, missing_severity,
                   Named(path) + ", which does not exist: " + consequence, findings);
-  } else if (platform::ProbeOpenForRead(path) != platform::kErrorSuccess) {
+  } else if (platform::ReadOnlyFile probe; probe.Open(path) != platform::kErrorSuccess) {
     AddKeyFinding(installation, setting, FindingKind::kFileUnreadable, Severity::kError,
                   Named(path) + ", which cannot be opened for reading: " + consequence, findings);
   } else {

@@ -68,6 +68,8 @@ const std::vector<FindingKindInfo>& KindTable() {
        "a section or key name with characters no name has"},
       {FindingKind::kSeedTargetMissing, "seed-target-missing", kE,
        "a default file to copy into a profile folder that does not exist"},
+      {FindingKind::kTooManyFindings, "too-many-findings", kE,
+       "so many findings in zelk.ini that doctor stopped reading it"},
   };
   return kKinds;
 }

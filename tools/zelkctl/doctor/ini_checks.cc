@@ -14,6 +14,10 @@ namespace {
 
 using Kind = IniScanLine::Kind;
 
+// More than any real zelk.ini gives: a file with more findings is not a configuration
+// gone wrong but the wrong file, and checking it all would take long for nothing.
+constexpr size_t kMostFindings = 500;
+
 // A text that no line can hold, to learn whether the reader found a key at all.
 constexpr std::u16string_view kAbsent = u"\x01\x02zelk-doctor-absent\x02\x01";
 
@@ -46,6 +50,12 @@ class IniWalk {
 
   std::vector<Finding> Run() {
     for (size_t i = 0; i < lines_.size(); ++i) {
+      if (findings_.size() >= kMostFindings) {
+        Add(lines_[i], FindingKind::kTooManyFindings, Severity::kError,
+            "doctor stops after " + std::to_string(kMostFindings) +
+                " findings: is this the right file? The lines from here on are not checked");
+        break;
+      }
       Take(i);
     }
     return std::move(findings_);
