@@ -6,7 +6,6 @@
 #include <string>
 
 #include "common/text.h"
-#include "config/readers.h"
 #include "config/settings_loader.h"
 #include "config/settings_table.h"
 #include "platform/platform.h"
