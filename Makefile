@@ -6,8 +6,9 @@
 #               with sanitizers) and both Windows builds with warnings as errors, runs
 #               every test and every fuzz target for 30 s, and ends with a summary of what
 #               ran and what was skipped
+#   make docs   runs the demo and redraws docs/report.png from the report it writes
 #   make fuzz   builds the fuzz targets and runs each for FUZZ_SECONDS (600)
-.PHONY: demo test deps linux linux-asan windows-x86 windows-x64 test-linux test-asan \
+.PHONY: demo docs test deps linux linux-asan windows-x86 windows-x64 test-linux test-asan \
         test-windows bench format format-check reference tidy fuzz fuzz-build
 
 JOBS ?= 2
@@ -26,6 +27,10 @@ demo: deps
 	cmake --preset linux -DZELK_WERROR=$(WERROR) >/dev/null
 	cmake --build --preset linux -j $(JOBS) --target zelk zelkctl
 	scripts/demo.sh build/linux
+
+# The quick start's picture of the example kiosk's report, from the report the demo writes.
+docs: demo
+	scripts/report-screenshot.sh build/linux/report/kiosk-report.html docs/report.png
 
 test-linux: linux
 	ctest --preset linux

@@ -6,7 +6,7 @@
 #   scripts/demo.sh BUILD_DIR
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build/linux}
+build=$(cd "${1:-$root/build/linux}" && pwd)
 kiosk=$(mktemp -d /tmp/zelk-kiosk.XXXXXX)
 trap 'rm -rf "$kiosk"' EXIT
 
@@ -55,6 +55,13 @@ step "zelkctl check-url --explain: addresses the browser is about to load"
   "https://catalogue.citylibrary.example/files/setup.exe" \
   "https://evil.example/?catalogue.citylibrary.example/" \
   "https://www.example.org/<script>"
+
+step "zelkctl report: the kiosk as the visitor meets it, on one page"
+# The kiosk folder goes when the demo ends; the report stays in the build folder.
+report_dir=$build/report
+mkdir -p "$report_dir"
+./zelkctl report -o "$report_dir/kiosk-report.html"
+echo "Open file://$report_dir/kiosk-report.html in a browser."
 
 step "zelkctl import: the old kiosk image's hosts file, domain list and allow policy as rules"
 # The hosts file holds one name pointed at a printer, which a filter cannot express:

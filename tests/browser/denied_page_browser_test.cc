@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "common/text.h"
+#include "tests/browser/headless_chromium.h"
 #include "tests/support/test_support.h"
 #include "urlfilter/denied_page.h"
 
@@ -148,17 +149,6 @@ std::string ForAttribute(const std::u16string& page) {
   return out;
 }
 
-testing::CommandRun RunChromium(const fs::path& folder, const fs::path& page) {
-  const std::string command =
-      "timeout 120 chromium --headless --no-sandbox --disable-gpu --disable-quic "
-      "--no-first-run --disable-background-networking --disable-component-update "
-      "--disable-sync --host-resolver-rules='MAP * ~NOTFOUND' --virtual-time-budget=5000 "
-      "--user-data-dir='" +
-      (folder / "profile").string() + "' --dump-dom 'file://" + page.string() + "' 2>'" +
-      (folder / "chromium.log").string() + "'";
-  return testing::RunCommand(command);
-}
-
 // Chromium loads at most 1000 frames into one page, nested frames included, so the
 // contexts are rendered this many to a page.
 constexpr size_t kContextsPerPage = 10;
@@ -233,18 +223,17 @@ std::set<std::string> WordsOf(const std::string& text) {
 BatteryReport RunBattery(const fs::path& folder, const Battery& battery) {
   const fs::path index = folder / "battery.html";
   std::ofstream(index) << battery.html;
-  const testing::CommandRun chromium = RunChromium(folder, index);
+  // Host lookups fail at once: no address of the battery may reach the network.
+  const testing::CommandRun chromium =
+      testing::RunChromium(folder, index, "--host-resolver-rules='MAP * ~NOTFOUND' --dump-dom");
   std::smatch result;
   BatteryReport report;
   if (!std::regex_search(
           chromium.out, result,
           std::regex(
               "<pre id=\"result\">HITS\\[([^\\]]*)\\] OK\\[([^\\]]*)\\] DONE\\[([^\\]]*)\\]"))) {
-    std::ifstream log(folder / "chromium.log");
-    std::stringstream text;
-    text << log.rdbuf();
-    report.hits =
-        "exit " + std::to_string(chromium.status) + ", log:\n" + text.str().substr(0, 2000);
+    report.hits = "exit " + std::to_string(chromium.status) + ", log:\n" +
+                  testing::ChromiumLog(folder).substr(0, 2000);
     return report;
   }
   report.rendered = true;
@@ -255,7 +244,7 @@ BatteryReport RunBattery(const fs::path& folder, const Battery& battery) {
 }
 
 TEST(DeniedPageBrowserTest, NothingFromTheAddressRunsInAnyContext) {
-  if (std::system("command -v chromium >/dev/null 2>&1") != 0) {
+  if (!testing::ChromiumInstalled()) {
     GTEST_SKIP() << "chromium is not installed; the denied page was not tried in a browser";
   }
   for (size_t first = 0; first < std::size(kContexts); first += kContextsPerPage) {

@@ -17,6 +17,7 @@ const Command* const kCommands[] = {
     &kDeniedPageCommand, &kExplainPatternCommand, &kStartCommand,     &kCleanCommand,
     &kEndCommand,        &kReferenceCommand,      &kTemplateCommand,  &kAdmxCommand,
     &kImportCommand,     &kImpactCommand,         &kCheckListCommand, &kDoctorCommand,
+    &kReportCommand,
 };
 
 void PrintHelp() {

@@ -53,6 +53,7 @@ extern const Command kImportCommand;
 extern const Command kImpactCommand;
 extern const Command kCheckListCommand;
 extern const Command kDoctorCommand;
+extern const Command kReportCommand;
 
 // zelkctl lint --profile FILE URLFILE (the arguments start with "--profile").
 // Opens a file the administrator named for reading its bytes; false for a folder or a file

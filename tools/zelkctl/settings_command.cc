@@ -13,20 +13,12 @@
 #include "platform/platform.h"
 #include "tools/zelkctl/cli.h"
 #include "tools/zelkctl/doctor/doctor.h"
-#include "tools/zelkctl/doctor/registry_checks.h"
 #include "tools/zelkctl/json.h"
 #include "tools/zelkctl/key_catalog.h"
+#include "tools/zelkctl/setting_rows.h"
 
 namespace zelk::tools {
 namespace {
-
-struct SettingRow {
-  CatalogKey key;
-  std::string value;
-  std::string source;               // default, zelk.ini, HKLM or HKCU
-  std::string warning;              // empty when there is nothing to warn about
-  std::vector<std::string> doctor;  // the kinds of doctor's findings about the key
-};
 
 struct SettingsOptions {
   bool raw = false;
@@ -48,59 +40,6 @@ void MarkFindings(const doctor::Diagnosis& diagnosis, std::vector<SettingRow>* r
 
 bool IsDefault(const SettingRow& row) {
   return row.value == row.key.default_text;
-}
-
-const char* SourceName(ValueOrigin origin) {
-  switch (origin) {
-    case ValueOrigin::kDefault:
-      return "default";
-    case ValueOrigin::kIniFile:
-      return "zelk.ini";
-    case ValueOrigin::kLocalMachine:
-      return "HKLM";
-    case ValueOrigin::kCurrentUser:
-      return "HKCU";
-  }
-  return "";
-}
-
-// A value of the host's record, as the host reads it.
-std::string RecordValue(const HostSettingsBlock& record, const CatalogKey& key) {
-  if (key.kind == KeyKind::kMenuFlag) {
-    return record.menu_flags[key.menu_slot] ? "TRUE" : "FALSE";
-  }
-  const auto* bytes = reinterpret_cast<const unsigned char*>(&record) + key.record_offset;
-  if (key.type == ValueType::kBool) {
-    int32_t flag = 0;
-    std::memcpy(&flag, bytes, sizeof(flag));
-    return flag ? "TRUE" : "FALSE";
-  }
-  // Text fields are in the host's code page, which is UTF-8 wherever zelkctl prints.
-  return std::string(reinterpret_cast<const char*>(bytes));
-}
-
-SettingRow ReadRow(const ConfigSource& source,
-                   const HostSettingsBlock& record,
-                   const CatalogKey& key) {
-  SettingRow row{key, "", "", "", {}};
-  const std::u16string section = FromUtf8(key.section);
-  const std::u16string name = FromUtf8(key.key);
-  if (key.type == ValueType::kBool) {
-    const BoolReading reading =
-        ReadBoolWithOrigin(source, section, name, key.default_text == "TRUE" ? 1 : 0);
-    row.value = reading.value ? "TRUE" : "FALSE";
-    row.source = SourceName(reading.origin);
-  } else {
-    const StringReading reading =
-        ReadStringWithOrigin(source, section, name, FromUtf8(key.default_text));
-    row.value = ToUtf8(reading.value);
-    row.source = SourceName(reading.origin);
-  }
-  if (key.record_offset >= 0) {
-    row.value = RecordValue(record, key);  // what the host really gets
-  }
-  row.warning = doctor::UserOverrideText(key.security_relevant, InspectKey(source, section, name));
-  return row;
 }
 
 std::string Column(const std::string& text, size_t width) {
@@ -192,8 +131,7 @@ std::vector<SettingRow> ReadRows(const HostSettingsBlock& record,
   std::vector<SettingRow> rows;
   {
     const platform::ConfigurationSnapshot snapshot;  // every row from one reading of the files
-    for (const CatalogKey& key : AllKeys()) {
-      SettingRow row = ReadRow(source, record, key);
+    for (SettingRow& row : ReadSettingRows(source, record)) {
       if (!changed_only || !IsDefault(row)) {
         rows.push_back(std::move(row));
       }
