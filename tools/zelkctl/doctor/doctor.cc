@@ -123,6 +123,14 @@ Finding Installation::KeyFinding(std::u16string_view section,
           std::move(message),    ToUtf8(section), ToUtf8(key)};
 }
 
+Finding Installation::SettingFinding(Setting setting,
+                                     FindingKind kind,
+                                     Severity severity,
+                                     std::string message) const {
+  const SettingKey& key = SettingInfo(setting);
+  return KeyFinding(key.section, key.key, kind, severity, std::move(message));
+}
+
 Diagnosis DiagnoseInstallation() {
   Diagnosis diagnosis;
   try {

@@ -49,9 +49,8 @@ void AddKeyFinding(const Installation& installation,
                    Severity severity,
                    const std::string& text,
                    std::vector<Finding>* findings) {
-  const SettingKey& key = SettingInfo(setting);
-  findings->push_back(installation.KeyFinding(key.section, key.key, kind, severity,
-                                              ToUtf8(key.key) + " names " + text));
+  findings->push_back(installation.SettingFinding(
+      setting, kind, severity, ToUtf8(SettingInfo(setting).key) + " names " + text));
 }
 
 // A file that must exist and be readable; false when it is not. The probe opens only a

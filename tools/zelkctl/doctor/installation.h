@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "config/config_source.h"
+#include "config/settings_table.h"
 #include "tools/zelkctl/doctor/doctor.h"
 #include "tools/zelkctl/doctor/ini_scan.h"
 #include "tools/zelkctl/doctor/registry_place.h"
@@ -36,6 +37,11 @@ struct Installation {
                      FindingKind kind,
                      Severity severity,
                      std::string message) const;
+  // The same for a key of the settings table.
+  Finding SettingFinding(Setting setting,
+                         FindingKind kind,
+                         Severity severity,
+                         std::string message) const;
 };
 
 // A library path as the administrator's system writes it (slashes on Linux).

@@ -17,39 +17,28 @@ bool Named(const Installation& installation, Setting setting) {
   return !ReadStringSetting(installation.source, setting).empty();
 }
 
-void Add(const Installation& installation,
-         Setting setting,
-         FindingKind kind,
-         Severity severity,
-         const std::string& text,
-         std::vector<Finding>* findings) {
-  const SettingKey& key = SettingInfo(setting);
-  findings->push_back(installation.KeyFinding(key.section, key.key, kind, severity, text));
-}
-
 void CheckUrlSwitches(const Installation& installation, std::vector<Finding>* findings) {
   const bool checking = On(installation, Setting::kCheckUrlAccess);
   const bool file = Named(installation, Setting::kCheckUrlFile);
   if (checking && !file) {
-    Add(installation, Setting::kCheckUrlAccess, FindingKind::kUrlCheckWithoutFile, Severity::kError,
+    findings->push_back(installation.SettingFinding(
+        Setting::kCheckUrlAccess, FindingKind::kUrlCheckWithoutFile, Severity::kError,
         "CheckURLAccess is on, but [Files] CheckURLFile names no filter file: no address is "
-        "checked, every one loads; name the filter file",
-        findings);
+        "checked, every one loads; name the filter file"));
   } else if (!checking && file) {
-    Add(installation, Setting::kCheckUrlFile, FindingKind::kFilterFileUnused, Severity::kWarning,
+    findings->push_back(installation.SettingFinding(
+        Setting::kCheckUrlFile, FindingKind::kFilterFileUnused, Severity::kWarning,
         "CheckURLFile names a filter file, but [Browser] CheckURLAccess is off: the file is never "
-        "read and every address loads; set CheckURLAccess=TRUE",
-        findings);
+        "read and every address loads; set CheckURLAccess=TRUE"));
   }
 }
 
 void CheckRestart(const Installation& installation, std::vector<Finding>* findings) {
   if (On(installation, Setting::kRestartOnClose) && !Named(installation, Setting::kCommandLine)) {
-    Add(installation, Setting::kRestartOnClose, FindingKind::kRestartWithoutCommand,
-        Severity::kError,
+    findings->push_back(installation.SettingFinding(
+        Setting::kRestartOnClose, FindingKind::kRestartWithoutCommand, Severity::kError,
         "RestartOnClose is on, but [Files] CommandLine is empty: the restart fails at every "
-        "close; give the browser's command line, program first",
-        findings);
+        "close; give the browser's command line, program first"));
   }
 }
 
@@ -58,11 +47,10 @@ void CheckForceDefaults(const Installation& installation, std::vector<Finding>* 
       !Named(installation, Setting::kDefaultPreferences) &&
       !Named(installation, Setting::kDefaultBookmarks) &&
       !On(installation, Setting::kDefaultExtensions)) {
-    Add(installation, Setting::kForceDefaults, FindingKind::kForceWithoutDefaults,
-        Severity::kWarning,
+    findings->push_back(installation.SettingFinding(
+        Setting::kForceDefaults, FindingKind::kForceWithoutDefaults, Severity::kWarning,
         "ForceDefaults is on, but neither DefaultPreferences, DefaultBookmarks nor "
-        "DefaultExtensions gives anything to copy: it changes nothing",
-        findings);
+        "DefaultExtensions gives anything to copy: it changes nothing"));
   }
 }
 
@@ -76,12 +64,11 @@ void CheckProfileFolder(const Installation& installation, std::vector<Finding>* 
   }
   const std::u16string parent = ParentFolder(folder);
   if (!parent.empty() && !platform::PathExists(parent)) {
-    Add(installation, Setting::kProfileFolder, FindingKind::kProfileFolderMissing,
-        Severity::kWarning,
+    findings->push_back(installation.SettingFinding(
+        Setting::kProfileFolder, FindingKind::kProfileFolderMissing, Severity::kWarning,
         "CleanProfileOnClose is on, but ProfileFolder \"" + DisplayPath(folder) +
             "\" does not exist, nor its parent folder: there is no profile to clean; check "
-            "the path",
-        findings);
+            "the path"));
   }
 }
 
@@ -116,29 +103,28 @@ void CheckDeniedPage(const Installation& installation, std::vector<Finding>* fin
   }
   const bool html = !text.empty() && text.front() == u'<';
   if (text.empty()) {
-    Add(installation, Setting::kDeniedUrlHtml, FindingKind::kDeniedPageNotPage, Severity::kWarning,
+    findings->push_back(installation.SettingFinding(
+        Setting::kDeniedUrlHtml, FindingKind::kDeniedPageNotPage, Severity::kWarning,
         "DeniedURLHTML is empty: a refused address shows an empty page; leave the key out for "
-        "about:blank, or write a page",
-        findings);
+        "about:blank, or write a page"));
   } else if (!html && !StartsLikeAddress(text)) {
-    Add(installation, Setting::kDeniedUrlHtml, FindingKind::kDeniedPageNotPage, Severity::kWarning,
+    findings->push_back(installation.SettingFinding(
+        Setting::kDeniedUrlHtml, FindingKind::kDeniedPageNotPage, Severity::kWarning,
         "DeniedURLHTML starts neither like a page (\"<\") nor like an address (\"https:\"): the "
-        "browser shows it as it stands",
-        findings);
+        "browser shows it as it stands"));
   } else if (html && page.find(u"(DENIED_PAGE)") == std::u16string::npos &&
              page.find(u"(DENIED_WORD)") == std::u16string::npos) {
-    Add(installation, Setting::kDeniedUrlHtml, FindingKind::kDeniedPageNoPlaceholder,
-        Severity::kWarning,
+    findings->push_back(installation.SettingFinding(
+        Setting::kDeniedUrlHtml, FindingKind::kDeniedPageNoPlaceholder, Severity::kWarning,
         "DeniedURLHTML holds neither (DENIED_PAGE) nor (DENIED_WORD) (upper case, in "
-        "parentheses): the page never says which address was refused or why",
-        findings);
+        "parentheses): the page never says which address was refused or why"));
   }
   if (platform::AnsiToWide(platform::WideToAnsi(page)) != page) {
-    Add(installation, Setting::kDeniedUrlHtml, FindingKind::kDeniedPageCodePage, Severity::kWarning,
+    findings->push_back(installation.SettingFinding(
+        Setting::kDeniedUrlHtml, FindingKind::kDeniedPageCodePage, Severity::kWarning,
         "DeniedURLHTML holds characters the host's code page lacks: they reach the browser as "
         "the code page's default character; write them as HTML character references "
-        "(&#233;)",
-        findings);
+        "(&#233;)"));
   }
 }
 
