@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "common/text.h"
 #include "config/config_source.h"
 #include "urlfilter/compiled_filter_list.h"
@@ -26,7 +27,11 @@
 namespace zelk {
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Figures;
+using bench::ListFile;
+using bench::ResidentBytes;
+using bench::Summarise;
+using bench::TimeUs;
 
 struct GeneratedList {
   std::vector<std::u16string> lines;  // this language, with marks
@@ -106,39 +111,6 @@ GeneratedList MakeList(int rules, Generator* generator) {
   return list;
 }
 
-struct Figures {
-  double median_us = 0;
-  double p99_us = 0;
-  double max_us = 0;
-};
-
-Figures Summarise(std::vector<double> times) {
-  std::sort(times.begin(), times.end());
-  Figures figures;
-  if (!times.empty()) {
-    figures.median_us = times[times.size() / 2];
-    figures.p99_us = times[std::min(times.size() - 1, times.size() * 99 / 100)];
-    figures.max_us = times.back();
-  }
-  return figures;
-}
-
-template <typename F>
-double TimeUs(F&& f) {
-  const Clock::time_point start = Clock::now();
-  f();
-  return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
-}
-
-// Resident memory of this process in bytes (Linux).
-size_t ResidentBytes() {
-  std::ifstream statm("/proc/self/statm");
-  size_t pages = 0;
-  size_t resident = 0;
-  statm >> pages >> resident;
-  return resident * 4096;
-}
-
 void Print(const char* what, const Figures& f, size_t count) {
   std::printf("  %-28s median %9.2f us  p99 %9.2f us  max %9.2f us  (%zu checks)\n", what,
               f.median_us, f.p99_us, f.max_us, count);
@@ -190,30 +162,6 @@ class PcreWalk {
   pcre2_match_data* data_ = nullptr;
 };
 
-// The list written out as a filter file, removed again when done.
-class ListFile {
- public:
-  explicit ListFile(const GeneratedList& list) {
-    path_ = std::filesystem::temp_directory_path() /
-            ("zelk-list-" + std::to_string(list.lines.size()) + ".txt");
-    std::ofstream out(path_, std::ios::binary);
-    for (const std::u16string& line : list.lines) {
-      out << ToUtf8(line) << "\r\n";
-    }
-    bytes_ = static_cast<size_t>(out.tellp());
-  }
-  ~ListFile() {
-    std::error_code ignored;
-    std::filesystem::remove(path_, ignored);
-  }
-  std::u16string library_path() const { return FromUtf8(path_.string()); }
-  size_t bytes() const { return bytes_; }
-
- private:
-  std::filesystem::path path_;
-  size_t bytes_ = 0;
-};
-
 constexpr int kLoads = 5;
 
 struct LoadFigures {
@@ -258,7 +206,11 @@ void BenchList(int rules, int addresses, int walked, int pcre_checked) {
     urls.push_back(generator.Address());
   }
   std::printf("== %d rules, %d addresses\n", rules, addresses);
-  const ListFile file(list);
+  std::vector<std::string> utf8_lines;
+  for (const std::u16string& line : list.lines) {
+    utf8_lines.push_back(ToUtf8(line));
+  }
+  const ListFile file("zelk-list-" + std::to_string(list.lines.size()) + ".txt", utf8_lines);
   const LoadFigures load = MeasureLoad(file);
   if (load.source == nullptr || load.source->compiled_filter == nullptr) {
     std::printf("  the list could not be loaded and compiled\n");

@@ -26,6 +26,7 @@
 #include <malloc.h>
 #endif
 
+#include "bench_support.h"
 #include "common/text.h"
 #include "config/config_source.h"
 #include "tools/zelkctl/list_import.h"
@@ -36,26 +37,14 @@
 namespace zelk {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-template <typename F>
-double TimeUs(F&& f) {
-  const Clock::time_point start = Clock::now();
-  f();
-  return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
-}
+using bench::Figures;
+using bench::ListFile;
+using bench::ResidentBytes;
+using bench::Summarise;
+using bench::TimeUs;
 
 // Bytes the heap has handed out and not taken back (glibc), else resident memory.
 size_t HeapBytes();
-
-// Resident memory of this process in bytes (Linux).
-size_t ResidentBytes() {
-  std::ifstream statm("/proc/self/statm");
-  size_t pages = 0;
-  size_t resident = 0;
-  statm >> pages >> resident;
-  return resident * 4096;
-}
 
 size_t HeapBytes() {
 #if defined(__GLIBC__)
@@ -236,47 +225,6 @@ BenchList UrlList(size_t addresses) {
   return list;
 }
 
-// The list written out as a filter file, removed again when done.
-class ListFile {
- public:
-  explicit ListFile(const BenchList& list) {
-    path_ = std::filesystem::temp_directory_path() /
-            ("zelk-real-list-" + std::to_string(list.lines.size()) + ".txt");
-    std::ofstream out(path_, std::ios::binary);
-    for (const std::string& line : list.lines) {
-      out << line << "\r\n";
-    }
-    bytes_ = static_cast<size_t>(out.tellp());
-  }
-  ~ListFile() {
-    std::error_code ignored;
-    std::filesystem::remove(path_, ignored);
-  }
-  std::u16string library_path() const { return FromUtf8(path_.string()); }
-  size_t bytes() const { return bytes_; }
-
- private:
-  std::filesystem::path path_;
-  size_t bytes_ = 0;
-};
-
-struct Figures {
-  double median = 0;
-  double p99 = 0;
-  double max = 0;
-};
-
-Figures Summarise(std::vector<double> times) {
-  std::sort(times.begin(), times.end());
-  Figures figures;
-  if (!times.empty()) {
-    figures.median = times[times.size() / 2];
-    figures.p99 = times[std::min(times.size() - 1, times.size() * 99 / 100)];
-    figures.max = times.back();
-  }
-  return figures;
-}
-
 bool SameAnswer(const UrlDecision& a, const UrlDecision& b) {
   return a.allow == b.allow && a.reason == b.reason &&
          (a.reason == DecisionReason::kDefaultRule ? a.default_line_index == b.default_line_index
@@ -301,7 +249,7 @@ std::unique_ptr<ConfigSource> Load(const ListFile& file, double* ms, size_t* hel
 void RunList(const BenchList& list, size_t sampled) {
   std::printf("== %s: %zu lines, %zu addresses\n", list.name.c_str(), list.lines.size(),
               list.addresses.size());
-  const ListFile file(list);
+  const ListFile file("zelk-real-list-" + std::to_string(list.lines.size()) + ".txt", list.lines);
   double load_ms = 0;
   size_t held = 0;
   size_t peak = 0;
@@ -339,7 +287,7 @@ void RunList(const BenchList& list, size_t sampled) {
   std::printf(
       "  check: median %.2f us, p99 %.2f us, max %.2f us; budget refusals %zu; "
       "%zu matched a rule; at most %zu rules tried\n",
-      f.median, f.p99, f.max, refusals, matched, most_tried);
+      f.median_us, f.p99_us, f.max_us, refusals, matched, most_tried);
   UrlCheckInput walk = input;
   walk.step_budget = kUnlimitedSteps;
   size_t differ = 0;

@@ -1,0 +1,80 @@
+// What the list benchmarks share: timing, resident memory, the figures of a run of
+// checks, and a list written out as a filter file.
+#ifndef ZELK_BENCH_BENCH_SUPPORT_H_
+#define ZELK_BENCH_BENCH_SUPPORT_H_
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "common/text.h"
+
+namespace zelk::bench {
+
+template <typename F>
+double TimeUs(F&& f) {
+  const auto start = std::chrono::steady_clock::now();
+  f();
+  return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
+      .count();
+}
+
+// Resident memory of this process in bytes (Linux; 0 where /proc is missing).
+inline size_t ResidentBytes() {
+  std::ifstream statm("/proc/self/statm");
+  size_t pages = 0;
+  size_t resident = 0;
+  statm >> pages >> resident;
+  return resident * 4096;
+}
+
+struct Figures {
+  double median_us = 0;
+  double p99_us = 0;
+  double max_us = 0;
+};
+
+inline Figures Summarise(std::vector<double> times) {
+  std::sort(times.begin(), times.end());
+  Figures figures;
+  if (!times.empty()) {
+    figures.median_us = times[times.size() / 2];
+    figures.p99_us = times[std::min(times.size() - 1, times.size() * 99 / 100)];
+    figures.max_us = times.back();
+  }
+  return figures;
+}
+
+// UTF-8 lines written out as a filter file with CR LF ends, removed again when done.
+class ListFile {
+ public:
+  ListFile(const std::string& name, const std::vector<std::string>& lines)
+      : path_(std::filesystem::temp_directory_path() / name) {
+    std::ofstream out(path_, std::ios::binary);
+    for (const std::string& line : lines) {
+      out << line << "\r\n";
+    }
+    bytes_ = static_cast<size_t>(out.tellp());
+  }
+  ~ListFile() {
+    std::error_code ignored;
+    std::filesystem::remove(path_, ignored);
+  }
+  ListFile(const ListFile&) = delete;
+  ListFile& operator=(const ListFile&) = delete;
+
+  std::u16string library_path() const { return FromUtf8(path_.string()); }
+  size_t bytes() const { return bytes_; }
+
+ private:
+  std::filesystem::path path_;
+  size_t bytes_ = 0;
+};
+
+}  // namespace zelk::bench
+
+#endif  // ZELK_BENCH_BENCH_SUPPORT_H_
