@@ -40,6 +40,12 @@ class ScopedFd {
   int fd_;
 };
 
+// Opens `path` for reading without waiting: opening a named pipe blocks until a writer
+// comes, which would hold the host's thread, and a terminal must not become ours.
+int OpenWithoutWaiting(const std::string& path) {
+  return open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+}
+
 // Writes all of `size` bytes; returns 0 or the errno of the failed write.
 int WriteAll(int fd, const char* data, size_t size) {
   while (size > 0) {
@@ -160,7 +166,7 @@ uint32_t CopyFileTo(std::u16string_view source, std::u16string_view target, bool
   }
   const std::string from_path = ToNativePath(source);
   const std::string to_path = ToNativePath(target);
-  ScopedFd from(open(from_path.c_str(), O_RDONLY | O_CLOEXEC));
+  ScopedFd from(OpenWithoutWaiting(from_path));
   if (from.get() < 0) {
     return Win32ErrorForPath(errno, from_path);
   }
@@ -168,7 +174,9 @@ uint32_t CopyFileTo(std::u16string_view source, std::u16string_view target, bool
   if (fstat(from.get(), &info) != 0) {
     return Win32ErrorFromErrno(errno);
   }
-  if (S_ISDIR(info.st_mode)) {
+  // A folder refuses as CopyFileW refuses it. A pipe, socket or device is no file to copy
+  // either: reading it could wait for a writer or never end, holding the host's thread.
+  if (!S_ISREG(info.st_mode)) {
     return kErrorAccessDenied;
   }
   int to_fd = -1;
@@ -196,7 +204,7 @@ uint32_t ProbeOpenForRead(std::u16string_view path) {
     return kErrorFilenameExcedRange;
   }
   const std::string native = ToNativePath(path);
-  ScopedFd fd(open(native.c_str(), O_RDONLY | O_CLOEXEC));
+  ScopedFd fd(OpenWithoutWaiting(native));
   if (fd.get() < 0) {
     return Win32ErrorForPath(errno, native);
   }
