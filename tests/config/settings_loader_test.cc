@@ -17,9 +17,6 @@
 namespace zelk {
 namespace {
 
-using testing::FakeHostInstallation;
-using testing::MessageBoxRecorder;
-using testing::ScopedRegistry;
 using testing::Utf8;
 
 constexpr unsigned char kMarker = 0xAB;
