@@ -14,23 +14,12 @@ namespace {
 
 using testing::Utf8;
 
-// The library path as the build wrote it; under wine a Unix path is reached through Z:.
-std::string LibraryPath() {
-  std::string path = ZELK_LIBRARY_PATH;
-#ifdef _WIN32
-  if (!path.empty() && path[0] == '/') {
-    path = "Z:" + path;
-  }
-#endif
-  return path;
-}
-
 class ExportsTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     library_ = new tools::HostLibrary();
     std::string error;
-    loaded_ = library_->Load(LibraryPath(), &error);
+    loaded_ = library_->Load(testing::BuiltFile(ZELK_LIBRARY_PATH).u8string(), &error);
     load_error_ = error;
   }
   static void TearDownTestSuite() {

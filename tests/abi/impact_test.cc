@@ -1,8 +1,11 @@
 // zelkctl impact in a process of its own, as an administrator runs it before a rollout:
 // each filter file is loaded by the built library in a kiosk folder of its own.
+#include <gtest/gtest.h>
+
 #include <string>
 
-#include "tests/abi/kiosk_folder_test.h"
+#include "tests/support/kiosk_folder.h"
+#include "tests/support/scoped_environment.h"
 
 namespace zelk {
 namespace {
@@ -10,31 +13,36 @@ namespace {
 using testing::CommandRun;
 using testing::RunCommand;
 
-class ImpactTest : public testing::KioskFolderTest {
+class ImpactTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    KioskFolderTest::SetUp();
-    testing::WriteFile(folder_.path() / "old.txt",
-                       "+^https?://([a-z0-9\\-]+\\.)*news\\.example/\n"
-                       "-casino\n+all\n");
-    testing::WriteFile(folder_.path() / "new.txt",
-                       "+^https?://([a-z0-9\\-]+\\.)*news\\.example/\n-casino\n-poker\n"
-                       "+^https?://games\\.example/\n-^https?://[^/]*games\\.example/\n+all\n");
-    testing::WriteFile(folder_.path() / "urls.txt",
-                       "# addresses seen last week\n"
-                       "https://news.example/today\n"
-                       "http://x.example/casino\n"
-                       "http://x.example/poker\n"
-                       "\n"
-                       "1700000000.1 GET https://www.games.example/ 200\n"
-                       "https://games.example/\n");
+    zelkctl_ = kiosk_.InstallBuiltTools(ZELK_LIBRARY_PATH, ZELKCTL_PATH);
+    kiosk_.Write("old.txt",
+                 "+^https?://([a-z0-9\\-]+\\.)*news\\.example/\n"
+                 "-casino\n+all\n");
+    kiosk_.Write("new.txt",
+                 "+^https?://([a-z0-9\\-]+\\.)*news\\.example/\n-casino\n-poker\n"
+                 "+^https?://games\\.example/\n-^https?://[^/]*games\\.example/\n+all\n");
+    kiosk_.Write("urls.txt",
+                 "# addresses seen last week\n"
+                 "https://news.example/today\n"
+                 "http://x.example/casino\n"
+                 "http://x.example/poker\n"
+                 "\n"
+                 "1700000000.1 GET https://www.games.example/ 200\n"
+                 "https://games.example/\n");
   }
 
-  CommandRun Impact(const std::string& arguments, const std::string& environment = "") {
-    const std::string files =
-        " \"" + Path("old.txt") + "\" \"" + Path("new.txt") + "\" \"" + Path("urls.txt") + "\"";
-    return RunCommand(environment + zelkctl_ + " impact " + arguments + files);
+  // zelkctl impact with `arguments`, then the two filter files and the address file.
+  CommandRun Impact(const std::string& arguments,
+                    const char* old_file = "old.txt",
+                    const char* new_file = "new.txt") {
+    return RunCommand(zelkctl_ + " impact " + arguments + " " + kiosk_.Quoted(old_file) + " " +
+                      kiosk_.Quoted(new_file) + " " + kiosk_.Quoted("urls.txt"));
   }
+
+  testing::KioskFolder kiosk_;
+  std::string zelkctl_;  // the installed zelkctl, quoted for the shell
 };
 
 TEST_F(ImpactTest, ListsTheChangedAddressesWithTheDecidingRuleOfEachFile) {
@@ -67,25 +75,22 @@ TEST_F(ImpactTest, JsonCountsEachDirection) {
 }
 
 TEST_F(ImpactTest, OnlyNewlyRefusedAddressesFailTheRun) {
-  const CommandRun run = RunCommand(zelkctl_ + " impact \"" + Path("new.txt") + "\" \"" +
-                                    Path("old.txt") + "\" \"" + Path("urls.txt") + "\"");
+  const CommandRun run = Impact("", "new.txt", "old.txt");
   EXPECT_EQ(0, run.status) << run.out;
   EXPECT_NE(std::string::npos, run.out.find("0 allowed -> refused, 2 refused -> allowed"))
       << run.out;
-  EXPECT_EQ(2, RunCommand(zelkctl_ + " impact \"" + Path("old.txt") + "\" \"" +
-                          Path("missing.txt") + "\" \"" + Path("urls.txt") + "\"")
-                   .status);
+  EXPECT_EQ(2, Impact("", "old.txt", "missing.txt").status);
 }
 
 #ifndef _WIN32
 TEST_F(ImpactTest, ARegistryThatOverridesTheFilterFileStopsTheComparison) {
-  testing::WriteFile(folder_.path() / "registry.reg",
-                     "Windows Registry Editor Version 5.00\r\n\r\n"
-                     "[HKEY_CURRENT_USER\\Software\\Velmora Labs\\Zelk\\Files]\r\n"
-                     "\"CheckURLFile\"=\"/elsewhere/filter.txt\"\r\n");
-  const CommandRun run =
-      RunCommand("ZELK_REGISTRY='" + Path("registry.reg") + "' " + zelkctl_ + " impact '" +
-                 Path("old.txt") + "' '" + Path("new.txt") + "' '" + Path("urls.txt") + "' 2>&1");
+  kiosk_.Write("registry.reg",
+               "Windows Registry Editor Version 5.00\r\n\r\n"
+               "[HKEY_CURRENT_USER\\Software\\Velmora Labs\\Zelk\\Files]\r\n"
+               "\"CheckURLFile\"=\"/elsewhere/filter.txt\"\r\n");
+  const testing::ScopedEnvironmentVariable registry(
+      "ZELK_REGISTRY", (kiosk_.folder().path() / "registry.reg").string().c_str());
+  const CommandRun run = Impact("2>&1");
   EXPECT_EQ(2, run.status);
   EXPECT_NE(std::string::npos, run.out.find("a registry value overrides CheckURLFile")) << run.out;
   EXPECT_EQ(std::string::npos, run.out.find("MessageBox")) << run.out;

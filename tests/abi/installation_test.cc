@@ -1,28 +1,33 @@
 // The built library and zelkctl installed beside a zelk.ini, as on a kiosk: zelkctl loads
 // the library by path and asks it through the exports, in a process of its own whose
 // executable lies in the installation folder.
+#include <gtest/gtest.h>
+
 #include <string>
 
-#include "tests/abi/kiosk_folder_test.h"
+#include "tests/support/kiosk_folder.h"
 
 namespace zelk {
 namespace {
 
-class InstallationTest : public testing::KioskFolderTest {
+class InstallationTest : public ::testing::Test {
  protected:
+  void SetUp() override { zelkctl_ = kiosk_.InstallBuiltTools(ZELK_LIBRARY_PATH, ZELKCTL_PATH); }
+
   std::string Zelkctl(const std::string& arguments, const std::string& environment = "") {
     return testing::RunCommand(environment + zelkctl_ + " " + arguments).out;
   }
+
+  testing::KioskFolder kiosk_;
+  std::string zelkctl_;  // the installed zelkctl, quoted for the shell
 };
 
 TEST_F(InstallationTest, ExportsAnswerFromTheZelkIniBesideTheHost) {
-  testing::WriteFile(folder_.path() / "filter.txt", "+^https://catalogue/\n-all\n");
-  testing::WriteFile(folder_.path() / "zelk.ini",
-                     "[Browser]\r\nTitle=Reading room\r\nCheckURLAccess=TRUE\r\n"
-                     "[Files]\r\nCheckURLFile=" +
-                         testing::Utf8(folder_.WinPath(u"filter.txt")) +
-                         "\r\nDeniedURLHTML=<b>(DENIED_PAGE)</b>\r\n"
-                         "[AppMenu]\r\nDownloads=FALSE\r\n");
+  const std::u16string filter = kiosk_.Write("filter.txt", "+^https://catalogue/\n-all\n");
+  kiosk_.WriteIni(
+      "[Browser]\r\nTitle=Reading room\r\nCheckURLAccess=TRUE\r\n[Files]\r\nCheckURLFile=" +
+      testing::Utf8(filter) +
+      "\r\nDeniedURLHTML=<b>(DENIED_PAGE)</b>\r\n[AppMenu]\r\nDownloads=FALSE\r\n");
   const std::string settings = Zelkctl("settings");
   EXPECT_NE(std::string::npos, settings.find("\"Reading room\"")) << settings;
   EXPECT_EQ(std::string::npos, settings.find("missing")) << settings;
@@ -50,15 +55,15 @@ TEST_F(InstallationTest, ExportsAnswerFromTheZelkIniBesideTheHost) {
 // The registry of a Linux installation is the .reg file named by ZELK_REGISTRY, which the
 // child process inherits.
 TEST_F(InstallationTest, SettingsNameEachSourceAndWarnOfUserOverrides) {
-  testing::WriteFile(folder_.path() / "zelk.ini", "[Browser]\nCheckURLAccess=TRUE\nTitle=ini\n");
-  testing::WriteFile(folder_.path() / "registry.reg",
-                     "Windows Registry Editor Version 5.00\r\n\r\n"
-                     "[HKEY_LOCAL_MACHINE\\Software\\Velmora Labs\\Zelk\\Browser]\r\n"
-                     "\"Title\"=\"machine\"\r\n\r\n"
-                     "[HKEY_CURRENT_USER\\Software\\Velmora Labs\\Zelk\\Browser]\r\n"
-                     "\"CheckURLAccess\"=\"FALSE\"\r\n");
-  const std::string registry = (folder_.path() / "registry.reg").string();
-  const std::string json = Zelkctl("settings --json", "ZELK_REGISTRY='" + registry + "' ");
+  kiosk_.WriteIni("[Browser]\nCheckURLAccess=TRUE\nTitle=ini\n");
+  const std::string registry = kiosk_.Quoted("registry.reg");
+  kiosk_.Write("registry.reg",
+               "Windows Registry Editor Version 5.00\r\n\r\n"
+               "[HKEY_LOCAL_MACHINE\\Software\\Velmora Labs\\Zelk\\Browser]\r\n"
+               "\"Title\"=\"machine\"\r\n\r\n"
+               "[HKEY_CURRENT_USER\\Software\\Velmora Labs\\Zelk\\Browser]\r\n"
+               "\"CheckURLAccess\"=\"FALSE\"\r\n");
+  const std::string json = Zelkctl("settings --json", "ZELK_REGISTRY=" + registry + " ");
   EXPECT_NE(std::string::npos,
             json.find(R"({"section":"Browser","key":"Title","type":"text","value":"machine",)"
                       R"("source":"HKLM"})"))
@@ -72,7 +77,7 @@ TEST_F(InstallationTest, SettingsNameEachSourceAndWarnOfUserOverrides) {
             json.find(R"({"section":"Browser","key":"HelpPageURL","type":"text","value":"",)"
                       R"("source":"default"})"))
       << json;
-  const std::string text = Zelkctl("settings", "ZELK_REGISTRY='" + registry + "' ");
+  const std::string text = Zelkctl("settings", "ZELK_REGISTRY=" + registry + " ");
   EXPECT_NE(std::string::npos, text.find("warning: Browser/CheckURLAccess: HKCU overrides"))
       << text;
 }

@@ -16,9 +16,6 @@
 namespace zelk {
 namespace {
 
-using testing::FakeHostInstallation;
-using testing::MessageBoxRecorder;
-using testing::ScopedRegistry;
 using testing::Utf8;
 
 // The browser's command ids and the key that governs each, as the browser documents them.
@@ -68,9 +65,7 @@ const GovernedCommand kGovernedCommands[] = {
 };
 // clang-format on
 
-class CommandCheckTest : public testing::ConfiguredHostTest {
- protected:
-};
+using CommandCheckTest = testing::ConfiguredHostTest;
 
 TEST_F(CommandCheckTest, EachKeyTakesAwayExactlyItsCommands) {
   for (const GovernedCommand& governed : kGovernedCommands) {

@@ -14,8 +14,6 @@ namespace zelk {
 namespace {
 
 using platform::RegistryHive;
-using testing::FakeHostInstallation;
-using testing::MessageBoxRecorder;
 using testing::ScopedRegistry;
 using testing::Utf8;
 

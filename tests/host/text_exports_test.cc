@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -10,14 +9,13 @@
 #include "profile/profile_layout.h"
 #include "tests/support/configured_host.h"
 #include "tests/support/registry_fixture.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/test_support.h"
 
 namespace zelk {
 namespace {
 
-using testing::FakeHostInstallation;
 using testing::MessageBoxRecorder;
-using testing::ScopedRegistry;
 using testing::Utf8;
 
 constexpr char16_t kGuard = u'#';
@@ -65,15 +63,9 @@ class ProfilePathTest : public testing::ConfiguredHostTest {
 };
 
 TEST_F(ProfilePathTest, ExpandsDefinedReferencesAndKeepsUndefinedOnes) {
-#ifdef _WIN32
-  _putenv_s("ZELK_TEST_ROOT", "D:\\kiosk");
-  _putenv_s("ZELK_TEST_UNDEFINED", "");
-#else
-  setenv("ZELK_TEST_ROOT", "/srv/kiosk", 1);
-  unsetenv("ZELK_TEST_UNDEFINED");
-#endif
-  const std::u16string root = FromUtf8(std::getenv("ZELK_TEST_ROOT"));
-  EXPECT_EQ(Utf8(root + u"\\data"), Utf8(PathFor("ProfileFolder=%ZELK_TEST_ROOT%\\data")));
+  const testing::ScopedEnvironmentVariable defined("ZELK_TEST_ROOT", "D:\\kiosk");
+  const testing::ScopedEnvironmentVariable undefined("ZELK_TEST_UNDEFINED", nullptr);
+  EXPECT_EQ("D:\\kiosk\\data", Utf8(PathFor("ProfileFolder=%ZELK_TEST_ROOT%\\data")));
   EXPECT_EQ("%ZELK_TEST_UNDEFINED%\\data",
             Utf8(PathFor("ProfileFolder=%ZELK_TEST_UNDEFINED%\\data")));
   EXPECT_EQ("", Utf8(PathFor("ProfileFolder=")));

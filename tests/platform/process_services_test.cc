@@ -2,7 +2,6 @@
 // command-line splitting that stands in for Windows'.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/test_support.h"
 
 #ifndef _WIN32
@@ -148,16 +148,8 @@ TEST(SplitCommandLineTest, FollowsWindowsRules) {
 }
 
 TEST(LocalAppDataFolderTest, ComesFromTheEnvironmentInOrder) {
-  const char* names[] = {"LOCALAPPDATA", "XDG_DATA_HOME", "HOME"};
-  std::string saved[3];
-  bool had[3];
-  for (int i = 0; i < 3; ++i) {
-    const char* value = std::getenv(names[i]);
-    had[i] = value != nullptr;
-    saved[i] = had[i] ? value : "";
-  }
   const struct {
-    const char* local;
+    const char* local;  // null: the variable is not set
     const char* xdg;
     const char* home;
     const char* folder;  // null: failure
@@ -169,30 +161,18 @@ TEST(LocalAppDataFolderTest, ComesFromTheEnvironmentInOrder) {
       {nullptr, nullptr, nullptr, nullptr},
   };
   for (const auto& c : cases) {
-    const char* values[] = {c.local, c.xdg, c.home};
-    for (int i = 0; i < 3; ++i) {
-      if (values[i] != nullptr) {
-        setenv(names[i], values[i], 1);
-      } else {
-        unsetenv(names[i]);
-      }
-    }
+    SCOPED_TRACE(c.folder != nullptr ? c.folder : "failure");
+    const testing::ScopedEnvironmentVariable local("LOCALAPPDATA", c.local);
+    const testing::ScopedEnvironmentVariable xdg("XDG_DATA_HOME", c.xdg);
+    const testing::ScopedEnvironmentVariable home("HOME", c.home);
     std::u16string folder = u"untouched";
     const uint32_t error = GetLocalAppDataFolder(&folder);
-    SCOPED_TRACE(c.folder != nullptr ? c.folder : "failure");
     if (c.folder != nullptr) {
       EXPECT_EQ(0u, error);
       EXPECT_EQ(c.folder, Utf8(folder));
     } else {
       EXPECT_NE(0u, error);
       EXPECT_EQ("untouched", Utf8(folder));
-    }
-  }
-  for (int i = 0; i < 3; ++i) {
-    if (had[i]) {
-      setenv(names[i], saved[i].c_str(), 1);
-    } else {
-      unsetenv(names[i]);
     }
   }
 }

@@ -10,7 +10,7 @@
 #include "gtest/gtest.h"
 #include "platform/platform.h"
 #include "tests/platform/ini_corpus.h"
-#include "tests/platform/scoped_environment.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/test_support.h"
 
 namespace zelk::platform {

@@ -103,50 +103,34 @@ TEST(PathTextTest, TrailingBackslashAndFolderNameOfAPattern) {
   EXPECT_EQ(Utf8(u"x"), Utf8(LastComponent(u"x")));
 }
 
-TEST(FindFreeNameTest, TakesTheFirstNameThatIsNotTaken) {
+TEST(FindFreeNameTest, TriesNamesInTurnUntilOneIsFreeOrTheyRunOut) {
   const std::vector<std::u16string> taken = {u"D:\\b\\y.txt", u"D:\\b\\Copy of y.txt",
                                              u"D:\\b\\Copy (1) of y.txt"};
-  std::vector<std::u16string> asked;
-  std::u16string free_name;
-  const FreeNameOutcome outcome = FindFreeName(
-      u"D:\\b\\y.txt", 100,
-      [&](const std::u16string& name) {
-        asked.push_back(name);
-        return std::find(taken.begin(), taken.end(), name) != taken.end();
-      },
-      &free_name);
-  EXPECT_EQ(FreeNameOutcome::kFound, outcome);
-  EXPECT_EQ(Utf8(u"D:\\b\\Copy (2) of y.txt"), Utf8(free_name));
-  EXPECT_EQ(4u, asked.size());
-}
-
-TEST(FindFreeNameTest, EndsWhenEveryNameIsTaken) {
-  int asked = 0;
-  std::u16string free_name = u"untouched";
-  const FreeNameOutcome outcome = FindFreeName(
-      u"D:\\b\\y.txt", 25,
-      [&](const std::u16string&) {
-        ++asked;
-        return true;
-      },
-      &free_name);
-  EXPECT_EQ(FreeNameOutcome::kNoFreeName, outcome);
-  EXPECT_EQ(25, asked);
-  EXPECT_EQ("untouched", Utf8(free_name));
-}
-
-TEST(FindFreeNameTest, EndsWhenTheRuleStopsMakingNewNames) {
-  // At the top of the number range the next name is the name itself.
-  int asked = 0;
-  std::u16string free_name;
-  EXPECT_EQ(FreeNameOutcome::kNoFreeName, FindFreeName(
-                                              u"Copy (2147483648) of a", 1000,
-                                              [&](const std::u16string&) {
-                                                ++asked;
-                                                return true;
-                                              },
-                                              &free_name));
-  EXPECT_EQ(1, asked);
+  const struct {
+    const char16_t* target;
+    int attempts;
+    bool all_taken;  // else only `taken`
+    FreeNameOutcome outcome;
+    const char16_t* free_name;
+    int asked;
+  } kCases[] = {
+      {u"D:\\b\\y.txt", 100, false, FreeNameOutcome::kFound, u"D:\\b\\Copy (2) of y.txt", 4},
+      {u"D:\\b\\y.txt", 25, true, FreeNameOutcome::kNoFreeName, u"untouched", 25},
+      // At the top of the number range the next name is the name itself.
+      {u"Copy (2147483648) of a", 1000, true, FreeNameOutcome::kNoFreeName, u"untouched", 1},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(::testing::Message() << Utf8(c.target) << " attempts " << c.attempts);
+    int asked = 0;
+    std::u16string free_name = u"untouched";
+    const auto is_taken = [&](const std::u16string& name) {
+      ++asked;
+      return c.all_taken || std::find(taken.begin(), taken.end(), name) != taken.end();
+    };
+    EXPECT_EQ(c.outcome, FindFreeName(c.target, c.attempts, is_taken, &free_name));
+    EXPECT_EQ(Utf8(c.free_name), Utf8(free_name));
+    EXPECT_EQ(c.asked, asked);
+  }
 }
 
 TEST(FindFreeNameTest, NeverTriesANameBeyondThePathLimit) {

@@ -9,6 +9,7 @@
 #include "platform/links_for_testing.h"
 #include "platform/platform.h"
 #include "tests/profile/profile_test_util.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/test_support.h"
 
 namespace zelk {
@@ -121,7 +122,7 @@ TEST_F(ProfileCleaningTest, RootWithTrailingBackslashCleansTheSameFolder) {
 // Former fault: the cleaning used ProfileFolder as written while the browser used the
 // expanded folder.
 TEST_F(ProfileCleaningTest, ProfileFolderWithEnvironmentReferenceIsExpanded) {
-  ScopedEnvironmentVariable variable("ZELK_TEST_PROFILE_ROOT", Root());
+  ScopedEnvironmentVariable variable("ZELK_TEST_PROFILE_ROOT", Root().c_str());
   Configure("%ZELK_TEST_PROFILE_ROOT%");
   MakeTree(DefaultFolder(), {"History=h", "Preferences=p"});
   EXPECT_EQ(1, Clean());
@@ -182,7 +183,7 @@ TEST_F(ProfileCleaningTest, EmptyProfileFolderMeansTheLocalApplicationDataFolder
     EXPECT_EQ(0, Clean());
     EXPECT_EQ(Tree({"History=h", "Preferences=p"}), TreeOf(DefaultFolder()));
   }
-  ScopedEnvironmentVariable local("LOCALAPPDATA", root_.path().string());
+  ScopedEnvironmentVariable local("LOCALAPPDATA", root_.path().string().c_str());
   EXPECT_EQ(1, Clean());
   EXPECT_EQ(Tree({"Preferences=p"}), TreeOf(DefaultFolder()));
 }

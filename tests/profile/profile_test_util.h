@@ -3,9 +3,7 @@
 #define ZELK_TESTS_PROFILE_PROFILE_TEST_UTIL_H_
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,37 +39,6 @@ inline void MakeTree(const std::filesystem::path& root, const std::vector<std::s
               equals == std::string::npos ? "" : item.substr(equals + 1));
   }
 }
-
-// Sets an environment variable of the process while it lives, then restores it.
-class ScopedEnvironmentVariable {
- public:
-  ScopedEnvironmentVariable(std::string name, const std::string& value) : name_(std::move(name)) {
-    if (const char* old = std::getenv(name_.c_str())) {
-      old_value_ = old;
-    }
-    Set(value.c_str());
-  }
-  ~ScopedEnvironmentVariable() { Set(old_value_ ? old_value_->c_str() : nullptr); }
-  ScopedEnvironmentVariable(const ScopedEnvironmentVariable&) = delete;
-  ScopedEnvironmentVariable& operator=(const ScopedEnvironmentVariable&) = delete;
-
- private:
-  // Null removes the variable.
-  void Set(const char* value) {
-#ifdef _WIN32
-    _putenv_s(name_.c_str(), value != nullptr ? value : "");
-#else
-    if (value != nullptr) {
-      setenv(name_.c_str(), value, 1);
-    } else {
-      unsetenv(name_.c_str());
-    }
-#endif
-  }
-
-  std::string name_;
-  std::optional<std::string> old_value_;
-};
 
 }  // namespace zelk::testing
 

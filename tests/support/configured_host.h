@@ -1,6 +1,6 @@
-// The fixture of tests that run the library's code in a configured kiosk: a host installed
-// in a temporary folder (zelk.ini is looked up there), a registry of the test's own, a
-// recorder of message boxes and a fresh ConfigSource.
+// The fixture of tests that run the library's code in a configured kiosk: a kiosk folder
+// (zelk.ini is looked up there), a registry of the test's own, a recorder of message boxes
+// and a fresh ConfigSource.
 #ifndef ZELK_TESTS_SUPPORT_CONFIGURED_HOST_H_
 #define ZELK_TESTS_SUPPORT_CONFIGURED_HOST_H_
 
@@ -11,6 +11,7 @@
 #include "config/config_source.h"
 #include "config/readers.h"
 #include "config/settings_loader.h"
+#include "tests/support/kiosk_folder.h"
 #include "tests/support/registry_fixture.h"
 #include "tests/support/test_support.h"
 
@@ -31,7 +32,7 @@ class ConfiguredHostTest : public ::testing::Test {
     LoadSettings(source_, &record);
   }
 
-  FakeHostInstallation host_;
+  KioskFolder host_;
   ScopedRegistry registry_;
   MessageBoxRecorder boxes_;
   ConfigSource source_;

@@ -55,23 +55,12 @@ size_t g_fail_allocations_above = 0;
 namespace zelk {
 namespace {
 
-using testing::FakeHostInstallation;
-using testing::MessageBoxRecorder;
-using testing::ScopedRegistry;
 using testing::Utf8;
 
 constexpr char kGuard = '\x7F';
 
 class UrlCheckTest : public testing::ConfiguredHostTest {
  protected:
-  // zelk.ini with checking on and the filter file beside it, holding `filter`.
-  void Install(const std::string& filter, const std::string& extra_ini = "") {
-    filter_path_ = host_.folder().WinPath(u"filter.txt");
-    testing::WriteFile(host_.folder().path() / "filter.txt", filter);
-    host_.WriteIni("[Browser]\nCheckURLAccess=TRUE\n[Files]\nCheckURLFile=" + Utf8(filter_path_) +
-                   "\n" + extra_ini);
-  }
-
   // Checks `url` in a buffer of `capacity` bytes followed by a guard area.
   int Check(const std::string& url, int capacity, std::string* page) {
     std::vector<char> buffer(static_cast<size_t>(capacity) + 32, kGuard);
@@ -84,32 +73,60 @@ class UrlCheckTest : public testing::ConfiguredHostTest {
     *page = std::string(buffer.data());
     return answer;
   }
-  std::u16string filter_path_;
 };
 
-TEST_F(UrlCheckTest, AllowedAddressLeavesTheBufferUntouched) {
-  Install("+all\n-casino\n");
-  std::string page;
-  EXPECT_EQ(1, Check("http://news.example/", 256, &page));
-  EXPECT_EQ("http://news.example/", page);
-}
+struct PageCase {
+  const char* name;
+  std::string filter;
+  const char* ini;  // lines of section Files
+  std::string url;
+  int answer;
+  std::string page;  // what the host reads from the buffer afterwards
+};
 
-TEST_F(UrlCheckTest, RefusedAddressGetsTheFilledPage) {
-  Install("+all\r\n-casino\r\n", "DeniedURLHTML=<p>(DENIED_PAGE) refused: (DENIED_WORD)</p>\n");
-  std::string page;
-  EXPECT_EQ(0, Check("http://x/Casino/y", 256, &page));
-  EXPECT_EQ("<p>http://x/Casino/y refused: casino</p>", page);
-}
+constexpr char kWordPage[] = "DeniedURLHTML=[(DENIED_PAGE)|(DENIED_WORD)]\n";
+// Former fuzzer finding: a NUL in the mark position read as a blank line while NULs later
+// in a line stayed in the rule text (and so in the "all" test and the denied word). A rule
+// now ends at its first NUL everywhere, as its pattern always did.
+const std::string kFuzzerFile("\x02\x07\x01\x01\x78\x00\x00\x00\x2b\x61\x6c\x6c\x0a\x00\x78\x0a",
+                              16);
 
-TEST_F(UrlCheckTest, DefaultTemplateIsAboutBlank) {
-  Install("-all\n");
-  std::string page;
-  EXPECT_EQ(0, Check("http://x/", 256, &page));
-  EXPECT_EQ("about:blank", page);
+const PageCase kPages[] = {
+    {"an allowed address leaves the buffer untouched", "+all\n-casino\n", "",
+     "http://news.example/", 1, "http://news.example/"},
+    {"a refused address gets the filled page", "+all\r\n-casino\r\n",
+     "DeniedURLHTML=<p>(DENIED_PAGE) refused: (DENIED_WORD)</p>\n", "http://x/Casino/y", 0,
+     "<p>http://x/Casino/y refused: casino</p>"},
+    {"the default page is about:blank", "-all\n", "", "http://x/", 0, "about:blank"},
+    {"markup in the address cannot inject into the page", "-evil\n",
+     "DeniedURLHTML=<a href=\"(DENIED_PAGE)\">(DENIED_PAGE)</a>\n",
+     "http://evil/\"><script>x()</script>'", 0,
+     "<a href=\"http://evil/%22%3E%3Cscript%3Ex()%3C/script%3E%27\">"
+     "http://evil/%22%3E%3Cscript%3Ex()%3C/script%3E%27</a>"},
+    {"the fuzzer's file: the first line's pattern", kFuzzerFile, kWordPage, "a\x07\x01\x01xb", 0,
+     "[a%07%01%01xb|%07%01%01x]"},
+    {"the fuzzer's file: a line that starts with NUL is blank", kFuzzerFile, kWordPage, "x", 0,
+     "[x|]"},
+    {"the fuzzer's file: no rule in the remainder of a line", kFuzzerFile, kWordPage, "+all", 0,
+     "[+all|]"},
+    {"a default rule followed by a NUL", std::string("+all\0-x\n", 9), kWordPage, "x", 1, "x"},
+    {"a pattern followed by a NUL", std::string("+all\n-ab\0cd\n", 13), kWordPage, "zabz", 0,
+     "[zabz|ab]"},
+};
+
+TEST_F(UrlCheckTest, AnswersAndFillsTheDeniedPage) {
+  for (const PageCase& c : kPages) {
+    SCOPED_TRACE(c.name);
+    source_ = ConfigSource();
+    host_.InstallFilter(c.filter, c.ini);
+    std::string page;
+    EXPECT_EQ(c.answer, Check(c.url, 512, &page));
+    EXPECT_EQ(c.page, page);
+  }
 }
 
 TEST_F(UrlCheckTest, SmallBuffersGetATerminatedCutAndTheSameAnswer) {
-  Install("-c\n", "DeniedURLHTML=0123456789(DENIED_WORD)\n");
+  host_.InstallFilter("-c\n", "DeniedURLHTML=0123456789(DENIED_WORD)\n");
   const struct {
     const char* url;
     int capacity;
@@ -131,22 +148,13 @@ TEST_F(UrlCheckTest, SmallBuffersGetATerminatedCutAndTheSameAnswer) {
 
 TEST_F(UrlCheckTest, CutNeverSplitsAMultiByteCharacter) {
   // Two euro signs: three bytes each in UTF-8, one in most Windows code pages.
-  Install("-x\n");
+  host_.InstallFilter("-x\n");
   registry_.SetString(platform::RegistryHive::kCurrentUser, u"Files", u"DeniedURLHTML",
                       u"ab\u20AC\u20AC");
   std::string page;
   EXPECT_EQ(0, Check("x", 6, &page));
   const std::string expected = platform::WideToAnsi(u"ab\u20AC\u20AC");
   EXPECT_EQ(expected.substr(0, platform::AnsiPrefixLength(expected, 5)), page);
-}
-
-TEST_F(UrlCheckTest, ZeroCapacityWritesNothing) {
-  Install("-x\n");
-  char buffer[4] = {'x', '\0', kGuard, kGuard};
-  EXPECT_EQ(0, CheckUrlBuffer(source_, buffer, 0));
-  EXPECT_EQ('x', buffer[0]);
-  EXPECT_EQ(0, CheckUrlBuffer(source_, buffer, -5));
-  EXPECT_EQ('x', buffer[0]);
 }
 
 TEST_F(UrlCheckTest, MissingFilterFileGivesAboutBlankAndAsksAgainEachTime) {
@@ -179,7 +187,7 @@ TEST_F(UrlCheckTest, CheckingOffAllowsEverythingAndNeverOpensTheFile) {
 }
 
 TEST_F(UrlCheckTest, FileIsReadOnceAndEditsWaitForTheNextLoad) {
-  Install("-all\n");
+  host_.InstallFilter("-all\n");
   std::string page;
   EXPECT_EQ(0, Check("http://x/", 64, &page));
   testing::WriteFile(host_.folder().path() / "filter.txt", "+all\n");
@@ -189,31 +197,29 @@ TEST_F(UrlCheckTest, FileIsReadOnceAndEditsWaitForTheNextLoad) {
   EXPECT_EQ(1u, source_.filter_patterns.size());
 }
 
-TEST_F(UrlCheckTest, AddressWithMarkupCannotInjectIntoThePage) {
-  Install("-evil\n", "DeniedURLHTML=<a href=\"(DENIED_PAGE)\">(DENIED_PAGE)</a>\n");
-  std::string page;
-  EXPECT_EQ(0, Check("http://evil/\"><script>x()</script>'", 512, &page));
-  EXPECT_EQ(std::string::npos, page.find("<script>"));
-  EXPECT_EQ(
-      "<a href=\"http://evil/%22%3E%3Cscript%3Ex()%3C/script%3E%27\">"
-      "http://evil/%22%3E%3Cscript%3Ex()%3C/script%3E%27</a>",
-      page);
-}
-
-// With no room declared the buffer is not read, not even to its terminator: the address
-// counts as empty, and only the default rule decides.
-TEST_F(UrlCheckTest, CapacityBelowOneNeverReadsTheBuffer) {
-  Install("+all\n-x\n");
-  for (int capacity : {0, -1, -1000}) {
-    SCOPED_TRACE(capacity);
-    char buffer[2] = {'x', '\0'};
-    EXPECT_EQ(1, CheckUrlBuffer(source_, buffer, capacity));
-    EXPECT_EQ('x', buffer[0]);
+// With no room declared the buffer is neither written nor read, not even to its
+// terminator: the address counts as empty, and only the default rule decides.
+TEST_F(UrlCheckTest, CapacityBelowOneNeitherReadsNorWritesTheBuffer) {
+  const struct {
+    const char* filter;
+    int capacity;
+    int answer;
+  } kCases[] = {
+      {"-x\n", 0, 0},        {"-x\n", -5, 0},          {"+all\n-x\n", 0, 1},
+      {"+all\n-x\n", -1, 1}, {"+all\n-x\n", -1000, 1},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(::testing::Message() << c.filter << " capacity " << c.capacity);
+    source_ = ConfigSource();
+    host_.InstallFilter(c.filter);
+    char buffer[4] = {'x', '\0', kGuard, kGuard};
+    EXPECT_EQ(c.answer, CheckUrlBuffer(source_, buffer, c.capacity));
+    EXPECT_EQ(std::string("x\0", 2) + kGuard + kGuard, std::string(buffer, 4));
   }
 }
 
 TEST_F(UrlCheckTest, FailurePartWayGivesTheSafePageNeverTheAddress) {
-  Install("-x\n", "DeniedURLHTML=(DENIED_PAGE)\n");
+  host_.InstallFilter("-x\n", "DeniedURLHTML=(DENIED_PAGE)\n");
   std::string page;
   EXPECT_EQ(0, Check("x", 64, &page));  // settings and rules are loaded before memory runs out
   const std::string address = "x<script>alert(1)</script>" + std::string(200000, 'a');
@@ -236,42 +242,13 @@ TEST_F(UrlCheckTest, FailurePartWayGivesTheSafePageNeverTheAddress) {
   }
 }
 
-// Former fuzzer finding: a NUL in the mark position read as a blank line while NULs
-// later in a line stayed in the rule text (and so in the "all" test and the denied word).
-// A rule now ends at its first NUL everywhere, as its pattern always did.
-TEST_F(UrlCheckTest, RuleTextEndsAtItsFirstNul) {
-  const std::string found("\x02\x07\x01\x01\x78\x00\x00\x00\x2b\x61\x6c\x6c\x0a\x00\x78\x0a", 16);
-  const struct {
-    const char* name;
-    std::string filter;
-    std::string url;
-    int answer;
-    std::string page;
-  } kCases[] = {
-      {"the fuzzer's file: the first line's pattern", found, "a\x07\x01\x01xb", 0,
-       "[a%07%01%01xb|%07%01%01x]"},
-      {"the fuzzer's file: a line that starts with NUL is blank", found, "x", 0, "[x|]"},
-      {"the fuzzer's file: no rule in the remainder of a line", found, "+all", 0, "[+all|]"},
-      {"a default rule followed by a NUL", std::string("+all\0-x\n", 9), "x", 1, "x"},
-      {"a pattern followed by a NUL", std::string("+all\n-ab\0cd\n", 13), "zabz", 0, "[zabz|ab]"},
-  };
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(c.name);
-    source_ = ConfigSource();
-    Install(c.filter, "DeniedURLHTML=[(DENIED_PAGE)|(DENIED_WORD)]\n");
-    std::string page;
-    EXPECT_EQ(c.answer, Check(c.url, 256, &page));
-    EXPECT_EQ(c.page, page);
-  }
-}
-
 // A huge template in a small buffer builds only what the buffer can show.
 TEST_F(UrlCheckTest, PageIsBuiltOnlyToTheBuffer) {
   std::string many;
   for (int i = 0; i < 157; ++i) {
     many += "(DENIED_PAGE)";
   }
-  Install("-x\n", "DeniedURLHTML=" + many + "\n");
+  host_.InstallFilter("-x\n", "DeniedURLHTML=" + many + "\n");
   std::string page;
   EXPECT_EQ(0, Check("x", 64, &page));
   const std::string address = "x" + std::string(100000, 'a');

@@ -1,6 +1,6 @@
 // Sets one environment variable of the test process and restores it at the end of scope.
-#ifndef ZELK_TESTS_PLATFORM_SCOPED_ENVIRONMENT_H_
-#define ZELK_TESTS_PLATFORM_SCOPED_ENVIRONMENT_H_
+#ifndef ZELK_TESTS_SUPPORT_SCOPED_ENVIRONMENT_H_
+#define ZELK_TESTS_SUPPORT_SCOPED_ENVIRONMENT_H_
 
 #include <cstdlib>
 #include <optional>
@@ -40,4 +40,4 @@ class ScopedEnvironmentVariable {
 
 }  // namespace zelk::testing
 
-#endif  // ZELK_TESTS_PLATFORM_SCOPED_ENVIRONMENT_H_
+#endif  // ZELK_TESTS_SUPPORT_SCOPED_ENVIRONMENT_H_
