@@ -1,18 +1,20 @@
 // The fixture of tests that run the library's code in a configured kiosk: a host installed
-// in a temporary folder (zelk.ini is looked up there), a registry of the test's own, a
-// recorder of message boxes and a fresh ConfigSource.
+// in a temporary folder (zelk.ini and the filter file are looked up there), a registry of
+// the test's own, a recorder of message boxes and a fresh ConfigSource.
 #ifndef ZELK_TESTS_SUPPORT_CONFIGURED_HOST_H_
 #define ZELK_TESTS_SUPPORT_CONFIGURED_HOST_H_
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "config/config_source.h"
 #include "config/readers.h"
 #include "config/settings_loader.h"
 #include "tests/support/registry_fixture.h"
 #include "tests/support/test_support.h"
+#include "urlfilter/url_check.h"
 
 namespace zelk::testing {
 
@@ -29,6 +31,27 @@ class ConfiguredHostTest : public ::testing::Test {
     Configure(ini);
     HostSettingsBlock record{};
     LoadSettings(source_, &record);
+  }
+
+  // A kiosk whose filter file holds these lines, with address checking on.
+  void InstallFilter(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+      text += line + "\n";
+    }
+    WriteFile(host_.folder().path() / "filter.txt", text);
+    host_.WriteIni("[Browser]\nCheckURLAccess=TRUE\n[Files]\nCheckURLFile=" +
+                   Utf8(host_.folder().WinPath(u"filter.txt")) + "\n");
+  }
+
+  // CheckURL's answer for `url` from a freshly located configuration, as a library loaded
+  // anew gives it: true when it allows the address.
+  bool CheckUrlAllows(const std::string& url) const {
+    ConfigSource source;
+    LocateConfiguration(source);
+    std::vector<char> buffer(url.begin(), url.end());
+    buffer.resize(url.size() + 4096, '\0');
+    return CheckUrlBuffer(source, buffer.data(), static_cast<int>(buffer.size())) == 1;
   }
 
   FakeHostInstallation host_;
