@@ -45,5 +45,31 @@ TEST(CheckListTest, LinesReadBackAsWritten) {
   }
 }
 
+// CheckURL answers 0 with the denied page, or 1 with the address left as it was; a 1 with
+// another text is the library's own page for a filter file it could not load.
+TEST(CheckAnswerTest, TheReturnAndTheBufferTellTheAnswer) {
+  const struct {
+    int returned;
+    const char* buffer;
+    CheckAnswer answer;
+  } kCases[] = {
+      {1, "https://a/", CheckAnswer::kAllowed},   {0, "<p>denied</p>", CheckAnswer::kRefused},
+      {0, "https://a/", CheckAnswer::kRefused},  // an empty template leaves the address
+      {1, "About:Blank", CheckAnswer::kUnloaded}, {1, "https://a", CheckAnswer::kUnloaded},
+      {-1, "https://a/", CheckAnswer::kRefused},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.buffer);
+    const CheckAnswer answer = ClassifyCheckUrl(c.returned, "https://a/", c.buffer);
+    EXPECT_EQ(c.answer, answer);
+    CheckAnswer read = CheckAnswer::kAllowed;
+    ASSERT_TRUE(AnswerOfWord(AnswerWord(answer), &read));
+    EXPECT_EQ(answer, read);
+  }
+  CheckAnswer unchanged = CheckAnswer::kUnloaded;
+  EXPECT_FALSE(AnswerOfWord("Allowed", &unchanged));
+  EXPECT_EQ(CheckAnswer::kUnloaded, unchanged);
+}
+
 }  // namespace
 }  // namespace zelk::tools
