@@ -150,15 +150,11 @@ class JsonReader {
 
 class LintCommandTest : public ::testing::Test {
  protected:
-  std::string Write(const std::string& name, const std::string& bytes) {
-    zelk::testing::WriteFile(folder_.path() / name, bytes);
-    return (folder_.path() / name).u8string();
-  }
   TempFolder folder_;
 };
 
 TEST_F(LintCommandTest, PrintsFindingsInCompilerForm) {
-  const std::string path = Write("filter.txt", "; rules\r\n-[z-a]\r\nall\r\n+all\r\n");
+  const std::string path = folder_.Write("filter.txt", "; rules\r\n-[z-a]\r\nall\r\n+all\r\n");
   const Output run = Zelkctl({"lint", path});
   EXPECT_EQ(kExitFindings, run.status);
   const std::vector<std::string> expected = {
@@ -186,7 +182,7 @@ TEST_F(LintCommandTest, ExitStatusFollowsTheFindings) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.bytes);
-    EXPECT_EQ(c.status, Zelkctl({"lint", Write("f.txt", c.bytes)}).status);
+    EXPECT_EQ(c.status, Zelkctl({"lint", folder_.Write("f.txt", c.bytes)}).status);
   }
 }
 
@@ -201,7 +197,7 @@ TEST_F(LintCommandTest, BadUsageAndUnreadableFilesAreUsageErrors) {
 
 // The bytes are read as the library reads them: Ctrl-Z ends the file, a lone CR stays.
 TEST_F(LintCommandTest, ReadsTheFileAsTheLibraryDoes) {
-  const std::string path = Write("f.txt", std::string("+all\n-a\rb\n\x1a-[z-a]\n", 17));
+  const std::string path = folder_.Write("f.txt", std::string("+all\n-a\rb\n\x1a-[z-a]\n", 17));
   const Output run = Zelkctl({"lint", path});
   EXPECT_EQ(kExitOk, run.status) << run.out;
   EXPECT_EQ(path + ": 0 error(s), 0 warning(s)", Lines(run.out).back());
@@ -209,9 +205,9 @@ TEST_F(LintCommandTest, ReadsTheFileAsTheLibraryDoes) {
 
 TEST_F(LintCommandTest, JsonHoldsEveryFindingAndExpectation) {
   const std::string path =
-      Write("filter.txt",
-            "\xef\xbb\xbf; \"quoted\" \\ rules\n+example.com\n-\tx\n-[z-a]\n;expect allow "
-            "http://example.com/\n;expect deny http://example.com/\n");
+      folder_.Write("filter.txt",
+                    "\xef\xbb\xbf; \"quoted\" \\ rules\n+example.com\n-\tx\n-[z-a]\n;expect allow "
+                    "http://example.com/\n;expect deny http://example.com/\n");
   const Output run = Zelkctl({"lint", "--json", path});
   EXPECT_EQ(kExitFindings, run.status);
   Json json;

@@ -18,16 +18,13 @@ using zelk::testing::WriteFile;
 
 class ImportCommandTest : public ::testing::Test {
  protected:
-  std::string Write(const std::string& name, const std::string& bytes) {
-    WriteFile(folder_.path() / name, bytes);
-    return (folder_.path() / name).u8string();
-  }
   TempFolder folder_;
 };
 
 TEST_F(ImportCommandTest, WritesRulesAndASummary) {
-  const std::string hosts = Write("hosts", "127.0.0.1 localhost\r\n0.0.0.0 ads.example\r\n");
-  const std::string policy = Write("allow.json", "\"intranet.example\",\n");
+  const std::string hosts =
+      folder_.Write("hosts", "127.0.0.1 localhost\r\n0.0.0.0 ads.example\r\n");
+  const std::string policy = folder_.Write("allow.json", "\"intranet.example\",\n");
   const std::string out = (folder_.path() / "imported.txt").u8string();
   const Output run = Zelkctl({"import", hosts, "--allow", "--format", "policy", policy, "-o", out});
   EXPECT_EQ(kExitOk, run.status) << run.err;
@@ -49,7 +46,7 @@ TEST_F(ImportCommandTest, WritesRulesAndASummary) {
 }
 
 TEST_F(ImportCommandTest, SkippedEntriesNameTheirLineAndSetTheStatus) {
-  const std::string list = Write("domains.txt", "ok.example\nbad!.example\n");
+  const std::string list = folder_.Write("domains.txt", "ok.example\nbad!.example\n");
   const Output run = Zelkctl({"import", "--format", "domains", list});
   EXPECT_EQ(kExitFindings, run.status);
   EXPECT_NE(std::string::npos, run.err.find("domains.txt:2: skipped: \"bad!.example\""));
@@ -58,13 +55,13 @@ TEST_F(ImportCommandTest, SkippedEntriesNameTheirLineAndSetTheStatus) {
 }
 
 TEST_F(ImportCommandTest, FilesThatAreNoListGetAMessageEachAndNoRule) {
-  const std::string binary = Write("list.bin", std::string("\x7F"
-                                                           "ELF\x02\x01\0\0ads.example\n",
-                                                           17));
-  const std::string wide = Write("wide.txt", std::string("\xFF\xFE"
-                                                         "a\0.\0b\0",
-                                                         8));
-  const std::string empty = Write("empty.txt", "");
+  const std::string binary = folder_.Write("list.bin", std::string("\x7F"
+                                                                   "ELF\x02\x01\0\0ads.example\n",
+                                                                   17));
+  const std::string wide = folder_.Write("wide.txt", std::string("\xFF\xFE"
+                                                                 "a\0.\0b\0",
+                                                                 8));
+  const std::string empty = folder_.Write("empty.txt", "");
   const Output run = Zelkctl({"import", "--format", "domains", binary, wide, empty});
   EXPECT_EQ(kExitFindings, run.status);
   EXPECT_NE(std::string::npos, run.err.find("list.bin: skipped: a binary file"));
@@ -74,7 +71,7 @@ TEST_F(ImportCommandTest, FilesThatAreNoListGetAMessageEachAndNoRule) {
 }
 
 TEST_F(ImportCommandTest, UsageErrors) {
-  const std::string mixed = Write("mixed.txt", "0.0.0.0 a.example\n||b.example^\n");
+  const std::string mixed = folder_.Write("mixed.txt", "0.0.0.0 a.example\n||b.example^\n");
   const struct {
     std::vector<std::string> args;
     const char* message;
@@ -100,8 +97,9 @@ namespace zelk::tools {
 namespace {
 
 TEST_F(ImportCommandTest, LintProfileNamesTheCostliestRuleFirst) {
-  const std::string filter = Write("filter.txt", "-casino\n-(a|b|c|d)*x.*y.*z\n+all\n");
-  const std::string urls = Write("urls.txt", "https://abcdabcdabcd.example/xyq\nhttp://casino/\n");
+  const std::string filter = folder_.Write("filter.txt", "-casino\n-(a|b|c|d)*x.*y.*z\n+all\n");
+  const std::string urls =
+      folder_.Write("urls.txt", "https://abcdabcdabcd.example/xyq\nhttp://casino/\n");
   const Output run = Zelkctl({"lint", "--profile", filter, urls});
   EXPECT_EQ(kExitOk, run.status) << run.err;
   const size_t header = run.out.find("2 address(es), ");
@@ -129,7 +127,7 @@ TEST_F(ImportCommandTest, ManyRulesStayWithinOneChecksBudget) {
   for (int i = 0; i < 10000; ++i) {
     list += "site" + std::to_string(i) + ".example\n";
   }
-  const Output run = Zelkctl({"import", "--format", "domains", Write("big.txt", list)});
+  const Output run = Zelkctl({"import", "--format", "domains", folder_.Write("big.txt", list)});
   EXPECT_EQ(kExitOk, run.status) << run.err;
   EXPECT_EQ(std::string::npos, run.err.find("too many for one address check")) << run.err;
 }
