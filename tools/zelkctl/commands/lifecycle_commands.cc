@@ -52,45 +52,66 @@ void PrintProfile() {
   }
 }
 
-int RunStart(Invocation& invocation) {
+// One of the browser's start-up and closing calls, and what its answer means.
+struct LifecycleCall {
+  const char* shown;  // "Start()"
+  int (*call)(const HostLibrary& library);
+  // The browser has loaded its settings before it closes: CleanProfile takes
+  // CleanProfileExtensions from that load, and End reads its settings through the
+  // configuration path an earlier export recorded.
+  bool settings_first;
+  bool show_profile;  // print the profile folder afterwards
+  const char* if_one;
+  const char* if_zero;
+};
+
+constexpr LifecycleCall kStart = {
+    "Start()",
+    [](const HostLibrary& library) { return library.Start(); },
+    false,
+    true,
+    "the last copy step succeeded",
+    "zelk.ini missing, nothing to copy, or the last copy step failed"};
+constexpr LifecycleCall kClean = {"CleanProfile()",
+                                  [](const HostLibrary& library) { return library.CleanProfile(); },
+                                  true,
+                                  true,
+                                  "cleaned",
+                                  "CleanProfileOnClose is off, or no profile root"};
+constexpr LifecycleCall kEnd = {"End()",
+                                [](const HostLibrary& library) { return library.End(); },
+                                true,
+                                false,
+                                "a restart was attempted from Files/CommandLine",
+                                "RestartOnClose is off: nothing started"};
+
+int RunLifecycle(Invocation& invocation, const LifecycleCall& lifecycle) {
   if (!invocation.LoadLibrary()) {
     return kExitUsage;
   }
-  const int result = invocation.library.Start();
-  PrintLine("Start() = " + std::to_string(result) +
-            (result ? "  (the last copy step succeeded)"
-                    : "  (zelk.ini missing, nothing to copy, or the last copy step failed)"));
-  PrintProfile();
+  if (lifecycle.settings_first) {
+    HostSettingsBlock record{};
+    invocation.library.GetSettings(&record);
+  }
+  const int result = lifecycle.call(invocation.library);
+  PrintLine(std::string(lifecycle.shown) + " = " + std::to_string(result) + "  (" +
+            (result ? lifecycle.if_one : lifecycle.if_zero) + ")");
+  if (lifecycle.show_profile) {
+    PrintProfile();
+  }
   return kExitOk;
+}
+
+int RunStart(Invocation& invocation) {
+  return RunLifecycle(invocation, kStart);
 }
 
 int RunClean(Invocation& invocation) {
-  if (!invocation.LoadLibrary()) {
-    return kExitUsage;
-  }
-  // The browser has loaded its settings before it closes; CleanProfileExtensions comes
-  // from that load.
-  HostSettingsBlock record{};
-  invocation.library.GetSettings(&record);
-  const int result = invocation.library.CleanProfile();
-  PrintLine("CleanProfile() = " + std::to_string(result) +
-            (result ? "  (cleaned)" : "  (CleanProfileOnClose is off, or no profile root)"));
-  PrintProfile();
-  return kExitOk;
+  return RunLifecycle(invocation, kClean);
 }
 
 int RunEnd(Invocation& invocation) {
-  if (!invocation.LoadLibrary()) {
-    return kExitUsage;
-  }
-  // End reads its settings through the configuration path an earlier export recorded.
-  HostSettingsBlock record{};
-  invocation.library.GetSettings(&record);
-  const int result = invocation.library.End();
-  PrintLine("End() = " + std::to_string(result) +
-            (result ? "  (a restart was attempted from Files/CommandLine)"
-                    : "  (RestartOnClose is off: nothing started)"));
-  return kExitOk;
+  return RunLifecycle(invocation, kEnd);
 }
 
 }  // namespace
