@@ -14,7 +14,6 @@ namespace {
 
 using zelk::testing::ReadFile;
 using zelk::testing::TempFolder;
-using zelk::testing::WriteFile;
 
 class ImportCommandTest : public ::testing::Test {
  protected:

@@ -102,25 +102,20 @@ int RunLifecycle(Invocation& invocation, const LifecycleCall& lifecycle) {
   return kExitOk;
 }
 
-int RunStart(Invocation& invocation) {
-  return RunLifecycle(invocation, kStart);
-}
-
-int RunClean(Invocation& invocation) {
-  return RunLifecycle(invocation, kClean);
-}
-
-int RunEnd(Invocation& invocation) {
-  return RunLifecycle(invocation, kEnd);
+template <const LifecycleCall& kCall>
+int RunLifecycleCall(Invocation& invocation) {
+  return RunLifecycle(invocation, kCall);
 }
 
 }  // namespace
 
-const Command kStartCommand = {
-    "start", "", "seed the browser profile as the browser's start does, and show it", RunStart};
-const Command kCleanCommand = {
-    "clean", "", "clean the profile as the browser's close does, and show what stays", RunClean};
+const Command kStartCommand = {"start", "",
+                               "seed the browser profile as the browser's start does, and show it",
+                               RunLifecycleCall<kStart>};
+const Command kCleanCommand = {"clean", "",
+                               "clean the profile as the browser's close does, and show what stays",
+                               RunLifecycleCall<kClean>};
 const Command kEndCommand = {"end", "", "relaunch the browser as its close does, when configured",
-                             RunEnd};
+                             RunLifecycleCall<kEnd>};
 
 }  // namespace zelk::tools
