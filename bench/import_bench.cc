@@ -8,7 +8,7 @@
 
 #include "common/text.h"
 #include "tools/zelkctl/filter_lint.h"
-#include "tools/zelkctl/list_import.h"
+#include "tools/zelkctl/import/list_import.h"
 #include "urlfilter/url_decision.h"
 
 namespace {

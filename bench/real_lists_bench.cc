@@ -29,7 +29,7 @@
 #include "bench_support.h"
 #include "common/text.h"
 #include "config/config_source.h"
-#include "tools/zelkctl/list_import.h"
+#include "tools/zelkctl/import/list_import.h"
 #include "urlfilter/compiled_filter_list.h"
 #include "urlfilter/filter_list.h"
 #include "urlfilter/url_decision.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tests/support/test_support.h"
-#include "tools/zelkctl/host_library.h"
+#include "tools/zelkctl/support/host_library.h"
 
 namespace zelk {
 namespace {

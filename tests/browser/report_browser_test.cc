@@ -10,8 +10,8 @@
 #include <set>
 #include <string>
 
-#include "tests/abi/kiosk_folder_test.h"
 #include "tests/browser/headless_chromium.h"
+#include "tests/support/kiosk_folder_test.h"
 #include "tests/support/test_support.h"
 
 namespace zelk {
@@ -45,13 +45,13 @@ class ReportBrowserTest : public testing::KioskFolderTest {
                                 "')</script><img src=x onerror=\"console.log('" + kReportScript +
                                 "')\">";
     testing::WriteFile(
-        folder_.path() / "filter.txt",
+        folder().path() / "filter.txt",
         "+^https://catalogue\\.example/\n-" + hostile + "\n-all\n;expect allow " + hostile + "\n");
-    testing::WriteFile(folder_.path() / "urls.txt",
+    testing::WriteFile(folder().path() / "urls.txt",
                        "https://catalogue.example/ok\nhttps://evil.example/" + hostile + "\n");
     std::string ini = "[Browser]\nTitle=" + hostile +
                       "\nCheckURLAccess=TRUE\n[Files]\nCheckURLFile=" +
-                      testing::Utf8(folder_.WinPath(u"filter.txt")) +
+                      testing::Utf8(folder().WinPath(u"filter.txt")) +
                       "\nDeniedURLHTML=<html><body><h1>Refused</h1><p>(DENIED_PAGE)</p>"
                       "<script>console.log('" +
                       kFrameScript + "')</script></body></html>\n";
@@ -63,7 +63,7 @@ class ReportBrowserTest : public testing::KioskFolderTest {
     for (const auto& [section, keys] : sections) {
       ini += "[" + section + "]\n" + keys;
     }
-    testing::WriteFile(folder_.path() / "zelk.ini", ini);
+    testing::WriteFile(folder().path() / "zelk.ini", ini);
   }
 
   // Writes the report; true when zelkctl said it did.
@@ -75,7 +75,7 @@ class ReportBrowserTest : public testing::KioskFolderTest {
     return run.status == 0;
   }
 
-  fs::path Report() const { return folder_.path() / "report.html"; }
+  fs::path Report() const { return folder().path() / "report.html"; }
 };
 
 // data-key -> the entry's markup, for every menu entry of the DOM, by its on or off class.
@@ -95,9 +95,10 @@ TEST_F(ReportBrowserTest, ShowsExactlyTheSwitchedOffEntriesAsOffAndRunsNoScript)
     GTEST_SKIP() << "chromium is not installed; the report was not read in a browser";
   }
   ASSERT_TRUE(WriteReport());
-  const testing::CommandRun chromium = testing::RunChromium(folder_.path(), Report(), "--dump-dom");
+  const testing::CommandRun chromium =
+      testing::RunChromium(folder().path(), Report(), "--dump-dom");
   const std::string& dom = chromium.out;
-  const std::string log = testing::ChromiumLog(folder_.path());
+  const std::string log = testing::ChromiumLog(folder().path());
   if (dom.find("id=\"menus\"") == std::string::npos) {
     GTEST_SKIP() << "Chromium could not start or render here (exit " << chromium.status
                  << "). Its log:\n"
@@ -149,7 +150,7 @@ TEST_F(ReportBrowserTest, IsValidHtmlWhateverBytesTheAddressesHold) {
   for (int b = 1; b < 256; ++b) {
     bytes += b == '\n' ? ' ' : static_cast<char>(b);
   }
-  testing::WriteFile(folder_.path() / "urls.txt", bytes + "\n");
+  testing::WriteFile(folder().path() / "urls.txt", bytes + "\n");
   ASSERT_TRUE(WriteReport());
   const testing::CommandRun check =
       testing::RunCommand("xmllint --html --noout '" + Report().string() + "' 2>&1");
@@ -169,13 +170,13 @@ TEST_F(ReportBrowserTest, WritesAScreenshot) {
   fs::create_directories(artefacts);
   const fs::path shot = artefacts / "report.png";
   fs::remove(shot);
-  testing::RunChromium(folder_.path(), Report(),
+  testing::RunChromium(folder().path(), Report(),
                        "--hide-scrollbars --window-size=1280,2400 "
                        "--disable-features=IsolateSandboxedIframes --screenshot='" +
                            shot.string() + "'");
   if (!fs::exists(shot)) {
     GTEST_SKIP() << "Chromium could not take a screenshot here. Its log:\n"
-                 << testing::ChromiumLog(folder_.path()).substr(0, 2000);
+                 << testing::ChromiumLog(folder().path()).substr(0, 2000);
   }
   EXPECT_EQ("\x89PNG", testing::ReadFile(shot).substr(0, 4));
   std::printf("screenshot of the report: %s\n", shot.string().c_str());

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "config/config_source.h"
 #include "config/readers.h"
@@ -14,6 +15,7 @@
 #include "tests/support/kiosk_folder.h"
 #include "tests/support/registry_fixture.h"
 #include "tests/support/test_support.h"
+#include "urlfilter/url_check.h"
 
 namespace zelk::testing {
 
@@ -30,6 +32,25 @@ class ConfiguredHostTest : public ::testing::Test {
     Configure(ini);
     HostSettingsBlock record{};
     LoadSettings(source_, &record);
+  }
+
+  // A kiosk whose filter file holds these lines, with address checking on.
+  void InstallFilter(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+      text += line + "\n";
+    }
+    host_.InstallFilter(text);
+  }
+
+  // CheckURL's answer for `url` from a freshly located configuration, as a library loaded
+  // anew gives it: true when it allows the address.
+  bool CheckUrlAllows(const std::string& url) const {
+    ConfigSource source;
+    LocateConfiguration(source);
+    std::vector<char> buffer(url.begin(), url.end());
+    buffer.resize(url.size() + 4096, '\0');
+    return CheckUrlBuffer(source, buffer.data(), static_cast<int>(buffer.size())) == 1;
   }
 
   KioskFolder host_;

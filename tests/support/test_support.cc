@@ -67,6 +67,12 @@ std::u16string ToWinPath(const fs::path& path) {
   return text;
 }
 
+std::string TempFolder::Write(const std::string& name, std::string_view bytes) const {
+  const fs::path path = path_ / fs::u8path(name);
+  WriteFile(path, bytes);
+  return path.u8string();
+}
+
 void WriteFile(const fs::path& path, std::string_view bytes) {
   fs::create_directories(path.parent_path());
   std::ofstream out(path, std::ios::binary | std::ios::trunc);

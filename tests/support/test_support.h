@@ -29,6 +29,9 @@ class TempFolder {
   const std::filesystem::path& path() const { return path_; }
   // The folder, or a path below it, in the library's form (Windows separators).
   std::u16string WinPath(std::u16string_view relative = u"") const;
+  // Writes a file of the folder (`name` may hold "/"); its path in UTF-8, as a command
+  // line names it.
+  std::string Write(const std::string& name, std::string_view bytes) const;
 
  private:
   std::filesystem::path path_;

@@ -1,5 +1,4 @@
-// The profile of lint --profile shares out exactly the steps the check spends, and the
-// address files and check-list lines that impact reads back.
+// The profile of lint --profile shares out exactly the steps the check spends.
 #include "tools/zelkctl/rule_profile.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "tools/zelkctl/check_list.h"
 #include "urlfilter/url_decision.h"
 
 namespace zelk::tools {
@@ -56,39 +54,6 @@ TEST(RuleProfileTest, SharesOutTheStepsOfEveryCheckAmongTheRulesItTried) {
         EXPECT_EQ(e.decided, cost.decided) << "line " << e.line;
       }
     }
-  }
-}
-
-TEST(CheckListTest, AddressFilesTakeTheAddressOfEachLine) {
-  const struct {
-    const char* line;
-    const char* address;
-  } kLines[] = {
-      {"https://a.example/x", "https://a.example/x"},
-      {"  https://a.example/x\r", "https://a.example/x"},
-      {"# a comment", ""},
-      {"   ", ""},
-      {"1700000000.123 42 10.0.0.7 TCP_MISS/200 GET https://b.example/ - DIRECT",
-       "https://b.example/"},
-      {"about:blank", "about:blank"},
-      {"two words", "two words"},
-      {"a\tb c", "a%09b c"},
-  };
-  for (const auto& c : kLines) {
-    EXPECT_EQ(c.address, AddressOfLine(c.line)) << c.line;
-  }
-}
-
-TEST(CheckListTest, LinesReadBackAsWritten) {
-  CheckListLine line{"refused", 1234, "line 2 (-a\tb) refuses it", "https://x/\ty"};
-  CheckListLine read;
-  ASSERT_TRUE(ParseCheckListLine(FormatCheckListLine(line), &read));
-  EXPECT_EQ("refused", read.answer);
-  EXPECT_EQ(1234, read.nanoseconds);
-  EXPECT_EQ("line 2 (-a%09b) refuses it", read.why);
-  EXPECT_EQ("https://x/\ty", read.url);  // the address is the rest of the line
-  for (const char* bad : {"", "allowed\t12\twhy", "maybe\t1\tw\tu", "allowed\tx\tw\tu"}) {
-    EXPECT_FALSE(ParseCheckListLine(bad, &read)) << bad;
   }
 }
 

@@ -3,11 +3,10 @@
 #define ZELK_TOOLS_ZELKCTL_CLI_H_
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "tools/zelkctl/host_library.h"
+#include "tools/zelkctl/support/host_library.h"
 
 namespace zelk::tools {
 
@@ -56,12 +55,6 @@ extern const Command kDoctorCommand;
 extern const Command kReportCommand;
 
 // zelkctl lint --profile FILE URLFILE (the arguments start with "--profile").
-// Opens a file the administrator named for reading its bytes; false for a folder or a file
-// that cannot be opened.
-bool OpenInputFile(const std::string& path, std::ifstream* in);
-// Reads a filter file's bytes into lines exactly as the library does. False when the file
-// cannot be opened or read.
-bool ReadFilterFile(const std::string& path, std::vector<std::u16string>* lines);
 int RunLintProfile(Invocation& invocation);
 
 // Runs zelkctl with its arguments (without the program name); returns the exit status.

@@ -415,37 +415,6 @@ void FilterLinter::RunExpectations() {
 
 }  // namespace
 
-std::string DescribeWork(const UrlDecision& decision) {
-  return std::to_string(decision.rules_tried) +
-         (decision.rules_tried == 1 ? " rule tried, " : " rules tried, ") +
-         std::to_string(decision.steps) + " matching steps";
-}
-
-std::string DescribeDecision(const UrlDecision& decision,
-                             const std::vector<std::u16string>& lines) {
-  const std::string verb = decision.allow ? "allows it" : "refuses it";
-  switch (decision.reason) {
-    case DecisionReason::kRuleMatched:
-      return RuleOfLine(lines, decision.line_index) + " " + verb;
-    case DecisionReason::kCompileError:
-      return RuleOfLine(lines, decision.line_index) + " does not compile (" +
-             PatternErrorName(decision.error) + "), which refuses it";
-    case DecisionReason::kBudgetExhausted:
-      return "matching ran out of its budget at " + RuleOfLine(lines, decision.line_index) +
-             ", which refuses it";
-    case DecisionReason::kDefaultRule:
-      return decision.default_rule_seen
-                 ? "no pattern matches it and the default rule on " +
-                       RuleOfLine(lines, decision.default_line_index) + " " + verb
-                 : "no pattern matches it, and without a default rule it is refused";
-    case DecisionReason::kNoFilterFile:
-      return "no filter file is configured (Files/CheckURLFile), which allows it";
-    case DecisionReason::kCheckingOff:
-      return "address checking is off (Browser/CheckURLAccess), which allows it";
-  }
-  return verb;
-}
-
 LintReport LintFilterLines(const std::vector<std::u16string>& lines) {
   return FilterLinter(lines).Run();
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/zelkctl/support/check_answer.h"
 #include "urlfilter/url_decision.h"
 
 namespace zelk::tools {
@@ -56,13 +57,6 @@ LintReport LintFilterLines(const std::vector<std::u16string>& lines);
 std::vector<std::string> FormatLintReport(const std::string& file,
                                           const LintReport& report,
                                           bool json);
-
-// The work a check did: "3 rules tried, 120 matching steps".
-std::string DescribeWork(const UrlDecision& decision);
-
-// What decided an address, in words that name the deciding line of `lines` with its text:
-// "line 7 (-casino) refuses it".
-std::string DescribeDecision(const UrlDecision& decision, const std::vector<std::u16string>& lines);
 
 }  // namespace zelk::tools
 

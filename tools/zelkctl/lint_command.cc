@@ -1,45 +1,13 @@
 // zelkctl lint: the checks of a filter file, in the form compilers use so that editors can
 // jump to each line, and the file's own ";expect" tests.
-#include <filesystem>
-#include <fstream>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "tools/zelkctl/cli.h"
 #include "tools/zelkctl/filter_lint.h"
-#include "urlfilter/filter_file_decoder.h"
+#include "tools/zelkctl/support/input_file.h"
 
 namespace zelk::tools {
-
-bool OpenInputFile(const std::string& path, std::ifstream* in) {
-  const std::filesystem::path file = std::filesystem::u8path(path);
-  std::error_code error;
-  if (std::filesystem::is_directory(file, error)) {
-    return false;
-  }
-  in->open(file, std::ios::binary);
-  return static_cast<bool>(*in);
-}
-
-bool ReadFilterFile(const std::string& path, std::vector<std::u16string>* lines) {
-  std::ifstream in;
-  if (!OpenInputFile(path, &in)) {
-    return false;
-  }
-  FilterFileDecoder decoder(lines);
-  char chunk[64 * 1024];
-  while (!decoder.ended() && in) {
-    in.read(chunk, sizeof(chunk));
-    decoder.Feed(std::string_view(chunk, static_cast<size_t>(in.gcount())));
-  }
-  if (in.bad()) {
-    return false;
-  }
-  decoder.Finish();
-  return true;
-}
-
 namespace {
 
 int RunLint(Invocation& invocation) {

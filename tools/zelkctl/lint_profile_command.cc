@@ -7,11 +7,12 @@
 
 #include "common/text.h"
 #include "platform/platform.h"
-#include "tools/zelkctl/check_list.h"
 #include "tools/zelkctl/cli.h"
-#include "tools/zelkctl/json.h"
 #include "tools/zelkctl/pattern_analysis.h"
 #include "tools/zelkctl/rule_profile.h"
+#include "tools/zelkctl/support/address_file.h"
+#include "tools/zelkctl/support/input_file.h"
+#include "tools/zelkctl/support/json.h"
 
 namespace zelk::tools {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "common/text.h"
 #include "tools/zelkctl/filter_lint.h"
-#include "tools/zelkctl/json.h"
+#include "tools/zelkctl/support/json.h"
 
 namespace zelk::tools {
 namespace {

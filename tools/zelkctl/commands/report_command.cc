@@ -2,15 +2,14 @@
 // visitor will meet it (menus with the entries taken away, the filter's answers, the denied
 // page), for the administrator to read, print and keep with the deployment.
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "tools/zelkctl/cli.h"
 #include "tools/zelkctl/report/report_page.h"
 #include "tools/zelkctl/report/report_sources.h"
+#include "tools/zelkctl/support/address_file.h"
+#include "tools/zelkctl/support/output_file.h"
 
 namespace zelk::tools {
 namespace {
@@ -40,44 +39,15 @@ bool ParseArguments(const std::vector<std::string>& args, ReportArguments* parse
   return true;
 }
 
-std::string Trimmed(const std::string& line) {
-  const char* const kBlank = " \t\r\n\f\v";
-  const size_t first = line.find_first_not_of(kBlank);
-  return first == std::string::npos ? ""
-                                    : line.substr(first, line.find_last_not_of(kBlank) - first + 1);
-}
-
-// One address a line; blank lines and lines starting with # are passed over. Only the
-// start of the file is read, so a huge file or one without line ends costs little.
+// The sample addresses. Only the start of the file is read, so a huge file or one without
+// line ends costs little.
 bool ReadSampleUrls(const std::string& path, std::vector<std::string>* urls) {
-  std::ifstream in;
-  if (!OpenInputFile(path, &in)) {
+  if (!ReadAddressFile(path, urls, {kMaxUrlsFileBytes, kMaxSampleUrls})) {
     std::fprintf(stderr, "zelkctl report: cannot read %s\n", path.c_str());
     return false;
   }
-  std::string text(kMaxUrlsFileBytes, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  text.resize(static_cast<size_t>(in.gcount()));
-  std::istringstream lines(text);
-  for (std::string line; std::getline(lines, line) && urls->size() < kMaxSampleUrls;) {
-    const std::string url = Trimmed(line);
-    if (!url.empty() && url[0] != '#') {
-      urls->push_back(url);
-    }
-  }
   if (urls->empty()) {
     std::fprintf(stderr, "zelkctl report: %s holds no address\n", path.c_str());
-    return false;
-  }
-  return true;
-}
-
-bool WritePage(const std::string& path, const std::string& page) {
-  std::ofstream out(std::filesystem::u8path(path), std::ios::binary | std::ios::trunc);
-  out.write(page.data(), static_cast<std::streamsize>(page.size()));
-  out.close();
-  if (!out) {
-    std::fprintf(stderr, "zelkctl report: cannot write %s\n", path.c_str());
     return false;
   }
   return true;
@@ -100,14 +70,13 @@ int RunReport(Invocation& invocation) {
   }
   request.library_path = invocation.library_path;
   const std::string page = RenderReportPage(GatherReport(invocation.library, request));
-  if (arguments.output.empty()) {
-    std::fwrite(page.data(), 1, page.size(), stdout);
-    return kExitOk;
-  }
-  if (!WritePage(arguments.output, page)) {
+  if (!WriteOutput(arguments.output, page)) {
+    std::fprintf(stderr, "zelkctl report: cannot write %s\n", arguments.output.c_str());
     return kExitUsage;
   }
-  PrintLine("report written to " + arguments.output);
+  if (!arguments.output.empty()) {
+    PrintLine("report written to " + arguments.output);
+  }
   return kExitOk;
 }
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "tools/zelkctl/doctor/doctor.h"
-#include "tools/zelkctl/json.h"
+#include "tools/zelkctl/support/json.h"
 
 namespace zelk::tools::doctor {
 namespace {

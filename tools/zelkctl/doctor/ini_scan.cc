@@ -1,6 +1,7 @@
 #include "tools/zelkctl/doctor/ini_scan.h"
 
 #include "platform/emulation/ini_text.h"
+#include "tools/zelkctl/support/blank_text.h"
 
 namespace zelk::tools::doctor {
 namespace {
@@ -44,13 +45,7 @@ bool IsIniBlank(char16_t c) {
 }
 
 std::u16string_view TrimIniBlanks(std::u16string_view text) {
-  while (!text.empty() && IsIniBlank(text.front())) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && IsIniBlank(text.back())) {
-    text.remove_suffix(1);
-  }
-  return text;
+  return TrimEnds(text, IsIniBlank);
 }
 
 std::string IniEncodingProblem(std::string_view bytes) {

@@ -3,6 +3,7 @@
 #include "common/text.h"
 #include "platform/platform.h"
 #include "tools/zelkctl/doctor/ini_scan.h"
+#include "tools/zelkctl/support/blank_text.h"
 
 namespace zelk::tools::doctor {
 namespace {
@@ -42,13 +43,7 @@ bool IsQuote(char16_t c) {
 
 // The text without quotes at either end, when it has any.
 std::u16string_view WithoutQuotes(std::u16string_view text) {
-  while (!text.empty() && IsQuote(text.front())) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && IsQuote(text.back())) {
-    text.remove_suffix(1);
-  }
-  return text;
+  return TrimEnds(text, IsQuote);
 }
 
 std::string Shown(std::u16string_view text) {

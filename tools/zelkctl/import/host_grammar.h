@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/zelkctl/host_pattern.h"
+#include "tools/zelkctl/import/host_pattern.h"
 
 namespace zelk::tools {
 

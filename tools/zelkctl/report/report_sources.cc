@@ -13,7 +13,7 @@
 #include "tools/zelkctl/filter_lint.h"
 #include "tools/zelkctl/report/doctor_findings.h"
 #include "tools/zelkctl/report/menu_model.h"
-#include "tools/zelkctl/setting_rows.h"
+#include "tools/zelkctl/support/setting_rows.h"
 #include "urlfilter/filter_line.h"
 #include "urlfilter/filter_list.h"
 #include "urlfilter/url_check_input.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/zelkctl/host_library.h"
 #include "tools/zelkctl/report/report_model.h"
+#include "tools/zelkctl/support/host_library.h"
 #include "zelk/zelk.h"
 
 namespace zelk::tools {

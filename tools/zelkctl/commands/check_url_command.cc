@@ -1,0 +1,125 @@
+// zelkctl check-url: the library's answer for each address, through the export, with the
+// page the browser would show; --explain names the rule that decided.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "config/readers.h"
+#include "config/settings_loader.h"
+#include "platform/platform.h"
+#include "tools/zelkctl/cli.h"
+#include "tools/zelkctl/support/check_answer.h"
+#include "tools/zelkctl/support/json.h"
+#include "urlfilter/filter_list.h"
+#include "urlfilter/url_check_input.h"
+#include "urlfilter/url_decision.h"
+
+namespace zelk::tools {
+namespace {
+
+struct CheckUrlArguments {
+  bool explain = false;
+  std::vector<std::string> urls;
+};
+
+struct CheckedUrl {
+  std::string url;
+  LibraryCheck check;
+  std::string why;   // with --explain: what decided, in words
+  std::string work;  // with --explain: the rules tried and the steps
+};
+
+bool ParseCheckUrl(const std::vector<std::string>& args, CheckUrlArguments* parsed) {
+  for (const std::string& arg : args) {
+    if (arg == "--explain") {
+      parsed->explain = true;
+    } else {
+      parsed->urls.push_back(arg);
+    }
+  }
+  return !parsed->urls.empty();
+}
+
+// How the rules decided, worked out in this process by the library's own check, on the
+// list compiled as the library compiles it.
+void Explain(const ConfigSource& source, CheckedUrl* checked) {
+  const std::u16string address = platform::AnsiToWide(checked->url);
+  const UrlDecision decision = DecideUrl(UrlCheckInputFor(source, address));
+  checked->work = DescribeWork(decision);
+  checked->why = DescribeDecision(decision, source.filter_patterns);
+}
+
+std::string CheckedUrlsJson(const std::vector<CheckedUrl>& checked, bool explain) {
+  JsonWriter json;
+  json.BeginArray();
+  for (const CheckedUrl& c : checked) {
+    json.BeginObject().Key("url").String(c.url).Key("answer").Number(c.check.returned);
+    json.Key("allowed").Bool(c.check.answer == CheckAnswer::kAllowed);
+    json.Key("buffer").String(c.check.buffer);
+    if (explain) {
+      json.Key("explanation").String(c.why);
+    }
+    json.EndObject();
+  }
+  return json.EndArray().text();
+}
+
+void PrintCheckedUrl(const CheckedUrl& c, bool explain) {
+  const std::string word = AnswerWord(c.check.answer);
+  switch (c.check.answer) {
+    case CheckAnswer::kAllowed:
+      PrintLine(word + "  " + c.url);
+      break;
+    case CheckAnswer::kUnloaded:
+      PrintLine("allowed  " + c.url + "  (the filter file could not be loaded; the browser shows " +
+                c.check.buffer + ")");
+      break;
+    case CheckAnswer::kRefused:
+      PrintLine(word + "  " + c.url);
+      PrintLine("  page: " + c.check.buffer);
+      break;
+  }
+  if (explain) {
+    PrintLine("  " + c.why);
+    PrintLine("  (" + c.work + ")");
+  }
+}
+
+int RunCheckUrl(Invocation& invocation) {
+  CheckUrlArguments arguments;
+  if (!ParseCheckUrl(invocation.args, &arguments)) {
+    std::fprintf(stderr, "zelkctl check-url: name at least one address\n");
+    return kExitUsage;
+  }
+  if (!invocation.LoadLibrary()) {
+    return kExitUsage;
+  }
+  ConfigSource source;
+  if (arguments.explain) {
+    EnsureSettingsLoaded(source);
+    LoadFilterList(source);
+  }
+  std::vector<CheckedUrl> checked;
+  for (const std::string& url : arguments.urls) {
+    checked.push_back({url, AskCheckUrl(invocation.library, url), "", ""});
+    if (arguments.explain) {
+      Explain(source, &checked.back());
+    }
+  }
+  if (invocation.json) {
+    PrintLine(CheckedUrlsJson(checked, arguments.explain));
+  } else {
+    for (const CheckedUrl& c : checked) {
+      PrintCheckedUrl(c, arguments.explain);
+    }
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+const Command kCheckUrlCommand = {"check-url", "[--explain] [--json] URL...",
+                                  "tell whether each address may load, with the denied page",
+                                  RunCheckUrl};
+
+}  // namespace zelk::tools
