@@ -15,12 +15,15 @@ namespace zelk {
 
 class CompiledFilterList;
 
-// The matching steps one address check may spend over all the rules it tries. The matcher
-// remembers where it failed, so a realistic filter of tens of thousands of rules against a
-// long address uses a small part of it; a rule with a back-reference that backtracks
-// exponentially on a hostile address is refused within a few tens of milliseconds instead
-// of holding the browser's thread.
-inline constexpr uint64_t kUrlCheckStepBudget = 5'000'000;
+// The matching steps one address check may spend over all the rules it tries: the bound on
+// the time a check holds the browser's thread, some 30 to 75 ms at the 2 to 5 ns a step
+// takes, however long the address and however many or large the rules. Within it the
+// matcher holds a rule whose failures it cannot remember (a back-reference that may
+// backtrack exponentially) to kUnrememberedStepLimit, and lets a search that remembers
+// them take what its length needs (a few steps per character for the hostile repeats, so
+// addresses of some hundred thousand characters and more answer). A realistic filter of
+// tens of thousands of rules against a long address uses a small part of it.
+inline constexpr uint64_t kUrlCheckStepBudget = 15'000'000;
 
 // Why the decision came out as it did.
 enum class DecisionReason {
