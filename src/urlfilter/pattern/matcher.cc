@@ -23,6 +23,8 @@ constexpr uint32_t kRestoresPosition = 0x80000000;
 constexpr uint32_t kRestoresSlot = 0x40000000;
 constexpr uint32_t kGivesBack = kRestoresPosition | kRestoresSlot;
 constexpr uint32_t kEntryKind = kGivesBack;
+// The pattern's first instruction, after "0 Call 2; 1 NextStart".
+constexpr uint32_t kFirstOfPattern = 2;
 // In a RepeatOne shape, where the one-character term and the "Jump end" lie.
 constexpr uint32_t kRepeatTermOffset = 7;
 constexpr uint32_t kRepeatEndJumpOffset = 6;
@@ -584,12 +586,18 @@ uint32_t PatternMachine::RestoreGroup(uint32_t group, uint32_t address) {
 
 // The attempt at this start failed. The next start is one character on, unless that is the
 // end of input, which is never a start. Failures remembered so far stay true: what follows
-// a Jump does not depend on where the attempt started.
+// a Jump does not depend on where the attempt started. When scanning, a start whose
+// character the pattern's first instruction refuses is passed over, since its attempt
+// would fail at once (a failed search then reports the last start it tried).
 uint32_t PatternMachine::NextStart() {
-  if (start_ + static_cast<size_t>(1) >= text_.size()) {
+  size_t next = start_ + static_cast<size_t>(1);
+  while (scans_ && next < text_.size() && TermRefuses(kFirstOfPattern, text_[next])) {
+    ++next;
+  }
+  if (next >= text_.size()) {
     return End(Outcome::kFailed);
   }
-  ++start_;
+  start_ = static_cast<uint32_t>(next);
   pos_ = start_;
   state_.depth_ = 0;
   state_.marks_.clear();
