@@ -7,8 +7,9 @@
 // the index on a sample, load time and resident memory against the list's text; then the
 // hostile rules on addresses of 1,000 and 100,000 characters. Asserts nothing.
 //
-// Usage: real_lists_bench [--quick] [--addresses N]
-//   --quick leaves out the 1,000,000-rule list; N addresses per list (20,000 by default).
+// Usage: real_lists_bench [--quick] [--hostile-only] [--addresses N]
+//   --quick leaves out the 1,000,000-rule list; --hostile-only runs the hostile rules alone;
+//   N addresses per list (20,000 by default).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -385,13 +386,20 @@ void RunHostile() {
 
 int main(int argc, char** argv) {
   bool quick = false;
+  bool hostile_only = false;
   size_t addresses = 20000;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--quick") == 0) {
       quick = true;
+    } else if (std::strcmp(argv[i], "--hostile-only") == 0) {
+      hostile_only = true;
     } else if (std::strcmp(argv[i], "--addresses") == 0 && i + 1 < argc) {
       addresses = std::max<size_t>(20, std::strtoul(argv[++i], nullptr, 10));
     }
+  }
+  if (hostile_only) {
+    zelk::RunHostile();
+    return 0;
   }
   const size_t sampled = std::min<size_t>(50, addresses / 4);
   zelk::RunList(zelk::DomainList(100000, addresses), sampled);

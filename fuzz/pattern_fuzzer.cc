@@ -2,7 +2,7 @@
 // address; a byte below 0x20 stands for one piece of the pattern language from the table
 // below, so that short inputs reach every construct. Checks: the step budget is kept, a
 // second compilation gives the same program, a reused match state answers as a fresh
-// one, and matching is repeatable.
+// one, matching is repeatable, and plain backtracking gives the same answer.
 #include <cstdint>
 #include <string>
 
@@ -22,6 +22,31 @@ constexpr const char16_t* kPieces[32] = {
     u"*?",  u"+?",  u"??",  u"!",   u".",   u"$", u"^",  u"\\", u"\\1", u"\\0", u"\\a",
     u"\\d", u"\\w", u"\\z", u"\\n", u"\\q", u"-", u"a",  u"b",  u"ab",  u"\\t",
 };
+
+// Plain backtracking is the reference of the search that remembers failures and scans
+// repeats: where both answer, the answers agree, and on a match so do bounds and groups.
+void RequireSameAsPlain(const UrlPattern& compiled,
+                        std::u16string_view address,
+                        const MatchState& searched,
+                        bool matched) {
+  MatchState plain;
+  const bool expected =
+      MatchPattern(compiled, address, &plain, kBudget, MatchMode::kPlainBacktracking);
+  if (plain.abandoned() || searched.abandoned()) {
+    return;
+  }
+  Require(expected == matched, "remembered failures change the answer");
+  if (!matched) {
+    return;
+  }
+  bool same =
+      plain.match_start() == searched.match_start() && plain.match_end() == searched.match_end();
+  for (size_t group = 0; group < plain.group_count(); ++group) {
+    same = same && plain.group_start(group) == searched.group_start(group) &&
+           plain.group_end(group) == searched.group_end(group);
+  }
+  Require(same, "remembered failures change the match's bounds or groups");
+}
 
 // Bytes 0x00-0x1F are pieces, 0xF1-0xFF characters beyond Latin-1, others themselves.
 std::u16string Spell(std::string_view bytes) {
@@ -94,5 +119,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(fresh.match_start() <= address.size() && fresh.match_end() <= address.size() + 1,
             "match outside the address");
   }
+  RequireSameAsPlain(compiled, address, fresh, matched);
   return 0;
 }

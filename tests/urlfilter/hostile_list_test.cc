@@ -84,6 +84,14 @@ std::vector<HostileList> HostileLists() {
        {u"-" + Repeated(u"(x)|", 9999) + u"(ab)", u"+all"},
        {{u"http://x/", false, DecisionReason::kRuleMatched},
         {u"http://b/", true, DecisionReason::kDefaultRule}}},
+      {"repeats that backtrack, on addresses of 100,000 characters",
+       {u"-.*/download/.*\\.exe$", u"-(a+)+b", u"-[^/]*x[^/]*y[^/]*z", u"+all"},
+       {{u"http://b/" + Repeated(u"download/x.exe/", 6666), true, DecisionReason::kDefaultRule},
+        {u"http://b/" + Repeated(u"download/x.exe/", 6666) + u".exe", false,
+         DecisionReason::kRuleMatched},
+        {u"http://b/" + Repeated(u"xy", 50000), true, DecisionReason::kDefaultRule},
+        {u"http://b/" + Repeated(u"xy", 50000) + u"z", false, DecisionReason::kRuleMatched},
+        {u"http://b/" + std::u16string(100000, u'a'), true, DecisionReason::kDefaultRule}}},
       {"a megabyte of binary garbage", Garbage(kMegabyte), {}},
   };
 }

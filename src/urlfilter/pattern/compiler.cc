@@ -8,6 +8,15 @@
 #include "urlfilter/pattern/parser.h"
 
 namespace zelk {
+namespace {
+
+// A term that always consumes exactly one character when it matches.
+bool IsOneCharacter(const PatternNode& term) {
+  return (term.kind == NodeKind::kChar && term.value != 0) || term.kind == NodeKind::kAnyChar ||
+         term.kind == NodeKind::kClass;
+}
+
+}  // namespace
 
 // Emits the program of a parsed pattern. Every construct has a fixed shape (below, with
 // addresses counted from the construct's first instruction); slots are numbered in the
@@ -64,7 +73,7 @@ void PatternCompiler::Emit(Op op, uint32_t operand) {
     error_ = PatternError::kOutOfMemory;
     return;
   }
-  if (op == Op::kJump) {
+  if (op == Op::kJump || op == Op::kRepeatOne) {
     std::vector<uint32_t>& guards = work_->memo_guards_;
     const uint32_t begin = static_cast<uint32_t>(guards.size());
     guards.insert(guards.end(), work_->open_repeats_.begin(), work_->open_repeats_.end());
@@ -237,10 +246,12 @@ void PatternCompiler::EmitRepeat(const PatternNode& node) {
 // Slot s. 1 SaveSlot s; 2 SetSlotPos s; 3 SavePos; 4 Call 8; 5 RestorePos; 6 RestoreSlot s;
 // 7 Jump end; 8 term; 9 FailIfNoProgress s; 10 Jump 1 ("*" only). Slot s holds where the
 // iteration began, so FailIfNoProgress refuses exactly an iteration that consumed nothing.
+// A "*" of one character opens with RepeatOne instead of SaveSlot: the same shape, which
+// the matcher may run as a scan over the characters (see RepeatOne there).
 void PatternCompiler::EmitGreedy(const PatternNode& term, bool loop) {
   const uint32_t slot = slot_count_++;
   const uint32_t start = Here();
-  Emit(Op::kSaveSlot, slot);
+  Emit(loop && IsOneCharacter(term) ? Op::kRepeatOne : Op::kSaveSlot, slot);
   Emit(Op::kSetSlotPos, slot);
   Emit(Op::kSavePos);
   Emit(Op::kCall, start + 7);

@@ -20,6 +20,7 @@ constexpr const char* kOpNames[] = {
     "SavePos",
     "RestorePos",
     "SaveSlot",
+    "RepeatOne",
     "RestoreSlot",
     "SetSlotPos",
     "SetSlotDepth",
@@ -60,6 +61,7 @@ OperandKind OperandKindOf(Op op) {
     case Op::kCall:
     case Op::kLazyCall:
     case Op::kSaveSlot:
+    case Op::kRepeatOne:
     case Op::kRestoreSlot:
     case Op::kSetSlotPos:
     case Op::kSetSlotDepth:

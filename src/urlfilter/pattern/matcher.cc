@@ -14,15 +14,24 @@ namespace {
 constexpr size_t kInitialStackEntries = 256;
 // An unset group bound. Inputs are kept shorter than this, so no position equals it.
 constexpr uint32_t kUnset = 0xffffffff;
-// Stack entries are untyped addresses, except two kinds that backtracking recognises by
-// their top bits: a LazyCall's point, which sits on the input position to put back, and a
-// BeginIteration's restore, which sits on the slot's old value. Programs are far shorter
-// than 2^29 instructions and slots, so no address or slot number has these bits.
+// Stack entries are untyped addresses, except three kinds that backtracking recognises by
+// their top bits: a LazyCall's point, which sits on the input position to put back, a
+// BeginIteration's restore, which sits on the slot's old value, and a scanned repeat's
+// point, which sits on the first and the last position still to try. Programs are far
+// shorter than 2^29 instructions and slots, so no address or slot number has these bits.
 constexpr uint32_t kRestoresPosition = 0x80000000;
 constexpr uint32_t kRestoresSlot = 0x40000000;
-constexpr uint32_t kEntryKind = kRestoresPosition | kRestoresSlot;
+constexpr uint32_t kGivesBack = kRestoresPosition | kRestoresSlot;
+constexpr uint32_t kEntryKind = kGivesBack;
+// The pattern's first instruction, after "0 Call 2; 1 NextStart".
+constexpr uint32_t kFirstOfPattern = 2;
+// In a RepeatOne shape, where the one-character term and the "Jump end" lie.
+constexpr uint32_t kRepeatTermOffset = 7;
+constexpr uint32_t kRepeatEndJumpOffset = 6;
 // Beyond this depth the next growth of the stack could not be counted in 32 bits.
 constexpr uint32_t kMaxStackDepth = 0x3fffffff;
+// An address where no failure is remembered.
+constexpr uint32_t kNoPoint = 0xffffffff;
 
 }  // namespace
 
@@ -72,6 +81,8 @@ class PatternMachine {
 
   // Resets the state for the pattern and runs to an answer, or to the end of the budget.
   bool Run(MatchMode mode);
+  // The steps this search may take whatever the caller grants; see kStepsPerCell.
+  uint64_t SearchLimit(size_t points) const;
 
   enum class Outcome { kRunning, kAccepted, kFailed, kAbandoned };
 
@@ -93,14 +104,22 @@ class PatternMachine {
   uint32_t Call(uint32_t target, uint32_t resume);
   uint32_t Jump(uint32_t address, uint32_t target);
   uint32_t BeginIteration(uint32_t slot, uint32_t address);
+  uint32_t ScanRepeat(uint32_t address);
+  bool TermMatches(uint32_t term, char16_t c) const;
+  bool TermRefuses(uint32_t address, char16_t c) const;
+  bool GiveBack(uint32_t address, uint32_t first, uint32_t pos);
+  uint32_t PointAt(uint32_t address) const;
+  bool KnownToFail(uint32_t point, uint32_t pos) const;
+  void Remember(uint32_t point, uint32_t pos);
+  void RememberFailed(uint32_t point, uint32_t pos);
   uint32_t CutDepth(uint32_t depth, uint32_t address);
   uint32_t SaveGroup(uint32_t group, uint32_t address);
   uint32_t RestoreGroup(uint32_t group, uint32_t address);
   uint32_t NextStart();
   uint32_t& Slot(uint32_t slot) { return state_.slots_[slot]; }
   uint32_t* Group(uint32_t group) { return &state_.groups_[2 * static_cast<size_t>(group)]; }
-  const MemoPoint* FindMemoPoint(uint32_t address) const;
-  bool GuardsHold(const MemoPoint& point) const;
+  void MapPoints();
+  bool GuardsHold(uint32_t point, uint32_t pos) const;
   size_t MemoBit(uint32_t point, uint32_t pos) const { return point * (text_.size() + 1) + pos; }
 
   const UrlPattern& pattern_;
@@ -109,6 +128,7 @@ class PatternMachine {
   MatchState& state_;
   uint64_t budget_;
   bool remembers_ = false;
+  bool scans_ = false;  // RepeatOne runs as a scan (plain backtracking runs it as SaveSlot)
   uint32_t start_ = 0;
   uint32_t pos_ = 0;
   Outcome outcome_ = Outcome::kRunning;
@@ -125,6 +145,11 @@ bool PatternMachine::Run(MatchMode mode) {
                points != 0 && points <= kMaxMemoBits / (text_.size() + 1);
   if (remembers_) {
     state_.failed_.assign((points * (text_.size() + 1) + 63) / 64, 0);
+    MapPoints();
+  }
+  scans_ = mode == MatchMode::kRemembersFailures;
+  if (scans_) {
+    budget_ = std::min(budget_, SearchLimit(points));
   }
   uint32_t address = 0;
   while (outcome_ == Outcome::kRunning) {
@@ -141,6 +166,16 @@ bool PatternMachine::Run(MatchMode mode) {
   state_.match_end_ = pos_;
   state_.abandoned_ = outcome_ == Outcome::kAbandoned;
   return outcome_ == Outcome::kAccepted;
+}
+
+// A linear search's limit grows with program x input; the product stays far below 2^64
+// (programs are shorter than 2^20 instructions, inputs than 2^32 characters).
+uint64_t PatternMachine::SearchLimit(size_t points) const {
+  if (pattern_.has_back_references() || (points != 0 && !remembers_)) {
+    return kUnrememberedStepLimit;
+  }
+  const uint64_t cells = program_.size() * (static_cast<uint64_t>(text_.size()) + 1);
+  return std::max(kUnrememberedStepLimit, kStepsPerCell * cells);
 }
 
 uint32_t PatternMachine::End(Outcome outcome) {
@@ -225,6 +260,8 @@ uint32_t PatternMachine::Step(uint32_t address) {
       return Next(SetPos(Pop()), address);
     case Op::kSaveSlot:
       return Next(Push(Slot(operand)), address);
+    case Op::kRepeatOne:
+      return scans_ ? ScanRepeat(address) : Next(Push(Slot(operand)), address);
     case Op::kRestoreSlot:
       Slot(operand) = Pop();
       return address + 1;
@@ -272,6 +309,18 @@ uint32_t PatternMachine::Backtrack() {
     switch (entry & kEntryKind) {
       case 0:
         return entry;
+      case kGivesBack: {
+        const uint32_t address = entry & ~kEntryKind;
+        const uint32_t pos = Pop();
+        const uint32_t first = Pop();
+        if (pos > first && GiveBack(address, first, pos - 1)) {
+          return program_[address + kRepeatEndJumpOffset].operand();
+        }
+        if (outcome_ != Outcome::kRunning) {
+          return 0;
+        }
+        continue;
+      }
       case kRestoresSlot: {
         const uint32_t slot = entry & ~kEntryKind;
         const uint32_t value = Pop();
@@ -352,38 +401,154 @@ uint32_t PatternMachine::Call(uint32_t target, uint32_t resume) {
 }
 
 uint32_t PatternMachine::Jump(uint32_t address, uint32_t target) {
-  if (!remembers_) {
-    return target;
-  }
-  const MemoPoint* point = FindMemoPoint(address);
-  if (point == nullptr || !GuardsHold(*point)) {
-    return target;
-  }
-  const uint32_t index = static_cast<uint32_t>(point - pattern_.memo_points().data());
-  const size_t bit = MemoBit(index, pos_);
-  if ((state_.failed_[bit / 64] >> (bit % 64)) & 1) {
+  const uint32_t point = PointAt(address);
+  if (KnownToFail(point, pos_)) {
     return Backtrack();
   }
-  state_.marks_.push_back(MatchState::MemoMark{state_.depth_, index, pos_});
+  Remember(point, pos_);
   return target;
 }
 
-const MemoPoint* PatternMachine::FindMemoPoint(uint32_t address) const {
+// Each address's remembered point, kNoPoint for the others: one look-up per Jump instead of
+// a search through the points.
+void PatternMachine::MapPoints() {
+  std::vector<uint32_t>& map = state_.point_at_;
+  map.assign(program_.size(), kNoPoint);
   const std::vector<MemoPoint>& points = pattern_.memo_points();
-  const auto found = std::lower_bound(
-      points.begin(), points.end(), address,
-      [](const MemoPoint& point, uint32_t wanted) { return point.address < wanted; });
-  return found != points.end() && found->address == address ? &*found : nullptr;
+  for (uint32_t i = 0; i < points.size(); ++i) {
+    if (points[i].address < map.size()) {
+      map[points[i].address] = i;
+    }
+  }
 }
 
-bool PatternMachine::GuardsHold(const MemoPoint& point) const {
+bool PatternMachine::GuardsHold(uint32_t point, uint32_t pos) const {
+  const MemoPoint& memo = pattern_.memo_points()[point];
   const std::vector<uint32_t>& guards = pattern_.memo_guards();
-  for (uint32_t i = point.guards_begin; i < point.guards_end; ++i) {
-    if (state_.slots_[guards[i]] == pos_) {
+  for (uint32_t i = memo.guards_begin; i < memo.guards_end; ++i) {
+    if (state_.slots_[guards[i]] == pos) {
       return false;
     }
   }
   return true;
+}
+
+// A greedy "*" of one character, run as a scan. It takes every character the term matches
+// and then tries what follows from the longest run down, one character given back at a
+// time, as the loop of its shape would; the slot is never read, since the term cannot
+// consume nothing. When failures are remembered, the repeat's point means "from this
+// position, the repeat and all that follows it fail": the longest run is tried first, so
+// when what follows fails at a position it has failed at every later one. A scan therefore
+// stops at a position known to fail, and a search passes each position of the repeat once
+// however often it enters it. Each character scanned is one step.
+uint32_t PatternMachine::ScanRepeat(uint32_t address) {
+  if (static_cast<size_t>(address) + kRepeatTermOffset >= program_.size()) {
+    return End(Outcome::kAbandoned);
+  }
+  const uint32_t point = PointAt(address);
+  const uint32_t first = pos_;
+  if (KnownToFail(point, first)) {
+    return Backtrack();
+  }
+  const uint64_t room = budget_ - state_.steps_;
+  uint32_t last = first;
+  while (last < text_.size() && last - first < room &&
+         TermMatches(address + kRepeatTermOffset, text_[last]) && !KnownToFail(point, last + 1)) {
+    ++last;
+  }
+  state_.steps_ += last - first;
+  if (last - first >= room) {
+    return End(Outcome::kAbandoned);
+  }
+  return GiveBack(address, first, last) ? program_[address + kRepeatEndJumpOffset].operand()
+                                        : Backtrack();
+}
+
+// True when the instruction at `address` matches one character and `c` is not one of them.
+bool PatternMachine::TermRefuses(uint32_t address, char16_t c) const {
+  if (address >= program_.size()) {
+    return false;
+  }
+  switch (program_[address].op()) {
+    case Op::kChar:
+    case Op::kInClass:
+    case Op::kNotInClass:
+      return !TermMatches(address, c);
+    default:
+      return false;
+  }
+}
+
+bool PatternMachine::TermMatches(uint32_t term, char16_t c) const {
+  const PatternInstruction& instruction = program_[term];
+  switch (instruction.op()) {
+    case Op::kChar:
+      return c == instruction.operand();
+    case Op::kAnyChar:
+      return true;
+    case Op::kInClass:
+      return InMembers(term + 1, instruction.operand(), c);
+    case Op::kNotInClass:
+      return !InMembers(term + 1, instruction.operand(), c);
+    default:
+      return false;
+  }
+}
+
+// Sets the position to the longest run from `first` up to `pos` not known to fail, with a
+// backtrack point that gives the next character back; false when every run is known to fail
+// (or the stack cannot grow, which abandons the match).
+// What follows is not even started at a position whose character it cannot begin with;
+// that position fails at once, and is remembered so at once.
+bool PatternMachine::GiveBack(uint32_t address, uint32_t first, uint32_t pos) {
+  const uint32_t point = PointAt(address);
+  const uint32_t follower = program_[address + kRepeatEndJumpOffset].operand();
+  for (;;) {
+    if (pos < text_.size() && TermRefuses(follower, text_[pos])) {
+      RememberFailed(point, pos);
+    } else if (!KnownToFail(point, pos)) {
+      break;
+    }
+    if (pos == first) {
+      return false;
+    }
+    --pos;
+  }
+  if (!Push(first) || !Push(pos) || !Push(address | kGivesBack)) {
+    End(Outcome::kAbandoned);
+    return false;
+  }
+  Remember(point, pos);
+  pos_ = pos;
+  return true;
+}
+
+uint32_t PatternMachine::PointAt(uint32_t address) const {
+  return remembers_ ? state_.point_at_[address] : kNoPoint;
+}
+
+// True when the search has failed from `point` at `pos` before, and that still holds.
+bool PatternMachine::KnownToFail(uint32_t point, uint32_t pos) const {
+  if (point == kNoPoint || !GuardsHold(point, pos)) {
+    return false;
+  }
+  const size_t bit = MemoBit(point, pos);
+  return (state_.failed_[bit / 64] >> (bit % 64)) & 1;
+}
+
+void PatternMachine::RememberFailed(uint32_t point, uint32_t pos) {
+  if (point != kNoPoint && GuardsHold(point, pos)) {
+    const size_t bit = MemoBit(point, pos);
+    state_.failed_[bit / 64] |= uint64_t{1} << (bit % 64);
+  }
+}
+
+// The failure of what follows `point` at `pos` is remembered once the search falls back
+// below the current depth.
+void PatternMachine::Remember(uint32_t point, uint32_t pos) {
+  if (point != kNoPoint && GuardsHold(point, pos)) {
+    state_.marks_.push_back(MatchState::MemoMark{state_.depth_, point, pos});
+  }
 }
 
 // The slot's old value and a marked restore go on the stack, so that backtracking past
@@ -421,12 +586,18 @@ uint32_t PatternMachine::RestoreGroup(uint32_t group, uint32_t address) {
 
 // The attempt at this start failed. The next start is one character on, unless that is the
 // end of input, which is never a start. Failures remembered so far stay true: what follows
-// a Jump does not depend on where the attempt started.
+// a Jump does not depend on where the attempt started. When scanning, a start whose
+// character the pattern's first instruction refuses is passed over, since its attempt
+// would fail at once (a failed search then reports the last start it tried).
 uint32_t PatternMachine::NextStart() {
-  if (start_ + static_cast<size_t>(1) >= text_.size()) {
+  size_t next = start_ + static_cast<size_t>(1);
+  while (scans_ && next < text_.size() && TermRefuses(kFirstOfPattern, text_[next])) {
+    ++next;
+  }
+  if (next >= text_.size()) {
     return End(Outcome::kFailed);
   }
-  ++start_;
+  start_ = static_cast<uint32_t>(next);
   pos_ = start_;
   state_.depth_ = 0;
   state_.marks_.clear();

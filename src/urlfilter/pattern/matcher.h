@@ -31,6 +31,20 @@ enum class MatchMode {
 // the program and position of the input).
 constexpr size_t kMaxMemoBits = size_t{1} << 24;
 
+// With kRemembersFailures, a search whose failures cannot be remembered (its program has
+// back-references, or its table would exceed kMaxMemoBits) may take time exponential in the
+// input: it is held to this many steps (some tens of milliseconds) within the caller's
+// budget.
+constexpr uint64_t kUnrememberedStepLimit = 5'000'000;
+
+// A search that remembers its failures, or whose program has no Jump to loop or branch at,
+// passes each instruction at each input position a few times at most (measured: about 1).
+// With kRemembersFailures it is held, within the caller's budget, to this many steps per
+// instruction and input position (the end included), and never to fewer than
+// kUnrememberedStepLimit: a long address gets the steps its length needs, and a search
+// that somehow ran past its linear cost would still end.
+constexpr uint64_t kStepsPerCell = 16;
+
 // The working state of one match: where it started and ended, what each capture group
 // covered, and the machine's stack and scratch slots. Owned by the caller and reusable for
 // any number of matches; positions are indices into the caller's input.
@@ -80,7 +94,8 @@ class MatchState {
     uint32_t pos;
   };
   std::vector<MemoMark> marks_;
-  std::vector<uint64_t> failed_;  // bit point * (input length + 1) + position
+  std::vector<uint64_t> failed_;    // bit point * (input length + 1) + position
+  std::vector<uint32_t> point_at_;  // the remembered point of each address of the program
   size_t match_start_ = 0;
   size_t match_end_ = 0;
   bool abandoned_ = false;
@@ -91,8 +106,10 @@ class MatchState {
 // True when `pattern` matches somewhere in `input`. Start positions are tried from the first
 // character on (only the first when the pattern begins with "^"); the position after the
 // last character is never a start. Input is folded A-Z like the pattern; it ends at its
-// first 0 code unit, if any. Each executed instruction is one step; when `step_budget`
-// steps have run the match is abandoned (false, state->abandoned()). Returns false at once,
+// first 0 code unit, if any. Each executed instruction is one step, and each character a
+// repeat of one character scans; when `step_budget` steps have run (or the lower limit of
+// the search's kind, see kUnrememberedStepLimit and kStepsPerCell) the match is abandoned
+// (false, state->abandoned()). The steps never exceed `step_budget`. Returns false at once,
 // touching nothing, when `input` or `state` is null. Never throws.
 bool MatchPattern(const UrlPattern& pattern,
                   const char16_t* input,

@@ -66,15 +66,16 @@ const ListingCase kConstructs[] = {
      "Jump 15 | 8 SavePos | 9 Call 12 | 10 RestorePos | 11 Jump 14 | 12 Char 'b' | 13 Jump 15 | 14 "
      "Char 'c' | 15 Accept"},
     {u"a*",
-     "0 Call 2 | 1 NextStart | 2 SaveSlot 0 | 3 SetSlotPos 0 | 4 SavePos | 5 Call 9 | 6 RestorePos "
+     "0 Call 2 | 1 NextStart | 2 RepeatOne 0 | 3 SetSlotPos 0 | 4 SavePos | 5 Call 9 | 6 "
+     "RestorePos "
      "| 7 RestoreSlot 0 | 8 Jump 12 | 9 Char 'a' | 10 FailIfNoProgress 0 | 11 Jump 2 | 12 Accept"},
     {u"a?",
      "0 Call 2 | 1 NextStart | 2 SaveSlot 0 | 3 SetSlotPos 0 | 4 SavePos | 5 Call 9 | 6 RestorePos "
      "| 7 RestoreSlot 0 | 8 Jump 11 | 9 Char 'a' | 10 FailIfNoProgress 0 | 11 Accept"},
     {u"a+b*",
-     "0 Call 2 | 1 NextStart | 2 Char 'a' | 3 SaveSlot 0 | 4 SetSlotPos 0 | 5 SavePos | 6 Call 10 "
+     "0 Call 2 | 1 NextStart | 2 Char 'a' | 3 RepeatOne 0 | 4 SetSlotPos 0 | 5 SavePos | 6 Call 10 "
      "| 7 RestorePos | 8 RestoreSlot 0 | 9 Jump 13 | 10 Char 'a' | 11 FailIfNoProgress 0 | 12 Jump "
-     "3 | 13 SaveSlot 1 | 14 SetSlotPos 1 | 15 SavePos | 16 Call 20 | 17 RestorePos | 18 "
+     "3 | 13 RepeatOne 1 | 14 SetSlotPos 1 | 15 SavePos | 16 Call 20 | 17 RestorePos | 18 "
      "RestoreSlot 1 | 19 Jump 23 | 20 Char 'b' | 21 FailIfNoProgress 1 | 22 Jump 13 | 23 Accept"},
     {u"a*?",
      "0 Call 2 | 1 NextStart | 2 LazyCall 7 | 3 BeginIteration 0 | 4 Char 'a' | 5 FailIfNoProgress "
@@ -102,7 +103,8 @@ const ListingCase kConstructs[] = {
     // A repeat takes its slot before the slots of its term.
     {u"(a*b)*",
      "0 Call 2 | 1 NextStart | 2 SaveSlot 0 | 3 SetSlotPos 0 | 4 SavePos | 5 Call 9 | 6 RestorePos "
-     "| 7 RestoreSlot 0 | 8 Jump 24 | 9 Call 11 | 10 Return | 11 SaveSlot 1 | 12 SetSlotPos 1 | 13 "
+     "| 7 RestoreSlot 0 | 8 Jump 24 | 9 Call 11 | 10 Return | 11 RepeatOne 1 | 12 SetSlotPos 1 | "
+     "13 "
      "SavePos | 14 Call 18 | 15 RestorePos | 16 RestoreSlot 1 | 17 Jump 21 | 18 Char 'a' | 19 "
      "FailIfNoProgress 1 | 20 Jump 11 | 21 Char 'b' | 22 FailIfNoProgress 0 | 23 Jump 2 | 24 "
      "Accept"},
@@ -115,7 +117,8 @@ const ListingCase kConstructs[] = {
      "SavePos | 15 Call 19 | 16 RestorePos | 17 RestoreSlot 0 | 18 Jump 21 | 19 Char 0x0d | 20 "
      "FailIfNoProgress 0 | 21 Char 0x0a | 22 Accept"},
     {u"\\q",
-     "0 Call 2 | 1 NextStart | 2 Call 4 | 3 Return | 4 Char '\"' | 5 SaveSlot 0 | 6 SetSlotPos 0 | "
+     "0 Call 2 | 1 NextStart | 2 Call 4 | 3 Return | 4 Char '\"' | 5 RepeatOne 0 | 6 SetSlotPos 0 "
+     "| "
      "7 SavePos | 8 Call 12 | 9 RestorePos | 10 RestoreSlot 0 | 11 Jump 17 | 12 NotInClass 15 | 13 "
      "Nop '\"' | 14 Nop '\"' | 15 FailIfNoProgress 0 | 16 Jump 5 | 17 Char '\"' | 18 Accept"},
     // A final lone backslash stands for itself.
