@@ -20,6 +20,34 @@ namespace {
 constexpr size_t kWeakFactorLength = 3;
 constexpr uint32_t kMinRunStrength = 6;
 
+// A rule keeps up to this many texts looked for one by one; more are looked up in order.
+constexpr size_t kScannedLiterals = 8;
+
+// Whether some text of `sorted` (ascending, none empty) begins `text`. Every text that begins
+// `text` sorts between itself and `text`, so it also begins the last text not greater than
+// `text`: when that one does not begin `text` itself, only the part the two share needs
+// looking up again, shorter each time.
+bool BeginsWithAny(const std::vector<std::u16string>& sorted, std::u16string_view text) {
+  while (!text.empty()) {
+    const auto after = std::upper_bound(
+        sorted.begin(), sorted.end(), text,
+        [](std::u16string_view wanted, const std::u16string& one) { return wanted < one; });
+    if (after == sorted.begin()) {
+      return false;
+    }
+    const std::u16string& before = *(after - 1);
+    size_t common = 0;
+    while (common < before.size() && common < text.size() && before[common] == text[common]) {
+      ++common;
+    }
+    if (common == before.size()) {
+      return true;
+    }
+    text = text.substr(0, common);
+  }
+  return false;
+}
+
 size_t LongestLength(const std::vector<std::u16string>& texts) {
   size_t longest = 0;
   for (const std::u16string& text : texts) {
@@ -159,6 +187,7 @@ void CompiledFilterList::Index(const FactorWindows& windows, const ListTexts& te
       for (size_t i = 0; i < count; ++i) {
         rule.literals.emplace_back(texts.Text(number, i));
       }
+      std::sort(rule.literals.begin(), rule.literals.end());
     }
   }
   index_ = FactorIndex(entries);
@@ -168,8 +197,16 @@ bool CompiledRule::HoldsLiteral(std::u16string_view folded_address) const {
   if (literals.empty()) {
     return true;
   }
-  for (const std::u16string& literal : literals) {
-    if (folded_address.find(literal) != std::u16string_view::npos) {
+  if (literals.size() <= kScannedLiterals) {
+    for (const std::u16string& literal : literals) {
+      if (folded_address.find(literal) != std::u16string_view::npos) {
+        return true;
+      }
+    }
+    return false;
+  }
+  for (size_t start = 0; start < folded_address.size(); ++start) {
+    if (BeginsWithAny(literals, folded_address.substr(start))) {
       return true;
     }
   }

@@ -29,7 +29,7 @@ struct CompiledRule {
   // building it from a const list is safe.
   mutable std::unique_ptr<UrlPattern> program;
   // Where the index holds only a window of a longer required text: the whole texts, one
-  // of which every match holds. Empty otherwise.
+  // of which every match holds, in ascending order. Empty otherwise.
   std::vector<std::u16string> literals;
   // The pattern is only literal alternatives: it matches exactly when one of its texts
   // occurs, which the index and `literals` tell without running a program.

@@ -478,6 +478,32 @@ TEST(CompiledFilterListTest, DecidesManyLiteralAlternativesWithoutTheirProgram) 
   }
 }
 
+// A rule of many long texts looks them up in order rather than one by one; texts that begin
+// one another, and addresses that hold only the beginning of one, against a naive search.
+TEST(CompiledRuleTest, HoldsLiteralAgreesWithANaiveSearch) {
+  CompiledRule rule;
+  rule.literals = {u"ab",        u"abcdefgh", u"abd",      u"b.example", u"site1.example",
+                   u"site10.ex", u"site2",    u"x.y.z/ab", u"zz"};
+  std::sort(rule.literals.begin(), rule.literals.end());
+  const std::u16string addresses[] = {u"http://a/",
+                                      u"http://site1.exampl/",
+                                      u"http://site10.ex",
+                                      u"http://x.y.z/a",
+                                      u"http://q/?zz=1",
+                                      u"ab",
+                                      u"a",
+                                      u"http://site3/b.exampl",
+                                      u"",
+                                      u"http://b.example/"};
+  for (const std::u16string& address : addresses) {
+    bool expected = false;
+    for (const std::u16string& literal : rule.literals) {
+      expected = expected || address.find(literal) != std::u16string::npos;
+    }
+    EXPECT_EQ(expected, rule.HoldsLiteral(address)) << Utf8(address);
+  }
+}
+
 // However many characters the factors hold together, every rule with a factor is indexed:
 // a list past any fixed bound is decided as fast, and the same, as a short one.
 TEST(CompiledFilterListTest, IndexesEveryRuleOfALongList) {
