@@ -99,6 +99,11 @@ FactorIndex::FactorIndex(const std::vector<Entry>& entries) {
   const std::vector<Item> sorted = SortedByBucket(items, directory_shift_, &bucket_begin);
   std::vector<Item>().swap(items);
   directory_.assign(bucket_begin.size(), 0);
+  // At most one window and one rule per item: room up front spares growing by doubling,
+  // which would leave up to half of a large list's index unused.
+  windows_.reserve(sorted.size());
+  rules_begin_.reserve(sorted.size() + 1);
+  rules_.reserve(sorted.size());
   for (size_t b = 0; b + 1 < bucket_begin.size(); ++b) {
     directory_[b] = static_cast<uint32_t>(windows_.size());
     for (uint32_t i = bucket_begin[b]; i < bucket_begin[b + 1]; ++i) {
