@@ -1,9 +1,11 @@
 #include "urlfilter/compiled_filter_list.h"
 
 #include <algorithm>
+#include <iterator>
 #include <new>
 #include <stdexcept>
 
+#include "urlfilter/class_runs.h"
 #include "urlfilter/factor_windows.h"
 #include "urlfilter/filter_line.h"
 #include "urlfilter/literal_factors.h"
@@ -11,6 +13,40 @@
 
 namespace zelk {
 namespace {
+
+// A rule whose longest required text is shorter than this is a candidate for most
+// addresses; a run of character sets (class_runs.h) of at least kMinRunStrength, and
+// stronger than that text, tells them apart better.
+constexpr size_t kWeakFactorLength = 3;
+constexpr uint32_t kMinRunStrength = 6;
+
+// A rule keeps up to this many texts looked for one by one; more are looked up in order.
+constexpr size_t kScannedLiterals = 8;
+
+// Whether some text of `sorted` (ascending, none empty) begins `text`. Every text that begins
+// `text` sorts between itself and `text`, so it also begins the last text not greater than
+// `text`: when that one does not begin `text` itself, only the part the two share needs
+// looking up again, shorter each time.
+bool BeginsWithAny(const std::vector<std::u16string>& sorted, std::u16string_view text) {
+  while (!text.empty()) {
+    const auto after = std::upper_bound(
+        sorted.begin(), sorted.end(), text,
+        [](std::u16string_view wanted, const std::u16string& one) { return wanted < one; });
+    if (after == sorted.begin()) {
+      return false;
+    }
+    const std::u16string& before = *(after - 1);
+    size_t common = 0;
+    while (common < before.size() && common < text.size() && before[common] == text[common]) {
+      ++common;
+    }
+    if (common == before.size()) {
+      return true;
+    }
+    text = text.substr(0, common);
+  }
+  return false;
+}
 
 size_t LongestLength(const std::vector<std::u16string>& texts) {
   size_t longest = 0;
@@ -22,6 +58,36 @@ size_t LongestLength(const std::vector<std::u16string>& texts) {
 
 }  // namespace
 
+// The required texts of every rule, one after another in one buffer, so that a list of a
+// million rules holds them in three allocations rather than one or two per rule.
+class CompiledFilterList::ListTexts {
+ public:
+  explicit ListTexts(size_t rules) { rule_begin_.reserve(rules + 1); }
+
+  void Add(const std::vector<std::u16string>& texts) {
+    rule_begin_.push_back(text_begin_.size());
+    for (const std::u16string& text : texts) {
+      text_begin_.push_back(characters_.size());
+      characters_ += text;
+    }
+  }
+  void Close() {
+    rule_begin_.push_back(text_begin_.size());
+    text_begin_.push_back(characters_.size());
+  }
+  size_t TextCount(size_t rule) const { return rule_begin_[rule + 1] - rule_begin_[rule]; }
+  std::u16string_view Text(size_t rule, size_t i) const {
+    const size_t text = rule_begin_[rule] + i;
+    return std::u16string_view(characters_)
+        .substr(text_begin_[text], text_begin_[text + 1] - text_begin_[text]);
+  }
+
+ private:
+  std::u16string characters_;
+  std::vector<size_t> text_begin_;
+  std::vector<size_t> rule_begin_;
+};
+
 // Two passes: every rule is compiled and its required texts read, then, with the windows of
 // all the list's texts counted, each rule is indexed by the windows fewest others share.
 CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines)
@@ -29,12 +95,12 @@ CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines)
   // Nearly every line is a rule: room for that up front spares moving every compiled rule
   // as the list grows.
   rules_.reserve(lines.size());
-  std::vector<std::vector<std::u16string>> texts;
-  texts.reserve(lines.size());
-  FactorWindows windows;
+  ListTexts texts(lines.size());
+  FactorWindows windows(lines.size());
   PatternReading reading;
   PatternWorkspace workspace;
   UrlPattern discarded;  // only whether the rule compiles is kept
+  std::vector<std::u16string> rule_texts;
   for (size_t i = 0; i < lines.size(); ++i) {
     const FilterLine line = ReadFilterLine(lines[i]);
     if (line.kind == FilterLineKind::kDefaultRule) {
@@ -50,44 +116,79 @@ CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines)
     rule.line = static_cast<uint32_t>(i);
     rule.allow = line.allow;
     rule.error = CompilePattern(line.folded, &discarded, &reading, &workspace);
-    texts.emplace_back();
+    rule_texts.clear();
     if (rule.error == PatternError::kOk) {
-      rule.literal_set = LiteralAlternatives(reading, &texts.back());
+      rule.literal_set = LiteralAlternatives(reading, &rule_texts);
       if (!rule.literal_set) {
-        texts.back() = RequiredFactors(reading);
+        rule_texts = RequiredFactors(reading);
       }
     }
-    windows.Count(texts.back());
+    if (rule.error == PatternError::kOk && !rule.literal_set &&
+        FilterByClassRun(reading, rule_texts)) {
+      rule_texts.clear();
+    }
+    for (const std::u16string& text : rule_texts) {
+      windows.Count(text);
+    }
+    texts.Add(rule_texts);
   }
+  texts.Close();
+  class_runs_.Finish();
   if (rules_.capacity() - rules_.size() > rules_.size() / 4) {
     rules_.shrink_to_fit();
   }
-  windows.Finish();
-  Index(windows, &texts);
+  Index(windows, texts);
+}
+
+// Looks the last rule read up by its run of character sets, when its required texts are too
+// short to tell addresses apart and the run does better.
+bool CompiledFilterList::FilterByClassRun(const PatternReading& reading,
+                                          const std::vector<std::u16string>& texts) {
+  const size_t longest = LongestLength(texts);
+  if (longest >= kWeakFactorLength) {
+    return false;
+  }
+  const ClassRun run = RequiredClassRun(reading);
+  const uint32_t number = static_cast<uint32_t>(rules_.size() - 1);
+  if (run.strength < kMinRunStrength || run.strength <= 3 * longest ||
+      !class_runs_.Add(run, number)) {
+    return false;
+  }
+  rules_.back().indexed = true;
+  return true;
 }
 
 // Every rule with a factor is indexed, however long the list: the windows are parts of the
-// rules' text, so the index grows with the text and never beyond it. A rule is kept its
-// whole texts where the index holds only a part of one.
-void CompiledFilterList::Index(const FactorWindows& windows,
-                               std::vector<std::vector<std::u16string>>* texts) {
+// rules' text, so the index grows with the text and never beyond it. A rule keeps its
+// whole texts where the index holds only a part of one and checking them spares running
+// its program; a rule of literal alternatives always does, since an address that holds
+// one of them is matched without its program.
+void CompiledFilterList::Index(const FactorWindows& windows, const ListTexts& texts) {
   std::vector<FactorIndex::Entry> entries;
   entries.reserve(rules_.size() + rules_.size() / 4);
   for (uint32_t number = 0; number < rules_.size(); ++number) {
-    std::vector<std::u16string>& rule_texts = (*texts)[number];
-    if (rule_texts.empty()) {
-      always_tried_.push_back(number);
+    const size_t count = texts.TextCount(number);
+    if (count == 0) {
+      if (!rules_[number].indexed) {
+        always_tried_.push_back(number);
+      }
       continue;
     }
     CompiledRule& rule = rules_[number];
     rule.indexed = true;
-    for (std::u16string& window : windows.Choose(rule_texts)) {
-      entries.push_back(FactorIndex::Entry{std::move(window), number});
+    size_t longest = 0;
+    for (size_t i = 0; i < count; ++i) {
+      const std::u16string_view text = texts.Text(number, i);
+      entries.push_back(FactorIndex::Entry{std::u16string(windows.Choose(text)), number});
+      longest = std::max(longest, text.size());
     }
-    if (LongestLength(rule_texts) > kMaxFactorLength) {
-      rule.literals = std::move(rule_texts);
+    if (longest > (rule.literal_set ? kIndexWindowLength : kMaxFactorLength)) {
+      rule.literals.reserve(count);
+      for (size_t i = 0; i < count; ++i) {
+        rule.literals.emplace_back(texts.Text(number, i));
+      }
+      std::sort(rule.literals.begin(), rule.literals.end());
     }
-    std::vector<std::u16string>().swap(rule_texts);
   }
   index_ = FactorIndex(entries);
 }
@@ -96,8 +197,16 @@ bool CompiledRule::HoldsLiteral(std::u16string_view folded_address) const {
   if (literals.empty()) {
     return true;
   }
-  for (const std::u16string& literal : literals) {
-    if (folded_address.find(literal) != std::u16string_view::npos) {
+  if (literals.size() <= kScannedLiterals) {
+    for (const std::u16string& literal : literals) {
+      if (folded_address.find(literal) != std::u16string_view::npos) {
+        return true;
+      }
+    }
+    return false;
+  }
+  for (size_t start = 0; start < folded_address.size(); ++start) {
+    if (BeginsWithAny(literals, folded_address.substr(start))) {
       return true;
     }
   }
@@ -107,11 +216,14 @@ bool CompiledRule::HoldsLiteral(std::u16string_view folded_address) const {
 void CompiledFilterList::CandidateRules(std::u16string_view folded_address,
                                         std::vector<uint32_t>* candidates,
                                         std::vector<uint32_t>* scratch) const {
+  scratch->clear();
+  index_.FindRules(folded_address, scratch);
+  class_runs_.FindRules(folded_address, scratch);
+  std::sort(scratch->begin(), scratch->end());
+  scratch->erase(std::unique(scratch->begin(), scratch->end()), scratch->end());
   candidates->clear();
-  index_.FindRules(folded_address, candidates, scratch);
-  candidates->insert(candidates->end(), always_tried_.begin(), always_tried_.end());
-  std::sort(candidates->begin(), candidates->end());
-  candidates->erase(std::unique(candidates->begin(), candidates->end()), candidates->end());
+  std::set_union(scratch->begin(), scratch->end(), always_tried_.begin(), always_tried_.end(),
+                 std::back_inserter(*candidates));
 }
 
 const UrlPattern* CompiledFilterList::Program(uint32_t index,
@@ -128,7 +240,7 @@ const UrlPattern* CompiledFilterList::Program(uint32_t index,
 }
 
 size_t CompiledFilterList::memory() const {
-  size_t bytes = rules_.capacity() * sizeof(CompiledRule) + index_.memory() +
+  size_t bytes = rules_.capacity() * sizeof(CompiledRule) + index_.memory() + class_runs_.memory() +
                  always_tried_.capacity() * sizeof(uint32_t);
   for (const CompiledRule& rule : rules_) {
     for (const std::u16string& literal : rule.literals) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "config/config_source.h"
+#include "urlfilter/class_run_filter.h"
 #include "urlfilter/factor_index.h"
 #include "urlfilter/pattern/compiler.h"
 
@@ -28,7 +29,7 @@ struct CompiledRule {
   // building it from a const list is safe.
   mutable std::unique_ptr<UrlPattern> program;
   // Where the index holds only a window of a longer required text: the whole texts, one
-  // of which every match holds. Empty otherwise.
+  // of which every match holds, in ascending order. Empty otherwise.
   std::vector<std::u16string> literals;
   // The pattern is only literal alternatives: it matches exactly when one of its texts
   // occurs, which the index and `literals` tell without running a program.
@@ -39,6 +40,7 @@ struct CompiledRule {
 };
 
 class FactorWindows;
+struct PatternReading;
 
 class CompiledFilterList {
  public:
@@ -54,9 +56,9 @@ class CompiledFilterList {
   size_t default_line() const { return default_line_; }
 
   // The rules, as indices into rules(), in file order, that may match `folded_address`
-  // (folded A-Z): those with a factor in it, those with no factor, and those that do not
-  // compile (which refuse every address that reaches them). Every other rule cannot match.
-  // `scratch` is working room, reusable between calls.
+  // (folded A-Z): those with a factor in it, those whose run of character sets it holds,
+  // those with neither, and those that do not compile (which refuse every address that reaches
+  // them). Every other rule cannot match. `scratch` is working room, reusable between calls.
   void CandidateRules(std::u16string_view folded_address,
                       std::vector<uint32_t>* candidates,
                       std::vector<uint32_t>* scratch) const;
@@ -71,12 +73,15 @@ class CompiledFilterList {
   size_t memory() const;
 
  private:
-  void Index(const FactorWindows& windows, std::vector<std::vector<std::u16string>>* texts);
+  class ListTexts;
+  bool FilterByClassRun(const PatternReading& reading, const std::vector<std::u16string>& texts);
+  void Index(const FactorWindows& windows, const ListTexts& texts);
 
   size_t line_count_ = 0;
   std::vector<CompiledRule> rules_;
   std::vector<uint32_t> always_tried_;  // indices into rules_, ascending
   FactorIndex index_;
+  ClassRunFilter class_runs_;  // rules whose required texts are too short to index
   bool has_default_ = false;
   bool default_allow_ = false;
   size_t default_line_ = 0;

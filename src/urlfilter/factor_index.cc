@@ -1,187 +1,179 @@
 #include "urlfilter/factor_index.h"
 
 #include <algorithm>
+#include <tuple>
 #include <utility>
 
 namespace zelk {
 namespace {
 
-// A factor with its first characters packed into integers, first character highest, so
-// that sorting compares integers and reads the text itself only where those are equal.
-struct SortedFactor {
-  static constexpr size_t kKeyWords = 4;
-  static constexpr size_t kPerWord = 4;
+// Filter bits per window: about one window of an address in sixteen that no rule holds
+// passes the filter and is looked up in the directory.
+constexpr size_t kFilterBitsPerWindow = 16;
+constexpr size_t kMinFilterBits = 4096;
 
-  SortedFactor(std::u16string_view factor_text, uint32_t factor_rule)
-      : text(factor_text), rule(factor_rule) {
-    for (size_t i = 0; i < kKeyWords * kPerWord && i < text.size(); ++i) {
-      key[i / kPerWord] |= uint64_t{text[i]} << (16 * (kPerWord - 1 - i % kPerWord));
-    }
-  }
-
-  // By text, then by rule. Texts that differ in their packed characters are ordered by
-  // them: a text that ends where the other has a character packs that place as 0, and is
-  // a prefix of it or smaller.
-  bool operator<(const SortedFactor& other) const {
-    for (size_t i = 0; i < kKeyWords; ++i) {
-      if (key[i] != other.key[i]) {
-        return key[i] < other.key[i];
-      }
-    }
-    const int order = text.compare(other.text);
-    return order != 0 ? order < 0 : rule < other.rule;
-  }
-
-  uint64_t key[kKeyWords] = {};
-  std::u16string_view text;
+struct Item {
+  WindowKey key;
   uint32_t rule;
 };
 
-// The trie of sorted factors, before it is laid out: node i + 1 is entered by edges[i],
-// and the rules, grouped by the node where their factor ends, in the order of the nodes.
-struct Trie {
-  struct Edge {
-    uint32_t from;
-    char16_t c;
-  };
-  std::vector<Edge> edges;
-  std::vector<uint32_t> rules;
-  std::vector<uint32_t> rule_nodes;  // per rule above: the node where its factor ends
-};
-
-std::vector<SortedFactor> SortFactors(const std::vector<FactorIndex::Entry>& entries) {
-  std::vector<SortedFactor> factors;
-  factors.reserve(entries.size());
-  for (const FactorIndex::Entry& entry : entries) {
-    if (!entry.text.empty()) {
-      factors.push_back(SortedFactor(entry.text, entry.rule));
-    }
-  }
-  std::sort(factors.begin(), factors.end());
-  return factors;
+bool ItemLess(const Item& a, const Item& b) {
+  return std::tie(a.key.low, a.key.high, a.rule) < std::tie(b.key.low, b.key.high, b.rule);
 }
 
-// One pass over the sorted factors: each shares with the one before it the nodes of their
-// common prefix, and new nodes are numbered in the order they are made. A factor then ends
-// at the node last made, or at the same node as the factor before it, so the rules come
-// grouped by node, in the order of the nodes.
-Trie BuildTrie(const std::vector<SortedFactor>& factors) {
-  Trie trie;
-  std::vector<uint32_t> path = {0};  // the nodes of the previous factor's prefixes
-  std::u16string_view previous;
-  for (const SortedFactor& factor : factors) {
-    const size_t limit = std::min(previous.size(), factor.text.size());
-    size_t common = 0;
-    while (common < limit && previous[common] == factor.text[common]) {
-      ++common;
-    }
-    path.resize(common + 1);
-    for (size_t i = common; i < factor.text.size(); ++i) {
-      trie.edges.push_back(Trie::Edge{path.back(), factor.text[i]});
-      path.push_back(static_cast<uint32_t>(trie.edges.size()));
-    }
-    const uint32_t node = path.back();
-    if (trie.rules.empty() || trie.rule_nodes.back() != node || trie.rules.back() != factor.rule) {
-      trie.rules.push_back(factor.rule);
-      trie.rule_nodes.push_back(node);
-    }
-    previous = factor.text;
+uint32_t CeilLog2(size_t n) {
+  uint32_t bits = 0;
+  while ((size_t{1} << bits) < n) {
+    ++bits;
   }
-  return trie;
+  return bits;
+}
+
+void PutCharacter(WindowKey* key, size_t index, char16_t c) {
+  if (index < 4) {
+    key->low |= uint64_t{c} << (16 * index);
+  } else {
+    key->high |= uint64_t{c} << (16 * (index - 4));
+  }
+}
+
+WindowKey WithLength(WindowKey key, size_t length) {
+  key.high |= uint64_t{length} << 48;
+  return key;
+}
+
+// The items in the order of their directory bucket (a counting sort, which keeps file
+// order), each bucket then sorted by window and rule. Buckets hold about one item each.
+std::vector<Item> SortedByBucket(const std::vector<Item>& items,
+                                 uint32_t shift,
+                                 std::vector<uint32_t>* bucket_begin) {
+  for (const Item& item : items) {
+    ++(*bucket_begin)[(WindowHash(item.key) >> shift) + 1];
+  }
+  for (size_t b = 1; b < bucket_begin->size(); ++b) {
+    (*bucket_begin)[b] += (*bucket_begin)[b - 1];
+  }
+  std::vector<Item> sorted(items.size());
+  std::vector<uint32_t> placed(bucket_begin->begin(), bucket_begin->end() - 1);
+  for (const Item& item : items) {
+    sorted[placed[WindowHash(item.key) >> shift]++] = item;
+  }
+  for (size_t b = 0; b + 1 < bucket_begin->size(); ++b) {
+    std::sort(sorted.begin() + (*bucket_begin)[b], sorted.begin() + (*bucket_begin)[b + 1],
+              ItemLess);
+  }
+  return sorted;
 }
 
 }  // namespace
 
-// The trie's edges are grouped by parent with a counting sort, which keeps each node's
-// children in the order they were made, the order of their characters, for a binary
-// search.
+WindowKey PackWindow(std::u16string_view window) {
+  const size_t length = std::min(window.size(), kIndexWindowLength);
+  WindowKey key;
+  for (size_t i = 0; i < length; ++i) {
+    PutCharacter(&key, i, window[i]);
+  }
+  return WithLength(key, length);
+}
+
+uint64_t WindowHash(const WindowKey& key) {
+  uint64_t hash =
+      key.low * 0x9E3779B97F4A7C15ull ^ (key.high + 0x632BE59BD9B4E019ull) * 0xC2B2AE3D27D4EB4Full;
+  hash ^= hash >> 32;
+  hash *= 0xD6E8FEB86659FD93ull;
+  return hash ^ (hash >> 32);
+}
+
 FactorIndex::FactorIndex(const std::vector<Entry>& entries) {
-  Trie trie = BuildTrie(SortFactors(entries));
-  const uint32_t count = static_cast<uint32_t>(trie.edges.size() + 1);
-  nodes_.resize(count + 1);
-  for (const Trie::Edge& edge : trie.edges) {
-    ++nodes_[edge.from + 1].first_edge;
-  }
-  for (const uint32_t node : trie.rule_nodes) {
-    ++nodes_[node + 1].rules_begin;
-  }
-  for (uint32_t node = 1; node <= count; ++node) {
-    nodes_[node].first_edge += nodes_[node - 1].first_edge;
-    nodes_[node].rules_begin += nodes_[node - 1].rules_begin;
-  }
-  edges_.resize(trie.edges.size());
-  std::vector<uint32_t> placed(count, 0);
-  for (uint32_t i = 0; i < trie.edges.size(); ++i) {
-    const uint32_t from = trie.edges[i].from;
-    edges_[nodes_[from].first_edge + placed[from]++] = Edge{trie.edges[i].c, i + 1};
-  }
-  rules_ = std::move(trie.rules);
-  LinkFailures();
-}
-
-uint32_t FactorIndex::Child(uint32_t node, char16_t c) const {
-  const auto begin = edges_.begin() + nodes_[node].first_edge;
-  const auto end = edges_.begin() + nodes_[node + 1].first_edge;
-  const auto found = std::lower_bound(
-      begin, end, c, [](const Edge& edge, char16_t wanted) { return edge.c < wanted; });
-  return found != end && found->c == c ? found->to : 0;
-}
-
-// The node after reading `c` in `node`: the longest suffix of the text read that is a node.
-uint32_t FactorIndex::Step(uint32_t node, char16_t c) const {
-  for (;;) {
-    const uint32_t child = Child(node, c);
-    if (child != 0 || node == 0) {
-      return child;
-    }
-    node = nodes_[node].fail;
-  }
-}
-
-// Breadth first, so that a node's failure is known before its children's.
-void FactorIndex::LinkFailures() {
-  const uint32_t count = static_cast<uint32_t>(nodes_.size() - 1);
-  std::vector<uint32_t> queue;
-  queue.reserve(count);
-  queue.push_back(0);
-  for (size_t head = 0; head < queue.size(); ++head) {
-    const uint32_t node = queue[head];
-    const bool ends_here = nodes_[node].rules_begin != nodes_[node + 1].rules_begin;
-    nodes_[node].output = ends_here ? node : nodes_[nodes_[node].fail].output;
-    for (uint32_t e = nodes_[node].first_edge; e < nodes_[node + 1].first_edge; ++e) {
-      const uint32_t child = edges_[e].to;
-      nodes_[child].fail = node == 0 ? 0 : Step(nodes_[node].fail, edges_[e].c);
-      queue.push_back(child);
+  std::vector<Item> items;
+  items.reserve(entries.size());
+  for (const Entry& entry : entries) {
+    if (!entry.text.empty()) {
+      items.push_back(Item{PackWindow(entry.text), entry.rule});
+      lengths_ |= 1u << (std::min(entry.text.size(), kIndexWindowLength) - 1);
     }
   }
+  const uint32_t bits = std::max<uint32_t>(1, CeilLog2(items.size()));
+  directory_shift_ = 64 - bits;
+  std::vector<uint32_t> bucket_begin((size_t{1} << bits) + 1, 0);
+  const std::vector<Item> sorted = SortedByBucket(items, directory_shift_, &bucket_begin);
+  std::vector<Item>().swap(items);
+  directory_.assign(bucket_begin.size(), 0);
+  // At most one window and one rule per item: room up front spares growing by doubling,
+  // which would leave up to half of a large list's index unused.
+  windows_.reserve(sorted.size());
+  rules_begin_.reserve(sorted.size() + 1);
+  rules_.reserve(sorted.size());
+  for (size_t b = 0; b + 1 < bucket_begin.size(); ++b) {
+    directory_[b] = static_cast<uint32_t>(windows_.size());
+    for (uint32_t i = bucket_begin[b]; i < bucket_begin[b + 1]; ++i) {
+      const bool new_window = i == bucket_begin[b] || !(sorted[i].key == sorted[i - 1].key);
+      if (new_window) {
+        windows_.push_back(sorted[i].key);
+        rules_begin_.push_back(static_cast<uint32_t>(rules_.size()));
+      }
+      if (new_window || sorted[i].rule != sorted[i - 1].rule) {
+        rules_.push_back(sorted[i].rule);
+      }
+    }
+  }
+  directory_.back() = static_cast<uint32_t>(windows_.size());
+  rules_begin_.push_back(static_cast<uint32_t>(rules_.size()));
+  BuildFilter();
 }
 
-void FactorIndex::FindRules(std::u16string_view text,
-                            std::vector<uint32_t>* rules,
-                            std::vector<uint32_t>* scratch) const {
-  if (nodes_.size() <= 1) {
+void FactorIndex::BuildFilter() {
+  const size_t bits =
+      size_t{1} << CeilLog2(std::max(kMinFilterBits, windows_.size() * kFilterBitsPerWindow));
+  filter_.assign(bits / 64, 0);
+  for (const WindowKey& key : windows_) {
+    const uint64_t bit = WindowHash(key) & (bits - 1);
+    filter_[bit / 64] |= uint64_t{1} << (bit % 64);
+  }
+}
+
+void FactorIndex::AppendRulesOf(const WindowKey& key,
+                                uint64_t hash,
+                                std::vector<uint32_t>* rules) const {
+  const uint64_t bucket = hash >> directory_shift_;
+  for (uint32_t w = directory_[bucket]; w < directory_[bucket + 1]; ++w) {
+    if (windows_[w] == key) {
+      rules->insert(rules->end(), rules_.begin() + rules_begin_[w],
+                    rules_.begin() + rules_begin_[w + 1]);
+      return;
+    }
+  }
+}
+
+// Every window of the text that starts at each position and has a length some indexed
+// window has, tried against the filter first.
+void FactorIndex::FindRules(std::u16string_view text, std::vector<uint32_t>* rules) const {
+  if (windows_.empty()) {
     return;
   }
-  std::vector<uint32_t>& hits = *scratch;
-  hits.clear();
-  uint32_t node = 0;
-  for (const char16_t c : text) {
-    node = Step(node, c);
-    for (uint32_t out = nodes_[node].output; out != 0; out = nodes_[nodes_[out].fail].output) {
-      hits.push_back(out);
+  const size_t longest = CeilLog2(size_t{lengths_} + 1);
+  const uint64_t mask = filter_.size() * 64 - 1;
+  for (size_t start = 0; start < text.size(); ++start) {
+    WindowKey key;
+    const size_t end = std::min(longest, text.size() - start);
+    for (size_t length = 1; length <= end; ++length) {
+      PutCharacter(&key, length - 1, text[start + length - 1]);
+      if ((lengths_ >> (length - 1) & 1) == 0) {
+        continue;
+      }
+      const WindowKey sized = WithLength(key, length);
+      const uint64_t hash = WindowHash(sized);
+      if ((filter_[(hash & mask) / 64] >> (hash & 63) & 1) != 0) {
+        AppendRulesOf(sized, hash, rules);
+      }
     }
-  }
-  std::sort(hits.begin(), hits.end());
-  hits.erase(std::unique(hits.begin(), hits.end()), hits.end());
-  for (const uint32_t hit : hits) {
-    rules->insert(rules->end(), rules_.begin() + nodes_[hit].rules_begin,
-                  rules_.begin() + nodes_[hit + 1].rules_begin);
   }
 }
 
 size_t FactorIndex::memory() const {
-  return nodes_.capacity() * sizeof(Node) + edges_.capacity() * sizeof(Edge) +
-         rules_.capacity() * sizeof(uint32_t);
+  return filter_.capacity() * sizeof(uint64_t) + directory_.capacity() * sizeof(uint32_t) +
+         windows_.capacity() * sizeof(WindowKey) +
+         (rules_begin_.capacity() + rules_.capacity()) * sizeof(uint32_t);
 }
 
 }  // namespace zelk

@@ -1,5 +1,9 @@
-// A multi-literal automaton (Aho-Corasick) over the literal factors of many rules: one scan
-// of an address names every rule one of whose factors occurs in it. Pure code.
+// An index of rules by short windows of the literal text their matches must contain. A
+// window of up to kIndexWindowLength characters is packed, with its length, into two
+// integers: looking an address up is then, at each of its positions, a few integer
+// operations and one bit test per window length in use. Those loads do not depend on one
+// another, so the processor overlaps them, where a trie walked character by character waits
+// on a cache miss at each step. Pure code.
 #ifndef ZELK_URLFILTER_FACTOR_INDEX_H_
 #define ZELK_URLFILTER_FACTOR_INDEX_H_
 
@@ -11,49 +15,62 @@
 
 namespace zelk {
 
+// The index holds at most this many characters of a factor. Seven 16-bit characters and
+// the length fill two 64-bit words exactly, so a window is compared whole, never by a hash
+// alone; seven characters of a host or path name are rarely shared by many rules.
+inline constexpr size_t kIndexWindowLength = 7;
+
+// A window of 1 to kIndexWindowLength characters, packed: characters 0-3 in `low`,
+// 4-6 and the length in `high`.
+struct WindowKey {
+  uint64_t low = 0;
+  uint64_t high = 0;
+
+  friend bool operator==(const WindowKey& a, const WindowKey& b) {
+    return a.low == b.low && a.high == b.high;
+  }
+};
+
+// Packs the first kIndexWindowLength characters of `window` (all of a shorter one).
+WindowKey PackWindow(std::u16string_view window);
+// Mixes every bit of the key into every bit of the result.
+uint64_t WindowHash(const WindowKey& key);
+
 class FactorIndex {
  public:
-  // One factor of one rule; rules are numbered by the caller.
+  // One factor of one rule; rules are numbered by the caller. A text longer than
+  // kIndexWindowLength is indexed by its first window; an empty one is not indexed.
   struct Entry {
-    std::u16string text;  // not empty
+    std::u16string text;
     uint32_t rule;
   };
 
   FactorIndex() = default;
-  // Builds the automaton over `entries`.
   explicit FactorIndex(const std::vector<Entry>& entries);
 
-  // Appends to `rules` the number of every rule with a factor that occurs in `text`, in no
-  // particular order: once for each of its factors that occurs. `scratch` is working room,
-  // reusable between calls.
-  void FindRules(std::u16string_view text,
-                 std::vector<uint32_t>* rules,
-                 std::vector<uint32_t>* scratch) const;
+  // Appends to `rules` the number of every rule with an indexed window that occurs in
+  // `text`, in no particular order, once for each of its windows that occurs.
+  void FindRules(std::u16string_view text, std::vector<uint32_t>* rules) const;
 
-  size_t node_count() const { return nodes_.size(); }
-  // Bytes the automaton holds.
+  size_t window_count() const { return windows_.size(); }
+  // Bytes the index holds.
   size_t memory() const;
 
  private:
-  struct Node {
-    uint32_t first_edge = 0;   // edges [first_edge, next node's first_edge)
-    uint32_t fail = 0;         // the longest proper suffix that is also a node
-    uint32_t output = 0;       // the nearest node on the fail chain (itself included) that
-                               // ends factors, or 0 for none
-    uint32_t rules_begin = 0;  // rules [rules_begin, next node's rules_begin) end here
-  };
-  struct Edge {
-    char16_t c;
-    uint32_t to;
-  };
+  void AppendRulesOf(const WindowKey& key, uint64_t hash, std::vector<uint32_t>* rules) const;
+  void BuildFilter();
 
-  uint32_t Child(uint32_t node, char16_t c) const;
-  uint32_t Step(uint32_t node, char16_t c) const;
-  void LinkFailures();
-
-  std::vector<Node> nodes_;  // node 0 is the root; one extra node closes the ranges
-  std::vector<Edge> edges_;
+  // One bit per filter position: set when some window hashes there. Most windows of an
+  // address miss it, and are done with after one load from a table a few bits per window.
+  std::vector<uint64_t> filter_;
+  // Windows grouped by the top bits of their hash: bucket b holds
+  // windows_[directory_[b], directory_[b + 1]).
+  std::vector<uint32_t> directory_;
+  uint32_t directory_shift_ = 64;
+  std::vector<WindowKey> windows_;
+  std::vector<uint32_t> rules_begin_;  // per window, and one more closing the last
   std::vector<uint32_t> rules_;
+  uint32_t lengths_ = 0;  // bit n - 1 set when some window has n characters
 };
 
 }  // namespace zelk

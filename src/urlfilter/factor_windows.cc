@@ -3,78 +3,67 @@
 #include <algorithm>
 #include <limits>
 
-#include "urlfilter/literal_factors.h"
+#include "urlfilter/factor_index.h"
 
 namespace zelk {
 namespace {
 
 // Windows considered in one long text.
-constexpr size_t kWindowChoices = 8;
-
-uint64_t WindowHash(std::u16string_view window) {
-  uint64_t hash = 14695981039346656037ull;
-  for (const char16_t c : window) {
-    hash = (hash ^ c) * 1099511628211ull;
-  }
-  return hash;
-}
+constexpr size_t kWindowChoices = 12;
+// Places of the count table per text counted, and the most places it has.
+constexpr size_t kPlacesPerText = 8;
+constexpr size_t kMaxPlaces = size_t{1} << 24;
+constexpr uint8_t kMaxCount = std::numeric_limits<uint8_t>::max();
 
 }  // namespace
 
-std::vector<size_t> FactorWindows::Offsets(size_t length) {
-  std::vector<size_t> offsets;
-  if (length <= kMaxFactorLength) {
-    return offsets;
+FactorWindows::FactorWindows(size_t texts) {
+  size_t places = 1024;
+  while (places < texts * kPlacesPerText && places < kMaxPlaces) {
+    places *= 2;
   }
-  const size_t last = length - kMaxFactorLength;
-  const size_t choices = std::min(kWindowChoices, last + 1);
-  for (size_t i = 0; i < choices; ++i) {
-    offsets.push_back(choices == 1 ? 0 : last * i / (choices - 1));
-  }
-  return offsets;
+  counts_.assign(places, 0);
 }
 
-void FactorWindows::Count(const std::vector<std::u16string>& texts) {
-  for (const std::u16string& text : texts) {
-    for (const size_t offset : Offsets(text.size())) {
-      hashes_.push_back(WindowHash(std::u16string_view(text).substr(offset, kMaxFactorLength)));
-    }
+size_t FactorWindows::OffsetCount(size_t length) {
+  return length <= kIndexWindowLength ? 1
+                                      : std::min(kWindowChoices, length - kIndexWindowLength + 1);
+}
+
+size_t FactorWindows::Offset(size_t length, size_t choice) {
+  const size_t choices = OffsetCount(length);
+  return choices == 1 ? 0 : (length - kIndexWindowLength) * choice / (choices - 1);
+}
+
+uint8_t& FactorWindows::CountOf(std::u16string_view window) {
+  return counts_[WindowHash(PackWindow(window)) & (counts_.size() - 1)];
+}
+
+uint8_t FactorWindows::Shared(std::u16string_view window) const {
+  return counts_[WindowHash(PackWindow(window)) & (counts_.size() - 1)];
+}
+
+void FactorWindows::Count(std::u16string_view text) {
+  for (size_t choice = 0; choice < OffsetCount(text.size()); ++choice) {
+    uint8_t& count = CountOf(text.substr(Offset(text.size(), choice), kIndexWindowLength));
+    count = count == kMaxCount ? count : static_cast<uint8_t>(count + 1);
   }
-}
-
-void FactorWindows::Finish() {
-  std::sort(hashes_.begin(), hashes_.end());
-}
-
-size_t FactorWindows::Shared(std::u16string_view window) const {
-  const auto range = std::equal_range(hashes_.begin(), hashes_.end(), WindowHash(window));
-  return static_cast<size_t>(range.second - range.first);
 }
 
 // On equal counts the later window wins: the end of a long path or host names the file or
 // site, where its beginning is often shared.
-std::vector<std::u16string> FactorWindows::Choose(const std::vector<std::u16string>& texts) const {
-  std::vector<std::u16string> windows;
-  windows.reserve(texts.size());
-  for (const std::u16string& text : texts) {
-    const std::vector<size_t> offsets = Offsets(text.size());
-    if (offsets.empty()) {
-      windows.push_back(text);
-      continue;
+std::u16string_view FactorWindows::Choose(std::u16string_view text) const {
+  std::u16string_view best = text.substr(0, kIndexWindowLength);
+  uint32_t fewest = std::numeric_limits<uint32_t>::max();
+  for (size_t choice = 0; choice < OffsetCount(text.size()); ++choice) {
+    const std::u16string_view window = text.substr(Offset(text.size(), choice), kIndexWindowLength);
+    const uint32_t shared = Shared(window);
+    if (shared <= fewest) {
+      fewest = shared;
+      best = window;
     }
-    std::u16string_view best;
-    size_t fewest = std::numeric_limits<size_t>::max();
-    for (const size_t offset : offsets) {
-      const std::u16string_view window = std::u16string_view(text).substr(offset, kMaxFactorLength);
-      const size_t shared = Shared(window);
-      if (shared <= fewest) {
-        fewest = shared;
-        best = window;
-      }
-    }
-    windows.emplace_back(best);
   }
-  return windows;
+  return best;
 }
 
 }  // namespace zelk

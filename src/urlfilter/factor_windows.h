@@ -1,5 +1,5 @@
 // The part of each rule's required text that the factor index holds. A text of up to
-// kMaxFactorLength characters is held whole; of a longer one, the window of that length
+// kIndexWindowLength characters is held whole; of a longer one, the window of that length
 // that the fewest other rules of the list hold too, so that an address is a candidate for
 // few rules even where hundreds of rules begin alike (one host, one long path). Pure code.
 #ifndef ZELK_URLFILTER_FACTOR_WINDOWS_H_
@@ -15,21 +15,26 @@ namespace zelk {
 
 class FactorWindows {
  public:
-  // Counts the windows of one rule's texts; every rule is counted before any is chosen.
-  void Count(const std::vector<std::u16string>& texts);
-  // Done counting: the counts may be read.
-  void Finish();
-  // The windows to index for `texts`, one per text, each a part of it.
-  std::vector<std::u16string> Choose(const std::vector<std::u16string>& texts) const;
+  // Room to count the windows of about `texts` texts.
+  explicit FactorWindows(size_t texts);
+
+  // Counts the windows of one text; every rule is counted before any is chosen.
+  void Count(std::u16string_view text);
+  // The window to index for `text`, a part of it.
+  std::u16string_view Choose(std::u16string_view text) const;
 
  private:
-  // Where the windows of a text of `length` characters may begin: evenly spread from the
-  // first character to the last window, a few of them, so that counting stays cheap on
-  // lists of a million rules.
-  static std::vector<size_t> Offsets(size_t length);
-  size_t Shared(std::u16string_view window) const;
+  // Where the windows of a text of `length` characters may begin: every place, or, in a
+  // long text, a few evenly spread from the first character to the last window, so that
+  // counting stays cheap on lists of a million rules.
+  static size_t OffsetCount(size_t length);
+  static size_t Offset(size_t length, size_t choice);
+  uint8_t& CountOf(std::u16string_view window);
+  uint8_t Shared(std::u16string_view window) const;
 
-  std::vector<uint64_t> hashes_;  // one per window counted; sorted by Finish
+  // How many windows fell on each place of the table, by their hash, up to 255: a count
+  // shared by unlike windows now and then only weighs one choice of a window wrongly.
+  std::vector<uint8_t> counts_;
 };
 
 }  // namespace zelk

@@ -14,8 +14,9 @@ namespace zelk {
 // A factor set holds at most this many texts; a pattern that needs more (a long chain of
 // alternatives) has none and is tried on every address.
 inline constexpr size_t kMaxFactorsPerPattern = 64;
-// The index holds at most this many characters of a factor: any part of a text a match
-// must contain is itself contained in the match, and shorter parts keep the index small.
+// A rule keeps its whole required texts, to look for before its program runs, when one is
+// longer than this: the index holds only a window of each (FactorWindows), and a longer text
+// tells more addresses apart than its window does.
 inline constexpr size_t kMaxFactorLength = 16;
 
 // Texts (folded, like patterns and addresses) of which at least one occurs in the text of

@@ -339,15 +339,14 @@ TEST(FactorIndexTest, FindsEveryRuleWhoseFactorOccurs) {
   for (const auto& c : cases) {
     SCOPED_TRACE(Utf8(c.text));
     std::vector<uint32_t> rules;
-    std::vector<uint32_t> scratch;
-    index.FindRules(c.text, &rules, &scratch);
+    index.FindRules(c.text, &rules);
     std::sort(rules.begin(), rules.end());
     EXPECT_EQ(c.rules, rules);
   }
 }
 
-// Factors that share long prefixes (past the characters the sort packs into integers),
-// repeat, nest, hold 0 and characters of every width, against a naive search.
+// Factors that share long prefixes (past the characters a window holds), repeat, nest,
+// hold 0 and characters of every width, against a naive search for their first windows.
 TEST(FactorIndexTest, AgreesWithANaiveSearchOnGeneratedFactors) {
   std::mt19937 random(7);
   const auto below = [&random](int n) {
@@ -364,7 +363,7 @@ TEST(FactorIndexTest, AgreesWithANaiveSearchOnGeneratedFactors) {
   for (int list = 0; list < 40; ++list) {
     std::vector<FactorIndex::Entry> entries;
     for (uint32_t rule = 0; rule < 60; ++rule) {
-      entries.push_back({text(below(2) ? 0 : 15 + below(6), below(4)), rule});
+      entries.push_back({text(below(2) ? 0 : 2 + below(8), below(4)), rule});
       if (below(4) == 0) {
         entries.push_back(entries[below(static_cast<int>(entries.size()))]);
         entries.back().rule = rule;
@@ -372,18 +371,18 @@ TEST(FactorIndexTest, AgreesWithANaiveSearchOnGeneratedFactors) {
     }
     const FactorIndex index(entries);
     for (int check = 0; check < 50; ++check) {
-      const std::u16string address = text(below(2) ? 0 : 14 + below(8), below(12));
+      const std::u16string address = text(below(2) ? 0 : 1 + below(8), below(12));
       std::vector<uint32_t> expected;
       for (const FactorIndex::Entry& entry : entries) {
-        if (!entry.text.empty() && address.find(entry.text) != std::u16string::npos) {
+        const std::u16string window = entry.text.substr(0, kIndexWindowLength);
+        if (!window.empty() && address.find(window) != std::u16string::npos) {
           expected.push_back(entry.rule);
         }
       }
       std::sort(expected.begin(), expected.end());
       expected.erase(std::unique(expected.begin(), expected.end()), expected.end());
       std::vector<uint32_t> rules;
-      std::vector<uint32_t> scratch;
-      index.FindRules(address, &rules, &scratch);
+      index.FindRules(address, &rules);
       std::sort(rules.begin(), rules.end());
       rules.erase(std::unique(rules.begin(), rules.end()), rules.end());
       ASSERT_EQ(expected, rules) << "list " << list << ", check " << check;
@@ -476,6 +475,32 @@ TEST(CompiledFilterListTest, DecidesManyLiteralAlternativesWithoutTheirProgram) 
     EXPECT_EQ(allow, decision.allow) << Utf8(address);
     EXPECT_EQ(allow ? 0u : 1u, decision.rules_tried) << Utf8(address);
     EXPECT_EQ(0u, decision.steps) << Utf8(address);
+  }
+}
+
+// A rule of many long texts looks them up in order rather than one by one; texts that begin
+// one another, and addresses that hold only the beginning of one, against a naive search.
+TEST(CompiledRuleTest, HoldsLiteralAgreesWithANaiveSearch) {
+  CompiledRule rule;
+  rule.literals = {u"ab",        u"abcdefgh", u"abd",      u"b.example", u"site1.example",
+                   u"site10.ex", u"site2",    u"x.y.z/ab", u"zz"};
+  std::sort(rule.literals.begin(), rule.literals.end());
+  const std::u16string addresses[] = {u"http://a/",
+                                      u"http://site1.exampl/",
+                                      u"http://site10.ex",
+                                      u"http://x.y.z/a",
+                                      u"http://q/?zz=1",
+                                      u"ab",
+                                      u"a",
+                                      u"http://site3/b.exampl",
+                                      u"",
+                                      u"http://b.example/"};
+  for (const std::u16string& address : addresses) {
+    bool expected = false;
+    for (const std::u16string& literal : rule.literals) {
+      expected = expected || address.find(literal) != std::u16string::npos;
+    }
+    EXPECT_EQ(expected, rule.HoldsLiteral(address)) << Utf8(address);
   }
 }
 
