@@ -24,8 +24,7 @@ size_t LongestLength(const std::vector<std::u16string>& texts) {
 
 // Two passes: every rule is compiled and its required texts read, then, with the windows of
 // all the list's texts counted, each rule is indexed by the windows fewest others share.
-CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines)
-    : line_count_(lines.size()) {
+CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines) : texts_(lines) {
   // Nearly every line is a rule: room for that up front spares moving every compiled rule
   // as the list grows.
   rules_.reserve(lines.size());
@@ -85,18 +84,33 @@ void CompiledFilterList::Index(const FactorWindows& windows,
       entries.push_back(FactorIndex::Entry{std::move(window), number});
     }
     if (LongestLength(rule_texts) > kMaxFactorLength) {
-      rule.literals = std::move(rule_texts);
+      rule.long_literals = true;
+      literals_.emplace(number, std::move(rule_texts));
     }
     std::vector<std::u16string>().swap(rule_texts);
   }
   index_ = FactorIndex(entries);
 }
 
-bool CompiledRule::HoldsLiteral(std::u16string_view folded_address) const {
-  if (literals.empty()) {
+std::vector<std::u16string> CompiledFilterList::Lines() const {
+  std::vector<std::u16string> lines;
+  lines.reserve(texts_.size());
+  for (size_t i = 0; i < texts_.size(); ++i) {
+    lines.push_back(texts_.Line(i));
+  }
+  return lines;
+}
+
+std::u16string CompiledFilterList::RuleText(uint32_t index) const {
+  return index < rules_.size() ? ReadFilterLine(texts_.Line(rules_[index].line)).folded
+                               : std::u16string();
+}
+
+bool CompiledFilterList::HoldsLiteral(uint32_t index, std::u16string_view folded_address) const {
+  if (!rules_[index].long_literals) {
     return true;
   }
-  for (const std::u16string& literal : literals) {
+  for (const std::u16string& literal : literals_.at(index)) {
     if (folded_address.find(literal) != std::u16string_view::npos) {
       return true;
     }
@@ -114,33 +128,40 @@ void CompiledFilterList::CandidateRules(std::u16string_view folded_address,
   candidates->erase(std::unique(candidates->begin(), candidates->end()), candidates->end());
 }
 
-const UrlPattern* CompiledFilterList::Program(uint32_t index,
-                                              std::u16string_view folded_text) const {
+PatternError CompiledFilterList::ProgramFor(uint32_t index, const UrlPattern** program) const {
+  static const UrlPattern kNoProgram;
+  *program = &kNoProgram;
   const CompiledRule& rule = rules_[index];
-  if (rule.program == nullptr) {
-    auto program = std::make_unique<UrlPattern>();
-    if (CompilePattern(folded_text, program.get()) != PatternError::kOk) {
-      return nullptr;
-    }
-    rule.program = std::move(program);
+  if (rule.error != PatternError::kOk) {
+    return rule.error;
   }
-  return rule.program.get();
+  const auto built = programs_.find(index);
+  if (built != programs_.end()) {
+    *program = &built->second;
+    return PatternError::kOk;
+  }
+  UrlPattern compiled;
+  if (CompilePattern(RuleText(index), &compiled) != PatternError::kOk) {
+    return PatternError::kOutOfMemory;  // it compiled when the list was read
+  }
+  *program = &programs_.emplace(index, std::move(compiled)).first->second;
+  return PatternError::kOk;
 }
 
 size_t CompiledFilterList::memory() const {
-  size_t bytes = rules_.capacity() * sizeof(CompiledRule) + index_.memory() +
+  size_t bytes = texts_.memory() + rules_.capacity() * sizeof(CompiledRule) + index_.memory() +
                  always_tried_.capacity() * sizeof(uint32_t);
-  for (const CompiledRule& rule : rules_) {
-    for (const std::u16string& literal : rule.literals) {
+  for (const auto& [rule, literals] : literals_) {
+    for (const std::u16string& literal : literals) {
       bytes += sizeof(literal) + literal.capacity() * sizeof(char16_t);
     }
-    bytes += rule.literals.capacity() * sizeof(std::u16string);
-    if (rule.program != nullptr) {
-      const UrlPattern& pattern = *rule.program;
-      bytes += sizeof(pattern) + pattern.instructions().capacity() * sizeof(PatternInstruction) +
-               pattern.memo_points().capacity() * sizeof(MemoPoint) +
-               pattern.memo_guards().capacity() * sizeof(uint32_t);
-    }
+    bytes += sizeof(rule) + literals.capacity() * sizeof(std::u16string);
+  }
+  for (const auto& [rule, pattern] : programs_) {
+    bytes += sizeof(rule) + sizeof(pattern) +
+             pattern.instructions().capacity() * sizeof(PatternInstruction) +
+             pattern.memo_points().capacity() * sizeof(MemoPoint) +
+             pattern.memo_guards().capacity() * sizeof(uint32_t);
   }
   return bytes;
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/reference_walks.h"
 #include "tests/support/test_support.h"
 #include "urlfilter/compiled_filter_list.h"
 #include "urlfilter/literal_factors.h"
@@ -230,9 +231,7 @@ TEST_P(IndexedCheckTest, AgreesWithThePlainWalkOnAGeneratedList) {
   const std::vector<std::u16string> lines = generator.Rules(run.rules);
   const CompiledFilterList compiled(lines);
   UrlCheckInput input;
-  input.filter_file_path = u"filter.txt";
-  input.rules = &lines;
-  input.compiled = &compiled;
+  input.list = &compiled;
   UrlCheckInput reference = input;
   reference.match_mode = MatchMode::kPlainBacktracking;
   reference.step_budget = kUnlimitedSteps;
@@ -245,10 +244,10 @@ TEST_P(IndexedCheckTest, AgreesWithThePlainWalkOnAGeneratedList) {
     reference.address = address;
     const UrlDecision indexed = DecideUrl(input);
     ASSERT_NE(DecisionReason::kBudgetExhausted, indexed.reason) << Utf8(address);
-    const UrlDecision walked = WalkCompiledRules(reference, compiled);
+    const UrlDecision walked = WalkCompiledRules(reference);
     ExpectSameDecision(walked, indexed, address);
     if (i < run.walked) {
-      ExpectSameDecision(WalkFilterRules(reference), indexed, address);
+      ExpectSameDecision(WalkFilterRules(reference, lines), indexed, address);
     }
     decided_by_rule += indexed.reason == DecisionReason::kRuleMatched ? 1 : 0;
     skipped += walked.rules_tried - indexed.rules_tried;
@@ -465,9 +464,7 @@ TEST(CompiledFilterListTest, DecidesManyLiteralAlternativesWithoutTheirProgram) 
   const CompiledFilterList compiled(lines);
   EXPECT_EQ(0u, compiled.always_tried_count());
   UrlCheckInput input;
-  input.filter_file_path = u"filter.txt";
-  input.rules = &lines;
-  input.compiled = &compiled;
+  input.list = &compiled;
   for (const auto& [address, allow] :
        {std::pair<std::u16string, bool>{u"http://www.example.org/w7/x?a", true},
         {u"http://www.example.org/W9999X", false}}) {
@@ -491,9 +488,7 @@ TEST(CompiledFilterListTest, IndexesEveryRuleOfALongList) {
   const CompiledFilterList compiled(lines);
   EXPECT_EQ(0u, compiled.always_tried_count());
   UrlCheckInput input;
-  input.filter_file_path = u"filter.txt";
-  input.rules = &lines;
-  input.compiled = &compiled;
+  input.list = &compiled;
   const std::u16string last = u"http://x/" + lines.back().substr(1);
   input.address = last;
   const UrlDecision decision = DecideUrl(input);

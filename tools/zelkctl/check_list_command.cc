@@ -27,7 +27,7 @@ constexpr size_t kSpareRoom = size_t{64} * 1024;  // for the denied page
 // in this process from the same settings and filter file the library loaded.
 std::string DecidingLine(const ConfigSource& source, const std::string& url) {
   const std::u16string address = platform::AnsiToWide(url);
-  return DescribeDecision(DecideUrl(UrlCheckInputFor(source, address)), source.filter_patterns);
+  return DescribeDecision(DecideUrl(UrlCheckInputFor(source, address)), FilterListOf(source));
 }
 
 int RunCheckList(Invocation& invocation) {

@@ -28,7 +28,7 @@ std::string Explanation(const ConfigSource& source, const std::string& url, std:
   const std::u16string address = platform::AnsiToWide(url);
   const UrlDecision decision = DecideUrl(UrlCheckInputFor(source, address));
   *work = DescribeWork(decision);
-  return DescribeDecision(decision, source.filter_patterns);
+  return DescribeDecision(decision, FilterListOf(source));
 }
 
 int RunCheckUrl(Invocation& invocation) {

@@ -30,7 +30,7 @@ std::u16string DeniedWord(ConfigSource& source, const std::u16string& address) {
     return u"";
   }
   const UrlDecision decision = DecideUrl(UrlCheckInputFor(source, address));
-  const std::string why = DescribeDecision(decision, source.filter_patterns);
+  const std::string why = DescribeDecision(decision, FilterListOf(source));
   if (decision.allow) {
     Note("note: the address is allowed: " + why +
          "; the browser would not show this page, so it is shown here with an empty word");

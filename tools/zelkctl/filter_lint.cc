@@ -69,9 +69,13 @@ LineParts SplitLine(std::u16string_view line) {
   return parts;
 }
 
-// "line 7 (-casino)".
-std::string RuleOfLine(const std::vector<std::u16string>& lines, size_t index) {
-  return LineNumber(index) + " (" + DisplayText(SplitLine(lines[index]).trimmed) + ")";
+// "line 7 (-casino)", of the line `text` at `index`.
+std::string RuleOfLine(std::u16string_view text, size_t index) {
+  return LineNumber(index) + " (" + DisplayText(SplitLine(text).trimmed) + ")";
+}
+
+std::string RuleOfLine(const CompiledFilterList* list, size_t index) {
+  return list != nullptr ? RuleOfLine(list->Line(index), index) : LineNumber(index);
 }
 
 struct Expectation {
@@ -102,7 +106,7 @@ class FilterLinter {
   void LintDefaultRules();
   void LintUnindexedRules();
   void RunExpectations();
-  std::string RuleName(size_t index) const { return RuleOfLine(lines_, index); }
+  std::string RuleName(size_t index) const { return RuleOfLine(lines_[index], index); }
 
   const std::vector<std::u16string>& lines_;
   // The list as the check compiles it, for its expectations and its index.
@@ -116,6 +120,10 @@ class FilterLinter {
 
 LintReport FilterLinter::Run() {
   compiled_ = CompileFilterList(lines_);
+  if (compiled_ == nullptr) {
+    Add(0, 1, Severity::kError, "memory",
+        "the list does not fit in memory once compiled: the library would not load it either");
+  }
   byte_order_mark_ = CheckByteOrderMark();
   for (size_t i = 0; i < lines_.size(); ++i) {
     LintLine(i);
@@ -385,19 +393,20 @@ void FilterLinter::LintUnindexedRules() {
 }
 
 void FilterLinter::RunExpectations() {
+  if (compiled_ == nullptr) {
+    return;
+  }
   for (const Expectation& expectation : expectations_) {
     UrlCheckInput input;
-    input.filter_file_path = u"lint";
+    input.list = compiled_.get();
     input.address = expectation.url;
-    input.rules = &lines_;
-    input.compiled = compiled_.get();
     const UrlDecision decision = DecideUrl(input);
     ExpectationResult result{expectation.line + 1,
                              expectation.allow,
                              expectation.url,
                              decision.allow,
                              decision.allow == expectation.allow,
-                             DescribeDecision(decision, lines_),
+                             DescribeDecision(decision, compiled_.get()),
                              decision.reason == DecisionReason::kDefaultRule
                                  ? decision.default_line_index
                                  : decision.line_index,
@@ -421,22 +430,21 @@ std::string DescribeWork(const UrlDecision& decision) {
          std::to_string(decision.steps) + " matching steps";
 }
 
-std::string DescribeDecision(const UrlDecision& decision,
-                             const std::vector<std::u16string>& lines) {
+std::string DescribeDecision(const UrlDecision& decision, const CompiledFilterList* list) {
   const std::string verb = decision.allow ? "allows it" : "refuses it";
   switch (decision.reason) {
     case DecisionReason::kRuleMatched:
-      return RuleOfLine(lines, decision.line_index) + " " + verb;
+      return RuleOfLine(list, decision.line_index) + " " + verb;
     case DecisionReason::kCompileError:
-      return RuleOfLine(lines, decision.line_index) + " does not compile (" +
+      return RuleOfLine(list, decision.line_index) + " does not compile (" +
              PatternErrorName(decision.error) + "), which refuses it";
     case DecisionReason::kBudgetExhausted:
-      return "matching ran out of its budget at " + RuleOfLine(lines, decision.line_index) +
+      return "matching ran out of its budget at " + RuleOfLine(list, decision.line_index) +
              ", which refuses it";
     case DecisionReason::kDefaultRule:
       return decision.default_rule_seen
                  ? "no pattern matches it and the default rule on " +
-                       RuleOfLine(lines, decision.default_line_index) + " " + verb
+                       RuleOfLine(list, decision.default_line_index) + " " + verb
                  : "no pattern matches it, and without a default rule it is refused";
     case DecisionReason::kNoFilterFile:
       return "no filter file is configured (Files/CheckURLFile), which allows it";
