@@ -85,10 +85,11 @@ void CompiledFilterList::Index(const FactorWindows& windows,
     }
     if (LongestLength(rule_texts) > kMaxFactorLength) {
       rule.long_literals = true;
-      literals_.emplace(number, std::move(rule_texts));
+      literals_.Add(number, std::move(rule_texts));
     }
     std::vector<std::u16string>().swap(rule_texts);
   }
+  literals_.Finish();
   index_ = FactorIndex(entries);
 }
 
@@ -107,15 +108,7 @@ std::u16string CompiledFilterList::RuleText(uint32_t index) const {
 }
 
 bool CompiledFilterList::HoldsLiteral(uint32_t index, std::u16string_view folded_address) const {
-  if (!rules_[index].long_literals) {
-    return true;
-  }
-  for (const std::u16string& literal : literals_.at(index)) {
-    if (folded_address.find(literal) != std::u16string_view::npos) {
-      return true;
-    }
-  }
-  return false;
+  return !rules_[index].long_literals || literals_.AnyIn(index, folded_address);
 }
 
 void CompiledFilterList::CandidateRules(std::u16string_view folded_address,
@@ -150,13 +143,7 @@ PatternError CompiledFilterList::ProgramFor(uint32_t index, const UrlPattern** p
 
 size_t CompiledFilterList::memory() const {
   size_t bytes = texts_.memory() + rules_.capacity() * sizeof(CompiledRule) + index_.memory() +
-                 always_tried_.capacity() * sizeof(uint32_t);
-  for (const auto& [rule, literals] : literals_) {
-    for (const std::u16string& literal : literals) {
-      bytes += sizeof(literal) + literal.capacity() * sizeof(char16_t);
-    }
-    bytes += sizeof(rule) + literals.capacity() * sizeof(std::u16string);
-  }
+                 literals_.memory() + always_tried_.capacity() * sizeof(uint32_t);
   for (const auto& [rule, pattern] : programs_) {
     bytes += sizeof(rule) + sizeof(pattern) +
              pattern.instructions().capacity() * sizeof(PatternInstruction) +

@@ -16,6 +16,7 @@
 #include "urlfilter/factor_index.h"
 #include "urlfilter/line_texts.h"
 #include "urlfilter/pattern/compiler.h"
+#include "urlfilter/rule_literals.h"
 
 namespace zelk {
 
@@ -84,8 +85,7 @@ class CompiledFilterList {
 
   LineTexts texts_;
   std::vector<CompiledRule> rules_;
-  // The whole required texts of the rules marked long_literals, by rule.
-  std::unordered_map<uint32_t, std::vector<std::u16string>> literals_;
+  RuleLiterals literals_;  // of the rules marked long_literals
   // The programs built so far, by rule. The check runs on one thread at a time, so
   // building one from a const list is safe.
   mutable std::unordered_map<uint32_t, UrlPattern> programs_;
