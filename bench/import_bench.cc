@@ -9,6 +9,7 @@
 #include "common/text.h"
 #include "tools/zelkctl/filter_lint.h"
 #include "tools/zelkctl/import/list_import.h"
+#include "urlfilter/compiled_filter_list.h"
 #include "urlfilter/url_decision.h"
 
 namespace {
@@ -56,10 +57,12 @@ int main() {
   for (const std::u16string& address :
        {std::u16string(u"https://ads-0.net0.example/x"),
         std::u16string(u"https://www.news.example.org/articles/2024/today.html")}) {
+    start = Clock::now();
+    const CompiledFilterListPtr list = CompileFilterList(lines);
+    std::printf("compile of the imported rules: %.1f ms\n", MillisecondsSince(start));
     UrlCheckInput input;
-    input.filter_file_path = u"filter.txt";
+    input.list = list.get();
     input.address = address;
-    input.rules = &lines;
     start = Clock::now();
     const UrlDecision decision = DecideUrl(input);
     std::printf(

@@ -20,6 +20,7 @@
 #include "bench_support.h"
 #include "common/text.h"
 #include "config/config_source.h"
+#include "tests/support/reference_walks.h"
 #include "urlfilter/compiled_filter_list.h"
 #include "urlfilter/filter_list.h"
 #include "urlfilter/url_decision.h"
@@ -183,7 +184,7 @@ LoadFigures MeasureLoad(const ListFile& file) {
     const size_t before = ResidentBytes();
     int loaded = 0;
     times.push_back(TimeUs([&] { loaded = LoadFilterList(*source); }) / 1000);
-    if (loaded == 0 || source->compiled_filter == nullptr) {
+    if (loaded == 0 || source->filter_list == nullptr) {
       figures.source.reset();
       return figures;
     }
@@ -212,7 +213,7 @@ void BenchList(int rules, int addresses, int walked, int pcre_checked) {
   }
   const ListFile file("zelk-list-" + std::to_string(list.lines.size()) + ".txt", utf8_lines);
   const LoadFigures load = MeasureLoad(file);
-  if (load.source == nullptr || load.source->compiled_filter == nullptr) {
+  if (load.source == nullptr || load.source->filter_list == nullptr) {
     std::printf("  the list could not be loaded and compiled\n");
     return;
   }
@@ -221,16 +222,14 @@ void BenchList(int rules, int addresses, int walked, int pcre_checked) {
       "%.1f MB resident growth, %.1f MB held by programs and index, %zu rules always "
       "tried\n",
       file.bytes() / 1048576.0, load.median_ms, load.min_ms, kLoads,
-      load.resident_growth / 1048576.0, load.source->compiled_filter->memory() / 1048576.0,
-      load.source->compiled_filter->always_tried_count());
-  if (load.source->filter_patterns != list.lines) {
+      load.resident_growth / 1048576.0, load.source->filter_list->memory() / 1048576.0,
+      load.source->filter_list->always_tried_count());
+  if (load.source->filter_list->Lines() != list.lines) {
     std::printf("  the lines read from the file differ from those written\n");
   }
 
   UrlCheckInput input;
-  input.filter_file_path = u"filter.txt";
-  input.rules = &load.source->filter_patterns;
-  input.compiled = load.source->compiled_filter.get();
+  input.list = load.source->filter_list.get();
   std::vector<double> times;
   std::vector<UrlDecision> decisions;
   size_t budget_refusals = 0;
@@ -259,7 +258,7 @@ void BenchList(int rules, int addresses, int walked, int pcre_checked) {
     const std::u16string address = FromUtf8(urls[i]);
     walk_input.address = address;
     UrlDecision walk;
-    walk_times.push_back(TimeUs([&] { walk = WalkFilterRules(walk_input); }));
+    walk_times.push_back(TimeUs([&] { walk = WalkFilterRules(walk_input, list.lines); }));
     const bool same = walk.allow == decisions[i].allow && walk.reason == decisions[i].reason &&
                       (walk.reason == DecisionReason::kDefaultRule
                            ? walk.default_line_index == decisions[i].default_line_index
@@ -330,9 +329,7 @@ void BenchHostile() {
     const std::vector<std::u16string> lines = {c.rule, u"+all"};
     const CompiledFilterListPtr compiled = CompileFilterList(lines);
     UrlCheckInput input;
-    input.filter_file_path = u"filter.txt";
-    input.rules = &lines;
-    input.compiled = compiled.get();
+    input.list = compiled.get();
     input.address = c.address;
     UrlDecision decision;
     const double us = TimeUs([&] { decision = DecideUrl(input); });

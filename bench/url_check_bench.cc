@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "urlfilter/compiled_filter_list.h"
 #include "urlfilter/url_decision.h"
 
 namespace zelk {
@@ -36,10 +37,14 @@ void Bench(const char* name,
            const std::vector<std::u16string>& rules,
            const std::u16string& address,
            int runs) {
+  const CompiledFilterListPtr list = CompileFilterList(rules);
+  if (list == nullptr) {
+    std::printf("%-52s the list could not be compiled\n", name);
+    return;
+  }
   UrlCheckInput input;
-  input.filter_file_path = u"filter.txt";
+  input.list = list.get();
   input.address = address;
-  input.rules = &rules;
   UrlDecision decision;
   const Clock::time_point start = Clock::now();
   for (int i = 0; i < runs; ++i) {

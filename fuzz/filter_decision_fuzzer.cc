@@ -8,6 +8,7 @@
 
 #include "common/text.h"
 #include "fuzz/fuzz_input.h"
+#include "urlfilter/compiled_filter_list.h"
 #include "urlfilter/filter_file_decoder.h"
 #include "urlfilter/pattern/compiler.h"
 #include "urlfilter/pattern/matcher.h"
@@ -92,12 +93,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pieces.Finish();
   Require(pieces_lines == lines, "decoding in pieces gives other lines");
 
+  const CompiledFilterListPtr compiled = CompileFilterList(lines);
+  if (compiled == nullptr) {
+    return 0;
+  }
   const std::vector<std::u16string> addresses = AddressesToCheck(lines);
   for (const std::u16string& address : addresses) {
     UrlCheckInput input;
-    input.filter_file_path = u"filter.txt";
+    input.list = compiled.get();
     input.address = address;
-    input.rules = &lines;
     input.step_budget = kBudget;
     const UrlDecision decision = DecideUrl(input);
     Require(decision.steps <= kBudget, "step budget exceeded");

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_input.h"
+#include "tests/support/reference_walks.h"
 #include "urlfilter/compiled_filter_list.h"
 #include "urlfilter/filter_file_decoder.h"
 #include "urlfilter/url_decision.h"
@@ -41,17 +42,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<std::u16string> addresses = AddressesToCheck(lines);
   for (const std::u16string& address : addresses) {
     UrlCheckInput input;
-    input.filter_file_path = u"filter.txt";
+    input.list = compiled.get();
     input.address = address;
-    input.rules = &lines;
-    input.compiled = compiled.get();
     input.step_budget = kBudget;
     const UrlDecision indexed = DecideUrl(input);
     Require(indexed.steps <= kBudget, "the indexed check spent more than its budget");
     UrlCheckInput plain = input;
-    plain.compiled = nullptr;
     plain.match_mode = MatchMode::kPlainBacktracking;
-    const UrlDecision walked = WalkFilterRules(plain);
+    const UrlDecision walked = WalkFilterRules(plain, lines);
     if (indexed.reason == DecisionReason::kBudgetExhausted ||
         walked.reason == DecisionReason::kBudgetExhausted) {
       Require(indexed.reason != DecisionReason::kBudgetExhausted || !indexed.allow,

@@ -4,7 +4,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "zelk/zelk.h"
 
@@ -22,18 +21,17 @@ using CompiledFilterListPtr = std::unique_ptr<const CompiledFilterList, Compiled
 struct ConfigSource {
   ConfigSource();
 
-  int settings_loaded = 0;                      // set by LoadSettings at its end; never cleared
-  int filter_list_loaded = 0;                   // set by LoadFilterList once the list may be used
-  int show_command_id = 0;                      // Browser/ShowCommandId, as last loaded
-  int clean_profile_extensions = 0;             // Browser/CleanProfileExtensions; 0 until loaded
-  std::u16string filter_file_path;              // Files/CheckURLFile, as read
-  std::u16string denied_page_template;          // Files/DeniedURLHTML, as read
-  HostSettingsBlock settings_copy;              // the record of the last load; all zero before it
-  std::u16string ini_path;                      // zelk.ini as recorded by the last lookup
-  std::vector<std::u16string> filter_patterns;  // the filter file's lines, in order
-  // The same lines compiled once, when the file was read; null until then (or when memory
-  // ran short, and the check compiles as it goes).
-  CompiledFilterListPtr compiled_filter;
+  int settings_loaded = 0;              // set by LoadSettings at its end; never cleared
+  int filter_list_loaded = 0;           // set by LoadFilterList once the list may be used
+  int show_command_id = 0;              // Browser/ShowCommandId, as last loaded
+  int clean_profile_extensions = 0;     // Browser/CleanProfileExtensions; 0 until loaded
+  std::u16string filter_file_path;      // Files/CheckURLFile, as read
+  std::u16string denied_page_template;  // Files/DeniedURLHTML, as read
+  HostSettingsBlock settings_copy;      // the record of the last load; all zero before it
+  std::u16string ini_path;              // zelk.ini as recorded by the last lookup
+  // The filter file's lines, read and compiled once; null until then, and when nothing was
+  // read (checking off, or no file named).
+  CompiledFilterListPtr filter_list;
 };
 
 }  // namespace zelk

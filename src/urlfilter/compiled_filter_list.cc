@@ -20,34 +20,6 @@ namespace {
 constexpr size_t kWeakFactorLength = 3;
 constexpr uint32_t kMinRunStrength = 6;
 
-// A rule keeps up to this many texts looked for one by one; more are looked up in order.
-constexpr size_t kScannedLiterals = 8;
-
-// Whether some text of `sorted` (ascending, none empty) begins `text`. Every text that begins
-// `text` sorts between itself and `text`, so it also begins the last text not greater than
-// `text`: when that one does not begin `text` itself, only the part the two share needs
-// looking up again, shorter each time.
-bool BeginsWithAny(const std::vector<std::u16string>& sorted, std::u16string_view text) {
-  while (!text.empty()) {
-    const auto after = std::upper_bound(
-        sorted.begin(), sorted.end(), text,
-        [](std::u16string_view wanted, const std::u16string& one) { return wanted < one; });
-    if (after == sorted.begin()) {
-      return false;
-    }
-    const std::u16string& before = *(after - 1);
-    size_t common = 0;
-    while (common < before.size() && common < text.size() && before[common] == text[common]) {
-      ++common;
-    }
-    if (common == before.size()) {
-      return true;
-    }
-    text = text.substr(0, common);
-  }
-  return false;
-}
-
 size_t LongestLength(const std::vector<std::u16string>& texts) {
   size_t longest = 0;
   for (const std::u16string& text : texts) {
@@ -90,8 +62,7 @@ class CompiledFilterList::ListTexts {
 
 // Two passes: every rule is compiled and its required texts read, then, with the windows of
 // all the list's texts counted, each rule is indexed by the windows fewest others share.
-CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines)
-    : line_count_(lines.size()) {
+CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines) : texts_(lines) {
   // Nearly every line is a rule: room for that up front spares moving every compiled rule
   // as the list grows.
   rules_.reserve(lines.size());
@@ -183,34 +154,35 @@ void CompiledFilterList::Index(const FactorWindows& windows, const ListTexts& te
       longest = std::max(longest, text.size());
     }
     if (longest > (rule.literal_set ? kIndexWindowLength : kMaxFactorLength)) {
-      rule.literals.reserve(count);
+      rule.long_literals = true;
+      std::vector<std::u16string> whole;
+      whole.reserve(count);
       for (size_t i = 0; i < count; ++i) {
-        rule.literals.emplace_back(texts.Text(number, i));
+        whole.emplace_back(texts.Text(number, i));
       }
-      std::sort(rule.literals.begin(), rule.literals.end());
+      literals_.Add(number, std::move(whole));
     }
   }
+  literals_.Finish();
   index_ = FactorIndex(entries);
 }
 
-bool CompiledRule::HoldsLiteral(std::u16string_view folded_address) const {
-  if (literals.empty()) {
-    return true;
+std::vector<std::u16string> CompiledFilterList::Lines() const {
+  std::vector<std::u16string> lines;
+  lines.reserve(texts_.size());
+  for (size_t i = 0; i < texts_.size(); ++i) {
+    lines.push_back(texts_.Line(i));
   }
-  if (literals.size() <= kScannedLiterals) {
-    for (const std::u16string& literal : literals) {
-      if (folded_address.find(literal) != std::u16string_view::npos) {
-        return true;
-      }
-    }
-    return false;
-  }
-  for (size_t start = 0; start < folded_address.size(); ++start) {
-    if (BeginsWithAny(literals, folded_address.substr(start))) {
-      return true;
-    }
-  }
-  return false;
+  return lines;
+}
+
+std::u16string CompiledFilterList::RuleText(uint32_t index) const {
+  return index < rules_.size() ? ReadFilterLine(texts_.Line(rules_[index].line)).folded
+                               : std::u16string();
+}
+
+bool CompiledFilterList::HoldsLiteral(uint32_t index, std::u16string_view folded_address) const {
+  return !rules_[index].long_literals || literals_.AnyIn(index, folded_address);
 }
 
 void CompiledFilterList::CandidateRules(std::u16string_view folded_address,
@@ -226,33 +198,35 @@ void CompiledFilterList::CandidateRules(std::u16string_view folded_address,
                  std::back_inserter(*candidates));
 }
 
-const UrlPattern* CompiledFilterList::Program(uint32_t index,
-                                              std::u16string_view folded_text) const {
+PatternError CompiledFilterList::ProgramFor(uint32_t index, const UrlPattern** program) const {
+  static const UrlPattern kNoProgram;
+  *program = &kNoProgram;
   const CompiledRule& rule = rules_[index];
-  if (rule.program == nullptr) {
-    auto program = std::make_unique<UrlPattern>();
-    if (CompilePattern(folded_text, program.get()) != PatternError::kOk) {
-      return nullptr;
-    }
-    rule.program = std::move(program);
+  if (rule.error != PatternError::kOk) {
+    return rule.error;
   }
-  return rule.program.get();
+  const auto built = programs_.find(index);
+  if (built != programs_.end()) {
+    *program = &built->second;
+    return PatternError::kOk;
+  }
+  UrlPattern compiled;
+  if (CompilePattern(RuleText(index), &compiled) != PatternError::kOk) {
+    return PatternError::kOutOfMemory;  // it compiled when the list was read
+  }
+  *program = &programs_.emplace(index, std::move(compiled)).first->second;
+  return PatternError::kOk;
 }
 
 size_t CompiledFilterList::memory() const {
-  size_t bytes = rules_.capacity() * sizeof(CompiledRule) + index_.memory() + class_runs_.memory() +
+  size_t bytes = texts_.memory() + rules_.capacity() * sizeof(CompiledRule) + index_.memory() +
+                 literals_.memory() + class_runs_.memory() +
                  always_tried_.capacity() * sizeof(uint32_t);
-  for (const CompiledRule& rule : rules_) {
-    for (const std::u16string& literal : rule.literals) {
-      bytes += sizeof(literal) + literal.capacity() * sizeof(char16_t);
-    }
-    bytes += rule.literals.capacity() * sizeof(std::u16string);
-    if (rule.program != nullptr) {
-      const UrlPattern& pattern = *rule.program;
-      bytes += sizeof(pattern) + pattern.instructions().capacity() * sizeof(PatternInstruction) +
-               pattern.memo_points().capacity() * sizeof(MemoPoint) +
-               pattern.memo_guards().capacity() * sizeof(uint32_t);
-    }
+  for (const auto& [rule, pattern] : programs_) {
+    bytes += sizeof(rule) + sizeof(pattern) +
+             pattern.instructions().capacity() * sizeof(PatternInstruction) +
+             pattern.memo_points().capacity() * sizeof(MemoPoint) +
+             pattern.memo_guards().capacity() * sizeof(uint32_t);
   }
   return bytes;
 }

@@ -1,5 +1,6 @@
-// The filter list compiled once, when it is read: every rule's program, the default rule,
-// and an index of the rules by the literal text their matches must contain. Pure code.
+// The filter list compiled once, when it is read: the text of every line, every rule and
+// whether it compiles, the default rule, and an index of the rules by the literal text
+// their matches must contain. Everything that shows a line reads it from here. Pure code.
 #ifndef ZELK_URLFILTER_COMPILED_FILTER_LIST_H_
 #define ZELK_URLFILTER_COMPILED_FILTER_LIST_H_
 
@@ -8,35 +9,33 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "config/config_source.h"
 #include "urlfilter/class_run_filter.h"
 #include "urlfilter/factor_index.h"
+#include "urlfilter/line_texts.h"
 #include "urlfilter/pattern/compiler.h"
+#include "urlfilter/rule_literals.h"
 
 namespace zelk {
 
-// One pattern rule of the list. Its program is built when the rule is first tried, since
-// most rules of a long list never are, and a program costs some hundred bytes; whether
-// the rule compiles is known from the start, so one that does not still stops the walk.
+// One pattern rule of the list, in a few bytes: a list holds a million of them. Its
+// program is built when the rule is first tried, since most rules of a long list never
+// are; whether the rule compiles is known from the start, so one that does not still
+// stops the walk.
 struct CompiledRule {
-  uint32_t line = 0;  // index of its line in the list
-  bool allow = false;
+  uint32_t line = 0;                       // index of its line in the list
   PatternError error = PatternError::kOk;  // a rule that does not compile refuses when reached
-  bool indexed = false;                    // false: tried on every address ("always-try")
-  // Built by CompiledFilterList::Program. The check runs on one thread at a time, so
-  // building it from a const list is safe.
-  mutable std::unique_ptr<UrlPattern> program;
-  // Where the index holds only a window of a longer required text: the whole texts, one
-  // of which every match holds, in ascending order. Empty otherwise.
-  std::vector<std::u16string> literals;
+  bool allow = false;
+  bool indexed = false;  // false: tried on every address ("always-try")
   // The pattern is only literal alternatives: it matches exactly when one of its texts
-  // occurs, which the index and `literals` tell without running a program.
+  // occurs, which the index and the rule's literals tell without running a program.
   bool literal_set = false;
-
-  // False when the rule cannot match `folded_address`, which lacks all of its literals.
-  bool HoldsLiteral(std::u16string_view folded_address) const;
+  // The index holds only a window of a longer required text: the list keeps the whole
+  // texts, one of which every match holds.
+  bool long_literals = false;
 };
 
 class FactorWindows;
@@ -47,7 +46,13 @@ class CompiledFilterList {
   // Reads and compiles every line of `lines` (the filter file's lines, in order).
   explicit CompiledFilterList(const std::vector<std::u16string>& lines);
 
-  size_t line_count() const { return line_count_; }
+  size_t line_count() const { return texts_.size(); }
+  // The line `index` as read from the file; empty past the last line.
+  std::u16string Line(size_t index) const { return texts_.Line(index); }
+  // Every line, in order.
+  std::vector<std::u16string> Lines() const;
+  // The text of rules()[index] folded A-Z: its pattern, and the denied word when it decides.
+  std::u16string RuleText(uint32_t index) const;
   const std::vector<CompiledRule>& rules() const { return rules_; }
   // The last default rule ("+all", "-all") of the list, which gives the answer when no
   // pattern rule matches; without one, that answer is to refuse.
@@ -63,9 +68,14 @@ class CompiledFilterList {
                       std::vector<uint32_t>* candidates,
                       std::vector<uint32_t>* scratch) const;
 
-  // The program of rules()[index], built from `folded_text` (its rule text, folded) the
-  // first time it is asked for; null when that fails (memory ran short).
-  const UrlPattern* Program(uint32_t index, std::u16string_view folded_text) const;
+  // False when rules()[index] cannot match `folded_address`, which lacks all of its long
+  // literals.
+  bool HoldsLiteral(uint32_t index, std::u16string_view folded_address) const;
+
+  // Sets `*program` to the program of rules()[index], built from its text the first time
+  // it is asked for. Returns the error the rule compiles with, or kOutOfMemory when the
+  // program cannot be built now; `*program` is then an empty one, not to be matched.
+  PatternError ProgramFor(uint32_t index, const UrlPattern** program) const;
 
   // Rules tried on every address, for the administrator's warnings.
   size_t always_tried_count() const { return always_tried_.size(); }
@@ -77,8 +87,12 @@ class CompiledFilterList {
   bool FilterByClassRun(const PatternReading& reading, const std::vector<std::u16string>& texts);
   void Index(const FactorWindows& windows, const ListTexts& texts);
 
-  size_t line_count_ = 0;
+  LineTexts texts_;
   std::vector<CompiledRule> rules_;
+  RuleLiterals literals_;  // of the rules marked long_literals
+  // The programs built so far, by rule. The check runs on one thread at a time, so
+  // building one from a const list is safe.
+  mutable std::unordered_map<uint32_t, UrlPattern> programs_;
   std::vector<uint32_t> always_tried_;  // indices into rules_, ascending
   FactorIndex index_;
   ClassRunFilter class_runs_;  // rules whose required texts are too short to index
@@ -87,8 +101,7 @@ class CompiledFilterList {
   size_t default_line_ = 0;
 };
 
-// The list compiled, or null when memory ran short (the check then compiles each rule as
-// it reaches it).
+// The list compiled, or null when memory ran short.
 CompiledFilterListPtr CompileFilterList(const std::vector<std::u16string>& lines);
 
 }  // namespace zelk

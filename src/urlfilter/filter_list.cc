@@ -1,6 +1,8 @@
 #include "urlfilter/filter_list.h"
 
+#include <new>
 #include <string>
+#include <vector>
 
 #include "messages/application_message.h"
 #include "messages/system_error.h"
@@ -52,6 +54,9 @@ class FileLimits {
   size_t lines_ = 0;
 };
 
+// How a list read from the file is compiled; tests put in one that runs out of memory.
+FilterListCompiler g_compiler = nullptr;
+
 void ReportUnopenable(const std::u16string& path) {
   ShowApplicationMessage(u"Error loading filter file: " + path +
                          u"\n\nPlease specify correct path in zelk.ini file.");
@@ -85,7 +90,29 @@ uint32_t ReadLines(platform::ReadOnlyFile& file, std::vector<std::u16string>* li
   return platform::kErrorSuccess;
 }
 
+// Reads the open file and compiles its lines into `*list`. Returns the error of the read
+// that failed, kErrorFileTooLarge past a limit, kErrorNotEnoughMemory when the list does
+// not fit in memory (the file is then treated as one that could not be read: the check
+// answers as for such a file and tries again next time), or 0.
+uint32_t ReadList(platform::ReadOnlyFile& file, CompiledFilterListPtr* list) {
+  try {
+    std::vector<std::u16string> lines;
+    const uint32_t error = ReadLines(file, &lines);
+    if (error != platform::kErrorSuccess) {
+      return error;
+    }
+    *list = g_compiler != nullptr ? g_compiler(lines) : CompileFilterList(lines);
+    return *list != nullptr ? platform::kErrorSuccess : platform::kErrorNotEnoughMemory;
+  } catch (const std::bad_alloc&) {
+    return platform::kErrorNotEnoughMemory;
+  }
+}
+
 }  // namespace
+
+void SetFilterListCompilerForTesting(FilterListCompiler compiler) {
+  g_compiler = compiler;
+}
 
 int LoadFilterList(ConfigSource& source) {
   if (source.settings_copy.check_url_access == 0 || source.filter_file_path.empty()) {
@@ -97,11 +124,10 @@ int LoadFilterList(ConfigSource& source) {
     ReportUnopenable(source.filter_file_path);
     return 0;
   }
-  const size_t kept = source.filter_patterns.size();
-  uint32_t error = ReadLines(file, &source.filter_patterns);
+  CompiledFilterListPtr list;
+  uint32_t error = ReadList(file, &list);
   const uint32_t close_error = file.Close();
   if (error == kErrorFileTooLarge) {
-    source.filter_patterns.resize(kept);
     ReportUnopenable(source.filter_file_path);
     return 0;
   }
@@ -112,7 +138,7 @@ int LoadFilterList(ConfigSource& source) {
     ReportReadError(error);
     return 0;
   }
-  source.compiled_filter = CompileFilterList(source.filter_patterns);
+  source.filter_list = std::move(list);
   source.filter_list_loaded = 1;
   return 1;
 }

@@ -2,17 +2,25 @@
 #ifndef ZELK_URLFILTER_FILTER_LIST_H_
 #define ZELK_URLFILTER_FILTER_LIST_H_
 
+#include <string>
+#include <vector>
+
 #include "config/config_source.h"
 
 namespace zelk {
 
-// Fills the filter list of `source` from the file named by CheckURLFile, compiles it once
-// (the list never changes while the library is loaded) and marks it loaded. Returns 1 when the list
-// may be used: loaded now, or nothing to load (checking off, or no file named). Returns 0, leaving
-// the flag clear so the next check tries again, when the file cannot be opened or read; the user
-// has then been shown why. Lines read before a read error stay in the list. The settings must have
-// been loaded.
+// Reads the file named by CheckURLFile into the filter list of `source`, compiles it once
+// (the list never changes while the library is loaded) and marks it loaded. Returns 1 when
+// the list may be used: loaded now, or nothing to load (checking off, or no file named).
+// Returns 0, leaving the list as it was and the flag clear so the next check tries again,
+// when the file cannot be opened or read or its list does not fit in memory; the user has
+// then been shown why. The settings must have been loaded.
 int LoadFilterList(ConfigSource& source);
+
+// Compiles the lines read from the file; null when memory ran short.
+using FilterListCompiler = CompiledFilterListPtr (*)(const std::vector<std::u16string>& lines);
+// Makes LoadFilterList compile with `compiler`; null restores the library's own.
+void SetFilterListCompilerForTesting(FilterListCompiler compiler);
 
 }  // namespace zelk
 

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "urlfilter/pattern/compiler.h"
 #include "urlfilter/pattern/matcher.h"
@@ -48,14 +47,13 @@ struct UrlDecision {
   size_t rules_tried = 0;          // pattern rules matched against the address
 };
 
+// What one check is asked: an address and the list that judges it.
 struct UrlCheckInput {
   bool checking_enabled = true;  // CheckURLAccess
-  std::u16string_view filter_file_path;
-  std::u16string_view address;                         // as received, any case
-  const std::vector<std::u16string>* rules = nullptr;  // the filter list
-  // The same list compiled when it was read; when missing (or not of `rules`), DecideUrl
-  // compiles the list for this one check.
-  const CompiledFilterList* compiled = nullptr;
+  // The filter list, compiled when it was read; null when no filter file is configured,
+  // which allows every address.
+  const CompiledFilterList* list = nullptr;
+  std::u16string_view address;  // as received, any case
   uint64_t step_budget = kUrlCheckStepBudget;
   MatchMode match_mode = MatchMode::kRemembersFailures;
 };
@@ -64,16 +62,8 @@ struct UrlCheckInput {
 // the default answer, and the first pattern rule that matches the address decides. A rule
 // that does not compile, or a budget that runs out, refuses with an empty denied word.
 // Only the rules whose literal text the address contains are matched, in file order, so the
-// answer is that of WalkFilterRules.
+// answer is that of trying every rule in turn.
 UrlDecision DecideUrl(const UrlCheckInput& input);
-
-// The reference: the same walk done plainly, compiling and matching every rule it reaches
-// in turn. Kept to prove the indexed check right.
-UrlDecision WalkFilterRules(const UrlCheckInput& input);
-
-// The walk over a list compiled from input.rules, trying every pattern rule in turn without
-// the index: the reference for the index alone.
-UrlDecision WalkCompiledRules(const UrlCheckInput& input, const CompiledFilterList& list);
 
 // The name of a compile error as administrators see it ("MissingBracket").
 const char* PatternErrorName(PatternError error);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "urlfilter/compiled_filter_list.h"
 #include "urlfilter/url_decision.h"
 
 namespace zelk::tools {
@@ -20,12 +21,12 @@ TEST(RuleProfileTest, SharesOutTheStepsOfEveryCheckAmongTheRulesItTried) {
                                                  u"https://abcdeabcdeabcde/casino",
                                                  u"https://news.example/", u""};
   const RuleProfile profile = ProfileRules(lines, addresses);
+  const CompiledFilterList list(lines);
   uint64_t expected_total = 0;
   for (const std::u16string& address : addresses) {
     UrlCheckInput input;
-    input.filter_file_path = u"filter";
+    input.list = &list;
     input.address = address;
-    input.rules = &lines;
     expected_total += DecideUrl(input).steps;
   }
   EXPECT_EQ(expected_total, profile.total_steps);

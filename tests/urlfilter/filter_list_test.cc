@@ -10,9 +10,13 @@
 
 #include "config/readers.h"
 #include "config/settings_loader.h"
+#include "messages/system_error.h"
+#include "platform/platform.h"
 #include "tests/support/configured_host.h"
 #include "tests/support/registry_fixture.h"
 #include "tests/support/test_support.h"
+#include "urlfilter/compiled_filter_list.h"
+#include "urlfilter/url_check.h"
 
 namespace zelk {
 namespace {
@@ -40,7 +44,8 @@ TEST_F(FilterListTest, ReadsEveryLineOfTheFileOnce) {
   EXPECT_EQ(1, source_.filter_list_loaded);
   const std::vector<std::u16string> expected = {u"; rules", u"-\\.exe$", u"", u"+/intranet/",
                                                 u"-all"};
-  EXPECT_EQ(expected, source_.filter_patterns);
+  ASSERT_TRUE(source_.filter_list != nullptr);
+  EXPECT_EQ(expected, source_.filter_list->Lines());
   EXPECT_TRUE(boxes_.boxes().empty());
 }
 
@@ -59,7 +64,7 @@ TEST_F(FilterListTest, NothingToLoadIsASuccessWithoutMessage) {
     LoadSettings(source, &record);
     EXPECT_EQ(1, LoadFilterList(source));
     EXPECT_EQ(1, source.filter_list_loaded);
-    EXPECT_TRUE(source.filter_patterns.empty());
+    EXPECT_TRUE(source.filter_list == nullptr);
   }
   EXPECT_TRUE(boxes_.boxes().empty());
 }
@@ -75,6 +80,32 @@ TEST_F(FilterListTest, UnopenableFileIsReportedWithTheConfiguredPath) {
       Utf8(boxes_.boxes()[0].text));
   EXPECT_EQ(platform::MessageBoxIcon::kExclamation, boxes_.boxes()[0].icon);
   EXPECT_EQ(Utf8(host_.ExecutablePath()), Utf8(boxes_.boxes()[0].caption));
+}
+
+CompiledFilterListPtr OutOfMemory(const std::vector<std::u16string>&) {
+  return nullptr;
+}
+
+// A list that does not fit in memory once compiled is a file that could not be read: the
+// user is told why, the browser is shown About:Blank in place of the address, nothing is
+// kept, and the next check tries again.
+TEST_F(FilterListTest, ListBeyondMemoryIsAFileThatCouldNotBeRead) {
+  testing::WriteFile(host_.folder().path() / "f.txt", "-casino\n+all\n");
+  ConfigureAndLoad("[Browser]\nCheckURLAccess=TRUE\n[Files]\nCheckURLFile=" +
+                   Utf8(host_.folder().WinPath(u"f.txt")) + "\n");
+  SetFilterListCompilerForTesting(&OutOfMemory);
+  char url[64] = "http://casino/";
+  EXPECT_EQ(1, CheckUrlBuffer(source_, url, sizeof(url), nullptr));
+  EXPECT_STREQ("About:Blank", url);
+  SetFilterListCompilerForTesting(nullptr);
+  EXPECT_EQ(0, source_.filter_list_loaded);
+  EXPECT_TRUE(source_.filter_list == nullptr);
+  ASSERT_EQ(1u, boxes_.boxes().size());
+  EXPECT_EQ(Utf8(SystemErrorDescription(platform::kErrorNotEnoughMemory)),
+            Utf8(boxes_.boxes()[0].text));
+  char again[64] = "http://casino/";
+  EXPECT_EQ(0, CheckUrlBuffer(source_, again, sizeof(again), nullptr));
+  EXPECT_EQ(1, source_.filter_list_loaded);
 }
 
 TEST_F(FilterListTest, FolderInPlaceOfTheFileIsNotAList) {
@@ -112,7 +143,7 @@ TEST_F(FilterListTest, FilesBeyondTheLimitsAreUnreadable) {
     EXPECT_EQ(file.loaded, source_.filter_list_loaded);
     EXPECT_EQ(file.loaded == 0 ? 1u : 0u, boxes_.boxes().size());
     if (file.loaded == 0) {
-      EXPECT_TRUE(source_.filter_patterns.empty());
+      EXPECT_TRUE(source_.filter_list == nullptr);
       EXPECT_EQ(0u, Utf8(boxes_.boxes()[0].text).find("Error loading filter file: "));
     }
   }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/reference_walks.h"
 #include "tests/support/test_support.h"
 #include "urlfilter/compiled_filter_list.h"
 #include "urlfilter/filter_file_decoder.h"
@@ -104,30 +105,22 @@ size_t TextBytes(const std::vector<std::u16string>& lines) {
   return bytes;
 }
 
-UrlCheckInput InputFor(const HostileList& list,
-                       const CompiledFilterList& compiled,
-                       std::u16string_view address) {
+UrlCheckInput InputFor(const CompiledFilterList& compiled, std::u16string_view address) {
   UrlCheckInput input;
-  input.filter_file_path = u"filter.txt";
-  input.rules = &list.lines;
-  input.compiled = &compiled;
+  input.list = &compiled;
   input.address = address;
   return input;
 }
 
-UrlDecision Check(const HostileList& list,
-                  const CompiledFilterList& compiled,
-                  std::u16string_view address) {
-  return DecideUrl(InputFor(list, compiled, address));
+UrlDecision Check(const CompiledFilterList& compiled, std::u16string_view address) {
+  return DecideUrl(InputFor(compiled, address));
 }
 
 // Every rule in turn, without a budget: the reference.
-UrlDecision Walk(const HostileList& list,
-                 const CompiledFilterList& compiled,
-                 std::u16string_view address) {
-  UrlCheckInput input = InputFor(list, compiled, address);
+UrlDecision Walk(const CompiledFilterList& compiled, std::u16string_view address) {
+  UrlCheckInput input = InputFor(compiled, address);
   input.step_budget = kUnlimitedSteps;
-  return WalkCompiledRules(input, compiled);
+  return WalkCompiledRules(input);
 }
 
 TEST(HostileListTest, CompilesOnceInBoundedMemoryAndChecksWithinTheBudget) {
@@ -140,15 +133,15 @@ TEST(HostileListTest, CompilesOnceInBoundedMemoryAndChecksWithinTheBudget) {
     std::vector<std::u16string> addresses = {u"", u"https://www.example.com/path?q=1"};
     for (const Expected& expected : list.expected) {
       addresses.push_back(expected.address);
-      const UrlDecision decision = Check(list, *compiled, expected.address);
+      const UrlDecision decision = Check(*compiled, expected.address);
       EXPECT_EQ(expected.allow, decision.allow) << Utf8(expected.address.substr(0, 40));
       EXPECT_EQ(expected.reason, decision.reason) << Utf8(expected.address.substr(0, 40));
     }
     for (const std::u16string& address : addresses) {
       SCOPED_TRACE(Utf8(address.substr(0, 40)));
-      const UrlDecision decision = Check(list, *compiled, address);
+      const UrlDecision decision = Check(*compiled, address);
       EXPECT_LE(decision.steps, kUrlCheckStepBudget);
-      const UrlDecision walked = Walk(list, *compiled, address);
+      const UrlDecision walked = Walk(*compiled, address);
       EXPECT_EQ(walked.allow, decision.allow);
       EXPECT_EQ(walked.reason, decision.reason);
       if (decision.reason != DecisionReason::kDefaultRule) {

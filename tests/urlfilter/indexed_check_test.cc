@@ -9,10 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/reference_walks.h"
 #include "tests/support/test_support.h"
 #include "urlfilter/compiled_filter_list.h"
 #include "urlfilter/literal_factors.h"
 #include "urlfilter/pattern/parser.h"
+#include "urlfilter/rule_literals.h"
 #include "urlfilter/url_decision.h"
 
 namespace zelk {
@@ -230,9 +232,7 @@ TEST_P(IndexedCheckTest, AgreesWithThePlainWalkOnAGeneratedList) {
   const std::vector<std::u16string> lines = generator.Rules(run.rules);
   const CompiledFilterList compiled(lines);
   UrlCheckInput input;
-  input.filter_file_path = u"filter.txt";
-  input.rules = &lines;
-  input.compiled = &compiled;
+  input.list = &compiled;
   UrlCheckInput reference = input;
   reference.match_mode = MatchMode::kPlainBacktracking;
   reference.step_budget = kUnlimitedSteps;
@@ -245,10 +245,10 @@ TEST_P(IndexedCheckTest, AgreesWithThePlainWalkOnAGeneratedList) {
     reference.address = address;
     const UrlDecision indexed = DecideUrl(input);
     ASSERT_NE(DecisionReason::kBudgetExhausted, indexed.reason) << Utf8(address);
-    const UrlDecision walked = WalkCompiledRules(reference, compiled);
+    const UrlDecision walked = WalkCompiledRules(reference);
     ExpectSameDecision(walked, indexed, address);
     if (i < run.walked) {
-      ExpectSameDecision(WalkFilterRules(reference), indexed, address);
+      ExpectSameDecision(WalkFilterRules(reference, lines), indexed, address);
     }
     decided_by_rule += indexed.reason == DecisionReason::kRuleMatched ? 1 : 0;
     skipped += walked.rules_tried - indexed.rules_tried;
@@ -464,9 +464,7 @@ TEST(CompiledFilterListTest, DecidesManyLiteralAlternativesWithoutTheirProgram) 
   const CompiledFilterList compiled(lines);
   EXPECT_EQ(0u, compiled.always_tried_count());
   UrlCheckInput input;
-  input.filter_file_path = u"filter.txt";
-  input.rules = &lines;
-  input.compiled = &compiled;
+  input.list = &compiled;
   for (const auto& [address, allow] :
        {std::pair<std::u16string, bool>{u"http://www.example.org/w7/x?a", true},
         {u"http://www.example.org/W9999X", false}}) {
@@ -480,11 +478,14 @@ TEST(CompiledFilterListTest, DecidesManyLiteralAlternativesWithoutTheirProgram) 
 
 // A rule of many long texts looks them up in order rather than one by one; texts that begin
 // one another, and addresses that hold only the beginning of one, against a naive search.
-TEST(CompiledRuleTest, HoldsLiteralAgreesWithANaiveSearch) {
-  CompiledRule rule;
-  rule.literals = {u"ab",        u"abcdefgh", u"abd",      u"b.example", u"site1.example",
-                   u"site10.ex", u"site2",    u"x.y.z/ab", u"zz"};
-  std::sort(rule.literals.begin(), rule.literals.end());
+TEST(RuleLiteralsTest, AnyInAgreesWithANaiveSearch) {
+  const std::vector<std::u16string> literals = {u"site2",     u"abcdefgh",  u"ab",
+                                                u"zz",        u"b.example", u"site1.example",
+                                                u"site10.ex", u"abd",       u"x.y.z/ab"};
+  RuleLiterals kept;
+  kept.Add(3, literals);
+  kept.Add(5, {u"site1.example"});
+  kept.Finish();
   const std::u16string addresses[] = {u"http://a/",
                                       u"http://site1.exampl/",
                                       u"http://site10.ex",
@@ -497,10 +498,13 @@ TEST(CompiledRuleTest, HoldsLiteralAgreesWithANaiveSearch) {
                                       u"http://b.example/"};
   for (const std::u16string& address : addresses) {
     bool expected = false;
-    for (const std::u16string& literal : rule.literals) {
+    for (const std::u16string& literal : literals) {
       expected = expected || address.find(literal) != std::u16string::npos;
     }
-    EXPECT_EQ(expected, rule.HoldsLiteral(address)) << Utf8(address);
+    EXPECT_EQ(expected, kept.AnyIn(3, address)) << Utf8(address);
+    EXPECT_EQ(address.find(u"site1.example") != std::u16string::npos, kept.AnyIn(5, address))
+        << Utf8(address);
+    EXPECT_TRUE(kept.AnyIn(4, address)) << "a rule with no texts kept";
   }
 }
 
@@ -516,9 +520,7 @@ TEST(CompiledFilterListTest, IndexesEveryRuleOfALongList) {
   const CompiledFilterList compiled(lines);
   EXPECT_EQ(0u, compiled.always_tried_count());
   UrlCheckInput input;
-  input.filter_file_path = u"filter.txt";
-  input.rules = &lines;
-  input.compiled = &compiled;
+  input.list = &compiled;
   const std::u16string last = u"http://x/" + lines.back().substr(1);
   input.address = last;
   const UrlDecision decision = DecideUrl(input);

@@ -13,6 +13,7 @@
 #include "tests/support/configured_host.h"
 #include "tests/support/registry_fixture.h"
 #include "tests/support/test_support.h"
+#include "urlfilter/compiled_filter_list.h"
 
 namespace {
 
@@ -183,7 +184,7 @@ TEST_F(UrlCheckTest, CheckingOffAllowsEverythingAndNeverOpensTheFile) {
   EXPECT_EQ("http://x/", page);
   EXPECT_TRUE(boxes_.boxes().empty());
   EXPECT_EQ(1, source_.filter_list_loaded);
-  EXPECT_TRUE(source_.filter_patterns.empty());
+  EXPECT_TRUE(source_.filter_list == nullptr);
 }
 
 TEST_F(UrlCheckTest, FileIsReadOnceAndEditsWaitForTheNextLoad) {
@@ -194,7 +195,8 @@ TEST_F(UrlCheckTest, FileIsReadOnceAndEditsWaitForTheNextLoad) {
   HostSettingsBlock record{};
   LoadSettings(source_, &record);  // a reload of the settings does not reread the file
   EXPECT_EQ(0, Check("http://x/", 64, &page));
-  EXPECT_EQ(1u, source_.filter_patterns.size());
+  ASSERT_TRUE(source_.filter_list != nullptr);
+  EXPECT_EQ(1u, source_.filter_list->line_count());
 }
 
 // With no room declared the buffer is neither written nor read, not even to its

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/support/test_support.h"
+#include "urlfilter/compiled_filter_list.h"
 
 namespace zelk {
 namespace {
@@ -53,10 +54,10 @@ const DecisionCase kDecisions[] = {
 TEST(DecideUrlTest, RulesDecideInOrder) {
   for (const DecisionCase& c : kDecisions) {
     SCOPED_TRACE(c.name);
+    const CompiledFilterList list(c.rules);
     UrlCheckInput input;
-    input.filter_file_path = u"filter.txt";
+    input.list = &list;
     input.address = c.address;
-    input.rules = &c.rules;
     const UrlDecision decision = DecideUrl(input);
     EXPECT_EQ(c.allow, decision.allow);
     EXPECT_EQ(Utf8(c.denied_word), Utf8(decision.denied_word));
@@ -65,12 +66,13 @@ TEST(DecideUrlTest, RulesDecideInOrder) {
 }
 
 TEST(DecideUrlTest, NoFilterFileOrCheckingOffAllowsEverything) {
-  const std::vector<std::u16string> rules = {u"-all", u"-.*"};
+  const CompiledFilterList list({u"-all", u"-.*"});
   UrlCheckInput input;
   input.address = u"http://anything/";
-  input.rules = &rules;
-  EXPECT_TRUE(DecideUrl(input).allow);  // no file named
-  input.filter_file_path = u"filter.txt";
+  const UrlDecision no_list = DecideUrl(input);  // no file named
+  EXPECT_TRUE(no_list.allow);
+  EXPECT_EQ(DecisionReason::kNoFilterFile, no_list.reason);
+  input.list = &list;
   input.checking_enabled = false;
   const UrlDecision decision = DecideUrl(input);
   EXPECT_TRUE(decision.allow);
@@ -79,12 +81,11 @@ TEST(DecideUrlTest, NoFilterFileOrCheckingOffAllowsEverything) {
 
 // A back-reference makes the check backtrack plainly, so this rule runs away.
 TEST(DecideUrlTest, RunawayMatchIsRefusedWithinTheBudget) {
-  const std::vector<std::u16string> rules = {u"+x/{y}?(a|aa)*\\0b", u"+all"};
+  const CompiledFilterList list({u"+x/{y}?(a|aa)*\\0b", u"+all"});
   UrlCheckInput input;
-  input.filter_file_path = u"filter.txt";
+  input.list = &list;
   const std::u16string address = u"http://x/" + std::u16string(60, u'a') + u"/b";
   input.address = address;
-  input.rules = &rules;
   const UrlDecision decision = DecideUrl(input);
   EXPECT_FALSE(decision.allow);
   EXPECT_EQ(DecisionReason::kBudgetExhausted, decision.reason);
@@ -98,10 +99,10 @@ TEST(DecideUrlTest, BudgetIsSharedByAllRulesOfOneCheck) {
   std::vector<std::u16string> rules(50, u"-x/(a|b)*c");
   rules.push_back(u"+all");
   const std::u16string address = u"http://x/" + std::u16string(20, u'a') + u"/c";
+  const CompiledFilterList list(rules);
   UrlCheckInput input;
-  input.filter_file_path = u"filter.txt";
+  input.list = &list;
   input.address = address;
-  input.rules = &rules;
   const UrlDecision one = DecideUrl(input);
   EXPECT_TRUE(one.allow);
   input.step_budget = one.steps / 2;

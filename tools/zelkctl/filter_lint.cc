@@ -69,9 +69,9 @@ LineParts SplitLine(std::u16string_view line) {
   return parts;
 }
 
-// "line 7 (-casino)".
-std::string RuleOfLine(const std::vector<std::u16string>& lines, size_t index) {
-  return LineNumber(index) + " (" + DisplayText(SplitLine(lines[index]).trimmed) + ")";
+// "line 7 (-casino)", of the line `text` at `index`.
+std::string RuleOfLine(std::u16string_view text, size_t index) {
+  return LineNumber(index) + " (" + DisplayText(SplitLine(text).trimmed) + ")";
 }
 
 struct Expectation {
@@ -102,7 +102,7 @@ class FilterLinter {
   void LintDefaultRules();
   void LintUnindexedRules();
   void RunExpectations();
-  std::string RuleName(size_t index) const { return RuleOfLine(lines_, index); }
+  std::string RuleName(size_t index) const { return RuleOfLine(lines_[index], index); }
 
   const std::vector<std::u16string>& lines_;
   // The list as the check compiles it, for its expectations and its index.
@@ -116,6 +116,10 @@ class FilterLinter {
 
 LintReport FilterLinter::Run() {
   compiled_ = CompileFilterList(lines_);
+  if (compiled_ == nullptr) {
+    Add(0, 1, Severity::kError, "memory",
+        "the list does not fit in memory once compiled: the library would not load it either");
+  }
   byte_order_mark_ = CheckByteOrderMark();
   for (size_t i = 0; i < lines_.size(); ++i) {
     LintLine(i);
@@ -385,19 +389,20 @@ void FilterLinter::LintUnindexedRules() {
 }
 
 void FilterLinter::RunExpectations() {
+  if (compiled_ == nullptr) {
+    return;
+  }
   for (const Expectation& expectation : expectations_) {
     UrlCheckInput input;
-    input.filter_file_path = u"lint";
+    input.list = compiled_.get();
     input.address = expectation.url;
-    input.rules = &lines_;
-    input.compiled = compiled_.get();
     const UrlDecision decision = DecideUrl(input);
     ExpectationResult result{expectation.line + 1,
                              expectation.allow,
                              expectation.url,
                              decision.allow,
                              decision.allow == expectation.allow,
-                             DescribeDecision(decision, lines_),
+                             DescribeDecision(decision, compiled_.get()),
                              decision.reason == DecisionReason::kDefaultRule
                                  ? decision.default_line_index
                                  : decision.line_index,

@@ -2,16 +2,21 @@
 
 #include <algorithm>
 
+#include "urlfilter/compiled_filter_list.h"
 #include "urlfilter/url_decision.h"
 
 namespace zelk::tools {
 namespace {
 
-UrlDecision Decide(const std::vector<std::u16string>& rules, const std::u16string& address) {
+// The check of `address` by `list`; a list that could not be compiled (memory ran short)
+// decides nothing and costs nothing.
+UrlDecision Decide(const CompiledFilterList* list, const std::u16string& address) {
+  if (list == nullptr) {
+    return UrlDecision();
+  }
   UrlCheckInput input;
-  input.filter_file_path = u"filter";
+  input.list = list;
   input.address = address;
-  input.rules = &rules;
   return DecideUrl(input);
 }
 
@@ -27,21 +32,24 @@ RuleProfile ProfileRules(const std::vector<std::u16string>& lines,
   RuleProfile profile;
   profile.addresses = addresses.size();
   std::vector<RuleCost> costs(lines.size());
-  std::vector<std::u16string> one(1);
+  const CompiledFilterListPtr whole = CompileFilterList(lines);
+  std::vector<CompiledFilterListPtr> alone(lines.size());  // each line as a list of its own
   for (const std::u16string& address : addresses) {
-    const UrlDecision decision = Decide(lines, address);
+    const UrlDecision decision = Decide(whole.get(), address);
     profile.total_steps += decision.steps;
     const bool named = NamesItsRule(decision.reason);
     const size_t last = named ? decision.line_index + 1 : lines.size();
     for (size_t i = 0; i < last; ++i) {
-      one[0] = lines[i];
-      const UrlDecision alone = Decide(one, address);
-      const bool pattern_rule = alone.reason != DecisionReason::kDefaultRule || alone.steps != 0;
+      if (alone[i] == nullptr) {
+        alone[i] = CompileFilterList({lines[i]});
+      }
+      const UrlDecision one = Decide(alone[i].get(), address);
+      const bool pattern_rule = one.reason != DecisionReason::kDefaultRule || one.steps != 0;
       if (!pattern_rule) {
         continue;  // a comment, a default rule or a blank line: nothing is matched
       }
       costs[i].line = i + 1;
-      costs[i].steps += alone.steps;
+      costs[i].steps += one.steps;
       ++costs[i].reached;
       costs[i].decided += named && i == decision.line_index ? 1 : 0;
     }

@@ -114,22 +114,3 @@ TEST_F(ImportCommandTest, LintProfileNamesTheCostliestRuleFirst) {
 
 }  // namespace
 }  // namespace zelk::tools
-
-namespace zelk::tools {
-namespace {
-
-// Anchored host rules are found through their literal text, so a long imported list
-// decides an address that none of its rules matches without running out of the check's
-// matching budget, and import has nothing to warn about.
-TEST_F(ImportCommandTest, ManyRulesStayWithinOneChecksBudget) {
-  std::string list;
-  for (int i = 0; i < 10000; ++i) {
-    list += "site" + std::to_string(i) + ".example\n";
-  }
-  const Output run = Zelkctl({"import", "--format", "domains", folder_.Write("big.txt", list)});
-  EXPECT_EQ(kExitOk, run.status) << run.err;
-  EXPECT_EQ(std::string::npos, run.err.find("too many for one address check")) << run.err;
-}
-
-}  // namespace
-}  // namespace zelk::tools

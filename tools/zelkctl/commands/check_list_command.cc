@@ -67,7 +67,7 @@ std::string CheckedLine(const HostLibrary& library,
   const std::u16string address = platform::AnsiToWide(url);
   const UrlDecision decision = DecideUrl(UrlCheckInputFor(source, address));
   return FormatCheckListLine(
-      {check.answer, check.nanoseconds, DescribeDecision(decision, source.filter_patterns), url});
+      {check.answer, check.nanoseconds, DescribeDecision(decision, FilterListOf(source)), url});
 }
 
 std::vector<std::string> CheckEveryAddress(const HostLibrary& library,

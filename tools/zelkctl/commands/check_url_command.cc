@@ -46,7 +46,7 @@ void Explain(const ConfigSource& source, CheckedUrl* checked) {
   const std::u16string address = platform::AnsiToWide(checked->url);
   const UrlDecision decision = DecideUrl(UrlCheckInputFor(source, address));
   checked->work = DescribeWork(decision);
-  checked->why = DescribeDecision(decision, source.filter_patterns);
+  checked->why = DescribeDecision(decision, FilterListOf(source));
 }
 
 std::string CheckedUrlsJson(const std::vector<CheckedUrl>& checked, bool explain) {

@@ -26,7 +26,7 @@ void Note(const std::string& text) {
 std::string Deciding(ConfigSource& source, const std::u16string& address) {
   EnsureSettingsLoaded(source);
   LoadFilterList(source);
-  return DescribeDecision(DecideUrl(UrlCheckInputFor(source, address)), source.filter_patterns);
+  return DescribeDecision(DecideUrl(UrlCheckInputFor(source, address)), FilterListOf(source));
 }
 
 // The page for the library's answer, in the host's narrow code page, with a note on

@@ -4,12 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "common/text.h"
 #include "tools/zelkctl/cli.h"
 #include "tools/zelkctl/import/list_import.h"
 #include "tools/zelkctl/support/input_file.h"
 #include "tools/zelkctl/support/output_file.h"
-#include "urlfilter/url_decision.h"
 
 namespace zelk::tools {
 namespace {
@@ -122,28 +120,6 @@ int ParseImportArguments(const std::vector<std::string>& args, ImportOptions* op
   return kExitOk;
 }
 
-// The check walks every rule for an address that none matches, within one matching
-// budget. When the rules are too many for that, the library refuses every such address;
-// returns the warning that says so, or empty.
-std::string BudgetWarning(const std::vector<std::string>& filter_lines) {
-  std::vector<std::u16string> rules;
-  for (const std::string& line : filter_lines) {
-    rules.push_back(FromUtf8(line));
-  }
-  UrlCheckInput input;
-  input.filter_file_path = u"imported";
-  input.address = u"https://no-rule-matches-this.invalid/";
-  input.rules = &rules;
-  const UrlDecision decision = DecideUrl(input);
-  if (decision.reason != DecisionReason::kBudgetExhausted) {
-    return "";
-  }
-  return "the rules are too many for one address check: an address that no rule matches uses "
-         "up the check's matching budget at line " +
-         std::to_string(decision.line_index + 1) + " of " + std::to_string(rules.size()) +
-         ", and the library refuses it";
-}
-
 int RunImport(Invocation& invocation) {
   ImportOptions options;
   const int status = ParseImportArguments(invocation.args, &options);
@@ -167,11 +143,6 @@ int RunImport(Invocation& invocation) {
                "name(s) passed over, %zu entr%s not expressible\n",
                result.rules, result.duplicates, result.passed_over, result.skipped.size(),
                result.skipped.size() == 1 ? "y" : "ies");
-  const std::string too_many = BudgetWarning(result.filter_lines);
-  if (!too_many.empty()) {
-    std::fprintf(stderr, "zelkctl import: error: %s\n", too_many.c_str());
-    return kExitFindings;
-  }
   return !result.skipped.empty() && !options.skip_unsupported ? kExitFindings : kExitOk;
 }
 

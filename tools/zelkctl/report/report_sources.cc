@@ -82,7 +82,7 @@ SampleAnswer AskLibrary(HostLibrary& library, const std::string& url) {
 // The line that decided, by the library's own check over the list as the library read it.
 std::string Explain(const ConfigSource& source, const std::string& url) {
   const std::u16string address = platform::AnsiToWide(platform::WideToAnsi(FromUtf8(url)));
-  return DescribeDecision(DecideUrl(UrlCheckInputFor(source, address)), source.filter_patterns);
+  return DescribeDecision(DecideUrl(UrlCheckInputFor(source, address)), FilterListOf(source));
 }
 
 std::string DefaultAnswer(const std::vector<std::u16string>& lines) {
@@ -135,8 +135,9 @@ void GatherFilter(HostLibrary& library,
     }
   }
   filter.loaded = LoadFilterList(source) == 1;
-  CountRules(source.filter_patterns, &filter);
-  filter.expectations = Expectations(source.filter_patterns);
+  const std::vector<std::u16string> lines = FilterLinesOf(source);
+  CountRules(lines, &filter);
+  filter.expectations = Expectations(lines);
   for (SampleAnswer& sample : model->samples) {
     sample.why = Explain(source, sample.url);
   }

@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "tools/zelkctl/pattern_analysis.h"
+#include "urlfilter/compiled_filter_list.h"
 #include "urlfilter/filter_line.h"
 
 namespace zelk::tools {
@@ -15,11 +16,16 @@ constexpr size_t kPageRoom = size_t{64} * 1024;
 
 constexpr const char* kAnswerWords[] = {"allowed", "refused", "unloaded"};
 
-// "line 7 (-casino)": the line of the filter file, with its rule as written.
-std::string RuleOfLine(const std::vector<std::u16string>& lines, size_t index) {
-  const FilterLine read = ReadFilterLine(lines[index]);
+// "line 7 (-casino)": the line of the filter file, with its rule as written, read from the
+// list the check decided by.
+std::string RuleOfLine(const CompiledFilterList* list, size_t index) {
+  const std::string line = "line " + std::to_string(index + 1);
+  if (list == nullptr) {
+    return line;
+  }
+  const FilterLine read = ReadFilterLine(list->Line(index));
   const std::u16string rule = read.mark != 0 ? read.mark + read.text : std::u16string();
-  return "line " + std::to_string(index + 1) + " (" + DisplayText(rule) + ")";
+  return line + " (" + DisplayText(rule) + ")";
 }
 
 }  // namespace
@@ -64,22 +70,21 @@ std::string DescribeWork(const UrlDecision& decision) {
          std::to_string(decision.steps) + " matching steps";
 }
 
-std::string DescribeDecision(const UrlDecision& decision,
-                             const std::vector<std::u16string>& lines) {
+std::string DescribeDecision(const UrlDecision& decision, const CompiledFilterList* list) {
   const std::string verb = decision.allow ? "allows it" : "refuses it";
   switch (decision.reason) {
     case DecisionReason::kRuleMatched:
-      return RuleOfLine(lines, decision.line_index) + " " + verb;
+      return RuleOfLine(list, decision.line_index) + " " + verb;
     case DecisionReason::kCompileError:
-      return RuleOfLine(lines, decision.line_index) + " does not compile (" +
+      return RuleOfLine(list, decision.line_index) + " does not compile (" +
              PatternErrorName(decision.error) + "), which refuses it";
     case DecisionReason::kBudgetExhausted:
-      return "matching ran out of its budget at " + RuleOfLine(lines, decision.line_index) +
+      return "matching ran out of its budget at " + RuleOfLine(list, decision.line_index) +
              ", which refuses it";
     case DecisionReason::kDefaultRule:
       return decision.default_rule_seen
                  ? "no pattern matches it and the default rule on " +
-                       RuleOfLine(lines, decision.default_line_index) + " " + verb
+                       RuleOfLine(list, decision.default_line_index) + " " + verb
                  : "no pattern matches it, and without a default rule it is refused";
     case DecisionReason::kNoFilterFile:
       return "no filter file is configured (Files/CheckURLFile), which allows it";

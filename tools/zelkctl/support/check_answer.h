@@ -43,9 +43,9 @@ LibraryCheck AskCheckUrl(const HostLibrary& library, const std::string& url);
 // The work a check did: "3 rules tried, 120 matching steps".
 std::string DescribeWork(const UrlDecision& decision);
 
-// What decided an address, in words that name the deciding line of `lines` with its text:
-// "line 7 (-casino) refuses it".
-std::string DescribeDecision(const UrlDecision& decision, const std::vector<std::u16string>& lines);
+// What decided an address, in words that name the deciding line of `list` (the list the
+// check decided by) with its text: "line 7 (-casino) refuses it".
+std::string DescribeDecision(const UrlDecision& decision, const CompiledFilterList* list);
 
 }  // namespace zelk::tools
 

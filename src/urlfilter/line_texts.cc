@@ -1,0 +1,78 @@
+#include "urlfilter/line_texts.h"
+
+#include <limits>
+#include <stdexcept>
+
+namespace zelk {
+namespace {
+
+size_t EncodedLength(char16_t c) {
+  return c < 0x80 ? 1 : (c < 0x800 ? 2 : 3);
+}
+
+void Encode(char16_t c, std::string* out) {
+  if (c < 0x80) {
+    out->push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out->push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out->push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+// The code unit whose bytes start at `*at`, moving `*at` past them. The bytes were written
+// by Encode, so the lead byte tells their number.
+char16_t Decode(const std::string& bytes, size_t* at) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+  const unsigned lead = byte((*at)++);
+  if (lead < 0x80) {
+    return static_cast<char16_t>(lead);
+  }
+  if (lead < 0xE0) {
+    return static_cast<char16_t>(((lead & 0x1F) << 6) | (byte((*at)++) & 0x3F));
+  }
+  const unsigned middle = byte((*at)++) & 0x3F;
+  return static_cast<char16_t>(((lead & 0x0F) << 12) | (middle << 6) | (byte((*at)++) & 0x3F));
+}
+
+}  // namespace
+
+// The size is counted first, so the block is allocated once and holds no spare room.
+LineTexts::LineTexts(const std::vector<std::u16string>& lines) {
+  size_t total = 0;
+  for (const std::u16string& line : lines) {
+    for (const char16_t c : line) {
+      total += EncodedLength(c);
+    }
+  }
+  if (total > std::numeric_limits<uint32_t>::max()) {
+    throw std::length_error("filter text too long");
+  }
+  bytes_.reserve(total);
+  ends_.reserve(lines.size());
+  for (const std::u16string& line : lines) {
+    for (const char16_t c : line) {
+      Encode(c, &bytes_);
+    }
+    ends_.push_back(static_cast<uint32_t>(bytes_.size()));
+  }
+}
+
+std::u16string LineTexts::Line(size_t index) const {
+  if (index >= ends_.size()) {
+    return std::u16string();
+  }
+  size_t at = index == 0 ? 0 : ends_[index - 1];
+  const size_t end = ends_[index];
+  std::u16string line;
+  line.reserve(end - at);
+  while (at < end) {
+    line.push_back(Decode(bytes_, &at));
+  }
+  return line;
+}
+
+}  // namespace zelk
