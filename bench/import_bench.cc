@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/text.h"
-#include "tools/zelkctl/filter_lint.h"
+#include "tools/zelkctl/lint/filter_lint.h"
 #include "tools/zelkctl/list_import.h"
 #include "urlfilter/url_decision.h"
 

@@ -9,7 +9,7 @@
 
 #include "tests/support/configured_host.h"
 #include "tests/tools/zelkctl_run.h"
-#include "tools/zelkctl/filter_lint.h"
+#include "tools/zelkctl/lint/filter_lint.h"
 #include "tools/zelkctl/list_import.h"
 #include "urlfilter/url_check.h"
 

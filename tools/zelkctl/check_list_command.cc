@@ -13,7 +13,7 @@
 #include "platform/platform.h"
 #include "tools/zelkctl/check_list.h"
 #include "tools/zelkctl/cli.h"
-#include "tools/zelkctl/filter_lint.h"
+#include "tools/zelkctl/lint/filter_lint.h"
 #include "urlfilter/filter_list.h"
 #include "urlfilter/url_check_input.h"
 #include "urlfilter/url_decision.h"

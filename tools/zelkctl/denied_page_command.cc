@@ -8,7 +8,7 @@
 #include "config/settings_loader.h"
 #include "platform/platform.h"
 #include "tools/zelkctl/cli.h"
-#include "tools/zelkctl/filter_lint.h"
+#include "tools/zelkctl/lint/filter_lint.h"
 #include "urlfilter/denied_page.h"
 #include "urlfilter/filter_list.h"
 #include "urlfilter/url_check_input.h"

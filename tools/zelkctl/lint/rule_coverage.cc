@@ -1,4 +1,4 @@
-#include "tools/zelkctl/rule_coverage.h"
+#include "tools/zelkctl/lint/rule_coverage.h"
 
 #include <algorithm>
 #include <cstdint>

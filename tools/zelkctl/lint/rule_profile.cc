@@ -1,4 +1,4 @@
-#include "tools/zelkctl/rule_profile.h"
+#include "tools/zelkctl/lint/rule_profile.h"
 
 #include <algorithm>
 

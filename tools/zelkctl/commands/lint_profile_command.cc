@@ -10,8 +10,8 @@
 #include "tools/zelkctl/check_list.h"
 #include "tools/zelkctl/cli.h"
 #include "tools/zelkctl/json.h"
-#include "tools/zelkctl/pattern_analysis.h"
-#include "tools/zelkctl/rule_profile.h"
+#include "tools/zelkctl/lint/pattern_analysis.h"
+#include "tools/zelkctl/lint/rule_profile.h"
 
 namespace zelk::tools {
 namespace {

@@ -1,4 +1,4 @@
-#include "tools/zelkctl/filter_lint.h"
+#include "tools/zelkctl/lint/filter_lint.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "tests/support/test_support.h"
-#include "tools/zelkctl/pattern_analysis.h"
+#include "tools/zelkctl/lint/pattern_analysis.h"
 
 namespace zelk::tools {
 namespace {

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "common/text.h"
-#include "tools/zelkctl/filter_lint.h"
 #include "tools/zelkctl/json.h"
+#include "tools/zelkctl/lint/filter_lint.h"
 
 namespace zelk::tools {
 namespace {

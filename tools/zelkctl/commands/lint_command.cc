@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tools/zelkctl/cli.h"
-#include "tools/zelkctl/filter_lint.h"
+#include "tools/zelkctl/lint/filter_lint.h"
 #include "urlfilter/filter_file_decoder.h"
 
 namespace zelk::tools {

@@ -1,12 +1,12 @@
-#include "tools/zelkctl/filter_lint.h"
+#include "tools/zelkctl/lint/filter_lint.h"
 
 #include <algorithm>
 #include <string_view>
 
 #include "common/text.h"
-#include "tools/zelkctl/host_rule_advice.h"
-#include "tools/zelkctl/pattern_analysis.h"
-#include "tools/zelkctl/rule_coverage.h"
+#include "tools/zelkctl/lint/host_rule_advice.h"
+#include "tools/zelkctl/lint/pattern_analysis.h"
+#include "tools/zelkctl/lint/rule_coverage.h"
 #include "urlfilter/compiled_filter_list.h"
 #include "urlfilter/filter_line.h"
 #include "urlfilter/url_decision.h"

@@ -1,7 +1,7 @@
 // What each rule of a filter file costs over a set of addresses: the profile of
 // `zelkctl lint --profile`. Pure code.
-#ifndef ZELK_TOOLS_ZELKCTL_RULE_PROFILE_H_
-#define ZELK_TOOLS_ZELKCTL_RULE_PROFILE_H_
+#ifndef ZELK_TOOLS_ZELKCTL_LINT_RULE_PROFILE_H_
+#define ZELK_TOOLS_ZELKCTL_LINT_RULE_PROFILE_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -31,4 +31,4 @@ RuleProfile ProfileRules(const std::vector<std::u16string>& lines,
 
 }  // namespace zelk::tools
 
-#endif  // ZELK_TOOLS_ZELKCTL_RULE_PROFILE_H_
+#endif  // ZELK_TOOLS_ZELKCTL_LINT_RULE_PROFILE_H_

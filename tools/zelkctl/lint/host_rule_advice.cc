@@ -1,4 +1,4 @@
-#include "tools/zelkctl/host_rule_advice.h"
+#include "tools/zelkctl/lint/host_rule_advice.h"
 
 #include "common/text.h"
 #include "tools/zelkctl/import/host_grammar.h"

@@ -1,10 +1,10 @@
-#include "tools/zelkctl/pattern_analysis.h"
+#include "tools/zelkctl/lint/pattern_analysis.h"
 
 #include <algorithm>
 #include <cstdint>
 
 #include "common/text.h"
-#include "tools/zelkctl/char_set.h"
+#include "tools/zelkctl/lint/char_set.h"
 #include "urlfilter/pattern/abbreviations.h"
 
 namespace zelk::tools {

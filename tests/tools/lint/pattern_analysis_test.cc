@@ -1,4 +1,4 @@
-#include "tools/zelkctl/pattern_analysis.h"
+#include "tools/zelkctl/lint/pattern_analysis.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "tests/support/test_support.h"
-#include "tools/zelkctl/host_rule_advice.h"
+#include "tools/zelkctl/lint/host_rule_advice.h"
 #include "urlfilter/pattern/matcher.h"
 
 namespace zelk::tools {

@@ -1,6 +1,6 @@
 // The profile of lint --profile shares out exactly the steps the check spends, and the
 // address files and check-list lines that impact reads back.
-#include "tools/zelkctl/rule_profile.h"
+#include "tools/zelkctl/lint/rule_profile.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include "common/text.h"
 #include "tools/zelkctl/cli.h"
-#include "tools/zelkctl/pattern_analysis.h"
+#include "tools/zelkctl/lint/pattern_analysis.h"
 #include "urlfilter/url_decision.h"
 
 namespace zelk::tools {

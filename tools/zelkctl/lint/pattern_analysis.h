@@ -1,8 +1,8 @@
 // What one filter pattern means and where it may surprise its author: the analyses behind
 // `zelkctl lint` and `zelkctl explain-pattern`. Pure code; every analysis is bounded by
 // the size of the pattern.
-#ifndef ZELK_TOOLS_ZELKCTL_PATTERN_ANALYSIS_H_
-#define ZELK_TOOLS_ZELKCTL_PATTERN_ANALYSIS_H_
+#ifndef ZELK_TOOLS_ZELKCTL_LINT_PATTERN_ANALYSIS_H_
+#define ZELK_TOOLS_ZELKCTL_LINT_PATTERN_ANALYSIS_H_
 
 #include <cstddef>
 #include <string>
@@ -69,4 +69,4 @@ std::string DisplayText(std::u16string_view text, size_t limit = kDisplayLimit);
 
 }  // namespace zelk::tools
 
-#endif  // ZELK_TOOLS_ZELKCTL_PATTERN_ANALYSIS_H_
+#endif  // ZELK_TOOLS_ZELKCTL_LINT_PATTERN_ANALYSIS_H_
