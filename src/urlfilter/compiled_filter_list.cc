@@ -20,11 +20,27 @@ size_t LongestLength(const std::vector<std::u16string>& texts) {
   return longest;
 }
 
+// Shows the rule to the observer, if any, with the program just built for it kept, so
+// that neither the observer nor the check builds it again.
+void ShowRule(const CompiledFilterList::RuleObserver* observer,
+              const PatternReading& reading,
+              UrlPattern* program,
+              CompiledRule* rule) {
+  if (observer == nullptr) {
+    return;
+  }
+  if (rule->error == PatternError::kOk) {
+    rule->program = std::make_unique<UrlPattern>(std::move(*program));
+  }
+  (*observer)(*rule, reading);
+}
+
 }  // namespace
 
 // Two passes: every rule is compiled and its required texts read, then, with the windows of
 // all the list's texts counted, each rule is indexed by the windows fewest others share.
-CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines)
+CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines,
+                                       const RuleObserver* observer)
     : line_count_(lines.size()) {
   // Nearly every line is a rule: room for that up front spares moving every compiled rule
   // as the list grows.
@@ -34,7 +50,7 @@ CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines)
   FactorWindows windows;
   PatternReading reading;
   PatternWorkspace workspace;
-  UrlPattern discarded;  // only whether the rule compiles is kept
+  UrlPattern built;  // without an observer, only whether the rule compiles is kept
   for (size_t i = 0; i < lines.size(); ++i) {
     const FilterLine line = ReadFilterLine(lines[i]);
     if (line.kind == FilterLineKind::kDefaultRule) {
@@ -49,7 +65,8 @@ CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines)
     CompiledRule& rule = rules_.back();
     rule.line = static_cast<uint32_t>(i);
     rule.allow = line.allow;
-    rule.error = CompilePattern(line.folded, &discarded, &reading, &workspace);
+    rule.error = CompilePattern(line.folded, &built, &reading, &workspace);
+    ShowRule(observer, reading, &built, &rule);
     texts.emplace_back();
     if (rule.error == PatternError::kOk) {
       rule.literal_set = LiteralAlternatives(reading, &texts.back());
@@ -149,14 +166,28 @@ void CompiledFilterListDeleter::operator()(const CompiledFilterList* list) const
   delete list;
 }
 
-CompiledFilterListPtr CompileFilterList(const std::vector<std::u16string>& lines) {
+namespace {
+
+CompiledFilterListPtr CompileOrNull(const std::vector<std::u16string>& lines,
+                                    const CompiledFilterList::RuleObserver* observer) {
   try {
-    return CompiledFilterListPtr(new CompiledFilterList(lines));
+    return CompiledFilterListPtr(new CompiledFilterList(lines, observer));
   } catch (const std::bad_alloc&) {
     return nullptr;
   } catch (const std::length_error&) {
     return nullptr;
   }
+}
+
+}  // namespace
+
+CompiledFilterListPtr CompileFilterList(const std::vector<std::u16string>& lines) {
+  return CompileOrNull(lines, nullptr);
+}
+
+CompiledFilterListPtr CompileFilterList(const std::vector<std::u16string>& lines,
+                                        const CompiledFilterList::RuleObserver& observer) {
+  return CompileOrNull(lines, &observer);
 }
 
 }  // namespace zelk

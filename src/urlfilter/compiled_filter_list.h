@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -39,11 +40,20 @@ struct CompiledRule {
 };
 
 class FactorWindows;
+struct PatternReading;
 
 class CompiledFilterList {
  public:
-  // Reads and compiles every line of `lines` (the filter file's lines, in order).
-  explicit CompiledFilterList(const std::vector<std::u16string>& lines);
+  // Sees one pattern rule as the list is compiled: the rule, holding its program when it
+  // compiles, and the tree its pattern was read into, which lives only for the call.
+  using RuleObserver = std::function<void(const CompiledRule& rule, const PatternReading& reading)>;
+
+  // Reads and compiles every line of `lines` (the filter file's lines, in order). With an
+  // observer, every rule keeps the program built for it and is shown to the observer in
+  // file order, so that a tool reads and compiles each pattern once for its own checks
+  // and for the check.
+  explicit CompiledFilterList(const std::vector<std::u16string>& lines,
+                              const RuleObserver* observer = nullptr);
 
   size_t line_count() const { return line_count_; }
   const std::vector<CompiledRule>& rules() const { return rules_; }
@@ -85,6 +95,9 @@ class CompiledFilterList {
 // The list compiled, or null when memory ran short (the check then compiles each rule as
 // it reaches it).
 CompiledFilterListPtr CompileFilterList(const std::vector<std::u16string>& lines);
+// The same, with an observer of every pattern rule (see CompiledFilterList).
+CompiledFilterListPtr CompileFilterList(const std::vector<std::u16string>& lines,
+                                        const CompiledFilterList::RuleObserver& observer);
 
 }  // namespace zelk
 

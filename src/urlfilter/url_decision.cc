@@ -30,6 +30,12 @@ std::u16string_view MatchedText(const std::u16string& folded) {
   return std::u16string_view(folded).substr(0, folded.find(u'\0'));
 }
 
+void NoteTrial(const UrlCheckInput& input, size_t line, uint64_t steps) {
+  if (input.trials != nullptr) {
+    input.trials->push_back(RuleTrial{line, steps});
+  }
+}
+
 // Tries one compiled rule; true when it decides the address (it matched, did not compile,
 // or the budget ran out).
 bool TryRule(const UrlCheckInput& input,
@@ -44,6 +50,7 @@ bool TryRule(const UrlCheckInput& input,
   decision->error = error;
   ++decision->rules_tried;
   if (error != PatternError::kOk) {
+    NoteTrial(input, line, 0);
     decision->allow = false;
     decision->reason = DecisionReason::kCompileError;
     return true;
@@ -51,6 +58,7 @@ bool TryRule(const UrlCheckInput& input,
   const uint64_t remaining = input.step_budget - decision->steps;
   const bool matched = MatchFoldedInput(pattern, text, state, remaining, input.match_mode);
   decision->steps += state->steps();
+  NoteTrial(input, line, state->steps());
   if (state->abandoned()) {
     decision->allow = false;
     decision->reason = DecisionReason::kBudgetExhausted;
@@ -88,8 +96,9 @@ PatternError RuleProgram(const CompiledFilterList& list,
 }
 
 // A rule of literal alternatives one of whose texts the address holds: it matches.
-void MatchedByLiteral(const CompiledRule& rule, UrlDecision* decision) {
+void MatchedByLiteral(const UrlCheckInput& input, const CompiledRule& rule, UrlDecision* decision) {
   ++decision->rules_tried;
+  NoteTrial(input, rule.line, 0);
   decision->line_index = rule.line;
   decision->allow = rule.allow;
   decision->reason = DecisionReason::kRuleMatched;
@@ -127,7 +136,7 @@ UrlDecision DecideCompiled(const UrlCheckInput& input,
         continue;
       }
       if (use_index && rule.literal_set) {
-        MatchedByLiteral(rule, &decision);
+        MatchedByLiteral(input, rule, &decision);
         decision.denied_word = ReadFilterLine((*input.rules)[rule.line]).folded;
         return decision;
       }

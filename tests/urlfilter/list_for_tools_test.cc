@@ -1,0 +1,82 @@
+// What the filter list and the check hand the administrator's tool: each rule's reading
+// and program from the one compilation of the list, and the rules a check tried with
+// their steps.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/test_support.h"
+#include "urlfilter/compiled_filter_list.h"
+#include "urlfilter/filter_line.h"
+#include "urlfilter/pattern/parser.h"
+#include "urlfilter/url_decision.h"
+
+namespace zelk {
+namespace {
+
+using testing::Utf8;
+
+const std::vector<std::u16string> kRules = {
+    u"; comment", u"+all", u"-^https?://ads\\.example/", u"-(a|b|c)*x.*y", u"-[z-a]", u"",
+    u"-casino|x", u"+",    u"-{y}?(a|a)*\\0b",
+};
+
+TEST(CompiledFilterListTest, ObserverSeesEachPatternRuleOnceWithItsProgramKept) {
+  std::vector<uint32_t> seen;
+  const CompiledFilterListPtr list =
+      CompileFilterList(kRules, [&seen](const CompiledRule& rule, const PatternReading& reading) {
+        seen.push_back(rule.line);
+        EXPECT_EQ(rule.error == PatternError::kOk, rule.program != nullptr) << rule.line;
+        EXPECT_EQ(rule.error, reading.error) << rule.line;
+      });
+  ASSERT_NE(nullptr, list);
+  EXPECT_EQ((std::vector<uint32_t>{2, 3, 4, 6, 8}), seen);
+  for (const CompiledRule& rule : list->rules()) {
+    UrlPattern alone;
+    if (CompilePattern(ReadFilterLine(kRules[rule.line]).folded, &alone) == PatternError::kOk) {
+      ASSERT_NE(nullptr, rule.program);
+      EXPECT_EQ(DumpProgram(alone.instructions()), DumpProgram(rule.program->instructions()));
+    }
+  }
+}
+
+const char16_t* const kAddresses[] = {
+    u"https://ads.example/banner",
+    u"https://abcabcabc/x/y",
+    u"http://casino/",
+    u"",
+    u"http://y/aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa/c",
+};
+
+// The trials account for every step and every rule the check counted, and the last one
+// is the rule that decided; the plain walk and the indexed check agree on them.
+TEST(UrlDecisionTest, TrialsAccountForEveryStepAndRuleTried) {
+  const CompiledFilterListPtr list = CompileFilterList(kRules);
+  ASSERT_NE(nullptr, list);
+  for (const char16_t* address : kAddresses) {
+    SCOPED_TRACE(Utf8(address));
+    for (const bool indexed : {true, false}) {
+      std::vector<RuleTrial> trials;
+      UrlCheckInput input;
+      input.filter_file_path = u"filter";
+      input.address = address;
+      input.rules = &kRules;
+      input.compiled = list.get();
+      input.trials = &trials;
+      const UrlDecision decision = indexed ? DecideUrl(input) : WalkFilterRules(input);
+      uint64_t steps = 0;
+      for (const RuleTrial& trial : trials) {
+        steps += trial.steps;
+      }
+      EXPECT_EQ(decision.steps, steps);
+      ASSERT_EQ(decision.rules_tried, trials.size());
+      if (decision.reason != DecisionReason::kDefaultRule) {
+        EXPECT_EQ(decision.line_index, trials.back().line_index);
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zelk
