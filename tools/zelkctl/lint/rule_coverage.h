@@ -28,7 +28,8 @@ class RuleCoverage {
 
  private:
   enum Anchoring { kFree, kAtStart, kAtEnd, kAtBoth };
-  static std::string ProgramKey(const UrlPattern& pattern, bool unanchor);
+  static std::string ProgramKey(const UrlPattern& pattern, bool anchored);
+  bool FindSameProgram(const PatternAnalysis& analysis, size_t* line, std::string* why) const;
   void Consider(const std::unordered_map<std::u16string, size_t>& literals,
                 std::u16string_view text,
                 size_t* best) const;
