@@ -25,6 +25,60 @@ std::string Share(uint64_t part, uint64_t whole) {
   return text;
 }
 
+// The filter file's lines and the addresses of the address file; false, with the reason
+// printed, when either cannot be read.
+bool ReadProfileInputs(const Invocation& invocation,
+                       std::vector<std::u16string>* lines,
+                       std::vector<std::u16string>* addresses) {
+  const std::string& path = invocation.args[1];
+  std::vector<std::string> urls;
+  if (!ReadFilterFile(path, lines) || !ReadAddressFile(invocation.args[2], &urls)) {
+    std::fprintf(stderr, "zelkctl lint --profile: cannot read %s\n",
+                 (lines->empty() ? path : invocation.args[2]).c_str());
+    return false;
+  }
+  for (const std::string& url : urls) {
+    addresses->push_back(platform::AnsiToWide(url));
+  }
+  return true;
+}
+
+std::string ProfileJson(const std::string& path,
+                        const std::vector<std::u16string>& lines,
+                        const RuleProfile& profile) {
+  JsonWriter json;
+  json.BeginObject().Key("file").String(path);
+  json.Key("addresses").Number(static_cast<int64_t>(profile.addresses));
+  json.Key("steps").Number(static_cast<int64_t>(profile.total_steps)).Key("rules").BeginArray();
+  for (size_t i = 0; i < std::min(kShownRules, profile.rules.size()); ++i) {
+    const RuleCost& cost = profile.rules[i];
+    json.BeginObject().Key("line").Number(static_cast<int64_t>(cost.line));
+    json.Key("rule").String(ToUtf8(lines[cost.line - 1]));
+    json.Key("steps").Number(static_cast<int64_t>(cost.steps));
+    json.Key("reached").Number(static_cast<int64_t>(cost.reached));
+    json.Key("decided").Number(static_cast<int64_t>(cost.decided)).EndObject();
+  }
+  return json.EndArray().EndObject().text();
+}
+
+std::vector<std::string> ProfileText(const std::string& path,
+                                     const std::vector<std::u16string>& lines,
+                                     const RuleProfile& profile) {
+  std::vector<std::string> text = {path + ": " + std::to_string(profile.addresses) +
+                                       " address(es), " + std::to_string(profile.total_steps) +
+                                       " matching steps; the costliest rules:",
+                                   "     steps  share  reached  decided  line  rule"};
+  for (size_t i = 0; i < std::min(kShownRules, profile.rules.size()); ++i) {
+    const RuleCost& cost = profile.rules[i];
+    char row[96];
+    std::snprintf(
+        row, sizeof(row), "%10llu %s %8zu %8zu %5zu  ", static_cast<unsigned long long>(cost.steps),
+        Share(cost.steps, profile.total_steps).c_str(), cost.reached, cost.decided, cost.line);
+    text.push_back(row + DisplayText(lines[cost.line - 1]));
+  }
+  return text;
+}
+
 }  // namespace
 
 int RunLintProfile(Invocation& invocation) {
@@ -32,46 +86,19 @@ int RunLintProfile(Invocation& invocation) {
     std::fprintf(stderr, "zelkctl lint --profile: name FILE and URLFILE\n");
     return kExitUsage;
   }
-  const std::string& path = invocation.args[1];
   std::vector<std::u16string> lines;
-  std::vector<std::string> urls;
-  if (!ReadFilterFile(path, &lines) || !ReadAddressFile(invocation.args[2], &urls)) {
-    std::fprintf(stderr, "zelkctl lint --profile: cannot read %s\n",
-                 (lines.empty() ? path : invocation.args[2]).c_str());
+  std::vector<std::u16string> addresses;
+  if (!ReadProfileInputs(invocation, &lines, &addresses)) {
     return kExitUsage;
   }
-  std::vector<std::u16string> addresses;
-  for (const std::string& url : urls) {
-    addresses.push_back(platform::AnsiToWide(url));
-  }
   const RuleProfile profile = ProfileRules(lines, addresses);
-  const size_t shown = std::min(kShownRules, profile.rules.size());
+  const std::string& path = invocation.args[1];
   if (invocation.json) {
-    JsonWriter json;
-    json.BeginObject().Key("file").String(path);
-    json.Key("addresses").Number(static_cast<int64_t>(profile.addresses));
-    json.Key("steps").Number(static_cast<int64_t>(profile.total_steps)).Key("rules").BeginArray();
-    for (size_t i = 0; i < shown; ++i) {
-      const RuleCost& cost = profile.rules[i];
-      json.BeginObject().Key("line").Number(static_cast<int64_t>(cost.line));
-      json.Key("rule").String(ToUtf8(lines[cost.line - 1]));
-      json.Key("steps").Number(static_cast<int64_t>(cost.steps));
-      json.Key("reached").Number(static_cast<int64_t>(cost.reached));
-      json.Key("decided").Number(static_cast<int64_t>(cost.decided)).EndObject();
-    }
-    PrintLine(json.EndArray().EndObject().text());
+    PrintLine(ProfileJson(path, lines, profile));
     return kExitOk;
   }
-  PrintLine(path + ": " + std::to_string(profile.addresses) + " address(es), " +
-            std::to_string(profile.total_steps) + " matching steps; the costliest rules:");
-  PrintLine("     steps  share  reached  decided  line  rule");
-  for (size_t i = 0; i < shown; ++i) {
-    const RuleCost& cost = profile.rules[i];
-    char row[96];
-    std::snprintf(
-        row, sizeof(row), "%10llu %s %8zu %8zu %5zu  ", static_cast<unsigned long long>(cost.steps),
-        Share(cost.steps, profile.total_steps).c_str(), cost.reached, cost.decided, cost.line);
-    PrintLine(row + DisplayText(lines[cost.line - 1]));
+  for (const std::string& line : ProfileText(path, lines, profile)) {
+    PrintLine(line);
   }
   return kExitOk;
 }

@@ -2,16 +2,23 @@
 
 #include <algorithm>
 
+#include "urlfilter/compiled_filter_list.h"
 #include "urlfilter/url_decision.h"
 
 namespace zelk::tools {
 namespace {
 
-UrlDecision Decide(const std::vector<std::u16string>& rules, const std::u16string& address) {
+// The check of `address` over the list compiled once, noting each rule it tries.
+UrlDecision Decide(const std::vector<std::u16string>& rules,
+                   const CompiledFilterList* compiled,
+                   const std::u16string& address,
+                   std::vector<RuleTrial>* trials) {
   UrlCheckInput input;
   input.filter_file_path = u"filter";
   input.address = address;
   input.rules = &rules;
+  input.compiled = compiled;
+  input.trials = trials;
   return DecideUrl(input);
 }
 
@@ -20,31 +27,34 @@ bool NamesItsRule(DecisionReason reason) {
          reason == DecisionReason::kBudgetExhausted;
 }
 
+// Adds what one check spent on each rule it tried to the rules' costs (indexed by line).
+void AddTrials(const UrlDecision& decision,
+               const std::vector<RuleTrial>& trials,
+               std::vector<RuleCost>* costs) {
+  const bool named = NamesItsRule(decision.reason);
+  for (const RuleTrial& trial : trials) {
+    RuleCost& cost = (*costs)[trial.line_index];
+    cost.line = trial.line_index + 1;
+    cost.steps += trial.steps;
+    ++cost.reached;
+    cost.decided += named && trial.line_index == decision.line_index ? 1 : 0;
+  }
+}
+
 }  // namespace
 
 RuleProfile ProfileRules(const std::vector<std::u16string>& lines,
                          const std::vector<std::u16string>& addresses) {
   RuleProfile profile;
   profile.addresses = addresses.size();
+  const CompiledFilterListPtr compiled = CompileFilterList(lines);
   std::vector<RuleCost> costs(lines.size());
-  std::vector<std::u16string> one(1);
+  std::vector<RuleTrial> trials;
   for (const std::u16string& address : addresses) {
-    const UrlDecision decision = Decide(lines, address);
+    trials.clear();
+    const UrlDecision decision = Decide(lines, compiled.get(), address, &trials);
     profile.total_steps += decision.steps;
-    const bool named = NamesItsRule(decision.reason);
-    const size_t last = named ? decision.line_index + 1 : lines.size();
-    for (size_t i = 0; i < last; ++i) {
-      one[0] = lines[i];
-      const UrlDecision alone = Decide(one, address);
-      const bool pattern_rule = alone.reason != DecisionReason::kDefaultRule || alone.steps != 0;
-      if (!pattern_rule) {
-        continue;  // a comment, a default rule or a blank line: nothing is matched
-      }
-      costs[i].line = i + 1;
-      costs[i].steps += alone.steps;
-      ++costs[i].reached;
-      costs[i].decided += named && i == decision.line_index ? 1 : 0;
-    }
+    AddTrials(decision, trials, &costs);
   }
   for (const RuleCost& cost : costs) {
     if (cost.reached != 0) {
