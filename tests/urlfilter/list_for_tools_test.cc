@@ -17,9 +17,11 @@ namespace {
 
 using testing::Utf8;
 
+// A literal rule the check decides without its program, a runaway one and, last, one that
+// does not compile, so that every address can reach some rule of each kind.
 const std::vector<std::u16string> kRules = {
-    u"; comment", u"+all", u"-^https?://ads\\.example/", u"-(a|b|c)*x.*y", u"-[z-a]", u"",
-    u"-casino|x", u"+",    u"-{y}?(a|a)*\\0b",
+    u"; comment", u"+all", u"-^https?://ads\\.example/", u"-(a|b|c)*x.*y", u"",
+    u"-casino|x", u"+",    u"-{y}?(a|a)*\\0b",           u"-[z-a]",
 };
 
 TEST(CompiledFilterListTest, ObserverSeesEachPatternRuleOnceWithItsProgramKept) {
@@ -31,7 +33,7 @@ TEST(CompiledFilterListTest, ObserverSeesEachPatternRuleOnceWithItsProgramKept) 
         EXPECT_EQ(rule.error, reading.error) << rule.line;
       });
   ASSERT_NE(nullptr, list);
-  EXPECT_EQ((std::vector<uint32_t>{2, 3, 4, 6, 8}), seen);
+  EXPECT_EQ((std::vector<uint32_t>{2, 3, 5, 7, 8}), seen);
   for (const CompiledRule& rule : list->rules()) {
     UrlPattern alone;
     if (CompilePattern(ReadFilterLine(kRules[rule.line]).folded, &alone) == PatternError::kOk) {
