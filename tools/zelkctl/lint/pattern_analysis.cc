@@ -166,6 +166,15 @@ struct RepeatScan {
   CharSet by_unbounded;                    // the characters its unbounded repeats can consume
   const PatternNode* colliding = nullptr;  // an alternation whose alternatives collide
   bool noted = false;  // a runaway note was made inside: the enclosing repeats need none
+
+  // Takes in the scan of a child.
+  void Absorb(const RepeatScan& inner) {
+    consumable.Add(inner.consumable);
+    has_unbounded = has_unbounded || inner.has_unbounded;
+    by_unbounded.Add(inner.by_unbounded);
+    colliding = colliding != nullptr ? colliding : inner.colliding;
+    noted = noted || inner.noted;
+  }
 };
 
 class PatternChecker {
@@ -217,12 +226,7 @@ RepeatScan PatternChecker::Scan(const PatternNode& node) {
       break;
   }
   for (const PatternNode& child : node.children) {
-    const RepeatScan inner = Scan(child);
-    scan.consumable.Add(inner.consumable);
-    scan.has_unbounded = scan.has_unbounded || inner.has_unbounded;
-    scan.by_unbounded.Add(inner.by_unbounded);
-    scan.colliding = scan.colliding != nullptr ? scan.colliding : inner.colliding;
-    scan.noted = scan.noted || inner.noted;
+    scan.Absorb(Scan(child));
   }
   if (node.kind == NodeKind::kSequence) {
     CheckSequence(node);
