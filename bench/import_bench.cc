@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "common/text.h"
-#include "tools/zelkctl/filter_lint.h"
 #include "tools/zelkctl/import/list_import.h"
+#include "tools/zelkctl/lint/filter_lint.h"
 #include "urlfilter/compiled_filter_list.h"
 #include "urlfilter/url_decision.h"
 

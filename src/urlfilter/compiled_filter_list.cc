@@ -62,7 +62,9 @@ class CompiledFilterList::ListTexts {
 
 // Two passes: every rule is compiled and its required texts read, then, with the windows of
 // all the list's texts counted, each rule is indexed by the windows fewest others share.
-CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines) : texts_(lines) {
+CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines,
+                                       const RuleObserver* observer)
+    : texts_(lines) {
   // Nearly every line is a rule: room for that up front spares moving every compiled rule
   // as the list grows.
   rules_.reserve(lines.size());
@@ -70,7 +72,7 @@ CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines)
   FactorWindows windows(lines.size());
   PatternReading reading;
   PatternWorkspace workspace;
-  UrlPattern discarded;  // only whether the rule compiles is kept
+  UrlPattern built;  // without an observer, only whether the rule compiles is kept
   std::vector<std::u16string> rule_texts;
   for (size_t i = 0; i < lines.size(); ++i) {
     const FilterLine line = ReadFilterLine(lines[i]);
@@ -86,7 +88,10 @@ CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines)
     CompiledRule& rule = rules_.back();
     rule.line = static_cast<uint32_t>(i);
     rule.allow = line.allow;
-    rule.error = CompilePattern(line.folded, &discarded, &reading, &workspace);
+    rule.error = CompilePattern(line.folded, &built, &reading, &workspace);
+    if (observer != nullptr) {
+      ShowRule(*observer, reading, &built);
+    }
     rule_texts.clear();
     if (rule.error == PatternError::kOk) {
       rule.literal_set = LiteralAlternatives(reading, &rule_texts);
@@ -109,6 +114,19 @@ CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines)
     rules_.shrink_to_fit();
   }
   Index(windows, texts);
+}
+
+// Shows the last rule read to the observer, with the program just built for it kept, so
+// that neither the observer nor the check builds it again.
+void CompiledFilterList::ShowRule(const RuleObserver& observer,
+                                  const PatternReading& reading,
+                                  UrlPattern* program) {
+  const uint32_t number = static_cast<uint32_t>(rules_.size() - 1);
+  const UrlPattern* kept = nullptr;
+  if (rules_.back().error == PatternError::kOk) {
+    kept = &programs_.emplace(number, std::move(*program)).first->second;
+  }
+  observer(rules_.back(), reading, kept);
 }
 
 // Looks the last rule read up by its run of character sets, when its required texts are too
@@ -235,14 +253,28 @@ void CompiledFilterListDeleter::operator()(const CompiledFilterList* list) const
   delete list;
 }
 
-CompiledFilterListPtr CompileFilterList(const std::vector<std::u16string>& lines) {
+namespace {
+
+CompiledFilterListPtr CompileOrNull(const std::vector<std::u16string>& lines,
+                                    const CompiledFilterList::RuleObserver* observer) {
   try {
-    return CompiledFilterListPtr(new CompiledFilterList(lines));
+    return CompiledFilterListPtr(new CompiledFilterList(lines, observer));
   } catch (const std::bad_alloc&) {
     return nullptr;
   } catch (const std::length_error&) {
     return nullptr;
   }
+}
+
+}  // namespace
+
+CompiledFilterListPtr CompileFilterList(const std::vector<std::u16string>& lines) {
+  return CompileOrNull(lines, nullptr);
+}
+
+CompiledFilterListPtr CompileFilterList(const std::vector<std::u16string>& lines,
+                                        const CompiledFilterList::RuleObserver& observer) {
+  return CompileOrNull(lines, &observer);
 }
 
 }  // namespace zelk

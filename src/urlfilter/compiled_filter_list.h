@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -43,8 +44,18 @@ struct PatternReading;
 
 class CompiledFilterList {
  public:
-  // Reads and compiles every line of `lines` (the filter file's lines, in order).
-  explicit CompiledFilterList(const std::vector<std::u16string>& lines);
+  // Sees one pattern rule as the list is compiled: the rule, the tree its pattern was read
+  // into, which lives only for the call, and its program (null when it does not compile),
+  // which the list keeps as long as it lives.
+  using RuleObserver = std::function<
+      void(const CompiledRule& rule, const PatternReading& reading, const UrlPattern* program)>;
+
+  // Reads and compiles every line of `lines` (the filter file's lines, in order). With an
+  // observer, every rule keeps the program built for it and is shown to the observer in
+  // file order, so that a tool reads and compiles each pattern once for its own checks
+  // and for the check.
+  explicit CompiledFilterList(const std::vector<std::u16string>& lines,
+                              const RuleObserver* observer = nullptr);
 
   size_t line_count() const { return texts_.size(); }
   // The line `index` as read from the file; empty past the last line.
@@ -84,6 +95,7 @@ class CompiledFilterList {
 
  private:
   class ListTexts;
+  void ShowRule(const RuleObserver& observer, const PatternReading& reading, UrlPattern* program);
   bool FilterByClassRun(const PatternReading& reading, const std::vector<std::u16string>& texts);
   void Index(const FactorWindows& windows, const ListTexts& texts);
 
@@ -103,6 +115,9 @@ class CompiledFilterList {
 
 // The list compiled, or null when memory ran short.
 CompiledFilterListPtr CompileFilterList(const std::vector<std::u16string>& lines);
+// The same, with an observer of every pattern rule (see CompiledFilterList).
+CompiledFilterListPtr CompileFilterList(const std::vector<std::u16string>& lines,
+                                        const CompiledFilterList::RuleObserver& observer);
 
 }  // namespace zelk
 

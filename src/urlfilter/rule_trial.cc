@@ -16,6 +16,12 @@ std::u16string_view MatchedText(const std::u16string& folded) {
   return std::u16string_view(folded).substr(0, folded.find(u'\0'));
 }
 
+void NoteTrial(const UrlCheckInput& input, size_t line, uint64_t steps) {
+  if (input.trials != nullptr) {
+    input.trials->push_back(RuleTrial{line, steps});
+  }
+}
+
 bool TryRule(const UrlCheckInput& input,
              size_t line,
              bool allow,
@@ -28,6 +34,7 @@ bool TryRule(const UrlCheckInput& input,
   decision->error = error;
   ++decision->rules_tried;
   if (error != PatternError::kOk) {
+    NoteTrial(input, line, 0);
     decision->allow = false;
     decision->reason = DecisionReason::kCompileError;
     return true;
@@ -35,6 +42,7 @@ bool TryRule(const UrlCheckInput& input,
   const uint64_t remaining = input.step_budget - decision->steps;
   const bool matched = MatchFoldedInput(pattern, text, state, remaining, input.match_mode);
   decision->steps += state->steps();
+  NoteTrial(input, line, state->steps());
   if (state->abandoned()) {
     decision->allow = false;
     decision->reason = DecisionReason::kBudgetExhausted;

@@ -5,6 +5,7 @@
 #define ZELK_URLFILTER_RULE_TRIAL_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,9 @@ bool DecidedWithoutRules(const UrlCheckInput& input, UrlDecision* decision);
 
 // The text the matcher sees: the folded address up to its first 0, if any.
 std::u16string_view MatchedText(const std::u16string& folded);
+
+// Appends the trial of the rule on `line` to the input's trials, when it asks for them.
+void NoteTrial(const UrlCheckInput& input, size_t line, uint64_t steps);
 
 // Tries one rule, its program (or the error it compiled with) given; true when it decides
 // the address: it matched, it did not compile, or the budget ran out. Counts the rule and

@@ -17,8 +17,9 @@ constexpr const char* kPatternErrorNames[] = {
 };
 
 // A rule of literal alternatives one of whose texts the address holds: it matches.
-void MatchedByLiteral(const CompiledRule& rule, UrlDecision* decision) {
+void MatchedByLiteral(const UrlCheckInput& input, const CompiledRule& rule, UrlDecision* decision) {
   ++decision->rules_tried;
+  NoteTrial(input, rule.line, 0);
   decision->line_index = rule.line;
   decision->allow = rule.allow;
   decision->reason = DecisionReason::kRuleMatched;
@@ -37,7 +38,7 @@ bool TryCandidate(const UrlCheckInput& input,
     return false;
   }
   if (rule.literal_set) {
-    MatchedByLiteral(rule, decision);
+    MatchedByLiteral(input, rule, decision);
   } else {
     const UrlPattern* program = nullptr;
     const PatternError error = list.ProgramFor(index, &program);

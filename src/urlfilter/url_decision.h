@@ -47,6 +47,12 @@ struct UrlDecision {
   size_t rules_tried = 0;          // pattern rules matched against the address
 };
 
+// One pattern rule a check tried, with the matching steps it spent on that rule.
+struct RuleTrial {
+  size_t line_index = 0;
+  uint64_t steps = 0;
+};
+
 // What one check is asked: an address and the list that judges it.
 struct UrlCheckInput {
   bool checking_enabled = true;  // CheckURLAccess
@@ -56,6 +62,9 @@ struct UrlCheckInput {
   std::u16string_view address;  // as received, any case
   uint64_t step_budget = kUrlCheckStepBudget;
   MatchMode match_mode = MatchMode::kRemembersFailures;
+  // When set, each pattern rule the check tries is appended, in the order tried, with the
+  // steps it cost: what the administrator's profile shares out. The library leaves it null.
+  std::vector<RuleTrial>* trials = nullptr;
 };
 
 // The answer of walking the rules from the top: comments are passed over, "all" rules set

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/text.h"
-#include "tools/zelkctl/filter_lint.h"
+#include "tools/zelkctl/lint/filter_lint.h"
 #include "urlfilter/pattern/compiler.h"
 #include "urlfilter/pattern/matcher.h"
 #include "urlfilter/url_decision.h"

@@ -13,7 +13,7 @@
 #include "tests/support/test_support.h"
 #include "tests/tools/zelkctl_run.h"
 #include "tools/zelkctl/cli.h"
-#include "tools/zelkctl/filter_lint.h"
+#include "tools/zelkctl/lint/filter_lint.h"
 #include "urlfilter/pattern/compiler.h"
 
 namespace zelk::tools {

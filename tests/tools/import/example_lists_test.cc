@@ -9,8 +9,8 @@
 
 #include "tests/support/configured_host.h"
 #include "tests/tools/zelkctl_run.h"
-#include "tools/zelkctl/filter_lint.h"
 #include "tools/zelkctl/import/list_import.h"
+#include "tools/zelkctl/lint/filter_lint.h"
 #include "urlfilter/url_check.h"
 
 namespace zelk::tools {

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "tests/support/configured_host.h"
-#include "tools/zelkctl/filter_lint.h"
-#include "tools/zelkctl/host_rule_advice.h"
 #include "tools/zelkctl/import/punycode.h"
+#include "tools/zelkctl/lint/filter_lint.h"
+#include "tools/zelkctl/lint/host_rule_advice.h"
 #include "urlfilter/pattern/escape.h"
 #include "urlfilter/url_check.h"
 

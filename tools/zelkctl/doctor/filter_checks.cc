@@ -4,7 +4,7 @@
 #include "config/settings_table.h"
 #include "tools/zelkctl/doctor/bounded_file.h"
 #include "tools/zelkctl/doctor/installation.h"
-#include "tools/zelkctl/filter_lint.h"
+#include "tools/zelkctl/lint/filter_lint.h"
 #include "urlfilter/filter_file_decoder.h"
 
 namespace zelk::tools::doctor {

@@ -10,7 +10,7 @@
 #include "config/settings_table.h"
 #include "platform/platform.h"
 #include "tools/zelkctl/doctor/doctor.h"
-#include "tools/zelkctl/filter_lint.h"
+#include "tools/zelkctl/lint/filter_lint.h"
 #include "tools/zelkctl/report/doctor_findings.h"
 #include "tools/zelkctl/report/menu_model.h"
 #include "tools/zelkctl/support/setting_rows.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <iterator>
 
-#include "tools/zelkctl/pattern_analysis.h"
+#include "tools/zelkctl/lint/pattern_analysis.h"
 #include "urlfilter/compiled_filter_list.h"
 #include "urlfilter/filter_line.h"
 

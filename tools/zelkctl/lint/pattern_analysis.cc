@@ -1,11 +1,10 @@
-#include "tools/zelkctl/pattern_analysis.h"
+#include "tools/zelkctl/lint/pattern_analysis.h"
 
 #include <algorithm>
 #include <cstdint>
 
 #include "common/text.h"
-#include "tools/zelkctl/char_set.h"
-#include "urlfilter/pattern/abbreviations.h"
+#include "tools/zelkctl/lint/char_set.h"
 
 namespace zelk::tools {
 namespace {
@@ -167,6 +166,15 @@ struct RepeatScan {
   CharSet by_unbounded;                    // the characters its unbounded repeats can consume
   const PatternNode* colliding = nullptr;  // an alternation whose alternatives collide
   bool noted = false;  // a runaway note was made inside: the enclosing repeats need none
+
+  // Takes in the scan of a child.
+  void Absorb(const RepeatScan& inner) {
+    consumable.Add(inner.consumable);
+    has_unbounded = has_unbounded || inner.has_unbounded;
+    by_unbounded.Add(inner.by_unbounded);
+    colliding = colliding != nullptr ? colliding : inner.colliding;
+    noted = noted || inner.noted;
+  }
 };
 
 class PatternChecker {
@@ -181,6 +189,9 @@ class PatternChecker {
  private:
   void CheckLiteral(const PatternNode& node);
   void CheckSequence(const PatternNode& sequence);
+  void NoteWordChoice(const PatternNode& first,
+                      const PatternNode& last,
+                      const std::vector<const PatternNode*>& chains);
   bool CheckRepeat(const PatternNode& repeat, const RepeatScan& body);
   bool HasSeparator(const PatternNode& body, const CharSet& repeated) const;
   std::string Quote(const PatternNode& node) const {
@@ -215,12 +226,7 @@ RepeatScan PatternChecker::Scan(const PatternNode& node) {
       break;
   }
   for (const PatternNode& child : node.children) {
-    const RepeatScan inner = Scan(child);
-    scan.consumable.Add(inner.consumable);
-    scan.has_unbounded = scan.has_unbounded || inner.has_unbounded;
-    scan.by_unbounded.Add(inner.by_unbounded);
-    scan.colliding = scan.colliding != nullptr ? scan.colliding : inner.colliding;
-    scan.noted = scan.noted || inner.noted;
+    scan.Absorb(Scan(child));
   }
   if (node.kind == NodeKind::kSequence) {
     CheckSequence(node);
@@ -276,23 +282,21 @@ bool PatternChecker::CheckRepeat(const PatternNode& repeat, const RepeatScan& bo
   return false;
 }
 
+bool IsPlainTerm(const PatternNode& term) {
+  return (term.kind == NodeKind::kChar && term.value != 0) || term.kind == NodeKind::kAnyChar;
+}
+
 // "|" binds single terms: in "abc|def" it chooses between "c" and "d". Plain characters
 // joined to alternations read like a choice of words but are not one.
 void PatternChecker::CheckSequence(const PatternNode& sequence) {
   const std::vector<PatternNode>& terms = sequence.children;
-  const auto plain = [](const PatternNode& term) {
-    return (term.kind == NodeKind::kChar && term.value != 0) || term.kind == NodeKind::kAnyChar;
-  };
-  const auto text = [this](size_t begin, size_t end) {
-    return DisplayText(pattern_.substr(begin, end - begin));
-  };
   size_t first = 0;
   while (first < terms.size()) {
     size_t last = first;
     bool has_plain = false;
     std::vector<const PatternNode*> chains;
     for (; last < terms.size(); ++last) {
-      if (plain(terms[last])) {
+      if (IsPlainTerm(terms[last])) {
         has_plain = true;
       } else if (terms[last].kind == NodeKind::kAlternation) {
         chains.push_back(&terms[last]);
@@ -301,26 +305,35 @@ void PatternChecker::CheckSequence(const PatternNode& sequence) {
       }
     }
     if (has_plain && !chains.empty()) {
-      std::string choices;
-      std::string words = "(";
-      size_t word_begin = terms[first].begin;
-      for (const PatternNode* chain : chains) {
-        choices += (choices.empty() ? "" : ", ") + text(chain->begin, chain->end);
-        for (size_t k = 0; k + 1 < chain->children.size(); ++k) {
-          words += text(word_begin, chain->children[k].end) + ")|(";
-          word_begin = chain->children[k + 1].begin;
-        }
-      }
-      words += text(word_begin, terms[last - 1].end) + ")";
-      Note(PatternIssue::kSingleTermAlternation, chains.front()->begin,
-           "'|' binds single terms, not words: in '" +
-               text(terms[first].begin, terms[last - 1].end) +
-               "' it chooses only between the "
-               "characters beside it (" +
-               choices + "); to choose between words write " + words);
+      NoteWordChoice(terms[first], terms[last - 1], chains);
     }
     first = last + 1;
   }
+}
+
+// The note on the span from `first` to `last` of plain characters and the alternation
+// `chains`, with the words the author probably meant.
+void PatternChecker::NoteWordChoice(const PatternNode& first,
+                                    const PatternNode& last,
+                                    const std::vector<const PatternNode*>& chains) {
+  const auto text = [this](size_t begin, size_t end) {
+    return DisplayText(pattern_.substr(begin, end - begin));
+  };
+  std::string choices;
+  std::string words = "(";
+  size_t word_begin = first.begin;
+  for (const PatternNode* chain : chains) {
+    choices += (choices.empty() ? "" : ", ") + text(chain->begin, chain->end);
+    for (size_t k = 0; k + 1 < chain->children.size(); ++k) {
+      words += text(word_begin, chain->children[k].end) + ")|(";
+      word_begin = chain->children[k + 1].begin;
+    }
+  }
+  words += text(word_begin, last.end) + ")";
+  Note(PatternIssue::kSingleTermAlternation, chains.front()->begin,
+       "'|' binds single terms, not words: in '" + text(first.begin, last.end) +
+           "' it chooses only between the characters beside it (" + choices +
+           "); to choose between words write " + words);
 }
 
 bool PatternChecker::HasSeparator(const PatternNode& body, const CharSet& repeated) const {
@@ -403,6 +416,22 @@ LiteralForm LiteralFormOf(const PatternReading& reading) {
   return form;
 }
 
+std::vector<PlainRun> PlainRuns(const PatternReading& reading) {
+  std::vector<PlainRun> runs(1);
+  for (const PatternNode& term : reading.sequence.children) {
+    if (!IsPlainTerm(term)) {
+      if (!runs.back().text.empty()) {
+        runs.emplace_back();
+      }
+      continue;
+    }
+    runs.back().text.push_back(term.kind == NodeKind::kAnyChar ? u'.'
+                                                               : static_cast<char16_t>(term.value));
+    runs.back().ends.push_back(term.end);
+  }
+  return runs;
+}
+
 std::u16string EffectiveText(std::u16string_view pattern, const PatternReading& reading) {
   std::vector<bool> dropped(pattern.size(), false);
   for (const IgnoredText& ignored : reading.ignored) {
@@ -442,27 +471,42 @@ std::string IgnoredMessage(const IgnoredText& ignored,
 
 }  // namespace
 
-PatternAnalysis AnalysePattern(std::u16string_view pattern) {
+PatternAnalysis AnalyseReading(std::u16string_view pattern,
+                               const PatternReading& reading,
+                               PatternError error,
+                               const UrlPattern* program) {
+  static const UrlPattern kNoProgram;
   PatternAnalysis analysis;
-  analysis.error = CompilePattern(pattern, &analysis.compiled);
-  ReadPattern(pattern, PatternAbbreviations, &analysis.reading);
-  const PatternReading& reading = analysis.reading;
+  analysis.program = &kNoProgram;
+  analysis.error = error;
+  analysis.stop = reading.stop;
+  analysis.anchored = reading.anchored;
   analysis.may_be_empty = reading.sequence.may_be_empty;
-  if (analysis.error != PatternError::kOk) {
+  if (analysis.error != PatternError::kOk || program == nullptr) {
     return analysis;
   }
+  analysis.program = program;
   analysis.effective = EffectiveText(pattern, reading);
   analysis.matches_everything = MatchesEmptyEverywhere(reading.sequence);
   analysis.literal = LiteralFormOf(reading);
+  analysis.runs = PlainRuns(reading);
   for (const IgnoredText& ignored : reading.ignored) {
     analysis.notes.push_back(PatternNote{PatternIssue::kIgnoredText, ignored.begin,
                                          IgnoredMessage(ignored, pattern, analysis.effective)});
   }
-  PatternChecker(pattern, analysis.compiled.has_back_references(), &analysis.notes)
-      .Scan(reading.sequence);
+  PatternChecker(pattern, program->has_back_references(), &analysis.notes).Scan(reading.sequence);
   std::stable_sort(
       analysis.notes.begin(), analysis.notes.end(),
       [](const PatternNote& a, const PatternNote& b) { return a.position < b.position; });
+  return analysis;
+}
+
+PatternAnalysis AnalysePattern(std::u16string_view pattern) {
+  auto program = std::make_shared<UrlPattern>();
+  PatternReading reading;
+  const PatternError error = CompilePattern(pattern, program.get(), &reading);
+  PatternAnalysis analysis = AnalyseReading(pattern, reading, error, program.get());
+  analysis.own_program = std::move(program);
   return analysis;
 }
 

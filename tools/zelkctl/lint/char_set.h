@@ -1,6 +1,6 @@
 // Sets of 16-bit characters for the pattern checks. Pure code.
-#ifndef ZELK_TOOLS_ZELKCTL_CHAR_SET_H_
-#define ZELK_TOOLS_ZELKCTL_CHAR_SET_H_
+#ifndef ZELK_TOOLS_ZELKCTL_LINT_CHAR_SET_H_
+#define ZELK_TOOLS_ZELKCTL_LINT_CHAR_SET_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -39,4 +39,4 @@ class CharSet {
 
 }  // namespace zelk::tools
 
-#endif  // ZELK_TOOLS_ZELKCTL_CHAR_SET_H_
+#endif  // ZELK_TOOLS_ZELKCTL_LINT_CHAR_SET_H_

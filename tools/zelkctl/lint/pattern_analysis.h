@@ -1,10 +1,11 @@
 // What one filter pattern means and where it may surprise its author: the analyses behind
 // `zelkctl lint` and `zelkctl explain-pattern`. Pure code; every analysis is bounded by
 // the size of the pattern.
-#ifndef ZELK_TOOLS_ZELKCTL_PATTERN_ANALYSIS_H_
-#define ZELK_TOOLS_ZELKCTL_PATTERN_ANALYSIS_H_
+#ifndef ZELK_TOOLS_ZELKCTL_LINT_PATTERN_ANALYSIS_H_
+#define ZELK_TOOLS_ZELKCTL_LINT_PATTERN_ANALYSIS_H_
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,10 +40,25 @@ struct LiteralForm {
   bool at_end = false;    // ends with the end-of-input "$"
 };
 
+// A run of plain characters in the pattern's top sequence; "." stands for itself here.
+struct PlainRun {
+  std::u16string text;
+  std::vector<size_t> ends;  // per character: where its node ends in the pattern
+};
+
+// What the checks know of one pattern, built once from the one reading and compilation of
+// it and shared by every check.
 struct PatternAnalysis {
-  PatternReading reading;
-  UrlPattern compiled;
   PatternError error = PatternError::kOk;  // what CompilePattern returned
+  // Where reading stopped: the index of the character at which an error was found.
+  size_t stop = 0;
+  // The pattern begins with "^", so it is tried at the first position of an address only.
+  bool anchored = false;
+  // The compiled program, never null: empty when the pattern does not compile. It is the
+  // program of the list the pattern was compiled in, which must outlive the analysis, or
+  // `own_program` for a pattern analysed on its own.
+  const UrlPattern* program = nullptr;
+  std::shared_ptr<const UrlPattern> own_program;
   // The compiler's classification of the whole pattern (may it match the empty string?).
   bool may_be_empty = false;
   // True when the pattern matches the empty string at the first position of any address,
@@ -51,12 +67,21 @@ struct PatternAnalysis {
   // The pattern with the text a lenient reading passes over taken out, as it compiles.
   std::u16string effective;
   LiteralForm literal;
+  std::vector<PlainRun> runs;      // the plain runs of the top sequence, in order
   std::vector<PatternNote> notes;  // in pattern order
 };
 
-// Compiles and reads `pattern` as the URL check does and runs every pattern check on it.
-// Notes are only made for a pattern that compiles.
+// Compiles `pattern` as the URL check does, reading it once, and runs every pattern check
+// on it. Notes are only made for a pattern that compiles.
 PatternAnalysis AnalysePattern(std::u16string_view pattern);
+
+// The same for a pattern already read and compiled (by a filter list compiled once):
+// `reading` is what CompilePattern read of `pattern`, `error` what it returned, `program`
+// what it built (null when the pattern does not compile); the program is copied.
+PatternAnalysis AnalyseReading(std::u16string_view pattern,
+                               const PatternReading& reading,
+                               PatternError error,
+                               const UrlPattern* program);
 
 // Messages quote at most this many characters of a rule, so that a huge line gives a
 // readable message.
@@ -69,4 +94,4 @@ std::string DisplayText(std::u16string_view text, size_t limit = kDisplayLimit);
 
 }  // namespace zelk::tools
 
-#endif  // ZELK_TOOLS_ZELKCTL_PATTERN_ANALYSIS_H_
+#endif  // ZELK_TOOLS_ZELKCTL_LINT_PATTERN_ANALYSIS_H_

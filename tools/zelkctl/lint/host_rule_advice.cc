@@ -1,4 +1,4 @@
-#include "tools/zelkctl/host_rule_advice.h"
+#include "tools/zelkctl/lint/host_rule_advice.h"
 
 #include "common/text.h"
 #include "tools/zelkctl/import/host_grammar.h"
@@ -19,30 +19,6 @@ constexpr std::u16string_view kUnsafeSchemes[] = {u"javascript", u"vbscript", u"
                                                   u"view-source"};
 // The plain runs of a rule whose text the probes of the unsafe schemes carry.
 constexpr size_t kProbedRuns = 2;
-
-// A run of plain characters in the pattern's top sequence; "." stands for itself here.
-struct PlainRun {
-  std::u16string text;
-  std::vector<size_t> ends;  // per character: where its node ends in the pattern
-};
-
-std::vector<PlainRun> PlainRuns(const PatternReading& reading) {
-  std::vector<PlainRun> runs(1);
-  for (const PatternNode& term : reading.sequence.children) {
-    const bool plain =
-        (term.kind == NodeKind::kChar && term.value != 0) || term.kind == NodeKind::kAnyChar;
-    if (!plain) {
-      if (!runs.back().text.empty()) {
-        runs.emplace_back();
-      }
-      continue;
-    }
-    runs.back().text.push_back(term.kind == NodeKind::kAnyChar ? u'.'
-                                                               : static_cast<char16_t>(term.value));
-    runs.back().ends.push_back(term.end);
-  }
-  return runs;
-}
 
 bool IsLabelChar(char16_t c) {
   return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'-' || c == u'_';
@@ -195,8 +171,7 @@ HostRuleAdvice AdviseHostRule(const PatternAnalysis& analysis, std::u16string_vi
   if (analysis.error != PatternError::kOk) {
     return advice;
   }
-  const std::vector<PlainRun> runs = PlainRuns(analysis.reading);
-  const HostPlace place = FindHost(runs);
+  const HostPlace place = FindHost(analysis.runs);
   if (place.run == nullptr) {
     return advice;
   }
@@ -205,7 +180,7 @@ HostRuleAdvice AdviseHostRule(const PatternAnalysis& analysis, std::u16string_vi
   const std::u16string_view host = text.substr(place.from, place.length);
   const std::u16string_view after = text.substr(place.from + place.length);
   for (const std::u16string& address : HostileAddresses(SchemeOf(before), before, host, after)) {
-    if (Matches(analysis.compiled, address)) {
+    if (Matches(*analysis.program, address)) {
       advice.hostile.push_back(address);
     }
   }
@@ -224,7 +199,7 @@ std::vector<std::u16string> UnsafeSchemeAddresses(const PatternAnalysis& analysi
     return found;
   }
   std::vector<std::u16string> texts;
-  for (const PlainRun& run : PlainRuns(analysis.reading)) {
+  for (const PlainRun& run : analysis.runs) {
     if (!run.text.empty() && texts.size() < kProbedRuns) {
       texts.push_back(run.text);
     }
@@ -237,7 +212,7 @@ std::vector<std::u16string> UnsafeSchemeAddresses(const PatternAnalysis& analysi
     for (size_t i = 0; i < 2 * texts.size() && !admitted; ++i) {
       const std::u16string address =
           std::u16string(scheme) + (i % 2 == 0 ? u":" : u"://") + texts[i / 2];
-      admitted = Matches(analysis.compiled, address);
+      admitted = Matches(*analysis.program, address);
       if (admitted) {
         found.push_back(address);
       }

@@ -4,7 +4,7 @@
 
 #include "common/text.h"
 #include "tools/zelkctl/cli.h"
-#include "tools/zelkctl/pattern_analysis.h"
+#include "tools/zelkctl/lint/pattern_analysis.h"
 #include "urlfilter/url_decision.h"
 
 namespace zelk::tools {
@@ -24,7 +24,7 @@ size_t DisplayWidth(const std::string& utf8) {
 }
 
 void PrintError(std::u16string_view pattern, const PatternAnalysis& analysis) {
-  const size_t stop = analysis.reading.stop;
+  const size_t stop = analysis.stop;
   PrintLine(std::string("compiles:     no, ") + PatternErrorName(analysis.error) +
             " (reading stopped at column " + std::to_string(stop + 1) + ")");
   PrintLine("  " + DisplayText(pattern, pattern.size()));
@@ -36,7 +36,7 @@ void PrintError(std::u16string_view pattern, const PatternAnalysis& analysis) {
 }
 
 void PrintProgram(const PatternAnalysis& analysis) {
-  const UrlPattern& compiled = analysis.compiled;
+  const UrlPattern& compiled = *analysis.program;
   PrintLine("program:      " + std::to_string(compiled.instructions().size()) + " instructions, " +
             std::to_string(compiled.group_count()) + " capture group(s), " +
             std::to_string(compiled.slot_count()) + " slot(s)");
@@ -44,6 +44,30 @@ void PrintProgram(const PatternAnalysis& analysis) {
     char address[32];
     std::snprintf(address, sizeof(address), "%6zu  ", i);
     PrintLine(address + InstructionText(compiled.instructions()[i]));
+  }
+}
+
+// What the compiled pattern is: its effective text, anchoring and emptiness.
+void PrintFacts(std::u16string_view pattern, const PatternAnalysis& analysis) {
+  PrintLine("compiles:     yes" +
+            (analysis.effective != pattern
+                 ? ", as '" + DisplayText(analysis.effective, pattern.size()) + "'"
+                 : std::string()));
+  PrintLine("anchored:     " + std::string(analysis.anchored
+                                               ? "yes: tried at the first character only"
+                                               : "no: tried at every start position in turn"));
+  // The compiler's classing, which a negation or a back-reference can belie: "!a" is
+  // classed like "a" but consumes nothing.
+  PrintLine("may be empty: " + YesNo(analysis.may_be_empty) +
+            (analysis.may_be_empty
+                 ? " (classed as able to match the empty text: \"*\" or \"+\" applied to it "
+                   "gives EmptyRepeat)"
+                 : " (classed as unable to match the empty text)"));
+  PrintLine("matches every address: " + YesNo(analysis.matches_everything) +
+            (analysis.matches_everything ? " (it matches the empty text before the first character)"
+                                         : ""));
+  if (pattern.empty()) {
+    PrintLine("              (in a filter file a line with an empty pattern is ignored)");
   }
 }
 
@@ -65,26 +89,7 @@ int RunExplainPattern(Invocation& invocation) {
     PrintError(pattern, analysis);
     return kExitFindings;
   }
-  PrintLine("compiles:     yes" +
-            (analysis.effective != pattern
-                 ? ", as '" + DisplayText(analysis.effective, pattern.size()) + "'"
-                 : std::string()));
-  PrintLine("anchored:     " + std::string(analysis.reading.anchored
-                                               ? "yes: tried at the first character only"
-                                               : "no: tried at every start position in turn"));
-  // The compiler's classing, which a negation or a back-reference can belie: "!a" is
-  // classed like "a" but consumes nothing.
-  PrintLine("may be empty: " + YesNo(analysis.may_be_empty) +
-            (analysis.may_be_empty
-                 ? " (classed as able to match the empty text: \"*\" or \"+\" applied to it "
-                   "gives EmptyRepeat)"
-                 : " (classed as unable to match the empty text)"));
-  PrintLine("matches every address: " + YesNo(analysis.matches_everything) +
-            (analysis.matches_everything ? " (it matches the empty text before the first character)"
-                                         : ""));
-  if (pattern.empty()) {
-    PrintLine("              (in a filter file a line with an empty pattern is ignored)");
-  }
+  PrintFacts(pattern, analysis);
   PrintProgram(analysis);
   for (const PatternNote& note : analysis.notes) {
     PrintLine("note: column " + std::to_string(note.position + 1) + ": " + note.message);

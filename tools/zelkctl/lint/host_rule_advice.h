@@ -1,13 +1,13 @@
 // Allow rules that name a site but let any other site through, or addresses that are no
 // web page at all: the host-name and scheme checks of `zelkctl lint`. Pure code.
-#ifndef ZELK_TOOLS_ZELKCTL_HOST_RULE_ADVICE_H_
-#define ZELK_TOOLS_ZELKCTL_HOST_RULE_ADVICE_H_
+#ifndef ZELK_TOOLS_ZELKCTL_LINT_HOST_RULE_ADVICE_H_
+#define ZELK_TOOLS_ZELKCTL_LINT_HOST_RULE_ADVICE_H_
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "tools/zelkctl/pattern_analysis.h"
+#include "tools/zelkctl/lint/pattern_analysis.h"
 
 namespace zelk::tools {
 
@@ -40,4 +40,4 @@ std::vector<std::u16string> UnsafeSchemeAddresses(const PatternAnalysis& analysi
 
 }  // namespace zelk::tools
 
-#endif  // ZELK_TOOLS_ZELKCTL_HOST_RULE_ADVICE_H_
+#endif  // ZELK_TOOLS_ZELKCTL_LINT_HOST_RULE_ADVICE_H_

@@ -1,4 +1,4 @@
-#include "tools/zelkctl/pattern_analysis.h"
+#include "tools/zelkctl/lint/pattern_analysis.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "tests/support/test_support.h"
-#include "tools/zelkctl/host_rule_advice.h"
+#include "tools/zelkctl/lint/host_rule_advice.h"
 #include "urlfilter/pattern/matcher.h"
 
 namespace zelk::tools {
@@ -79,8 +79,8 @@ TEST(PatternAnalysisTest, RunawayVerdictAgreesWithTheMatcher) {
     for (int i = 0; i < 8; ++i) {
       eight += c.unit;
     }
-    const double growth = static_cast<double>(StepsOn(analysis.compiled, eight + eight + u"!")) /
-                          static_cast<double>(StepsOn(analysis.compiled, eight + u"!"));
+    const double growth = static_cast<double>(StepsOn(*analysis.program, eight + eight + u"!")) /
+                          static_cast<double>(StepsOn(*analysis.program, eight + u"!"));
     if (c.flagged) {
       EXPECT_GT(growth, 15.0);
     } else {
@@ -134,10 +134,10 @@ TEST(PatternAnalysisTest, FindsPatternsThatMatchEveryAddress) {
     MatchState state;
     if (c.everything) {
       for (const std::u16string& address : addresses) {
-        EXPECT_TRUE(MatchPattern(analysis.compiled, address, &state)) << Utf8(address);
+        EXPECT_TRUE(MatchPattern(*analysis.program, address, &state)) << Utf8(address);
       }
     } else {
-      EXPECT_FALSE(MatchPattern(analysis.compiled, c.refused, &state));
+      EXPECT_FALSE(MatchPattern(*analysis.program, c.refused, &state));
     }
   }
 }
@@ -209,7 +209,7 @@ TEST(PatternAnalysisTest, EffectiveTextIsWhatCompiles) {
     EXPECT_EQ(Utf8(effective[i]), Utf8(analysis.effective));
     UrlPattern plain;
     ASSERT_EQ(PatternError::kOk, CompilePattern(analysis.effective, &plain));
-    EXPECT_EQ(DumpProgram(plain.instructions()), DumpProgram(analysis.compiled.instructions()));
+    EXPECT_EQ(DumpProgram(plain.instructions()), DumpProgram(analysis.program->instructions()));
   }
 }
 
@@ -225,14 +225,14 @@ TEST(PatternAnalysisTest, ProposedWordChoiceMatchesEachWord) {
   MatchState state;
   for (const char16_t* address : {u"x.com", u"x.org", u"x.net"}) {
     EXPECT_TRUE(MatchPattern(words, address, &state)) << Utf8(address);
-    EXPECT_FALSE(MatchPattern(analysis.compiled, address, &state)) << Utf8(address);
+    EXPECT_FALSE(MatchPattern(*analysis.program, address, &state)) << Utf8(address);
   }
 }
 
 TEST(PatternAnalysisTest, BadPatternGetsNoNotes) {
   const PatternAnalysis analysis = AnalysePattern(u"(a+)+[z-a]");
   EXPECT_EQ(PatternError::kBadRange, analysis.error);
-  EXPECT_EQ(8u, analysis.reading.stop);
+  EXPECT_EQ(8u, analysis.stop);
   EXPECT_TRUE(analysis.notes.empty());
 }
 
@@ -278,7 +278,7 @@ TEST(HostRuleAdviceTest, FindsAllowRulesAnotherSiteCanSatisfy) {
     EXPECT_EQ(Utf8(c.host), Utf8(advice.host));
     MatchState state;
     for (const std::u16string& address : advice.hostile) {
-      EXPECT_TRUE(MatchPattern(analysis.compiled, address, &state)) << Utf8(address);
+      EXPECT_TRUE(MatchPattern(*analysis.program, address, &state)) << Utf8(address);
     }
     if (advice.applies) {
       EXPECT_FALSE(advice.suggestion.empty());
@@ -352,7 +352,7 @@ TEST(HostRuleAdviceTest, FindsAllowRulesThatAdmitOtherSchemes) {
     EXPECT_EQ(Utf8(c.admits), admitted.empty() ? "" : Utf8(admitted[0]));
     MatchState state;
     for (const std::u16string& address : admitted) {
-      EXPECT_TRUE(MatchPattern(analysis.compiled, address, &state)) << Utf8(address);
+      EXPECT_TRUE(MatchPattern(*analysis.program, address, &state)) << Utf8(address);
     }
   }
 }

@@ -1,4 +1,4 @@
-#include "tools/zelkctl/filter_lint.h"
+#include "tools/zelkctl/lint/filter_lint.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "tests/support/test_support.h"
-#include "tools/zelkctl/pattern_analysis.h"
+#include "tools/zelkctl/lint/pattern_analysis.h"
 
 namespace zelk::tools {
 namespace {
@@ -226,11 +226,21 @@ TEST(FilterLintTest, LiteralCoverRespectsAnchors) {
     const char16_t* second;
     bool covered;
   } pairs[] = {
-      {u"-casino", u"-online-casino$", true}, {u"-^http:", u"-^http://x", true},
-      {u"-^http:", u"-x^http:", false},       {u"-\\.exe$", u"-setup\\.exe$", true},
-      {u"-\\.exe$", u"-\\.exe/", false},      {u"-^ab$", u"-^ab$", true},
-      {u"-^ab$", u"-^abc$", false},           {u"-casino", u"-(casino)", true},
-      {u"-casino", u"-casin", false},         {u"-ab", u"-^ab", true},
+      {u"-casino", u"-online-casino$", true},
+      {u"-^http:", u"-^http://x", true},
+      {u"-^http:", u"-x^http:", false},
+      {u"-\\.exe$", u"-setup\\.exe$", true},
+      {u"-\\.exe$", u"-\\.exe/", false},
+      {u"-^ab$", u"-^ab$", true},
+      {u"-^ab$", u"-^abc$", false},
+      {u"-casino", u"-(casino)", true},
+      {u"-casino", u"-casin", false},
+      {u"-ab", u"-^ab", true},
+      // Not literals: the same program, with the anchor of each as its reading says.
+      {u"-a.c", u"-^a.c", true},
+      {u"-^a.c", u"-a.c", false},
+      {u"-^a.c", u"-^A.C", true},
+      {u"-a.c", u"-a.d", false},
   };
   for (const auto& pair : pairs) {
     SCOPED_TRACE(Utf8(pair.first) + " then " + Utf8(pair.second));

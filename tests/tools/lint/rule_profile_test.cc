@@ -1,5 +1,5 @@
 // The profile of lint --profile shares out exactly the steps the check spends.
-#include "tools/zelkctl/rule_profile.h"
+#include "tools/zelkctl/lint/rule_profile.h"
 
 #include <gtest/gtest.h>
 

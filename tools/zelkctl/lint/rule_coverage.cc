@@ -1,4 +1,4 @@
-#include "tools/zelkctl/rule_coverage.h"
+#include "tools/zelkctl/lint/rule_coverage.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -13,12 +13,13 @@ constexpr size_t kMaxSearchedLiteral = 256;
 
 }  // namespace
 
-std::string RuleCoverage::ProgramKey(const UrlPattern& pattern, bool unanchor) {
-  std::string key;
-  for (size_t i = 0; i < pattern.instructions().size(); ++i) {
-    const PatternInstruction& instruction = pattern.instructions()[i];
-    const Op op =
-        unanchor && i == 1 && instruction.op() == Op::kReject ? Op::kNextStart : instruction.op();
+// Whether the pattern is anchored leads the key, as its reading says; in the program the
+// two ways a failed start ends (try the next position, or fail the whole match) are written
+// alike, so that a pattern and the same one with "^" differ in the lead only.
+std::string RuleCoverage::ProgramKey(const UrlPattern& pattern, bool anchored) {
+  std::string key(1, anchored ? 'A' : 'F');
+  for (const PatternInstruction& instruction : pattern.instructions()) {
+    const Op op = instruction.op() == Op::kReject ? Op::kNextStart : instruction.op();
     key.push_back(static_cast<char>(op));
     const uint32_t operand = instruction.operand();
     key.append(reinterpret_cast<const char*>(&operand), sizeof(operand));
@@ -43,17 +44,8 @@ bool RuleCoverage::FindCover(const PatternAnalysis& analysis,
     *why = " matches every address first";
     return true;
   }
-  const UrlPattern& compiled = analysis.compiled;
-  if (compiled.instructions().size() <= kMaxRememberedProgram) {
-    for (bool unanchor : {false, true}) {
-      const auto found = programs_.find(ProgramKey(compiled, unanchor));
-      if (found != programs_.end()) {
-        *line = found->second;
-        *why = unanchor ? " holds the same pattern without the \"^\" and matches first"
-                        : " holds the same pattern and matches first";
-        return true;
-      }
-    }
+  if (FindSameProgram(analysis, line, why)) {
+    return true;
   }
   const LiteralForm& literal = analysis.literal;
   if (!literal.is_literal || literal.text.size() > kMaxSearchedLiteral) {
@@ -85,13 +77,35 @@ bool RuleCoverage::FindCover(const PatternAnalysis& analysis,
   return true;
 }
 
+bool RuleCoverage::FindSameProgram(const PatternAnalysis& analysis,
+                                   size_t* line,
+                                   std::string* why) const {
+  const UrlPattern& compiled = *analysis.program;
+  if (compiled.instructions().size() > kMaxRememberedProgram) {
+    return false;
+  }
+  for (bool unanchor : {false, true}) {
+    if (unanchor && !analysis.anchored) {
+      break;
+    }
+    const auto found = programs_.find(ProgramKey(compiled, analysis.anchored && !unanchor));
+    if (found != programs_.end()) {
+      *line = found->second;
+      *why = unanchor ? " holds the same pattern without the \"^\" and matches first"
+                      : " holds the same pattern and matches first";
+      return true;
+    }
+  }
+  return false;
+}
+
 void RuleCoverage::Remember(const PatternAnalysis& analysis, size_t line) {
   if (analysis.matches_everything && !has_universal_) {
     has_universal_ = true;
     universal_line_ = line;
   }
-  if (analysis.compiled.instructions().size() <= kMaxRememberedProgram) {
-    programs_.emplace(ProgramKey(analysis.compiled, false), line);
+  if (analysis.program->instructions().size() <= kMaxRememberedProgram) {
+    programs_.emplace(ProgramKey(*analysis.program, analysis.anchored), line);
   }
   const LiteralForm& literal = analysis.literal;
   if (literal.is_literal && literal.text.size() <= kMaxSearchedLiteral) {

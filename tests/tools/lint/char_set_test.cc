@@ -1,4 +1,4 @@
-#include "tools/zelkctl/char_set.h"
+#include "tools/zelkctl/lint/char_set.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,15 @@
-#include "tools/zelkctl/filter_lint.h"
+#include "tools/zelkctl/lint/filter_lint.h"
 
 #include <algorithm>
 #include <string_view>
 
 #include "common/text.h"
-#include "tools/zelkctl/host_rule_advice.h"
-#include "tools/zelkctl/pattern_analysis.h"
-#include "tools/zelkctl/rule_coverage.h"
+#include "tools/zelkctl/lint/host_rule_advice.h"
+#include "tools/zelkctl/lint/pattern_analysis.h"
+#include "tools/zelkctl/lint/rule_coverage.h"
 #include "urlfilter/compiled_filter_list.h"
 #include "urlfilter/filter_line.h"
+#include "urlfilter/pattern/parser.h"
 #include "urlfilter/url_decision.h"
 
 namespace zelk::tools {
@@ -89,12 +90,14 @@ class FilterLinter {
   void Add(size_t line, size_t column, Severity severity, const char* check, std::string message) {
     report_.findings.push_back(LintFinding{line + 1, column, severity, check, std::move(message)});
   }
+  void CompileAndAnalyse();
   bool CheckByteOrderMark();
   void LintLine(size_t index);
   void LintComment(size_t index, const LineParts& parts);
   void LintMark(size_t index, const LineParts& parts);
   void LintLeadingBlank(size_t index, const LineParts& parts);
   void LintPattern(size_t index, const LineParts& parts);
+  void LintCover(size_t index, const LineParts& parts, const PatternAnalysis& analysis);
   void LintAllowRule(size_t index,
                      size_t column,
                      const LineParts& parts,
@@ -107,6 +110,9 @@ class FilterLinter {
   const std::vector<std::u16string>& lines_;
   // The list as the check compiles it, for its expectations and its index.
   CompiledFilterListPtr compiled_;
+  // One analysis per pattern rule, in file order, and where each line's stands in it.
+  std::vector<PatternAnalysis> analyses_;
+  std::vector<size_t> analysis_of_line_;
   LintReport report_;
   bool byte_order_mark_ = false;
   RuleCoverage coverage_;
@@ -115,7 +121,7 @@ class FilterLinter {
 };
 
 LintReport FilterLinter::Run() {
-  compiled_ = CompileFilterList(lines_);
+  CompileAndAnalyse();
   if (compiled_ == nullptr) {
     Add(0, 1, Severity::kError, "memory",
         "the list does not fit in memory once compiled: the library would not load it either");
@@ -132,6 +138,32 @@ LintReport FilterLinter::Run() {
                      return a.line != b.line ? a.line < b.line : a.column < b.column;
                    });
   return std::move(report_);
+}
+
+// Each pattern is read and compiled once, as the list is compiled for the check, and its
+// analysis made from that reading. Should the list not compile (memory ran short), each
+// pattern is analysed on its own instead.
+void FilterLinter::CompileAndAnalyse() {
+  analysis_of_line_.assign(lines_.size(), 0);
+  analyses_.reserve(lines_.size());
+  compiled_ = CompileFilterList(
+      lines_,
+      [this](const CompiledRule& rule, const PatternReading& reading, const UrlPattern* program) {
+        analysis_of_line_[rule.line] = analyses_.size();
+        analyses_.push_back(
+            AnalyseReading(SplitLine(lines_[rule.line]).text, reading, rule.error, program));
+      });
+  if (compiled_ != nullptr) {
+    return;
+  }
+  analyses_.clear();
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    const LineParts parts = SplitLine(lines_[i]);
+    if (parts.kind == FilterLineKind::kPatternRule) {
+      analysis_of_line_[i] = analyses_.size();
+      analyses_.push_back(AnalysePattern(parts.text));
+    }
+  }
 }
 
 // The reader takes no byte-order mark for one: its bytes become the first characters of
@@ -278,9 +310,9 @@ void FilterLinter::LintLeadingBlank(size_t index, const LineParts& parts) {
 
 void FilterLinter::LintPattern(size_t index, const LineParts& parts) {
   const size_t text_column = parts.mark_column + 1;
-  const PatternAnalysis analysis = AnalysePattern(parts.text);
+  const PatternAnalysis& analysis = analyses_[analysis_of_line_[index]];
   if (analysis.error != PatternError::kOk) {
-    Add(index, text_column + analysis.reading.stop, Severity::kError, "compile-error",
+    Add(index, text_column + analysis.stop, Severity::kError, "compile-error",
         std::string("the pattern does not compile (") + PatternErrorName(analysis.error) +
             "): every address that reaches this line is refused, and no later rule is "
             "looked at");
@@ -293,10 +325,22 @@ void FilterLinter::LintPattern(size_t index, const LineParts& parts) {
           note.message);
     }
   }
+  LintCover(index, parts, analysis);
+  coverage_.Remember(analysis, index);
+  if (parts.mark == kAllowMark && !bom_line) {
+    LintAllowRule(index, text_column, parts, analysis);
+  }
+}
+
+// An earlier rule that decides every address this one matches, or a pattern that matches
+// every address.
+void FilterLinter::LintCover(size_t index,
+                             const LineParts& parts,
+                             const PatternAnalysis& analysis) {
   size_t cover = 0;
   std::string why;
   if (coverage_.FindCover(analysis, &cover, &why)) {
-    const PatternAnalysis earlier = AnalysePattern(SplitLine(lines_[cover]).text);
+    const PatternAnalysis& earlier = analyses_[analysis_of_line_[cover]];
     Add(index, parts.mark_column, Severity::kWarning, "never-decides",
         "this rule never decides: " + RuleName(cover) +
             (earlier.effective != SplitLine(lines_[cover]).text
@@ -304,15 +348,11 @@ void FilterLinter::LintPattern(size_t index, const LineParts& parts) {
                  : "") +
             why);
   } else if (analysis.matches_everything) {
-    Add(index, text_column, Severity::kWarning, "matches-everything",
+    Add(index, parts.mark_column + 1, Severity::kWarning, "matches-everything",
         "the pattern " + Quoted(parts.text) +
             " matches every address (it matches the empty text before the first character), "
             "so this line decides every address that reaches it; if that is meant, +all or "
             "-all says it plainly");
-  }
-  coverage_.Remember(analysis, index);
-  if (parts.mark == kAllowMark && !bom_line) {
-    LintAllowRule(index, text_column, parts, analysis);
   }
 }
 

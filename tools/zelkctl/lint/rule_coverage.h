@@ -1,14 +1,14 @@
 // Which earlier rule of a filter file always decides before a later one: the
 // "never decides" check of `zelkctl lint`. Pure code; the work per rule is bounded.
-#ifndef ZELK_TOOLS_ZELKCTL_RULE_COVERAGE_H_
-#define ZELK_TOOLS_ZELKCTL_RULE_COVERAGE_H_
+#ifndef ZELK_TOOLS_ZELKCTL_LINT_RULE_COVERAGE_H_
+#define ZELK_TOOLS_ZELKCTL_LINT_RULE_COVERAGE_H_
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
-#include "tools/zelkctl/pattern_analysis.h"
+#include "tools/zelkctl/lint/pattern_analysis.h"
 
 namespace zelk::tools {
 
@@ -28,7 +28,8 @@ class RuleCoverage {
 
  private:
   enum Anchoring { kFree, kAtStart, kAtEnd, kAtBoth };
-  static std::string ProgramKey(const UrlPattern& pattern, bool unanchor);
+  static std::string ProgramKey(const UrlPattern& pattern, bool anchored);
+  bool FindSameProgram(const PatternAnalysis& analysis, size_t* line, std::string* why) const;
   void Consider(const std::unordered_map<std::u16string, size_t>& literals,
                 std::u16string_view text,
                 size_t* best) const;
@@ -41,4 +42,4 @@ class RuleCoverage {
 
 }  // namespace zelk::tools
 
-#endif  // ZELK_TOOLS_ZELKCTL_RULE_COVERAGE_H_
+#endif  // ZELK_TOOLS_ZELKCTL_LINT_RULE_COVERAGE_H_

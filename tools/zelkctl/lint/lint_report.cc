@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "common/text.h"
-#include "tools/zelkctl/filter_lint.h"
+#include "tools/zelkctl/lint/filter_lint.h"
 #include "tools/zelkctl/support/json.h"
 
 namespace zelk::tools {

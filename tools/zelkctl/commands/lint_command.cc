@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "tools/zelkctl/cli.h"
-#include "tools/zelkctl/filter_lint.h"
+#include "tools/zelkctl/lint/filter_lint.h"
 #include "tools/zelkctl/support/input_file.h"
 
 namespace zelk::tools {

@@ -1,7 +1,7 @@
 // What each rule of a filter file costs over a set of addresses: the profile of
 // `zelkctl lint --profile`. Pure code.
-#ifndef ZELK_TOOLS_ZELKCTL_RULE_PROFILE_H_
-#define ZELK_TOOLS_ZELKCTL_RULE_PROFILE_H_
+#ifndef ZELK_TOOLS_ZELKCTL_LINT_RULE_PROFILE_H_
+#define ZELK_TOOLS_ZELKCTL_LINT_RULE_PROFILE_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -23,12 +23,12 @@ struct RuleProfile {
   uint64_t total_steps = 0;  // what the checks of all addresses spent
 };
 
-// Runs the check of every address over the lines and shares its steps out among the rules
-// it tried: every rule from the top down to the one that decided (or all of them when
-// the default answer decided) is matched on its own, as the check matches it.
+// Runs the check of every address over the lines, compiled once, and shares its steps out
+// among the rules it tried, as the check counted them rule by rule: a rule the index
+// passes over for an address is not reached by it.
 RuleProfile ProfileRules(const std::vector<std::u16string>& lines,
                          const std::vector<std::u16string>& addresses);
 
 }  // namespace zelk::tools
 
-#endif  // ZELK_TOOLS_ZELKCTL_RULE_PROFILE_H_
+#endif  // ZELK_TOOLS_ZELKCTL_LINT_RULE_PROFILE_H_

@@ -1,8 +1,8 @@
 // The checks of `zelkctl lint` over the lines of a filter file, and the file's own tests
 // (";expect allow URL", ";expect deny URL"). Pure code: the lines come from the caller,
 // read as the library reads them.
-#ifndef ZELK_TOOLS_ZELKCTL_FILTER_LINT_H_
-#define ZELK_TOOLS_ZELKCTL_FILTER_LINT_H_
+#ifndef ZELK_TOOLS_ZELKCTL_LINT_FILTER_LINT_H_
+#define ZELK_TOOLS_ZELKCTL_LINT_FILTER_LINT_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -60,4 +60,4 @@ std::vector<std::string> FormatLintReport(const std::string& file,
 
 }  // namespace zelk::tools
 
-#endif  // ZELK_TOOLS_ZELKCTL_FILTER_LINT_H_
+#endif  // ZELK_TOOLS_ZELKCTL_LINT_FILTER_LINT_H_
