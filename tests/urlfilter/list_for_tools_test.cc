@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/reference_walks.h"
 #include "tests/support/test_support.h"
 #include "urlfilter/compiled_filter_list.h"
 #include "urlfilter/filter_line.h"
@@ -64,12 +65,10 @@ TEST(UrlDecisionTest, TrialsAccountForEveryStepAndRuleTried) {
     for (const bool indexed : {true, false}) {
       std::vector<RuleTrial> trials;
       UrlCheckInput input;
-      input.filter_file_path = u"filter";
+      input.list = list.get();
       input.address = address;
-      input.rules = &kRules;
-      input.compiled = list.get();
       input.trials = &trials;
-      const UrlDecision decision = indexed ? DecideUrl(input) : WalkFilterRules(input);
+      const UrlDecision decision = indexed ? DecideUrl(input) : WalkFilterRules(input, kRules);
       uint64_t steps = 0;
       for (const RuleTrial& trial : trials) {
         steps += trial.steps;
