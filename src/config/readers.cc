@@ -147,17 +147,21 @@ std::u16string RegistryKeyOfSection(std::u16string_view section) {
   return path;
 }
 
-int LocateConfiguration(ConfigSource& source) {
+int FindConfiguration(ConfigSource& source) {
   const std::u16string executable = platform::HostExecutablePath();
   const size_t last_backslash = executable.rfind(u'\\');
   std::u16string ini_path =
       last_backslash == std::u16string::npos ? u"" : executable.substr(0, last_backslash + 1);
   ini_path += kIniFileName;
   source.ini_path = ini_path;  // recorded before the test, so a missing file is read too
-  if (platform::PathExists(ini_path)) {
+  return platform::PathExists(ini_path) ? 1 : 0;
+}
+
+int LocateConfiguration(ConfigSource& source) {
+  if (FindConfiguration(source) != 0) {
     return 1;
   }
-  ShowApplicationMessage(u"ERROR:\n\nThe INI file " + ini_path +
+  ShowApplicationMessage(u"ERROR:\n\nThe INI file " + source.ini_path +
                          u" was not found.\n\nNot loading Zelk.");
   return 0;
 }

@@ -25,6 +25,10 @@ enum class ValueOrigin { kDefault, kIniFile, kLocalMachine, kCurrentUser };
 // missing-configuration message and returns 0 once the user has closed it.
 int LocateConfiguration(ConfigSource& source);
 
+// LocateConfiguration without the message, for readers that report a missing file their
+// own way (the administrator's tool, beside a library that has already told the user).
+int FindConfiguration(ConfigSource& source);
+
 struct StringReading {
   std::u16string value;
   ValueOrigin origin = ValueOrigin::kDefault;

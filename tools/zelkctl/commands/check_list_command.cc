@@ -5,13 +5,13 @@
 #include <vector>
 
 #include "common/text.h"
-#include "config/settings_loader.h"
 #include "platform/platform.h"
 #include "tools/zelkctl/cli.h"
 #include "tools/zelkctl/support/address_file.h"
 #include "tools/zelkctl/support/check_answer.h"
 #include "tools/zelkctl/support/check_list_line.h"
 #include "tools/zelkctl/support/output_file.h"
+#include "tools/zelkctl/support/own_configuration.h"
 #include "urlfilter/filter_list.h"
 #include "urlfilter/url_check_input.h"
 #include "urlfilter/url_decision.h"
@@ -100,7 +100,7 @@ int RunCheckList(Invocation& invocation) {
     return kExitUsage;
   }
   ConfigSource source;
-  EnsureSettingsLoaded(source);
+  ReadOwnConfiguration(source);
   std::vector<std::string> lines = {HeaderLine(source)};
   const bool as_expected = LoadsTheExpectedFilter(source, arguments.expected_filter);
   if (as_expected) {

@@ -1,15 +1,16 @@
 // zelkctl check-url: the library's answer for each address, through the export, with the
 // page the browser would show; --explain names the rule that decided.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "config/readers.h"
-#include "config/settings_loader.h"
 #include "platform/platform.h"
 #include "tools/zelkctl/cli.h"
 #include "tools/zelkctl/support/check_answer.h"
 #include "tools/zelkctl/support/json.h"
+#include "tools/zelkctl/support/own_configuration.h"
 #include "urlfilter/filter_list.h"
 #include "urlfilter/url_check_input.h"
 #include "urlfilter/url_decision.h"
@@ -47,6 +48,27 @@ void Explain(const ConfigSource& source, CheckedUrl* checked) {
   const UrlDecision decision = DecideUrl(UrlCheckInputFor(source, address));
   checked->work = DescribeWork(decision);
   checked->why = DescribeDecision(decision, FilterListOf(source));
+}
+
+// Worked out once the library has answered, and only when it read the filter file: it has
+// then told the administrator of a missing zelk.ini or filter file, and this reading in
+// zelkctl's own process says nothing more.
+void ExplainEach(std::vector<CheckedUrl>* checked) {
+  ConfigSource source;
+  ReadOwnConfiguration(source);
+  const bool unloaded = std::any_of(checked->begin(), checked->end(), [](const CheckedUrl& c) {
+    return c.check.answer == CheckAnswer::kUnloaded;
+  });
+  if (unloaded || LoadFilterList(source) == 0) {
+    for (CheckedUrl& c : *checked) {
+      c.why = "no rule decided: the filter file could not be loaded";
+      c.work = "no rule tried";
+    }
+    return;
+  }
+  for (CheckedUrl& c : *checked) {
+    Explain(source, &c);
+  }
 }
 
 std::string CheckedUrlsJson(const std::vector<CheckedUrl>& checked, bool explain) {
@@ -94,17 +116,12 @@ int RunCheckUrl(Invocation& invocation) {
   if (!invocation.LoadLibrary()) {
     return kExitUsage;
   }
-  ConfigSource source;
-  if (arguments.explain) {
-    EnsureSettingsLoaded(source);
-    LoadFilterList(source);
-  }
   std::vector<CheckedUrl> checked;
   for (const std::string& url : arguments.urls) {
     checked.push_back({url, AskCheckUrl(invocation.library, url), "", ""});
-    if (arguments.explain) {
-      Explain(source, &checked.back());
-    }
+  }
+  if (arguments.explain) {
+    ExplainEach(&checked);
   }
   if (invocation.json) {
     PrintLine(CheckedUrlsJson(checked, arguments.explain));

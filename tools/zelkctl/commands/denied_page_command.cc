@@ -5,10 +5,10 @@
 
 #include "common/text.h"
 #include "config/config_source.h"
-#include "config/settings_loader.h"
 #include "platform/platform.h"
 #include "tools/zelkctl/cli.h"
 #include "tools/zelkctl/support/check_answer.h"
+#include "tools/zelkctl/support/own_configuration.h"
 #include "urlfilter/denied_page.h"
 #include "urlfilter/filter_list.h"
 #include "urlfilter/url_check_input.h"
@@ -24,7 +24,7 @@ void Note(const std::string& text) {
 // What decided the address, worked out in this process from the settings and filter file
 // the library loaded.
 std::string Deciding(ConfigSource& source, const std::u16string& address) {
-  EnsureSettingsLoaded(source);
+  ReadOwnConfiguration(source);
   LoadFilterList(source);
   return DescribeDecision(DecideUrl(UrlCheckInputFor(source, address)), FilterListOf(source));
 }

@@ -26,7 +26,7 @@ fs::path NativePath(const std::u16string& path) {
 // Every entry below the default profile folder, one line each, in name order.
 void PrintProfile() {
   ConfigSource source;
-  LocateConfiguration(source);
+  FindConfiguration(source);  // the library has said whether it is missing
   std::u16string root;
   if (!FindProfileRoot(source, &root)) {
     PrintLine("  (the profile root cannot be determined)");

@@ -126,7 +126,7 @@ std::vector<SettingRow> ReadRows(const HostSettingsBlock& record,
                                  bool changed_only,
                                  std::string* ini_path) {
   ConfigSource source;
-  LocateConfiguration(source);
+  FindConfiguration(source);  // the library has said whether it is missing
   *ini_path = ToUtf8(source.ini_path);
   std::vector<SettingRow> rows;
   {

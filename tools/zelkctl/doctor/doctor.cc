@@ -55,7 +55,7 @@ void ReadIni(Installation& installation, bool found, std::vector<Finding>* findi
 void Diagnose(Diagnosis* diagnosis) {
   const platform::ConfigurationSnapshot snapshot;  // each file read once, as one load does
   Installation installation;
-  const bool found = LocateConfiguration(installation.source) != 0;
+  const bool found = FindConfiguration(installation.source) != 0;  // a finding, not a box
   installation.ini_file = DisplayPath(installation.source.ini_path);
   diagnosis->ini_path = installation.ini_file;
   diagnosis->ini_found = found;

@@ -6,13 +6,13 @@
 #include <string>
 
 #include "common/text.h"
-#include "config/settings_loader.h"
 #include "config/settings_table.h"
 #include "platform/platform.h"
 #include "tools/zelkctl/doctor/doctor.h"
 #include "tools/zelkctl/lint/filter_lint.h"
 #include "tools/zelkctl/report/doctor_findings.h"
 #include "tools/zelkctl/report/menu_model.h"
+#include "tools/zelkctl/support/own_configuration.h"
 #include "tools/zelkctl/support/setting_rows.h"
 #include "urlfilter/filter_line.h"
 #include "urlfilter/filter_list.h"
@@ -168,7 +168,7 @@ ReportModel GatherReport(HostLibrary& library, const ReportRequest& request) {
   model.about = AboutText(library);
 
   ConfigSource source;
-  EnsureSettingsLoaded(source);
+  ReadOwnConfiguration(source);
   model.ini_path = ToUtf8(source.ini_path);
   model.menus = MenusOf(library, *record, source.show_command_id != 0);
   if (source.show_command_id != 0) {
