@@ -197,26 +197,28 @@ TEST(FilterLintTest, RunawayRuleCannotHoldTheLinter) {
   EXPECT_NE(nullptr, FindingAt(report, 1, "runaway"));
 }
 
-TEST(FilterLintTest, ByteOrderMarkBecomesPartOfTheFirstRule) {
+// Small files and every finding each one gives.
+TEST(FilterLintTest, SmallFilesGiveExactlyTheirFindings) {
+  const struct {
+    std::vector<std::u16string> lines;
+    std::vector<std::string> findings;
+  } cases[] = {
+      // A byte order mark becomes part of the first rule.
+      {{u"\u00ef\u00bb\u00bf; rules", u"+all"}, {"1:1 warning byte-order-mark"}},
+      {{u"\u00ff\u00fe;", u"+all"}, {"1:1 warning byte-order-mark"}},
+      // A line of only a mark is ignored, whatever the mark.
+      {{u"+", u"  *  ", u"-all"}, {"1:1 warning mark-only", "2:3 warning mark-only"}},
+      // A pattern that matches everything hides later rules and defaults.
+      {{u"+all", u"-x*", u"-casino", u"+^about"},
+       {"1:1 warning never-decides", "2:2 warning matches-everything", "3:1 warning never-decides",
+        "4:1 warning never-decides"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(Utf8(c.lines[0]));
+    EXPECT_EQ(c.findings, Summary(LintFilterLines(c.lines)));
+  }
   const LintReport report = LintFilterLines({u"\u00ef\u00bb\u00bf; rules", u"+all"});
-  EXPECT_EQ(std::vector<std::string>{"1:1 warning byte-order-mark"}, Summary(report));
   EXPECT_NE(std::string::npos, report.findings[0].message.find("'\u00bb\u00bf; rules'"));
-  const LintReport utf16 = LintFilterLines({u"\u00ff\u00fe;\0", u"+all"});
-  EXPECT_NE(nullptr, FindingAt(utf16, 1, "byte-order-mark"));
-}
-
-TEST(FilterLintTest, LineOfOnlyAMarkIsIgnoredWhateverTheMark) {
-  const LintReport report = LintFilterLines({u"+", u"  *  ", u"-all"});
-  EXPECT_EQ((std::vector<std::string>{"1:1 warning mark-only", "2:3 warning mark-only"}),
-            Summary(report));
-}
-
-TEST(FilterLintTest, PatternThatMatchesEverythingHidesLaterRulesAndDefaults) {
-  const LintReport report = LintFilterLines({u"+all", u"-x*", u"-casino", u"+^about"});
-  const std::vector<std::string> expected = {
-      "1:1 warning never-decides", "2:2 warning matches-everything", "3:1 warning never-decides",
-      "4:1 warning never-decides"};
-  EXPECT_EQ(expected, Summary(report));
 }
 
 TEST(FilterLintTest, LiteralCoverRespectsAnchors) {
@@ -266,12 +268,6 @@ TEST(FilterLintTest, LongLinesAreLintedAndQuotedInPart) {
   EXPECT_LT(mark->message.size(), 3 * kDisplayLimit + 300);
   EXPECT_NE(std::string::npos, mark->message.find("qqq..."));
 }
-
-}  // namespace
-}  // namespace zelk::tools
-
-namespace zelk::tools {
-namespace {
 
 // In a long list a rule with no literal text is matched against every address; in a short
 // one that costs nothing worth a warning.
