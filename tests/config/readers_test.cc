@@ -133,18 +133,15 @@ TEST_F(ReadersTest, UnusableRegistryValuesAreIgnored) {
   }
 }
 
-TEST_F(ReadersTest, LongestAcceptedRegistryValueIsRead) {
+// The longest accepted text, and an expandable string taken without expansion.
+TEST_F(ReadersTest, UsableRegistryTextIsTakenAsItIs) {
   Configure("[Browser]\n");
-  const std::u16string text(1023, u'y');
-  registry_.SetString(RegistryHive::kCurrentUser, u"Browser", u"Title", text);
-  EXPECT_EQ(text, ReadString(source_, u"Browser", u"Title", u""));
-}
-
-TEST_F(ReadersTest, ExpandableStringIsTakenWithoutExpansion) {
-  Configure("[Browser]\n");
-  registry_.SetString(RegistryHive::kLocalMachine, u"Browser", u"Title", u"%PATH%",
-                      platform::kRegExpandSz);
-  EXPECT_EQ("%PATH%", Utf8(ReadString(source_, u"Browser", u"Title", u"")));
+  const std::pair<std::u16string, uint32_t> values[] = {
+      {std::u16string(1023, u'y'), platform::kRegSz}, {u"%PATH%", platform::kRegExpandSz}};
+  for (const auto& [text, type] : values) {
+    registry_.SetString(RegistryHive::kCurrentUser, u"Browser", u"Title", text, type);
+    EXPECT_EQ(Utf8(text), Utf8(ReadString(source_, u"Browser", u"Title", u"")));
+  }
 }
 
 TEST_F(ReadersTest, OriginNamesTheLevelThatDecided) {
@@ -162,6 +159,10 @@ TEST_F(ReadersTest, OriginNamesTheLevelThatDecided) {
 }
 
 TEST_F(ReadersTest, MissingIniFileIsReportedOnceNamingThePath) {
+  ConfigSource quiet;  // the lookup of a reader that reports it its own way
+  EXPECT_EQ(0, FindConfiguration(quiet));
+  EXPECT_EQ(host_.IniPath(), quiet.ini_path);
+  EXPECT_TRUE(boxes_.boxes().empty());
   EXPECT_EQ(0, LocateConfiguration(source_));
   ASSERT_EQ(1u, boxes_.boxes().size());
   EXPECT_EQ(
