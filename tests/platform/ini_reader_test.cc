@@ -51,7 +51,7 @@ class IniReaderTest : public ::testing::Test {
   testing::TempFolder folder_;
 };
 
-const IniCase kLayout[] = {
+const std::vector<IniCase> kLayout = {
     {"layout.ini", u"Browser", u"Title", u"dflt", 256, u"Kiosk"},
     {"layout.ini", u"Browser", u"Spaced Key", u"dflt", 256, u"spaced value"},
     {"layout.ini", u"Browser", u"Empty", u"dflt", 256, u""},
@@ -73,13 +73,7 @@ const IniCase kLayout[] = {
     {"blanks.ini", u"B", u"b", u"dflt", 256, u"2"},
 };
 
-TEST_F(IniReaderTest, ReadsSectionsKeysAndBlanksAsWindowsDoes) {
-  for (const IniCase& c : kLayout) {
-    Check(c);
-  }
-}
-
-const IniCase kNames[] = {
+const std::vector<IniCase> kNames = {
     {"layout.ini", u"bROWSER", u"TITLE", u"dflt", 256, u"Kiosk"},
     {"layout.ini", u" Browser ", u"\tTitle ", u"dflt", 256, u"Kiosk"},
     {"utf16le.ini", u"SEKTION", u"Gr\u00FC\u00DFe", u"dflt", 256, u"Hallo W\u00E9lt"},
@@ -88,13 +82,7 @@ const IniCase kNames[] = {
     {"utf8bom.ini", u"S\u00C9", u"Name", u"dflt", 256, u"dflt"},
 };
 
-TEST_F(IniReaderTest, MatchesNamesWithoutRegardToAsciiCase) {
-  for (const IniCase& c : kNames) {
-    Check(c);
-  }
-}
-
-const IniCase kQuotes[] = {
+const std::vector<IniCase> kQuotes = {
     {"quotes.ini", u"Q", u"Double", u"dflt", 256, u"quoted value"},
     {"quotes.ini", u"Q", u"Single", u"dflt", 256, u"single"},
     {"quotes.ini", u"Q", u"Spaces", u"dflt", 256, u" inner blanks "},
@@ -107,13 +95,7 @@ const IniCase kQuotes[] = {
     {"utf16le.ini", u"Sektion", u"Quoted", u"dflt", 256, u"x y"},
 };
 
-TEST_F(IniReaderTest, RemovesOnePairOfMatchingQuotes) {
-  for (const IniCase& c : kQuotes) {
-    Check(c);
-  }
-}
-
-const IniCase kDuplicatesAndComments[] = {
+const std::vector<IniCase> kDuplicatesAndComments = {
     {"duplicates.ini", u"Dup", u"Key", u"dflt", 256, u"first"},
     {"duplicates.ini", u"DUP", u"key", u"dflt", 256, u"first"},
     {"duplicates.ini", u"Other", u"Key", u"dflt", 256, u"other"},
@@ -131,13 +113,7 @@ const IniCase kDuplicatesAndComments[] = {
     {"comments.ini", u"Fake", u"Real", u"dflt", 256, u"dflt"},
 };
 
-TEST_F(IniReaderTest, FirstSectionAndKeyWinAndCommentsAreOrdinaryLines) {
-  for (const IniCase& c : kDuplicatesAndComments) {
-    Check(c);
-  }
-}
-
-const IniCase kEncodings[] = {
+const std::vector<IniCase> kEncodings = {
     {"utf16le.ini", u"Sektion", u"Emoji", u"dflt", 256, u"\U0001F600"},
     {"utf16be.ini", u"Be", u"Key", u"dflt", 256, u"big \u00E9ndian"},
     {"nulchar.ini", u"N", u"A", u"dflt", 256, u"x"},
@@ -147,12 +123,6 @@ const IniCase kEncodings[] = {
     {"bom_only.ini", u"S", u"a", u"dflt", 256, u"dflt"},
     {"garbage.ini", u"S", u"a", u"dflt", 256, u"dflt"},
 };
-
-TEST_F(IniReaderTest, DecodesByteOrderMarksAndEndsValuesAtNul) {
-  for (const IniCase& c : kEncodings) {
-    Check(c);
-  }
-}
 
 const IniCase kCapacity[] = {
     {"long.ini", u"L", u"Exact", u"dflt", 7, u"abcdef"},
@@ -185,7 +155,7 @@ TEST_F(IniReaderTest, QuotedValueThatExactlyFitsIsWhole) {
   EXPECT_EQ(u"abc", IniStringFromBytes(bytes, u"L", u"Quoted", u"dflt", 4));
 }
 
-const IniCase kDefaults[] = {
+const std::vector<IniCase> kDefaults = {
     {"absent.ini", u"S", u"K", u"dflt", 256, u"dflt"},
     {"layout.ini", u"Missing", u"Title", u"dflt", 256, u"dflt"},
     {"layout.ini", u"Browser", u"Missing", u"dflt", 256, u"dflt"},
@@ -204,9 +174,14 @@ const IniCase kDefaults[] = {
     {"absent\\absent.ini", u"S", u"K", u"\"q d\"", 256, u"\"q d\""},
 };
 
-TEST_F(IniReaderTest, MissingFileSectionOrKeyGivesTheDefault) {
-  for (const IniCase& c : kDefaults) {
-    Check(c);
+// Each table is one topic of the reader: layout, names, quotes, duplicates and comments,
+// encodings, and the default for what is missing.
+TEST_F(IniReaderTest, AnswersAsWindowsDoes) {
+  for (const std::vector<IniCase>* table :
+       {&kLayout, &kNames, &kQuotes, &kDuplicatesAndComments, &kEncodings, &kDefaults}) {
+    for (const IniCase& c : *table) {
+      Check(c);
+    }
   }
 }
 
