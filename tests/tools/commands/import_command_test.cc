@@ -89,12 +89,6 @@ TEST_F(ImportCommandTest, UsageErrors) {
   }
 }
 
-}  // namespace
-}  // namespace zelk::tools
-
-namespace zelk::tools {
-namespace {
-
 TEST_F(ImportCommandTest, LintProfileNamesTheCostliestRuleFirst) {
   const std::string filter = folder_.Write("filter.txt", "-casino\n-(a|b|c|d)*x.*y.*z\n+all\n");
   const std::string urls =
