@@ -14,6 +14,16 @@ void FilterFileDecoder::Take(char16_t c) {
   has_text_ = true;
 }
 
+void FilterFileDecoder::EndLine() {
+  if (texts_ != nullptr) {
+    texts_->Append(current_);
+  } else {
+    lines_->push_back(current_);
+  }
+  current_.clear();
+  has_text_ = false;
+}
+
 void FilterFileDecoder::Feed(std::string_view bytes) {
   for (const char byte : bytes) {
     if (ended_) {
@@ -31,9 +41,7 @@ void FilterFileDecoder::Feed(std::string_view bytes) {
       }
     }
     if (b == kLineFeed) {
-      lines_->push_back(std::move(current_));
-      current_.clear();
-      has_text_ = false;
+      EndLine();
     } else if (b == kCarriageReturn) {
       pending_cr_ = true;
       has_text_ = true;
@@ -49,9 +57,7 @@ void FilterFileDecoder::Finish() {
     Take(kCarriageReturn);
   }
   if (has_text_) {
-    lines_->push_back(std::move(current_));
-    current_.clear();
-    has_text_ = false;
+    EndLine();
   }
 }
 

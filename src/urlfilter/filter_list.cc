@@ -1,8 +1,9 @@
 #include "urlfilter/filter_list.h"
 
 #include <new>
+#include <stdexcept>
 #include <string>
-#include <vector>
+#include <utility>
 
 #include "messages/application_message.h"
 #include "messages/system_error.h"
@@ -68,7 +69,7 @@ void ReportReadError(uint32_t error) {
 
 // Reads the open file to its end (or its Ctrl-Z) into `lines`. Returns the error of the
 // read that failed, kErrorFileTooLarge past a limit, or 0.
-uint32_t ReadLines(platform::ReadOnlyFile& file, std::vector<std::u16string>* lines) {
+uint32_t ReadLines(platform::ReadOnlyFile& file, LineTexts* lines) {
   FilterFileDecoder decoder(lines);
   FileLimits limits;
   std::string chunk(kReadChunk, '\0');
@@ -96,14 +97,18 @@ uint32_t ReadLines(platform::ReadOnlyFile& file, std::vector<std::u16string>* li
 // answers as for such a file and tries again next time), or 0.
 uint32_t ReadList(platform::ReadOnlyFile& file, CompiledFilterListPtr* list) {
   try {
-    std::vector<std::u16string> lines;
+    LineTexts lines;
     const uint32_t error = ReadLines(file, &lines);
     if (error != platform::kErrorSuccess) {
       return error;
     }
-    *list = g_compiler != nullptr ? g_compiler(lines) : CompileFilterList(lines);
+    lines.ShrinkToFit();
+    *list =
+        g_compiler != nullptr ? g_compiler(std::move(lines)) : CompileFilterList(std::move(lines));
     return *list != nullptr ? platform::kErrorSuccess : platform::kErrorNotEnoughMemory;
   } catch (const std::bad_alloc&) {
+    return platform::kErrorNotEnoughMemory;
+  } catch (const std::length_error&) {
     return platform::kErrorNotEnoughMemory;
   }
 }

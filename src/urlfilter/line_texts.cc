@@ -54,25 +54,42 @@ LineTexts::LineTexts(const std::vector<std::u16string>& lines) {
   bytes_.reserve(total);
   ends_.reserve(lines.size());
   for (const std::u16string& line : lines) {
-    for (const char16_t c : line) {
-      Encode(c, &bytes_);
-    }
-    ends_.push_back(static_cast<uint32_t>(bytes_.size()));
+    Append(line);
   }
 }
 
+void LineTexts::Append(std::u16string_view line) {
+  for (const char16_t c : line) {
+    Encode(c, &bytes_);
+  }
+  if (bytes_.size() > std::numeric_limits<uint32_t>::max()) {
+    throw std::length_error("filter text too long");
+  }
+  ends_.push_back(static_cast<uint32_t>(bytes_.size()));
+}
+
+void LineTexts::ShrinkToFit() {
+  bytes_.shrink_to_fit();
+  ends_.shrink_to_fit();
+}
+
 std::u16string LineTexts::Line(size_t index) const {
+  std::u16string line;
+  LineInto(index, &line);
+  return line;
+}
+
+void LineTexts::LineInto(size_t index, std::u16string* line) const {
+  line->clear();
   if (index >= ends_.size()) {
-    return std::u16string();
+    return;
   }
   size_t at = index == 0 ? 0 : ends_[index - 1];
   const size_t end = ends_[index];
-  std::u16string line;
-  line.reserve(end - at);
+  line->reserve(end - at);
   while (at < end) {
-    line.push_back(Decode(bytes_, &at));
+    line->push_back(Decode(bytes_, &at));
   }
-  return line;
 }
 
 }  // namespace zelk
