@@ -22,7 +22,7 @@ constexpr size_t kWeakFactorLength = 3;
 constexpr uint32_t kMinRunStrength = 6;
 // How many rules ahead of the one being indexed the counts of its windows are asked for,
 // so that their cache misses overlap.
-constexpr uint32_t kPrefetchDistance = 8;
+constexpr uint32_t kPrefetchDistance = 16;
 
 size_t LongestLength(const std::vector<std::u16string>& texts) {
   size_t longest = 0;

@@ -74,6 +74,9 @@ void FactorWindows::Finish() {
 }
 
 void FactorWindows::Prefetch(std::u16string_view text) const {
+  if (OffsetCount(text.size()) == 1) {
+    return;  // nothing to choose
+  }
   for (size_t choice = 0; choice < OffsetCount(text.size()); ++choice) {
     zelk::Prefetch(&counts_[PlaceOf(text.substr(Offset(text.size(), choice), kIndexWindowLength))]);
   }
@@ -83,6 +86,9 @@ void FactorWindows::Prefetch(std::u16string_view text) const {
 // site, where its beginning is often shared.
 std::u16string_view FactorWindows::Choose(std::u16string_view text) const {
   std::u16string_view best = text.substr(0, kIndexWindowLength);
+  if (OffsetCount(text.size()) == 1) {
+    return best;
+  }
   uint32_t fewest = std::numeric_limits<uint32_t>::max();
   for (size_t choice = 0; choice < OffsetCount(text.size()); ++choice) {
     const std::u16string_view window = text.substr(Offset(text.size(), choice), kIndexWindowLength);

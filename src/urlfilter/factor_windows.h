@@ -43,7 +43,7 @@ class FactorWindows {
   // A table larger than the processor's caches misses on most counts, so each place is
   // asked for when its window is counted and bumped kPending windows later: the misses of
   // that many windows overlap instead of following one another.
-  static constexpr size_t kPending = 32;
+  static constexpr size_t kPending = 128;
   size_t pending_[kPending] = {};
   size_t counted_ = 0;  // windows counted so far
 };

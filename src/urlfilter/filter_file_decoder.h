@@ -30,6 +30,7 @@ class FilterFileDecoder {
 
  private:
   void Take(char16_t c);
+  void TakeRun(std::string_view bytes);
   void EndLine();
 
   std::vector<std::u16string>* lines_ = nullptr;

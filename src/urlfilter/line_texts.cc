@@ -10,16 +10,18 @@ size_t EncodedLength(char16_t c) {
   return c < 0x80 ? 1 : (c < 0x800 ? 2 : 3);
 }
 
-void Encode(char16_t c, std::string* out) {
+// Writes the bytes of `c` at `*at`, moving `*at` past them.
+void Encode(char16_t c, char* out, size_t* at) {
+  const auto put = [&](unsigned byte) { out[(*at)++] = static_cast<char>(byte); };
   if (c < 0x80) {
-    out->push_back(static_cast<char>(c));
+    put(c);
   } else if (c < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    put(0xC0 | (c >> 6));
+    put(0x80 | (c & 0x3F));
   } else {
-    out->push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    put(0xE0 | (c >> 12));
+    put(0x80 | ((c >> 6) & 0x3F));
+    put(0x80 | (c & 0x3F));
   }
 }
 
@@ -58,12 +60,19 @@ LineTexts::LineTexts(const std::vector<std::u16string>& lines) {
   }
 }
 
+// The line's bytes are counted first, so that the block grows once per line, by doubling.
 void LineTexts::Append(std::u16string_view line) {
+  size_t length = 0;
   for (const char16_t c : line) {
-    Encode(c, &bytes_);
+    length += EncodedLength(c);
   }
-  if (bytes_.size() > std::numeric_limits<uint32_t>::max()) {
+  if (bytes_.size() + length > std::numeric_limits<uint32_t>::max()) {
     throw std::length_error("filter text too long");
+  }
+  size_t at = bytes_.size();
+  bytes_.resize(at + length);
+  for (const char16_t c : line) {
+    Encode(c, &bytes_[0], &at);
   }
   ends_.push_back(static_cast<uint32_t>(bytes_.size()));
 }
