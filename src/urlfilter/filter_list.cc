@@ -33,19 +33,26 @@ constexpr char kEndOfFile = '\x1A';
 class FileLimits {
  public:
   bool Take(std::string_view bytes) {
-    for (const char c : bytes) {
-      if (ended_) {
-        return true;
-      }
-      ended_ = c == kEndOfFile;
-      ++bytes_;
-      line_ = c == kLineFeed ? 0 : line_ + 1;
-      lines_ += c == kLineFeed ? 1 : 0;
-      if (bytes_ > kMaxFileBytes || line_ > kMaxLineBytes || lines_ >= kMaxLines) {
+    if (ended_) {
+      return true;
+    }
+    const size_t end = bytes.find(kEndOfFile);
+    ended_ = end != std::string_view::npos;
+    bytes = bytes.substr(0, ended_ ? end + 1 : bytes.size());
+    bytes_ += bytes.size();
+    for (size_t at = 0;;) {
+      const size_t feed = bytes.find(kLineFeed, at);
+      line_ += (feed == std::string_view::npos ? bytes.size() : feed) - at;
+      if (line_ > kMaxLineBytes || lines_ >= kMaxLines) {
         return false;
       }
+      if (feed == std::string_view::npos) {
+        return bytes_ <= kMaxFileBytes;
+      }
+      line_ = 0;
+      ++lines_;
+      at = feed + 1;
     }
-    return true;
   }
 
  private:
