@@ -7,9 +7,10 @@
 // the index on a sample, load time and resident memory against the list's text; then the
 // hostile rules on addresses of 1,000 and 100,000 characters. Asserts nothing.
 //
-// Usage: real_lists_bench [--quick] [--hostile-only] [--addresses N]
+// Usage: real_lists_bench [--quick] [--hostile-only] [--load-only] [--addresses N]
 //   --quick leaves out the 1,000,000-rule list; --hostile-only runs the hostile rules alone;
-//   N addresses per list (20,000 by default).
+//   --load-only loads each list and prints its load figures, no checks; N addresses per
+//   list (20,000 by default).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -250,7 +251,7 @@ std::unique_ptr<ConfigSource> Load(const ListFile& file, double* ms, size_t* hel
   return loaded == 1 ? std::move(source) : nullptr;
 }
 
-void RunList(const BenchList& list, size_t sampled) {
+void RunList(const BenchList& list, size_t sampled, bool load_only) {
   std::printf("== %s: %zu lines, %zu addresses\n", list.name.c_str(), list.lines.size(),
               list.addresses.size());
   const ListFile file("zelk-real-list-" + std::to_string(list.lines.size()) + ".txt", list.lines);
@@ -268,6 +269,9 @@ void RunList(const BenchList& list, size_t sampled) {
       "(resident growth %.2fx), %.1f MB of it programs and index; %zu rules always tried\n",
       text / 1048576.0, load_ms, held / 1048576.0, held / text, peak / text,
       source->filter_list->memory() / 1048576.0, source->filter_list->always_tried_count());
+  if (load_only) {
+    return;
+  }
   UrlCheckInput input;
   input.list = source->filter_list.get();
   std::vector<double> times;
@@ -384,12 +388,15 @@ void RunHostile() {
 int main(int argc, char** argv) {
   bool quick = false;
   bool hostile_only = false;
+  bool load_only = false;
   size_t addresses = 20000;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--quick") == 0) {
       quick = true;
     } else if (std::strcmp(argv[i], "--hostile-only") == 0) {
       hostile_only = true;
+    } else if (std::strcmp(argv[i], "--load-only") == 0) {
+      load_only = true;
     } else if (std::strcmp(argv[i], "--addresses") == 0 && i + 1 < argc) {
       addresses = std::max<size_t>(20, std::strtoul(argv[++i], nullptr, 10));
     }
@@ -399,12 +406,14 @@ int main(int argc, char** argv) {
     return 0;
   }
   const size_t sampled = std::min<size_t>(50, addresses / 4);
-  zelk::RunList(zelk::DomainList(100000, addresses), sampled);
+  zelk::RunList(zelk::DomainList(100000, addresses), sampled, load_only);
   if (!quick) {
-    zelk::RunList(zelk::DomainList(1000000, addresses), sampled / 10);
+    zelk::RunList(zelk::DomainList(1000000, addresses), sampled / 10, load_only);
   }
-  zelk::RunList(zelk::AdblockList(addresses), sampled);
-  zelk::RunList(zelk::UrlList(addresses), sampled);
-  zelk::RunHostile();
+  zelk::RunList(zelk::AdblockList(addresses), sampled, load_only);
+  zelk::RunList(zelk::UrlList(addresses), sampled, load_only);
+  if (!load_only) {
+    zelk::RunHostile();
+  }
   return 0;
 }

@@ -4,6 +4,7 @@
 #include <iterator>
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 #include "urlfilter/class_runs.h"
 #include "urlfilter/factor_windows.h"
@@ -19,6 +20,9 @@ namespace {
 // stronger than that text, tells them apart better.
 constexpr size_t kWeakFactorLength = 3;
 constexpr uint32_t kMinRunStrength = 6;
+// How many rules ahead of the one being indexed the counts of its windows are asked for,
+// so that their cache misses overlap.
+constexpr uint32_t kPrefetchDistance = 16;
 
 size_t LongestLength(const std::vector<std::u16string>& texts) {
   size_t longest = 0;
@@ -48,6 +52,13 @@ class CompiledFilterList::ListTexts {
     text_begin_.push_back(characters_.size());
   }
   size_t TextCount(size_t rule) const { return rule_begin_[rule + 1] - rule_begin_[rule]; }
+  // Texts of all rules.
+  size_t TextCount() const { return text_begin_.empty() ? 0 : text_begin_.size() - 1; }
+  void PrefetchCounts(const FactorWindows& windows, size_t rule) const {
+    for (size_t i = 0; i < TextCount(rule); ++i) {
+      windows.Prefetch(Text(rule, i));
+    }
+  }
   std::u16string_view Text(size_t rule, size_t i) const {
     const size_t text = rule_begin_[rule] + i;
     return std::u16string_view(characters_)
@@ -64,18 +75,23 @@ class CompiledFilterList::ListTexts {
 // all the list's texts counted, each rule is indexed by the windows fewest others share.
 CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines,
                                        const RuleObserver* observer)
-    : texts_(lines) {
+    : CompiledFilterList(LineTexts(lines), observer) {}
+
+CompiledFilterList::CompiledFilterList(LineTexts&& lines, const RuleObserver* observer)
+    : texts_(std::move(lines)) {
   // Nearly every line is a rule: room for that up front spares moving every compiled rule
   // as the list grows.
-  rules_.reserve(lines.size());
-  ListTexts texts(lines.size());
-  FactorWindows windows(lines.size());
+  rules_.reserve(texts_.size());
+  ListTexts texts(texts_.size());
+  FactorWindows windows(texts_.size());
   PatternReading reading;
   PatternWorkspace workspace;
   UrlPattern built;  // without an observer, only whether the rule compiles is kept
   std::vector<std::u16string> rule_texts;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    const FilterLine line = ReadFilterLine(lines[i]);
+  std::u16string line_text;  // the line being read, its room reused from line to line
+  for (size_t i = 0; i < texts_.size(); ++i) {
+    texts_.LineInto(i, &line_text);
+    const FilterLine line = ReadFilterLine(line_text);
     if (line.kind == FilterLineKind::kDefaultRule) {
       has_default_ = true;
       default_allow_ = line.allow;
@@ -152,10 +168,14 @@ bool CompiledFilterList::FilterByClassRun(const PatternReading& reading,
 // whole texts where the index holds only a part of one and checking them spares running
 // its program; a rule of literal alternatives always does, since an address that holds
 // one of them is matched without its program.
-void CompiledFilterList::Index(const FactorWindows& windows, const ListTexts& texts) {
+void CompiledFilterList::Index(FactorWindows& windows, const ListTexts& texts) {
+  windows.Finish();
   std::vector<FactorIndex::Entry> entries;
-  entries.reserve(rules_.size() + rules_.size() / 4);
+  entries.reserve(texts.TextCount());
   for (uint32_t number = 0; number < rules_.size(); ++number) {
+    if (number + kPrefetchDistance < rules_.size()) {
+      texts.PrefetchCounts(windows, number + kPrefetchDistance);
+    }
     const size_t count = texts.TextCount(number);
     if (count == 0) {
       if (!rules_[number].indexed) {
@@ -163,26 +183,36 @@ void CompiledFilterList::Index(const FactorWindows& windows, const ListTexts& te
       }
       continue;
     }
-    CompiledRule& rule = rules_[number];
-    rule.indexed = true;
-    size_t longest = 0;
+    rules_[number].indexed = true;
     for (size_t i = 0; i < count; ++i) {
-      const std::u16string_view text = texts.Text(number, i);
-      entries.push_back(FactorIndex::Entry{std::u16string(windows.Choose(text)), number});
-      longest = std::max(longest, text.size());
+      entries.push_back(
+          FactorIndex::Entry{PackWindow(windows.Choose(texts.Text(number, i))), number});
     }
-    if (longest > (rule.literal_set ? kIndexWindowLength : kMaxFactorLength)) {
-      rule.long_literals = true;
-      std::vector<std::u16string> whole;
-      whole.reserve(count);
-      for (size_t i = 0; i < count; ++i) {
-        whole.emplace_back(texts.Text(number, i));
-      }
-      literals_.Add(number, std::move(whole));
-    }
+    KeepLongLiterals(texts, number);
   }
   literals_.Finish();
-  index_ = FactorIndex(entries);
+  index_ = FactorIndex(std::move(entries));
+}
+
+// Marks rules()[number] long_literals and keeps its whole texts when the index holds only a
+// part of one of them.
+void CompiledFilterList::KeepLongLiterals(const ListTexts& texts, uint32_t number) {
+  CompiledRule& rule = rules_[number];
+  const size_t count = texts.TextCount(number);
+  size_t longest = 0;
+  for (size_t i = 0; i < count; ++i) {
+    longest = std::max(longest, texts.Text(number, i).size());
+  }
+  if (longest <= (rule.literal_set ? kIndexWindowLength : kMaxFactorLength)) {
+    return;
+  }
+  rule.long_literals = true;
+  std::vector<std::u16string> whole;
+  whole.reserve(count);
+  for (size_t i = 0; i < count; ++i) {
+    whole.emplace_back(texts.Text(number, i));
+  }
+  literals_.Add(number, std::move(whole));
 }
 
 std::vector<std::u16string> CompiledFilterList::Lines() const {
@@ -255,10 +285,11 @@ void CompiledFilterListDeleter::operator()(const CompiledFilterList* list) const
 
 namespace {
 
-CompiledFilterListPtr CompileOrNull(const std::vector<std::u16string>& lines,
+template <typename Lines>
+CompiledFilterListPtr CompileOrNull(Lines&& lines,
                                     const CompiledFilterList::RuleObserver* observer) {
   try {
-    return CompiledFilterListPtr(new CompiledFilterList(lines, observer));
+    return CompiledFilterListPtr(new CompiledFilterList(std::forward<Lines>(lines), observer));
   } catch (const std::bad_alloc&) {
     return nullptr;
   } catch (const std::length_error&) {
@@ -275,6 +306,10 @@ CompiledFilterListPtr CompileFilterList(const std::vector<std::u16string>& lines
 CompiledFilterListPtr CompileFilterList(const std::vector<std::u16string>& lines,
                                         const CompiledFilterList::RuleObserver& observer) {
   return CompileOrNull(lines, &observer);
+}
+
+CompiledFilterListPtr CompileFilterList(LineTexts&& lines) {
+  return CompileOrNull(std::move(lines), nullptr);
 }
 
 }  // namespace zelk

@@ -56,6 +56,8 @@ class CompiledFilterList {
   // and for the check.
   explicit CompiledFilterList(const std::vector<std::u16string>& lines,
                               const RuleObserver* observer = nullptr);
+  // The same from lines already held as text, which the list takes over.
+  explicit CompiledFilterList(LineTexts&& lines, const RuleObserver* observer = nullptr);
 
   size_t line_count() const { return texts_.size(); }
   // The line `index` as read from the file; empty past the last line.
@@ -97,7 +99,8 @@ class CompiledFilterList {
   class ListTexts;
   void ShowRule(const RuleObserver& observer, const PatternReading& reading, UrlPattern* program);
   bool FilterByClassRun(const PatternReading& reading, const std::vector<std::u16string>& texts);
-  void Index(const FactorWindows& windows, const ListTexts& texts);
+  void Index(FactorWindows& windows, const ListTexts& texts);
+  void KeepLongLiterals(const ListTexts& texts, uint32_t number);
 
   LineTexts texts_;
   std::vector<CompiledRule> rules_;
@@ -118,6 +121,9 @@ CompiledFilterListPtr CompileFilterList(const std::vector<std::u16string>& lines
 // The same, with an observer of every pattern rule (see CompiledFilterList).
 CompiledFilterListPtr CompileFilterList(const std::vector<std::u16string>& lines,
                                         const CompiledFilterList::RuleObserver& observer);
+// The list compiled from lines held as text (as the filter file is read), or null when
+// memory ran short.
+CompiledFilterListPtr CompileFilterList(LineTexts&& lines);
 
 }  // namespace zelk
 

@@ -1,6 +1,7 @@
 #include "urlfilter/factor_index.h"
 
 #include <algorithm>
+#include <numeric>
 #include <tuple>
 #include <utility>
 
@@ -12,12 +13,9 @@ namespace {
 constexpr size_t kFilterBitsPerWindow = 16;
 constexpr size_t kMinFilterBits = 4096;
 
-struct Item {
-  WindowKey key;
-  uint32_t rule;
-};
+using Entry = FactorIndex::Entry;
 
-bool ItemLess(const Item& a, const Item& b) {
+bool EntryLess(const Entry& a, const Entry& b) {
   return std::tie(a.key.low, a.key.high, a.rule) < std::tie(b.key.low, b.key.high, b.rule);
 }
 
@@ -42,25 +40,31 @@ WindowKey WithLength(WindowKey key, size_t length) {
   return key;
 }
 
-// The items in the order of their directory bucket (a counting sort, which keeps file
-// order), each bucket then sorted by window and rule. Buckets hold about one item each.
-std::vector<Item> SortedByBucket(const std::vector<Item>& items,
-                                 uint32_t shift,
-                                 std::vector<uint32_t>* bucket_begin) {
-  for (const Item& item : items) {
-    ++(*bucket_begin)[(WindowHash(item.key) >> shift) + 1];
+size_t LengthOf(const WindowKey& key) {
+  return static_cast<size_t>(key.high >> 48);
+}
+
+// The entries in the order of their directory bucket (a counting sort), each bucket then
+// sorted by window and rule. Buckets hold about one entry each. `bucket_begin` comes with
+// one place per bucket and one more, all zero, and leaves with where each bucket begins
+// and, last, the number of entries.
+std::vector<Entry> SortedByBucket(const std::vector<Entry>& entries,
+                                  uint32_t shift,
+                                  std::vector<uint32_t>* bucket_begin) {
+  std::vector<uint32_t> buckets(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) {
+    buckets[i] = static_cast<uint32_t>(WindowHash(entries[i].key) >> shift);
+    ++(*bucket_begin)[buckets[i]];
   }
-  for (size_t b = 1; b < bucket_begin->size(); ++b) {
-    (*bucket_begin)[b] += (*bucket_begin)[b - 1];
-  }
-  std::vector<Item> sorted(items.size());
-  std::vector<uint32_t> placed(bucket_begin->begin(), bucket_begin->end() - 1);
-  for (const Item& item : items) {
-    sorted[placed[WindowHash(item.key) >> shift]++] = item;
+  // Each bucket's end; placing an entry moves its bucket's end down, to its beginning.
+  std::partial_sum(bucket_begin->begin(), bucket_begin->end(), bucket_begin->begin());
+  std::vector<Entry> sorted(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) {
+    sorted[--(*bucket_begin)[buckets[i]]] = entries[i];
   }
   for (size_t b = 0; b + 1 < bucket_begin->size(); ++b) {
     std::sort(sorted.begin() + (*bucket_begin)[b], sorted.begin() + (*bucket_begin)[b + 1],
-              ItemLess);
+              EntryLess);
   }
   return sorted;
 }
@@ -84,20 +88,18 @@ uint64_t WindowHash(const WindowKey& key) {
   return hash ^ (hash >> 32);
 }
 
-FactorIndex::FactorIndex(const std::vector<Entry>& entries) {
-  std::vector<Item> items;
-  items.reserve(entries.size());
+FactorIndex::FactorIndex(std::vector<Entry>&& entries) {
+  entries.erase(std::remove_if(entries.begin(), entries.end(),
+                               [](const Entry& entry) { return LengthOf(entry.key) == 0; }),
+                entries.end());
   for (const Entry& entry : entries) {
-    if (!entry.text.empty()) {
-      items.push_back(Item{PackWindow(entry.text), entry.rule});
-      lengths_ |= 1u << (std::min(entry.text.size(), kIndexWindowLength) - 1);
-    }
+    lengths_ |= 1u << (LengthOf(entry.key) - 1);
   }
-  const uint32_t bits = std::max<uint32_t>(1, CeilLog2(items.size()));
+  const uint32_t bits = std::max<uint32_t>(1, CeilLog2(entries.size()));
   directory_shift_ = 64 - bits;
   std::vector<uint32_t> bucket_begin((size_t{1} << bits) + 1, 0);
-  const std::vector<Item> sorted = SortedByBucket(items, directory_shift_, &bucket_begin);
-  std::vector<Item>().swap(items);
+  const std::vector<Entry> sorted = SortedByBucket(entries, directory_shift_, &bucket_begin);
+  std::vector<Entry>().swap(entries);
   directory_.assign(bucket_begin.size(), 0);
   // At most one window and one rule per item: room up front spares growing by doubling,
   // which would leave up to half of a large list's index unused.

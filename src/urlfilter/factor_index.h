@@ -38,15 +38,16 @@ uint64_t WindowHash(const WindowKey& key);
 
 class FactorIndex {
  public:
-  // One factor of one rule; rules are numbered by the caller. A text longer than
-  // kIndexWindowLength is indexed by its first window; an empty one is not indexed.
+  // One window of one rule, packed by PackWindow; rules are numbered by the caller. The
+  // window of an empty text is not indexed.
   struct Entry {
-    std::u16string text;
+    WindowKey key;
     uint32_t rule;
   };
 
   FactorIndex() = default;
-  explicit FactorIndex(const std::vector<Entry>& entries);
+  // Takes the entries over: a list of a million rules is indexed without a second copy.
+  explicit FactorIndex(std::vector<Entry>&& entries);
 
   // Appends to `rules` the number of every rule with an indexed window that occurs in
   // `text`, in no particular order, once for each of its windows that occurs.

@@ -15,6 +15,16 @@ constexpr size_t kPlacesPerText = 8;
 constexpr size_t kMaxPlaces = size_t{1} << 24;
 constexpr uint8_t kMaxCount = std::numeric_limits<uint8_t>::max();
 
+// Asks for the cache line holding `address` ahead of its use; a hint, without effect where
+// the compiler has no way to give it.
+inline void Prefetch(const void* address) {
+#if defined(__GNUC__)
+  __builtin_prefetch(address, 1);
+#else
+  static_cast<void>(address);
+#endif
+}
+
 }  // namespace
 
 FactorWindows::FactorWindows(size_t texts) {
@@ -35,18 +45,40 @@ size_t FactorWindows::Offset(size_t length, size_t choice) {
   return choices == 1 ? 0 : (length - kIndexWindowLength) * choice / (choices - 1);
 }
 
-uint8_t& FactorWindows::CountOf(std::u16string_view window) {
-  return counts_[WindowHash(PackWindow(window)) & (counts_.size() - 1)];
+size_t FactorWindows::PlaceOf(std::u16string_view window) const {
+  return WindowHash(PackWindow(window)) & (counts_.size() - 1);
 }
 
-uint8_t FactorWindows::Shared(std::u16string_view window) const {
-  return counts_[WindowHash(PackWindow(window)) & (counts_.size() - 1)];
+void FactorWindows::Bump(size_t place) {
+  uint8_t& count = counts_[place];
+  count = count == kMaxCount ? count : static_cast<uint8_t>(count + 1);
 }
 
 void FactorWindows::Count(std::u16string_view text) {
   for (size_t choice = 0; choice < OffsetCount(text.size()); ++choice) {
-    uint8_t& count = CountOf(text.substr(Offset(text.size(), choice), kIndexWindowLength));
-    count = count == kMaxCount ? count : static_cast<uint8_t>(count + 1);
+    const size_t place = PlaceOf(text.substr(Offset(text.size(), choice), kIndexWindowLength));
+    zelk::Prefetch(&counts_[place]);
+    size_t& slot = pending_[counted_++ % kPending];
+    if (counted_ > kPending) {
+      Bump(slot);
+    }
+    slot = place;
+  }
+}
+
+void FactorWindows::Finish() {
+  for (size_t i = counted_ > kPending ? counted_ - kPending : 0; i < counted_; ++i) {
+    Bump(pending_[i % kPending]);
+  }
+  counted_ = 0;
+}
+
+void FactorWindows::Prefetch(std::u16string_view text) const {
+  if (OffsetCount(text.size()) == 1) {
+    return;  // nothing to choose
+  }
+  for (size_t choice = 0; choice < OffsetCount(text.size()); ++choice) {
+    zelk::Prefetch(&counts_[PlaceOf(text.substr(Offset(text.size(), choice), kIndexWindowLength))]);
   }
 }
 
@@ -54,10 +86,13 @@ void FactorWindows::Count(std::u16string_view text) {
 // site, where its beginning is often shared.
 std::u16string_view FactorWindows::Choose(std::u16string_view text) const {
   std::u16string_view best = text.substr(0, kIndexWindowLength);
+  if (OffsetCount(text.size()) == 1) {
+    return best;
+  }
   uint32_t fewest = std::numeric_limits<uint32_t>::max();
   for (size_t choice = 0; choice < OffsetCount(text.size()); ++choice) {
     const std::u16string_view window = text.substr(Offset(text.size(), choice), kIndexWindowLength);
-    const uint32_t shared = Shared(window);
+    const uint32_t shared = counts_[PlaceOf(window)];
     if (shared <= fewest) {
       fewest = shared;
       best = window;

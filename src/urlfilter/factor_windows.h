@@ -18,8 +18,13 @@ class FactorWindows {
   // Room to count the windows of about `texts` texts.
   explicit FactorWindows(size_t texts);
 
-  // Counts the windows of one text; every rule is counted before any is chosen.
+  // Counts the windows of one text; every rule is counted, then Finish called, before any
+  // is chosen.
   void Count(std::u16string_view text);
+  void Finish();
+  // Asks for the counts of `text`'s windows ahead of choosing among them, so that a caller
+  // going through many texts waits on memory for several at once.
+  void Prefetch(std::u16string_view text) const;
   // The window to index for `text`, a part of it.
   std::u16string_view Choose(std::u16string_view text) const;
 
@@ -29,12 +34,18 @@ class FactorWindows {
   // counting stays cheap on lists of a million rules.
   static size_t OffsetCount(size_t length);
   static size_t Offset(size_t length, size_t choice);
-  uint8_t& CountOf(std::u16string_view window);
-  uint8_t Shared(std::u16string_view window) const;
+  size_t PlaceOf(std::u16string_view window) const;
+  void Bump(size_t place);
 
   // How many windows fell on each place of the table, by their hash, up to 255: a count
   // shared by unlike windows now and then only weighs one choice of a window wrongly.
   std::vector<uint8_t> counts_;
+  // A table larger than the processor's caches misses on most counts, so each place is
+  // asked for when its window is counted and bumped kPending windows later: the misses of
+  // that many windows overlap instead of following one another.
+  static constexpr size_t kPending = 128;
+  size_t pending_[kPending] = {};
+  size_t counted_ = 0;  // windows counted so far
 };
 
 }  // namespace zelk

@@ -7,6 +7,11 @@ constexpr unsigned char kLineFeed = 10;
 constexpr unsigned char kCarriageReturn = 13;
 constexpr unsigned char kEndOfFile = 26;
 
+// A byte that is a character of the line, whatever comes before or after it.
+bool IsPlain(unsigned char b) {
+  return b != kLineFeed && b != kCarriageReturn && b != kEndOfFile;
+}
+
 }  // namespace
 
 void FilterFileDecoder::Take(char16_t c) {
@@ -14,12 +19,28 @@ void FilterFileDecoder::Take(char16_t c) {
   has_text_ = true;
 }
 
+void FilterFileDecoder::EndLine() {
+  if (texts_ != nullptr) {
+    texts_->Append(current_);
+  } else {
+    lines_->push_back(current_);
+  }
+  current_.clear();
+  has_text_ = false;
+}
+
+void FilterFileDecoder::TakeRun(std::string_view bytes) {
+  const size_t start = current_.size();
+  current_.resize(start + bytes.size());
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    current_[start + i] = static_cast<unsigned char>(bytes[i]);
+  }
+  has_text_ = true;
+}
+
 void FilterFileDecoder::Feed(std::string_view bytes) {
-  for (const char byte : bytes) {
-    if (ended_) {
-      return;
-    }
-    const unsigned char b = static_cast<unsigned char>(byte);
+  for (size_t i = 0; i < bytes.size() && !ended_; ++i) {
+    const unsigned char b = static_cast<unsigned char>(bytes[i]);
     if (b == kEndOfFile) {
       ended_ = true;
       return;
@@ -31,14 +52,18 @@ void FilterFileDecoder::Feed(std::string_view bytes) {
       }
     }
     if (b == kLineFeed) {
-      lines_->push_back(std::move(current_));
-      current_.clear();
-      has_text_ = false;
+      EndLine();
     } else if (b == kCarriageReturn) {
       pending_cr_ = true;
       has_text_ = true;
     } else {
-      Take(static_cast<char16_t>(b));
+      // The bytes up to the next that ends a line or the file are taken at once.
+      size_t end = i + 1;
+      while (end < bytes.size() && IsPlain(static_cast<unsigned char>(bytes[end]))) {
+        ++end;
+      }
+      TakeRun(bytes.substr(i, end - i));
+      i = end - 1;
     }
   }
 }
@@ -49,9 +74,7 @@ void FilterFileDecoder::Finish() {
     Take(kCarriageReturn);
   }
   if (has_text_) {
-    lines_->push_back(std::move(current_));
-    current_.clear();
-    has_text_ = false;
+    EndLine();
   }
 }
 

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "urlfilter/line_texts.h"
+
 namespace zelk {
 
 // Reads a filter file the way a text-mode reader of an 8-bit file does, identically on
@@ -16,6 +18,8 @@ namespace zelk {
 class FilterFileDecoder {
  public:
   explicit FilterFileDecoder(std::vector<std::u16string>* lines) : lines_(lines) {}
+  // Appends the lines to `texts` instead, with no block of memory per line.
+  explicit FilterFileDecoder(LineTexts* texts) : texts_(texts) {}
 
   // Decodes the next chunk of the file. Complete lines are appended at once.
   void Feed(std::string_view bytes);
@@ -26,9 +30,12 @@ class FilterFileDecoder {
 
  private:
   void Take(char16_t c);
+  void TakeRun(std::string_view bytes);
+  void EndLine();
 
-  std::vector<std::u16string>* lines_;
-  std::u16string current_;
+  std::vector<std::u16string>* lines_ = nullptr;
+  LineTexts* texts_ = nullptr;
+  std::u16string current_;   // keeps its room from line to line
   bool pending_cr_ = false;  // a CR whose successor has not been seen yet
   bool has_text_ = false;    // bytes since the last line end
   bool ended_ = false;

@@ -1,8 +1,9 @@
 #include "urlfilter/filter_list.h"
 
 #include <new>
+#include <stdexcept>
 #include <string>
-#include <vector>
+#include <utility>
 
 #include "messages/application_message.h"
 #include "messages/system_error.h"
@@ -32,19 +33,26 @@ constexpr char kEndOfFile = '\x1A';
 class FileLimits {
  public:
   bool Take(std::string_view bytes) {
-    for (const char c : bytes) {
-      if (ended_) {
-        return true;
-      }
-      ended_ = c == kEndOfFile;
-      ++bytes_;
-      line_ = c == kLineFeed ? 0 : line_ + 1;
-      lines_ += c == kLineFeed ? 1 : 0;
-      if (bytes_ > kMaxFileBytes || line_ > kMaxLineBytes || lines_ >= kMaxLines) {
+    if (ended_) {
+      return true;
+    }
+    const size_t end = bytes.find(kEndOfFile);
+    ended_ = end != std::string_view::npos;
+    bytes = bytes.substr(0, ended_ ? end + 1 : bytes.size());
+    bytes_ += bytes.size();
+    for (size_t at = 0;;) {
+      const size_t feed = bytes.find(kLineFeed, at);
+      line_ += (feed == std::string_view::npos ? bytes.size() : feed) - at;
+      if (line_ > kMaxLineBytes || lines_ >= kMaxLines) {
         return false;
       }
+      if (feed == std::string_view::npos) {
+        return bytes_ <= kMaxFileBytes;
+      }
+      line_ = 0;
+      ++lines_;
+      at = feed + 1;
     }
-    return true;
   }
 
  private:
@@ -68,7 +76,7 @@ void ReportReadError(uint32_t error) {
 
 // Reads the open file to its end (or its Ctrl-Z) into `lines`. Returns the error of the
 // read that failed, kErrorFileTooLarge past a limit, or 0.
-uint32_t ReadLines(platform::ReadOnlyFile& file, std::vector<std::u16string>* lines) {
+uint32_t ReadLines(platform::ReadOnlyFile& file, LineTexts* lines) {
   FilterFileDecoder decoder(lines);
   FileLimits limits;
   std::string chunk(kReadChunk, '\0');
@@ -96,14 +104,18 @@ uint32_t ReadLines(platform::ReadOnlyFile& file, std::vector<std::u16string>* li
 // answers as for such a file and tries again next time), or 0.
 uint32_t ReadList(platform::ReadOnlyFile& file, CompiledFilterListPtr* list) {
   try {
-    std::vector<std::u16string> lines;
+    LineTexts lines;
     const uint32_t error = ReadLines(file, &lines);
     if (error != platform::kErrorSuccess) {
       return error;
     }
-    *list = g_compiler != nullptr ? g_compiler(lines) : CompileFilterList(lines);
+    lines.ShrinkToFit();
+    *list =
+        g_compiler != nullptr ? g_compiler(std::move(lines)) : CompileFilterList(std::move(lines));
     return *list != nullptr ? platform::kErrorSuccess : platform::kErrorNotEnoughMemory;
   } catch (const std::bad_alloc&) {
+    return platform::kErrorNotEnoughMemory;
+  } catch (const std::length_error&) {
     return platform::kErrorNotEnoughMemory;
   }
 }

@@ -2,10 +2,8 @@
 #ifndef ZELK_URLFILTER_FILTER_LIST_H_
 #define ZELK_URLFILTER_FILTER_LIST_H_
 
-#include <string>
-#include <vector>
-
 #include "config/config_source.h"
+#include "urlfilter/line_texts.h"
 
 namespace zelk {
 
@@ -17,8 +15,8 @@ namespace zelk {
 // then been shown why. The settings must have been loaded.
 int LoadFilterList(ConfigSource& source);
 
-// Compiles the lines read from the file; null when memory ran short.
-using FilterListCompiler = CompiledFilterListPtr (*)(const std::vector<std::u16string>& lines);
+// Compiles the lines read from the file, which it takes over; null when memory ran short.
+using FilterListCompiler = CompiledFilterListPtr (*)(LineTexts&& lines);
 // Makes LoadFilterList compile with `compiler`; null restores the library's own.
 void SetFilterListCompilerForTesting(FilterListCompiler compiler);
 

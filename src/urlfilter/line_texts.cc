@@ -10,16 +10,18 @@ size_t EncodedLength(char16_t c) {
   return c < 0x80 ? 1 : (c < 0x800 ? 2 : 3);
 }
 
-void Encode(char16_t c, std::string* out) {
+// Writes the bytes of `c` at `*at`, moving `*at` past them.
+void Encode(char16_t c, char* out, size_t* at) {
+  const auto put = [&](unsigned byte) { out[(*at)++] = static_cast<char>(byte); };
   if (c < 0x80) {
-    out->push_back(static_cast<char>(c));
+    put(c);
   } else if (c < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    put(0xC0 | (c >> 6));
+    put(0x80 | (c & 0x3F));
   } else {
-    out->push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    put(0xE0 | (c >> 12));
+    put(0x80 | ((c >> 6) & 0x3F));
+    put(0x80 | (c & 0x3F));
   }
 }
 
@@ -54,25 +56,49 @@ LineTexts::LineTexts(const std::vector<std::u16string>& lines) {
   bytes_.reserve(total);
   ends_.reserve(lines.size());
   for (const std::u16string& line : lines) {
-    for (const char16_t c : line) {
-      Encode(c, &bytes_);
-    }
-    ends_.push_back(static_cast<uint32_t>(bytes_.size()));
+    Append(line);
   }
 }
 
+// The line's bytes are counted first, so that the block grows once per line, by doubling.
+void LineTexts::Append(std::u16string_view line) {
+  size_t length = 0;
+  for (const char16_t c : line) {
+    length += EncodedLength(c);
+  }
+  if (bytes_.size() + length > std::numeric_limits<uint32_t>::max()) {
+    throw std::length_error("filter text too long");
+  }
+  size_t at = bytes_.size();
+  bytes_.resize(at + length);
+  for (const char16_t c : line) {
+    Encode(c, &bytes_[0], &at);
+  }
+  ends_.push_back(static_cast<uint32_t>(bytes_.size()));
+}
+
+void LineTexts::ShrinkToFit() {
+  bytes_.shrink_to_fit();
+  ends_.shrink_to_fit();
+}
+
 std::u16string LineTexts::Line(size_t index) const {
+  std::u16string line;
+  LineInto(index, &line);
+  return line;
+}
+
+void LineTexts::LineInto(size_t index, std::u16string* line) const {
+  line->clear();
   if (index >= ends_.size()) {
-    return std::u16string();
+    return;
   }
   size_t at = index == 0 ? 0 : ends_[index - 1];
   const size_t end = ends_[index];
-  std::u16string line;
-  line.reserve(end - at);
+  line->reserve(end - at);
   while (at < end) {
-    line.push_back(Decode(bytes_, &at));
+    line->push_back(Decode(bytes_, &at));
   }
-  return line;
 }
 
 }  // namespace zelk

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zelk {
@@ -22,9 +23,16 @@ class LineTexts {
   // short.
   explicit LineTexts(const std::vector<std::u16string>& lines);
 
+  // Adds a line after the last; throws as the constructor does.
+  void Append(std::u16string_view line);
+  // Gives back the room left over from growing, once the last line is in.
+  void ShrinkToFit();
+
   size_t size() const { return ends_.size(); }
   // The line as given; empty past the last line.
   std::u16string Line(size_t index) const;
+  // The same into `*line`, whose room is reused from line to line.
+  void LineInto(size_t index, std::u16string* line) const;
   // Bytes held.
   size_t memory() const { return bytes_.capacity() + ends_.capacity() * sizeof(uint32_t); }
 

@@ -46,17 +46,31 @@ TEST(FilterFileDecoderTest, DecodesLinesAsTextModeReads) {
   }
 }
 
+std::vector<std::u16string> LinesOf(const LineTexts& texts) {
+  std::vector<std::u16string> lines;
+  for (size_t i = 0; i < texts.size(); ++i) {
+    lines.push_back(texts.Line(i));
+  }
+  return lines;
+}
+
 TEST(FilterFileDecoderTest, ChunkBoundariesDoNotChangeTheLines) {
-  // Every split of every case into two chunks, the CR LF pair split included.
+  // Every split of every case into two chunks, the CR LF pair split included, decoded into
+  // strings and into one block of text.
   for (const DecodeCase& c : kDecodes) {
     for (size_t split = 0; split <= c.bytes.size(); ++split) {
       SCOPED_TRACE(::testing::Message() << c.name << " split at " << split);
       std::vector<std::u16string> lines;
+      LineTexts texts;
       FilterFileDecoder decoder(&lines);
-      decoder.Feed(std::string_view(c.bytes).substr(0, split));
-      decoder.Feed(std::string_view(c.bytes).substr(split));
-      decoder.Finish();
+      FilterFileDecoder block_decoder(&texts);
+      for (FilterFileDecoder* d : {&decoder, &block_decoder}) {
+        d->Feed(std::string_view(c.bytes).substr(0, split));
+        d->Feed(std::string_view(c.bytes).substr(split));
+        d->Finish();
+      }
       EXPECT_EQ(c.lines, lines);
+      EXPECT_EQ(c.lines, LinesOf(texts));
     }
   }
 }

@@ -82,7 +82,7 @@ TEST_F(FilterListTest, UnopenableFileIsReportedWithTheConfiguredPath) {
   EXPECT_EQ(Utf8(host_.ExecutablePath()), Utf8(boxes_.boxes()[0].caption));
 }
 
-CompiledFilterListPtr OutOfMemory(const std::vector<std::u16string>&) {
+CompiledFilterListPtr OutOfMemory(LineTexts&&) {
   return nullptr;
 }
 

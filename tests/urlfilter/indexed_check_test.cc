@@ -327,8 +327,21 @@ TEST(RequiredFactorsTest, AHugeAlternationHasNone) {
   EXPECT_TRUE(RequiredFactors(reading).empty());
 }
 
+struct TextEntry {
+  std::u16string text;
+  uint32_t rule;
+};
+
+FactorIndex IndexOf(const std::vector<TextEntry>& entries) {
+  std::vector<FactorIndex::Entry> packed;
+  for (const TextEntry& entry : entries) {
+    packed.push_back({PackWindow(entry.text), entry.rule});
+  }
+  return FactorIndex(std::move(packed));
+}
+
 TEST(FactorIndexTest, FindsEveryRuleWhoseFactorOccurs) {
-  const FactorIndex index(
+  const FactorIndex index = IndexOf(
       {{u"he", 0}, {u"she", 1}, {u"his", 2}, {u"hers", 3}, {u"e", 4}, {u"she", 5}, {u"x", 6}});
   struct {
     const char16_t* text;
@@ -361,7 +374,7 @@ TEST(FactorIndexTest, AgreesWithANaiveSearchOnGeneratedFactors) {
     return t;
   };
   for (int list = 0; list < 40; ++list) {
-    std::vector<FactorIndex::Entry> entries;
+    std::vector<TextEntry> entries;
     for (uint32_t rule = 0; rule < 60; ++rule) {
       entries.push_back({text(below(2) ? 0 : 2 + below(8), below(4)), rule});
       if (below(4) == 0) {
@@ -369,11 +382,11 @@ TEST(FactorIndexTest, AgreesWithANaiveSearchOnGeneratedFactors) {
         entries.back().rule = rule;
       }
     }
-    const FactorIndex index(entries);
+    const FactorIndex index = IndexOf(entries);
     for (int check = 0; check < 50; ++check) {
       const std::u16string address = text(below(2) ? 0 : 1 + below(8), below(12));
       std::vector<uint32_t> expected;
-      for (const FactorIndex::Entry& entry : entries) {
+      for (const TextEntry& entry : entries) {
         const std::u16string window = entry.text.substr(0, kIndexWindowLength);
         if (!window.empty() && address.find(window) != std::u16string::npos) {
           expected.push_back(entry.rule);
