@@ -41,7 +41,7 @@ class ClassRunFilter {
 
  private:
   uint32_t LetterOf(char16_t c) const;
-  // The run's number when an equal run was added before, else run_count().
+  // The number of an equal run added before, else the number of runs added so far.
   size_t FindRun(const std::vector<CharacterSet>& sets) const;
   // Lays the rules out run by run (a counting sort).
   void GroupRulesByRun();

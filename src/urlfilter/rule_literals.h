@@ -34,7 +34,7 @@ class RuleLiterals {
   static constexpr uint32_t kNoState = UINT32_MAX;
 
   std::u16string_view Text(size_t i) const;
-  // Builds the automaton of `texts`, sorted, and returns its first state.
+  // Builds the automaton of `texts`, sorted and each once, and returns its first state.
   uint32_t BuildAutomaton(const std::vector<std::u16string>& texts);
   void AddFailures(uint32_t root);
   // The state reached from `state` by `c` along the texts, or kNoState.
@@ -44,10 +44,10 @@ class RuleLiterals {
   std::vector<Kept> kept_;        // by rule
   std::u16string characters_;     // every text looked for in turn, one after another
   std::vector<uint32_t> begins_;  // where each text begins in characters_
-  // The automata's states: the edges of state s are edge_[edge_begin_[s], [s + 1]),
-  // ascending by character; fail_[s] is the state of the longest proper end of the text
-  // that leads to s which begins some text, and ends_[s] says whether a text ends at s or
-  // at a state its failures lead to.
+  // The automata's states: the edges of state s are edge_characters_ and edge_targets_
+  // [edge_begin_[s], edge_begin_[s + 1]), ascending by character; fail_[s] is the state of the
+  // longest proper end of the text that leads to s which begins some text, and ends_[s] says
+  // whether a text ends at s or at a state its failures lead to.
   std::vector<uint32_t> edge_begin_;
   std::vector<char16_t> edge_characters_;
   std::vector<uint32_t> edge_targets_;
