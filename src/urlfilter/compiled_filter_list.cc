@@ -242,6 +242,10 @@ void CompiledFilterList::CandidateRules(std::u16string_view folded_address,
   std::sort(scratch->begin(), scratch->end());
   scratch->erase(std::unique(scratch->begin(), scratch->end()), scratch->end());
   candidates->clear();
+  if (always_tried_.empty()) {
+    candidates->swap(*scratch);  // nothing to merge in: spares copying
+    return;
+  }
   std::set_union(scratch->begin(), scratch->end(), always_tried_.begin(), always_tried_.end(),
                  std::back_inserter(*candidates));
 }

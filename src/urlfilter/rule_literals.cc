@@ -5,14 +5,27 @@
 namespace zelk {
 namespace {
 
-// A rule keeps up to this many texts looked for one by one; more are looked up in order.
+// A rule keeps up to this many texts looked for one by one; more go into an automaton.
 constexpr size_t kScannedLiterals = 8;
+
+// The texts [first, end), sorted, that share their first `depth` characters, and the state
+// that stands for those characters.
+struct Prefix {
+  size_t first;
+  size_t end;
+  size_t depth;
+};
 
 }  // namespace
 
 void RuleLiterals::Add(uint32_t rule, std::vector<std::u16string> texts) {
   std::sort(texts.begin(), texts.end());
-  firsts_.emplace_back(rule, static_cast<uint32_t>(begins_.size()));
+  texts.erase(std::unique(texts.begin(), texts.end()), texts.end());
+  const uint32_t root = texts.size() > kScannedLiterals ? BuildAutomaton(texts) : kNoState;
+  kept_.push_back(Kept{rule, static_cast<uint32_t>(begins_.size()), root});
+  if (root != kNoState) {
+    return;  // the automaton holds the texts
+  }
   for (const std::u16string& text : texts) {
     begins_.push_back(static_cast<uint32_t>(characters_.size()));
     characters_ += text;
@@ -20,9 +33,14 @@ void RuleLiterals::Add(uint32_t rule, std::vector<std::u16string> texts) {
 }
 
 void RuleLiterals::Finish() {
+  kept_.shrink_to_fit();
   characters_.shrink_to_fit();
   begins_.shrink_to_fit();
-  firsts_.shrink_to_fit();
+  edge_begin_.shrink_to_fit();
+  edge_characters_.shrink_to_fit();
+  edge_targets_.shrink_to_fit();
+  fail_.shrink_to_fit();
+  ends_.shrink_to_fit();
 }
 
 std::u16string_view RuleLiterals::Text(size_t i) const {
@@ -30,55 +48,108 @@ std::u16string_view RuleLiterals::Text(size_t i) const {
   return std::u16string_view(characters_).substr(begins_[i], end - begins_[i]);
 }
 
-// Every text that begins `text` sorts between itself and `text`, so it also begins the last
-// text not greater than `text`: when that one does not begin `text` itself, only the part
-// the two share needs looking up again, shorter each time.
-bool RuleLiterals::BeginsWithAny(size_t first, size_t end, std::u16string_view text) const {
-  while (!text.empty()) {
-    size_t low = first;  // the first text greater than `text`, by binary search
-    size_t high = end;
-    while (low < high) {
-      const size_t middle = low + (high - low) / 2;
-      if (text < Text(middle)) {
-        high = middle;
-      } else {
-        low = middle + 1;
+// The trie of the texts, state by state in breadth-first order: the texts that share a
+// prefix are neighbours once sorted, so each state's edges are the runs of equal next
+// characters among its texts, already in ascending order, and every state is numbered
+// before its edges are laid out.
+uint32_t RuleLiterals::BuildAutomaton(const std::vector<std::u16string>& texts) {
+  if (edge_begin_.empty()) {
+    edge_begin_.push_back(0);
+  }
+  const uint32_t root = static_cast<uint32_t>(fail_.size());
+  std::vector<Prefix> states = {Prefix{0, texts.size(), 0}};
+  for (size_t s = 0; s < states.size(); ++s) {
+    const Prefix prefix = states[s];
+    size_t i = prefix.first;
+    ends_.push_back(texts[i].size() == prefix.depth);  // the shortest sorts first
+    i += ends_.back() ? 1 : 0;
+    while (i < prefix.end) {
+      const char16_t c = texts[i][prefix.depth];
+      size_t next = i + 1;
+      while (next < prefix.end && texts[next][prefix.depth] == c) {
+        ++next;
       }
+      edge_characters_.push_back(c);
+      edge_targets_.push_back(root + static_cast<uint32_t>(states.size()));
+      states.push_back(Prefix{i, next, prefix.depth + 1});
+      i = next;
     }
-    if (low == first) {
-      return false;
+    edge_begin_.push_back(static_cast<uint32_t>(edge_targets_.size()));
+  }
+  fail_.resize(fail_.size() + states.size(), root);
+  AddFailures(root);
+  return root;
+}
+
+// In breadth-first order, so that a state's failure is known before its edges are
+// followed: the failure of the state reached by c is where c leads from the nearest
+// failure of its parent that has an edge for c, else the root.
+void RuleLiterals::AddFailures(uint32_t root) {
+  for (uint32_t state = root; state < fail_.size(); ++state) {
+    for (uint32_t e = edge_begin_[state]; e < edge_begin_[state + 1]; ++e) {
+      const uint32_t child = edge_targets_[e];
+      uint32_t fallback = root;
+      for (uint32_t f = fail_[state]; state != root; f = fail_[f]) {
+        const uint32_t next = Next(f, edge_characters_[e]);
+        if (next != kNoState) {
+          fallback = next;
+          break;
+        }
+        if (f == root) {
+          break;
+        }
+      }
+      fail_[child] = fallback;
+      ends_[child] = ends_[child] || ends_[fallback];
     }
-    const std::u16string_view before = Text(low - 1);
-    size_t common = 0;
-    while (common < before.size() && common < text.size() && before[common] == text[common]) {
-      ++common;
+  }
+}
+
+uint32_t RuleLiterals::Next(uint32_t state, char16_t c) const {
+  const auto first = edge_characters_.begin() + edge_begin_[state];
+  const auto last = edge_characters_.begin() + edge_begin_[state + 1];
+  const auto found = std::lower_bound(first, last, c);
+  return found != last && *found == c ? edge_targets_[found - edge_characters_.begin()] : kNoState;
+}
+
+// One pass: each character moves forward once, and falls back at most as often as the
+// pass has moved forward, so the work is linear in the text's length.
+bool RuleLiterals::AutomatonFinds(uint32_t root, std::u16string_view text) const {
+  uint32_t state = root;
+  if (ends_[state]) {
+    return true;
+  }
+  for (const char16_t c : text) {
+    for (;;) {
+      const uint32_t next = Next(state, c);
+      if (next != kNoState) {
+        state = next;
+        break;
+      }
+      if (state == root) {
+        break;
+      }
+      state = fail_[state];
     }
-    if (common == before.size()) {
+    if (ends_[state]) {
       return true;
     }
-    text = text.substr(0, common);
   }
   return false;
 }
 
 bool RuleLiterals::AnyIn(uint32_t rule, std::u16string_view text) const {
-  const auto found =
-      std::lower_bound(firsts_.begin(), firsts_.end(), std::make_pair(rule, uint32_t{0}));
-  if (found == firsts_.end() || found->first != rule) {
+  const auto found = std::lower_bound(kept_.begin(), kept_.end(), rule,
+                                      [](const Kept& kept, uint32_t r) { return kept.rule < r; });
+  if (found == kept_.end() || found->rule != rule) {
     return true;
   }
-  const size_t first = found->second;
-  const size_t end = found + 1 != firsts_.end() ? (found + 1)->second : begins_.size();
-  if (end - first <= kScannedLiterals) {
-    for (size_t i = first; i < end; ++i) {
-      if (text.find(Text(i)) != std::u16string_view::npos) {
-        return true;
-      }
-    }
-    return false;
+  if (found->root != kNoState) {
+    return AutomatonFinds(found->root, text);
   }
-  for (size_t start = 0; start < text.size(); ++start) {
-    if (BeginsWithAny(first, end, text.substr(start))) {
+  const size_t end = found + 1 != kept_.end() ? (found + 1)->first_text : begins_.size();
+  for (size_t i = found->first_text; i < end; ++i) {
+    if (text.find(Text(i)) != std::u16string_view::npos) {
       return true;
     }
   }
@@ -86,8 +157,11 @@ bool RuleLiterals::AnyIn(uint32_t rule, std::u16string_view text) const {
 }
 
 size_t RuleLiterals::memory() const {
-  return characters_.capacity() * sizeof(char16_t) + begins_.capacity() * sizeof(uint32_t) +
-         firsts_.capacity() * sizeof(firsts_[0]);
+  return kept_.capacity() * sizeof(Kept) + characters_.capacity() * sizeof(char16_t) +
+         edge_characters_.capacity() * sizeof(char16_t) + ends_.capacity() / 8 +
+         (begins_.capacity() + edge_begin_.capacity() + edge_targets_.capacity() +
+          fail_.capacity()) *
+             sizeof(uint32_t);
 }
 
 }  // namespace zelk

@@ -1,6 +1,8 @@
 // The whole required texts of the rules whose index entry is only a window of a longer
 // text, held in one block: the check reads them for the few rules an address is a
-// candidate for, before it runs a rule's program. Pure code.
+// candidate for, before it runs a rule's program. A rule of a few texts looks for each in
+// turn; a rule of many has an automaton (Aho-Corasick) that reads the address once,
+// character by character, whatever the number of texts. Pure code.
 #ifndef ZELK_URLFILTER_RULE_LITERALS_H_
 #define ZELK_URLFILTER_RULE_LITERALS_H_
 
@@ -8,7 +10,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace zelk {
@@ -25,14 +26,33 @@ class RuleLiterals {
   size_t memory() const;
 
  private:
-  std::u16string_view Text(size_t i) const;
-  // Whether one of the texts [first, end), ascending, begins `text`.
-  bool BeginsWithAny(size_t first, size_t end, std::u16string_view text) const;
+  struct Kept {
+    uint32_t rule;
+    uint32_t first_text;  // its texts end where the next rule's begin (none in an automaton)
+    uint32_t root;        // its automaton's first state, or kNoState: looked for in turn
+  };
+  static constexpr uint32_t kNoState = UINT32_MAX;
 
-  // (rule, index of its first text), by rule; its texts end where the next rule's begin.
-  std::vector<std::pair<uint32_t, uint32_t>> firsts_;
-  std::u16string characters_;     // every text, one after another, each rule's ascending
+  std::u16string_view Text(size_t i) const;
+  // Builds the automaton of `texts`, sorted and each once, and returns its first state.
+  uint32_t BuildAutomaton(const std::vector<std::u16string>& texts);
+  void AddFailures(uint32_t root);
+  // The state reached from `state` by `c` along the texts, or kNoState.
+  uint32_t Next(uint32_t state, char16_t c) const;
+  bool AutomatonFinds(uint32_t root, std::u16string_view text) const;
+
+  std::vector<Kept> kept_;        // by rule
+  std::u16string characters_;     // every text looked for in turn, one after another
   std::vector<uint32_t> begins_;  // where each text begins in characters_
+  // The automata's states: the edges of state s are edge_characters_ and edge_targets_
+  // [edge_begin_[s], edge_begin_[s + 1]), ascending by character; fail_[s] is the state of the
+  // longest proper end of the text that leads to s which begins some text, and ends_[s] says
+  // whether a text ends at s or at a state its failures lead to.
+  std::vector<uint32_t> edge_begin_;
+  std::vector<char16_t> edge_characters_;
+  std::vector<uint32_t> edge_targets_;
+  std::vector<uint32_t> fail_;
+  std::vector<bool> ends_;
 };
 
 }  // namespace zelk

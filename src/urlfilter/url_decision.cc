@@ -9,6 +9,8 @@
 namespace zelk {
 namespace {
 
+constexpr size_t kUsualHits = 32;
+
 constexpr const char* kPatternErrorNames[] = {
     "Ok",           "OutOfMemory",    "MissingBrace",
     "MissingParen", "MissingBracket", "BadAbbreviation",
@@ -70,8 +72,10 @@ UrlDecision DecideUrl(const UrlCheckInput& input) {
   const std::u16string address = FoldAscii(input.address);
   if (!address.empty()) {
     const std::u16string_view text = MatchedText(address);
+    // Room for the usual few hits up front spares growing the vectors one step at a time.
     std::vector<uint32_t> candidates;
     std::vector<uint32_t> scratch;
+    scratch.reserve(kUsualHits);
     list.CandidateRules(text, &candidates, &scratch);
     MatchState state;
     for (const uint32_t index : candidates) {

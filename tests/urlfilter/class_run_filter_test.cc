@@ -111,6 +111,33 @@ TEST(ClassRunFilterTest, FindsEveryRuleWhosePatternMatches) {
   EXPECT_GT(matched, 1000u);
 }
 
+// Rules that share a run share its bits: however many there are, each is added and found,
+// once, where the run occurs, and only there.
+TEST(ClassRunFilterTest, RulesOfOneRunShareIt) {
+  const ClassRun digits = RunOf(u"[/=]\\d\\d\\d\\d\\d\\d[&/]");
+  const ClassRun other = RunOf(u"=\\d\\d\\d\\d\\d\\d&");
+  ClassRunFilter filter;
+  constexpr uint32_t kRules = 3000;  // far more than the bits of all words would hold apart
+  for (uint32_t rule = 0; rule < kRules; ++rule) {
+    ASSERT_TRUE(filter.Add(rule % 3 == 0 ? other : digits, rule)) << rule;
+  }
+  filter.Finish();
+  EXPECT_EQ(2u, filter.run_count());
+  const struct {
+    const char16_t* address;
+    size_t found;
+  } kCases[] = {{u"http://a/b/123456/c", 2000},
+                {u"http://a/?q=123456&r=/654321/", kRules},
+                {u"http://a/b/12345/c", 0}};
+  for (const auto& c : kCases) {
+    std::vector<uint32_t> found;
+    filter.FindRules(c.address, &found);
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(c.found, found.size()) << Utf8(c.address);
+    EXPECT_EQ(found.end(), std::adjacent_find(found.begin(), found.end())) << Utf8(c.address);
+  }
+}
+
 // Rules whose only literal is one character are candidates only where their run occurs,
 // and never tried on every address.
 TEST(ClassRunFilterTest, NarrowsRulesOfOneCharacterDown) {

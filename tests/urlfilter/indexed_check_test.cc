@@ -521,6 +521,35 @@ TEST(RuleLiteralsTest, AnyInAgreesWithANaiveSearch) {
   }
 }
 
+// Rules of few and of many texts over three letters, so that texts begin, end and hold one
+// another, and addresses hold them partly and across each other: against a naive search.
+TEST(RuleLiteralsTest, AnyInAgreesWithANaiveSearchOnGeneratedTexts) {
+  std::mt19937 random(17);
+  const auto letters = [&random](size_t most) {
+    std::u16string text;
+    for (size_t n = 1 + random() % most; n > 0; --n) {
+      text += static_cast<char16_t>(u'a' + random() % 3);
+    }
+    return text;
+  };
+  for (uint32_t rule = 0; rule < 60; ++rule) {
+    std::vector<std::u16string> texts;
+    for (size_t n = 1 + random() % 30; n > 0; --n) {
+      texts.push_back(letters(6));
+    }
+    RuleLiterals kept;
+    kept.Add(rule, texts);
+    kept.Finish();
+    for (int check = 0; check < 40; ++check) {
+      const std::u16string address = letters(24);
+      const bool expected = std::any_of(texts.begin(), texts.end(), [&](const std::u16string& t) {
+        return address.find(t) != std::u16string::npos;
+      });
+      EXPECT_EQ(expected, kept.AnyIn(rule, address)) << rule << " " << Utf8(address);
+    }
+  }
+}
+
 // However many characters the factors hold together, every rule with a factor is indexed:
 // a list past any fixed bound is decided as fast, and the same, as a short one.
 TEST(CompiledFilterListTest, IndexesEveryRuleOfALongList) {
