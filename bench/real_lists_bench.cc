@@ -7,8 +7,9 @@
 // the index on a sample, load time and resident memory against the list's text; then the
 // hostile rules on addresses of 1,000 and 100,000 characters. Asserts nothing.
 //
-// Usage: real_lists_bench [--quick] [--hostile-only] [--addresses N]
-//   --quick leaves out the 1,000,000-rule list; --hostile-only runs the hostile rules alone;
+// Usage: real_lists_bench [--quick] [--load-only] [--hostile-only] [--addresses N]
+//   --quick leaves out the 1,000,000-rule list; --load-only loads each list, checks nothing;
+//   --hostile-only runs the hostile rules alone;
 //   N addresses per list (20,000 by default).
 #include <algorithm>
 #include <chrono>
@@ -250,6 +251,9 @@ std::unique_ptr<ConfigSource> Load(const ListFile& file, double* ms, size_t* hel
   return loaded == 1 ? std::move(source) : nullptr;
 }
 
+// Set by --load-only: each list is loaded and its load figures printed, nothing checked.
+bool load_only = false;
+
 void RunList(const BenchList& list, size_t sampled) {
   std::printf("== %s: %zu lines, %zu addresses\n", list.name.c_str(), list.lines.size(),
               list.addresses.size());
@@ -268,6 +272,9 @@ void RunList(const BenchList& list, size_t sampled) {
       "(resident growth %.2fx), %.1f MB of it programs and index; %zu rules always tried\n",
       text / 1048576.0, load_ms, held / 1048576.0, held / text, peak / text,
       source->filter_list->memory() / 1048576.0, source->filter_list->always_tried_count());
+  if (load_only) {
+    return;
+  }
   UrlCheckInput input;
   input.list = source->filter_list.get();
   std::vector<double> times;
@@ -388,6 +395,8 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--quick") == 0) {
       quick = true;
+    } else if (std::strcmp(argv[i], "--load-only") == 0) {
+      zelk::load_only = true;
     } else if (std::strcmp(argv[i], "--hostile-only") == 0) {
       hostile_only = true;
     } else if (std::strcmp(argv[i], "--addresses") == 0 && i + 1 < argc) {
@@ -405,6 +414,8 @@ int main(int argc, char** argv) {
   }
   zelk::RunList(zelk::AdblockList(addresses), sampled);
   zelk::RunList(zelk::UrlList(addresses), sampled);
-  zelk::RunHostile();
+  if (!zelk::load_only) {
+    zelk::RunHostile();
+  }
   return 0;
 }

@@ -75,7 +75,7 @@ CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines,
   UrlPattern built;  // without an observer, only whether the rule compiles is kept
   std::vector<std::u16string> rule_texts;
   for (size_t i = 0; i < lines.size(); ++i) {
-    const FilterLine line = ReadFilterLine(lines[i]);
+    const FilterLineView line = ViewFilterLine(lines[i]);
     if (line.kind == FilterLineKind::kDefaultRule) {
       has_default_ = true;
       default_allow_ = line.allow;
@@ -88,7 +88,10 @@ CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines,
     CompiledRule& rule = rules_.back();
     rule.line = static_cast<uint32_t>(i);
     rule.allow = line.allow;
-    rule.error = CompilePattern(line.folded, &built, &reading, &workspace);
+    // The pattern is read as written: reading folds it. Only an observer keeps programs;
+    // otherwise the error is learnt without building one.
+    rule.error = observer != nullptr ? CompilePattern(line.text, &built, &reading, &workspace)
+                                     : CheckPattern(line.text, &reading, &workspace);
     if (observer != nullptr) {
       ShowRule(*observer, reading, &built);
     }
