@@ -72,7 +72,7 @@ CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines,
   FactorWindows windows(lines.size());
   PatternReading reading;
   PatternWorkspace workspace;
-  UrlPattern built;  // without an observer, only whether the rule compiles is kept
+  UrlPattern built;  // built only for an observer, which keeps it
   std::vector<std::u16string> rule_texts;
   for (size_t i = 0; i < lines.size(); ++i) {
     const FilterLineView line = ViewFilterLine(lines[i]);
