@@ -1,8 +1,9 @@
 // Pattern compile and match. The bytes before 0xF0 spell the pattern, those after it the
 // address; a byte below 0x20 stands for one piece of the pattern language from the table
 // below, so that short inputs reach every construct. Checks: the step budget is kept, a
-// second compilation gives the same program, a reused match state answers as a fresh
-// one, matching is repeatable, and plain backtracking gives the same answer.
+// second compilation gives the same program, checking alone gives the compiler's error, a
+// reused match state answers as a fresh one, matching is repeatable, and plain
+// backtracking gives the same answer.
 #include <cstdint>
 #include <string>
 
@@ -85,6 +86,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   UrlPattern from_workspace;
   Require(CompilePattern(pattern, &from_workspace, &reading, &workspace) == error,
           "a reused workspace gives another result");
+  // A list learns each rule's error without building its program, in the same room.
+  Require(CheckPattern(pattern, &reading, &workspace) == error,
+          "checking gives another error than compiling");
   if (error != PatternError::kOk) {
     Require(compiled.instructions().empty(), "a refused pattern kept a program");
     return 0;

@@ -86,12 +86,12 @@ CompiledFilterList::CompiledFilterList(LineTexts&& lines, const RuleObserver* ob
   FactorWindows windows(texts_.size());
   PatternReading reading;
   PatternWorkspace workspace;
-  UrlPattern built;  // without an observer, only whether the rule compiles is kept
+  UrlPattern built;  // built only for an observer, which keeps it
   std::vector<std::u16string> rule_texts;
   std::u16string line_text;  // the line being read, its room reused from line to line
   for (size_t i = 0; i < texts_.size(); ++i) {
     texts_.LineInto(i, &line_text);
-    const FilterLine line = ReadFilterLine(line_text);
+    const FilterLineView line = ViewFilterLine(line_text);
     if (line.kind == FilterLineKind::kDefaultRule) {
       has_default_ = true;
       default_allow_ = line.allow;
@@ -104,7 +104,10 @@ CompiledFilterList::CompiledFilterList(LineTexts&& lines, const RuleObserver* ob
     CompiledRule& rule = rules_.back();
     rule.line = static_cast<uint32_t>(i);
     rule.allow = line.allow;
-    rule.error = CompilePattern(line.folded, &built, &reading, &workspace);
+    // The pattern is read as written: reading folds it. Only an observer keeps programs;
+    // otherwise the error is learnt without building one.
+    rule.error = observer != nullptr ? CompilePattern(line.text, &built, &reading, &workspace)
+                                     : CheckPattern(line.text, &reading, &workspace);
     if (observer != nullptr) {
       ShowRule(*observer, reading, &built);
     }

@@ -9,7 +9,7 @@ constexpr std::u16string_view kDefaultRuleText = u"all";
 
 }  // namespace
 
-FilterLine ReadFilterLine(std::u16string_view line) {
+FilterLineView ViewFilterLine(std::u16string_view line) {
   // A rule is zero-terminated text, as its pattern is: a NUL ends it for the mark, the
   // "all" test, the pattern and the denied word alike.
   line = line.substr(0, line.find(u'\0'));
@@ -21,24 +21,34 @@ FilterLine ReadFilterLine(std::u16string_view line) {
   while (end > begin && IsFilterSpace(line[end - 1])) {
     --end;
   }
-  FilterLine read;
+  FilterLineView read;
   read.mark_index = begin;
   if (begin == end) {
     return read;
   }
   read.mark = line[begin];
   read.allow = read.mark == kAllowMark;
-  read.text = std::u16string(line.substr(begin + 1, end - begin - 1));
+  read.text = line.substr(begin + 1, end - begin - 1);
   if (read.mark == kCommentMark) {
     read.kind = FilterLineKind::kComment;
-    return read;
+  } else if (!read.text.empty()) {
+    read.kind = EqualsIgnoringAsciiCase(read.text, kDefaultRuleText) ? FilterLineKind::kDefaultRule
+                                                                     : FilterLineKind::kPatternRule;
   }
-  if (read.text.empty()) {
-    return read;
+  return read;
+}
+
+FilterLine ReadFilterLine(std::u16string_view line) {
+  const FilterLineView view = ViewFilterLine(line);
+  FilterLine read;
+  read.kind = view.kind;
+  read.mark = view.mark;
+  read.mark_index = view.mark_index;
+  read.allow = view.allow;
+  read.text = std::u16string(view.text);
+  if (view.kind == FilterLineKind::kDefaultRule || view.kind == FilterLineKind::kPatternRule) {
+    read.folded = FoldAscii(view.text);
   }
-  read.folded = FoldAscii(read.text);
-  read.kind =
-      read.folded == kDefaultRuleText ? FilterLineKind::kDefaultRule : FilterLineKind::kPatternRule;
   return read;
 }
 

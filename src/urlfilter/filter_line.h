@@ -38,6 +38,18 @@ struct FilterLine {
 
 FilterLine ReadFilterLine(std::u16string_view line);
 
+// A filter line read as ReadFilterLine reads it, without copying: `text` views the rule
+// text in the line as written (not folded), so it lives as long as the line.
+struct FilterLineView {
+  FilterLineKind kind = FilterLineKind::kBlank;
+  char16_t mark = 0;
+  size_t mark_index = 0;
+  std::u16string_view text;
+  bool allow = false;
+};
+
+FilterLineView ViewFilterLine(std::u16string_view line);
+
 }  // namespace zelk
 
 #endif  // ZELK_URLFILTER_FILTER_LINE_H_

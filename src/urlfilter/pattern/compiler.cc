@@ -32,15 +32,25 @@ class PatternCompiler {
                                   UrlPattern* out,
                                   PatternReading* reading,
                                   PatternWorkspace* workspace);
+  // The error compiling `reading` gives, found by walking the emission while only
+  // counting its instructions: nothing is built.
+  static PatternError CheckReading(const PatternReading& reading, PatternWorkspace* workspace);
 
  private:
   PatternCompiler(UrlPattern* out, PatternWorkspace* workspace)
       : out_(out), work_(workspace), program_(&workspace->instructions_) {}
 
   PatternError Compile(const PatternReading& reading);
-  uint32_t Here() const { return static_cast<uint32_t>(program_->size()); }
+  uint32_t Here() const { return counting() ? counted_ : static_cast<uint32_t>(program_->size()); }
   void Emit(Op op, uint32_t operand = 0);
-  void Patch(uint32_t address, uint32_t target) { (*program_)[address].set_operand(target); }
+  void Patch(uint32_t address, uint32_t target) {
+    if (!counting()) {
+      (*program_)[address].set_operand(target);
+    }
+  }
+  // Without an `out` the compiler only counts: the walk, and so the errors, are those of
+  // a real compilation, and no instruction is stored.
+  bool counting() const { return out_ == nullptr; }
   bool failed() const { return error_ != PatternError::kOk; }
 
   void EmitNode(const PatternNode& node);
@@ -63,14 +73,19 @@ class PatternCompiler {
   std::vector<PatternInstruction>* program_;
   uint32_t slot_count_ = 0;
   PatternError error_ = PatternError::kOk;
+  uint32_t counted_ = 0;  // instructions counted so far (counting only)
 };
 
 void PatternCompiler::Emit(Op op, uint32_t operand) {
   if (failed()) {
     return;
   }
-  if (program_->size() >= kMaxPatternInstructions) {
+  if (Here() >= kMaxPatternInstructions) {
     error_ = PatternError::kOutOfMemory;
+    return;
+  }
+  if (counting()) {
+    ++counted_;
     return;
   }
   if (op == Op::kJump || op == Op::kRepeatOne) {
@@ -93,8 +108,10 @@ PatternError PatternCompiler::Compile(const PatternReading& reading) {
     Patch(0, 2);
     Emit(Op::kAccept);
   }
-  out_->group_count_ = reading.group_count;
-  out_->slot_count_ = slot_count_;
+  if (!counting()) {
+    out_->group_count_ = reading.group_count;
+    out_->slot_count_ = slot_count_;
+  }
   return error_;
 }
 
@@ -329,6 +346,17 @@ PatternError PatternCompiler::CompileInto(std::u16string_view pattern,
   return error;
 }
 
+PatternError PatternCompiler::CheckReading(const PatternReading& reading,
+                                           PatternWorkspace* workspace) {
+  try {
+    workspace->Clear();
+    PatternCompiler counter(nullptr, workspace);
+    return counter.Compile(reading);
+  } catch (const std::exception&) {
+    return PatternError::kOutOfMemory;
+  }
+}
+
 void PatternWorkspace::Clear() {
   instructions_.clear();
   memo_points_.clear();
@@ -371,6 +399,18 @@ PatternError CompilePattern(std::u16string_view pattern,
                             PatternReading* reading,
                             PatternWorkspace* workspace) {
   return CompileWith(pattern, PatternAbbreviations, out, reading, workspace);
+}
+
+PatternError CheckPattern(std::u16string_view pattern,
+                          PatternReading* reading,
+                          PatternWorkspace* workspace) {
+  try {
+    ReadPattern(pattern, PatternAbbreviations, reading);
+  } catch (const std::exception&) {
+    // Only allocations throw here (bad_alloc, length_error).
+    return PatternError::kOutOfMemory;
+  }
+  return PatternCompiler::CheckReading(*reading, workspace);
 }
 
 PatternError CompilePatternForTesting(std::u16string_view pattern,

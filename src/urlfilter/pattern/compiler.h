@@ -114,6 +114,14 @@ PatternError CompilePattern(std::u16string_view pattern,
                             PatternReading* reading,
                             PatternWorkspace* workspace);
 
+// The error CompilePattern gives for `pattern`, without building its program: `reading`
+// is read as CompilePattern reads it, and `workspace` is working room. For a filter list,
+// which must know every rule's error when it is read but builds a program only when the
+// rule is first tried.
+PatternError CheckPattern(std::u16string_view pattern,
+                          PatternReading* reading,
+                          PatternWorkspace* workspace);
+
 // As CompilePattern, with `abbreviations` in place of the language's own table, so tests can
 // give a stored expression that does not compile.
 PatternError CompilePatternForTesting(std::u16string_view pattern,

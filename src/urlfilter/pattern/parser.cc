@@ -17,6 +17,38 @@ constexpr uint32_t kBackRefSaturation = 0x7fffffff;
 constexpr size_t kTopTermsReserved = 64;
 // Room made for a class's members: most classes have a few.
 constexpr size_t kClassMembersReserved = 4;
+// Emptied vectors kept for the next pattern, at most: enough for the trees of real rules,
+// while one huge pattern does not leave its whole tree's room behind.
+constexpr size_t kSpareVectorsKept = 1024;
+
+// A vector from `spare`, emptied, or a new one.
+template <typename T>
+std::vector<T> TakeSpare(std::vector<std::vector<T>>* spare) {
+  if (spare->empty()) {
+    return {};
+  }
+  std::vector<T> taken = std::move(spare->back());
+  spare->pop_back();
+  return taken;
+}
+
+template <typename T>
+void KeepSpare(std::vector<T>* vector, std::vector<std::vector<T>>* spare) {
+  if (vector->capacity() != 0 && spare->size() < kSpareVectorsKept) {
+    vector->clear();
+    spare->push_back(std::move(*vector));
+  }
+}
+
+// Empties the tree under `node` into `room`, children first, so that no node is destroyed
+// while it still holds room worth keeping.
+void Recycle(PatternNode* node, PatternNodeRoom* room) {
+  for (PatternNode& child : node->children) {
+    Recycle(&child, room);
+  }
+  KeepSpare(&node->children, &room->children);
+  KeepSpare(&node->members, &room->members);
+}
 
 // Nodes are built in place, in the children vectors of their parents, and the reader keeps
 // no node on its own stack frames: a level of nesting then costs only a few small frames.
@@ -28,9 +60,9 @@ void MakeLeaf(PatternNode* node, NodeKind kind, uint32_t value = 0) {
 }
 
 // Puts a new node of `kind` in the place of *node, with the old node as its only child.
-void WrapInPlace(PatternNode* node, NodeKind kind) {
-  std::vector<PatternNode> children(1);
-  children[0] = std::move(*node);
+void WrapInPlace(PatternNode* node, NodeKind kind, PatternNodeRoom* room) {
+  std::vector<PatternNode> children = TakeSpare(&room->children);
+  children.push_back(std::move(*node));
   node->kind = kind;
   node->value = 0;
   node->negated = false;
@@ -64,11 +96,13 @@ class Parser {
          size_t start,
          const PatternAbbreviationTable& abbreviations,
          uint32_t* group_count,
-         std::vector<IgnoredText>* ignored)
+         std::vector<IgnoredText>* ignored,
+         PatternNodeRoom* room)
       : text_(text),
         abbreviations_(abbreviations),
         group_count_(group_count),
         ignored_(ignored),
+        room_(room),
         pos_(start) {}
 
   PatternError error() const { return error_; }
@@ -107,6 +141,7 @@ class Parser {
   const PatternAbbreviationTable& abbreviations_;
   uint32_t* group_count_;
   std::vector<IgnoredText>* ignored_;
+  PatternNodeRoom* room_;
   // An abbreviation's stored expression is read by a parser of its own; it has none.
   bool in_abbreviation_ = false;
   size_t pos_;
@@ -145,6 +180,9 @@ void Parser::ParseSequence(PatternNode* sequence) {
   sequence->may_be_empty = true;
   sequence->begin = pos_;
   std::vector<PatternNode>& terms = sequence->children;
+  if (terms.capacity() == 0) {
+    terms = TakeSpare(&room_->children);
+  }
   for (;;) {
     terms.emplace_back();
     if (!ParseAlternative(&terms.back())) {
@@ -167,7 +205,7 @@ bool Parser::ParseAlternative(PatternNode* out) {
   if (Peek() != u'|') {
     return true;
   }
-  WrapInPlace(out, NodeKind::kAlternation);
+  WrapInPlace(out, NodeKind::kAlternation, room_);
   while (Peek() == u'|') {
     ++pos_;
     out->children.emplace_back();
@@ -199,7 +237,7 @@ bool Parser::ParseQuantified(PatternNode* out) {
   if (!at_most_once && out->may_be_empty) {
     return Fail(PatternError::kEmptyRepeat, quantifier_pos);
   }
-  WrapInPlace(out, NodeKind::kRepeat);
+  WrapInPlace(out, NodeKind::kRepeat, room_);
   out->end = pos_;
   out->quantifier = quantifier;
   out->may_be_empty = quantifier != Quantifier::kPlus && quantifier != Quantifier::kLazyPlus;
@@ -281,6 +319,7 @@ bool Parser::ParseGroup(bool capture, PatternNode* out) {
     return false;
   }
   MakeLeaf(out, capture ? NodeKind::kCapture : NodeKind::kGroup, capture ? (*group_count_)++ : 0);
+  out->children = TakeSpare(&room_->children);
   out->children.emplace_back();
   ParseSequence(&out->children[0]);
   Leave();
@@ -303,6 +342,7 @@ bool Parser::ParseNegation(PatternNode* out) {
     return false;
   }
   MakeLeaf(out, NodeKind::kNegation);
+  out->children = TakeSpare(&room_->children);
   out->children.emplace_back();
   const bool produced = ParseAtom(&out->children[0]);
   Leave();
@@ -326,6 +366,7 @@ bool Parser::ParseClass(PatternNode* out) {
   if (Peek() == u']') {
     return Fail(PatternError::kEmptyClass);
   }
+  out->members = TakeSpare(&room_->members);
   out->members.reserve(kClassMembersReserved);
   while (Peek() != u']') {
     if (AtEnd()) {
@@ -414,7 +455,7 @@ bool Parser::ParseAbbreviation(const PatternAbbreviation& abbreviation, PatternN
   if (in_abbreviation_) {
     return Fail(PatternError::kBadAbbreviation, pos_ - 1);
   }
-  Parser inner(abbreviation.expression, 0, abbreviations_, group_count_, nullptr);
+  Parser inner(abbreviation.expression, 0, abbreviations_, group_count_, nullptr, room_);
   inner.in_abbreviation_ = true;
   if (!inner.ParseQuantified(out)) {
     return Fail(PatternError::kBadAbbreviation, pos_ - 1);
@@ -423,12 +464,21 @@ bool Parser::ParseAbbreviation(const PatternAbbreviation& abbreviation, PatternN
   return true;
 }
 
-// Empties a reading for the next pattern, keeping the room of its top sequence.
+// Empties a reading for the next pattern, keeping the room of its tree: the top sequence's
+// vector, and every vector under it as spare room.
 void ResetKeepingRoom(PatternReading* reading) {
+  PatternNodeRoom room = std::move(reading->room);
   std::vector<PatternNode> top = std::move(reading->sequence.children);
+  for (PatternNode& term : top) {
+    Recycle(&term, &room);
+  }
   top.clear();
+  std::vector<IgnoredText> ignored = std::move(reading->ignored);
+  ignored.clear();
   *reading = PatternReading();
   reading->sequence.children = std::move(top);
+  reading->ignored = std::move(ignored);
+  reading->room = std::move(room);
 }
 
 }  // namespace
@@ -447,7 +497,7 @@ void ReadPattern(std::u16string_view pattern,
   ResetKeepingRoom(reading);
   reading->anchored = !folded.empty() && folded[0] == u'^';
   Parser parser(folded, reading->anchored ? 1 : 0, abbreviations, &reading->group_count,
-                &reading->ignored);
+                &reading->ignored, &reading->room);
   // Most of a pattern's characters are terms of its top sequence; room for them up front
   // spares that vector's growth (the tree lives only until the program is emitted).
   reading->sequence.children.reserve(std::min(folded.size(), kTopTermsReserved));

@@ -70,6 +70,13 @@ struct IgnoredText {
   size_t end;
 };
 
+// The emptied vectors of trees read before, whose room the next tree's nodes take, so that
+// reading pattern after pattern into one PatternReading allocates little once warm.
+struct PatternNodeRoom {
+  std::vector<std::vector<PatternNode>> children;
+  std::vector<std::vector<ClassMember>> members;
+};
+
 // A whole pattern as the compiler reads it, for the compiler and for tools that explain a
 // pattern to its author.
 struct PatternReading {
@@ -84,6 +91,7 @@ struct PatternReading {
   // Text passed over without an error, in the order it was met. Spans may nest: a dropped
   // alternation chain can hold a dropped "!".
   std::vector<IgnoredText> ignored;
+  PatternNodeRoom room;  // working room of the reader, not part of what was read
 };
 
 // Reads `pattern` as CompilePattern does: up to its first 0 code unit, folded A-Z, a leading
