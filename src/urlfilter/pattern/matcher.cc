@@ -116,6 +116,9 @@ class PatternMachine {
   uint32_t SaveGroup(uint32_t group, uint32_t address);
   uint32_t RestoreGroup(uint32_t group, uint32_t address);
   uint32_t NextStart();
+  bool StartKnownToFail(size_t start);
+  bool IsGroupEntry(uint32_t address, uint32_t target) const;
+  uint32_t EnterGroup(uint32_t address, uint32_t target);
   uint32_t& Slot(uint32_t slot) { return state_.slots_[slot]; }
   uint32_t* Group(uint32_t group) { return &state_.groups_[2 * static_cast<size_t>(group)]; }
   void MapPoints();
@@ -249,7 +252,7 @@ uint32_t PatternMachine::Step(uint32_t address) {
     case Op::kJump:
       return Jump(address, operand);
     case Op::kCall:
-      return Push(address + 1) ? operand : End(Outcome::kAbandoned);
+      return EnterGroup(address, operand);
     case Op::kLazyCall:
       return Call(operand, (address + 1) | kRestoresPosition);
     case Op::kReturn:
@@ -586,12 +589,12 @@ uint32_t PatternMachine::RestoreGroup(uint32_t group, uint32_t address) {
 
 // The attempt at this start failed. The next start is one character on, unless that is the
 // end of input, which is never a start. Failures remembered so far stay true: what follows
-// a Jump does not depend on where the attempt started. When scanning, a start whose
-// character the pattern's first instruction refuses is passed over, since its attempt
-// would fail at once (a failed search then reports the last start it tried).
+// a Jump does not depend on where the attempt started. When scanning, a start whose attempt
+// is known to fail before it begins is passed over (a failed search then reports the last
+// start it tried).
 uint32_t PatternMachine::NextStart() {
   size_t next = start_ + static_cast<size_t>(1);
-  while (scans_ && next < text_.size() && TermRefuses(kFirstOfPattern, text_[next])) {
+  while (scans_ && next < text_.size() && StartKnownToFail(next)) {
     ++next;
   }
   if (next >= text_.size()) {
@@ -602,6 +605,62 @@ uint32_t PatternMachine::NextStart() {
   state_.depth_ = 0;
   state_.marks_.clear();
   return 0;
+}
+
+// True when the attempt at `start` must fail: the pattern opens with groups and single
+// characters, and one of those characters refuses the input there, or the repeat they lead
+// to is known to fail where they end. Nothing on that path leaves a backtrack point of its
+// own, so the attempt would fail at once. Each instruction looked at is one step; at the
+// end of the budget the attempt is left to run, and to be abandoned.
+bool PatternMachine::StartKnownToFail(size_t start) {
+  uint32_t address = kFirstOfPattern;
+  size_t pos = start;
+  while (address < program_.size() && state_.steps_ < budget_) {
+    ++state_.steps_;
+    const PatternInstruction& instruction = program_[address];
+    switch (instruction.op()) {
+      case Op::kCall:
+        if (!IsGroupEntry(address, instruction.operand())) {
+          return false;
+        }
+        address = instruction.operand();
+        continue;
+      case Op::kRepeatOne:
+        return KnownToFail(PointAt(address), static_cast<uint32_t>(pos));
+      case Op::kChar:
+      case Op::kAnyChar:
+      case Op::kInClass:
+      case Op::kNotInClass:
+        if (pos >= text_.size()) {
+          return false;
+        }
+        if (!TermMatches(address, text_[pos++])) {
+          return true;
+        }
+        address = instruction.op() == Op::kInClass || instruction.op() == Op::kNotInClass
+                      ? instruction.operand()
+                      : address + 1;
+        continue;
+      default:
+        return false;
+    }
+  }
+  return false;
+}
+
+// "Call t; Return; t ..." opens a group: its backtrack point leads only to a Return, which
+// backtracks on. When scanning, the point is left out, which changes no answer and spares a
+// push and a pop per group entered.
+bool PatternMachine::IsGroupEntry(uint32_t address, uint32_t target) const {
+  return target == address + 2 && target < program_.size() &&
+         program_[address + 1].op() == Op::kReturn;
+}
+
+uint32_t PatternMachine::EnterGroup(uint32_t address, uint32_t target) {
+  if (scans_ && IsGroupEntry(address, target)) {
+    return target;
+  }
+  return Push(address + 1) ? target : End(Outcome::kAbandoned);
 }
 
 bool PatternMachine::Match(const UrlPattern& pattern,
