@@ -53,6 +53,7 @@ class PatternCompiler {
   void EmitNegation(const PatternNode& node);
   void EmitAlternation(const PatternNode& node);
   void EmitRepeat(const PatternNode& node);
+  void EmitPlus(const PatternNode& term);
   void EmitGreedy(const PatternNode& term, bool loop);
   void EmitLazy(const PatternNode& term, bool loop);
   void EmitScannedSet(const std::vector<ClassMember>& set);
@@ -233,8 +234,7 @@ void PatternCompiler::EmitRepeat(const PatternNode& node) {
     case Quantifier::kOptional:
       return EmitGreedy(term, false);
     case Quantifier::kPlus:
-      EmitNode(term);
-      return EmitGreedy(term, true);
+      return EmitPlus(term);
     case Quantifier::kLazyStar:
       return EmitLazy(term, true);
     case Quantifier::kLazyOptional:
@@ -243,6 +243,25 @@ void PatternCompiler::EmitRepeat(const PatternNode& node) {
       EmitNode(term);
       return EmitLazy(term, true);
   }
+}
+
+// "+" of a run term that is more than one character ("(a+)+"): 1 RunOnce loop; 2 term;
+// loop: the "*" shape, scanned. RunOnce lets a scan take the first copy as one character
+// of the run's set: from there the "*" reaches the same positions the copy and the "*"
+// reach together, and first succeeds at the same one, the furthest from which the rest
+// succeeds.
+void PatternCompiler::EmitPlus(const PatternNode& term) {
+  std::vector<ClassMember> run;
+  const bool run_term = !IsOneCharacter(term) && RunTermCharacters(term, &run);
+  const uint32_t once = Here();
+  if (run_term) {
+    Emit(Op::kRunOnce);
+  }
+  EmitNode(term);
+  if (run_term && !failed()) {
+    Patch(once, Here());
+  }
+  EmitGreedy(term, true);
 }
 
 // Slot s. 1 SaveSlot s; 2 SetSlotPos s; 3 SavePos; 4 Call 8; 5 RestorePos; 6 RestoreSlot s;

@@ -25,6 +25,7 @@ enum class Op : uint8_t {
   kRestorePos,         // pop the input position
   kSaveSlot,           // push the value of slot <operand>
   kRepeatOne,          // as kSaveSlot; opens a greedy "*" of one character, run as one scan
+  kRunOnce,            // does nothing; a scan takes one character of the RepeatOne <operand>
   kRestoreSlot,        // pop into slot <operand>
   kSetSlotPos,         // slot <operand> := input position
   kSetSlotDepth,       // slot <operand> := stack depth

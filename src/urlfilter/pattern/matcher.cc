@@ -105,6 +105,7 @@ class PatternMachine {
   uint32_t Jump(uint32_t address, uint32_t target);
   uint32_t BeginIteration(uint32_t slot, uint32_t address);
   uint32_t ScanRepeat(uint32_t address);
+  uint32_t RunOnce(uint32_t repeat);
   bool TermMatches(uint32_t term, char16_t c) const;
   bool TermRefuses(uint32_t address, char16_t c) const;
   bool GiveBack(uint32_t address, uint32_t first, uint32_t pos);
@@ -265,6 +266,8 @@ uint32_t PatternMachine::Step(uint32_t address) {
       return Next(Push(Slot(operand)), address);
     case Op::kRepeatOne:
       return scans_ ? ScanRepeat(address) : Next(Push(Slot(operand)), address);
+    case Op::kRunOnce:
+      return scans_ ? RunOnce(operand) : address + 1;
     case Op::kRestoreSlot:
       Slot(operand) = Pop();
       return address + 1;
@@ -467,6 +470,19 @@ uint32_t PatternMachine::ScanRepeat(uint32_t address) {
                                         : Backtrack();
 }
 
+// The first copy of a "+" of a run term, taken as one character of the set that the
+// RepeatOne after it scans.
+uint32_t PatternMachine::RunOnce(uint32_t repeat) {
+  if (static_cast<size_t>(repeat) + kRepeatTermOffset >= program_.size()) {
+    return End(Outcome::kAbandoned);
+  }
+  if (AtEnd() || !TermMatches(repeat + kRepeatTermOffset, Current())) {
+    return Backtrack();
+  }
+  ++pos_;
+  return repeat;
+}
+
 // True when the instruction at `address` matches one character and `c` is not one of them.
 bool PatternMachine::TermRefuses(uint32_t address, char16_t c) const {
   if (address >= program_.size()) {
@@ -627,6 +643,16 @@ bool PatternMachine::StartKnownToFail(size_t start) {
         continue;
       case Op::kRepeatOne:
         return KnownToFail(PointAt(address), static_cast<uint32_t>(pos));
+      case Op::kRunOnce:
+        if (pos >= text_.size() || instruction.operand() <= address ||
+            static_cast<size_t>(instruction.operand()) + kRepeatTermOffset >= program_.size()) {
+          return false;
+        }
+        if (!TermMatches(instruction.operand() + kRepeatTermOffset, text_[pos++])) {
+          return true;
+        }
+        address = instruction.operand();
+        continue;
       case Op::kChar:
       case Op::kAnyChar:
       case Op::kInClass:
