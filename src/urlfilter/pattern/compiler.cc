@@ -302,10 +302,14 @@ void PatternCompiler::EmitGreedy(const PatternNode& term, bool loop) {
   }
 }
 
-// AnyChar when `set` holds every character, else InClass and its members.
+// AnyChar when `set` holds every character, Char when it holds one, else InClass and its
+// members.
 void PatternCompiler::EmitScannedSet(const std::vector<ClassMember>& set) {
   if (set.size() == 1 && set[0].low == 1 && set[0].high == 0xffff) {
     return Emit(Op::kAnyChar);
+  }
+  if (set.size() == 1 && set[0].low == set[0].high) {
+    return Emit(Op::kChar, set[0].low);
   }
   Emit(Op::kInClass, Here() + 1 + 2 * static_cast<uint32_t>(set.size()));
   for (const ClassMember& member : set) {

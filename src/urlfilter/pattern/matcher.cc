@@ -189,7 +189,7 @@ uint32_t PatternMachine::End(Outcome outcome) {
 
 // When the stack is full its size becomes twice the new depth plus 2. A growth that cannot
 // be had fails the push, and the match is abandoned.
-bool PatternMachine::Push(uint32_t value) {
+inline bool PatternMachine::Push(uint32_t value) {
   std::vector<uint32_t>& stack = state_.stack_;
   const uint32_t depth = state_.depth_ + 1;
   if (depth >= stack.size()) {
@@ -212,7 +212,7 @@ bool PatternMachine::Push(uint32_t value) {
 
 // Popping from an empty stack yields 0. Falling below the depth of a remembered Jump means
 // that everything after it failed.
-uint32_t PatternMachine::Pop() {
+inline uint32_t PatternMachine::Pop() {
   if (state_.depth_ == 0) {
     return 0;
   }
@@ -226,7 +226,7 @@ uint32_t PatternMachine::Pop() {
   return value;
 }
 
-bool PatternMachine::SetPos(uint32_t pos) {
+inline bool PatternMachine::SetPos(uint32_t pos) {
   if (pos > text_.size()) {
     return false;
   }
@@ -374,7 +374,7 @@ uint32_t PatternMachine::MatchClass(bool wanted, uint32_t end, uint32_t address)
 }
 
 // Members are pairs of Nop (low, high) from `first` up to `end`.
-bool PatternMachine::InMembers(uint32_t first, uint32_t end, char16_t c) const {
+inline bool PatternMachine::InMembers(uint32_t first, uint32_t end, char16_t c) const {
   const size_t stop = std::min<size_t>(end, program_.size());
   for (size_t address = first; address + 1 < stop; address += 2) {
     if (program_[address].operand() <= c && c <= program_[address + 1].operand()) {
@@ -428,7 +428,7 @@ void PatternMachine::MapPoints() {
   }
 }
 
-bool PatternMachine::GuardsHold(uint32_t point, uint32_t pos) const {
+inline bool PatternMachine::GuardsHold(uint32_t point, uint32_t pos) const {
   const MemoPoint& memo = pattern_.memo_points()[point];
   const std::vector<uint32_t>& guards = pattern_.memo_guards();
   for (uint32_t i = memo.guards_begin; i < memo.guards_end; ++i) {
@@ -484,7 +484,7 @@ uint32_t PatternMachine::RunOnce(uint32_t repeat) {
 }
 
 // True when the instruction at `address` matches one character and `c` is not one of them.
-bool PatternMachine::TermRefuses(uint32_t address, char16_t c) const {
+inline bool PatternMachine::TermRefuses(uint32_t address, char16_t c) const {
   if (address >= program_.size()) {
     return false;
   }
@@ -498,7 +498,7 @@ bool PatternMachine::TermRefuses(uint32_t address, char16_t c) const {
   }
 }
 
-bool PatternMachine::TermMatches(uint32_t term, char16_t c) const {
+inline bool PatternMachine::TermMatches(uint32_t term, char16_t c) const {
   const PatternInstruction& instruction = program_[term];
   switch (instruction.op()) {
     case Op::kChar:
@@ -542,12 +542,12 @@ bool PatternMachine::GiveBack(uint32_t address, uint32_t first, uint32_t pos) {
   return true;
 }
 
-uint32_t PatternMachine::PointAt(uint32_t address) const {
+inline uint32_t PatternMachine::PointAt(uint32_t address) const {
   return remembers_ ? state_.point_at_[address] : kNoPoint;
 }
 
 // True when the search has failed from `point` at `pos` before, and that still holds.
-bool PatternMachine::KnownToFail(uint32_t point, uint32_t pos) const {
+inline bool PatternMachine::KnownToFail(uint32_t point, uint32_t pos) const {
   if (point == kNoPoint || !GuardsHold(point, pos)) {
     return false;
   }
@@ -555,7 +555,7 @@ bool PatternMachine::KnownToFail(uint32_t point, uint32_t pos) const {
   return (state_.failed_[bit / 64] >> (bit % 64)) & 1;
 }
 
-void PatternMachine::RememberFailed(uint32_t point, uint32_t pos) {
+inline void PatternMachine::RememberFailed(uint32_t point, uint32_t pos) {
   if (point != kNoPoint && GuardsHold(point, pos)) {
     const size_t bit = MemoBit(point, pos);
     state_.failed_[bit / 64] |= uint64_t{1} << (bit % 64);
@@ -564,7 +564,7 @@ void PatternMachine::RememberFailed(uint32_t point, uint32_t pos) {
 
 // The failure of what follows `point` at `pos` is remembered once the search falls back
 // below the current depth.
-void PatternMachine::Remember(uint32_t point, uint32_t pos) {
+inline void PatternMachine::Remember(uint32_t point, uint32_t pos) {
   if (point != kNoPoint && GuardsHold(point, pos)) {
     state_.marks_.push_back(MatchState::MemoMark{state_.depth_, point, pos});
   }

@@ -302,6 +302,37 @@ TEST(MatchPatternTest, AnswersLongHostileInputsWithinTheCheckBudget) {
   }
 }
 
+// What a search that remembers its failures may spend per character of a long address on
+// which the rule fails: scanned repeats, and starts known to fail passed over, keep it to a
+// few steps. A scan that fell back to running the loop it stands for spends several times
+// more.
+struct StepsCase {
+  const char16_t* pattern;
+  std::u16string unit;
+  uint64_t steps_per_character;
+};
+
+const StepsCase kStepsPerCharacter[] = {
+    {u"(a+)+b", u"a", 4},
+    {u"(a|b)*c", u"ab", 4},
+    {u"(\\w|-)+\\.x", u"a-", 4},
+    {u"[^/]*x[^/]*y[^/]*z", u"xy", 6},
+    {u".*/download/.*\\.exe$", u"download/x.exe/", 5},
+};
+
+TEST(MatchPatternTest, SpendsAFewStepsPerCharacterOnHostileInputs) {
+  for (const StepsCase& c : kStepsPerCharacter) {
+    SCOPED_TRACE(::testing::Message() << "pattern " << Utf8(c.pattern));
+    UrlPattern pattern;
+    ASSERT_EQ(PatternError::kOk, CompilePattern(c.pattern, &pattern));
+    const std::u16string input = Repeated(c.unit, 20000 / c.unit.size());
+    MatchState state;
+    EXPECT_FALSE(MatchPattern(pattern, input, &state, kUrlCheckStepBudget));
+    EXPECT_FALSE(state.abandoned());
+    EXPECT_LE(state.steps(), c.steps_per_character * input.size());
+  }
+}
+
 // A back-reference makes what follows depend on what a group captured, so such a program
 // is searched plainly, under its budget.
 TEST(MatchPatternTest, SearchesProgramsWithBackReferencesPlainly) {

@@ -37,8 +37,8 @@ const RunCase kRuns[] = {
     {u"(ab)", "none"},     // two characters per iteration
     {u"(a|ab)", "none"},
     {u"(a+b)", "none"},
-    {u"(a?)", "none"},     // may match nothing
-    {u"(!a.)", "none"},    // a negation reads ahead
+    {u"(a?)", "none"},   // may match nothing
+    {u"(!a.)", "none"},  // a negation reads ahead
 };
 
 std::string Describe(const std::vector<ClassMember>& set) {
