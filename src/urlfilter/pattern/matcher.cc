@@ -109,6 +109,9 @@ class PatternMachine {
   bool TermMatches(uint32_t term, char16_t c) const;
   bool TermRefuses(uint32_t address, char16_t c) const;
   bool GiveBack(uint32_t address, uint32_t first, uint32_t pos);
+  uint32_t LastOpen(uint32_t point, uint32_t follower, uint32_t first, uint32_t pos);
+  uint32_t RunEnd(uint32_t term, uint32_t point, uint32_t first, uint32_t cap) const;
+  bool HasGuards(uint32_t point) const;
   uint32_t PointAt(uint32_t address) const;
   bool KnownToFail(uint32_t point, uint32_t pos) const;
   void Remember(uint32_t point, uint32_t pos);
@@ -428,6 +431,11 @@ void PatternMachine::MapPoints() {
   }
 }
 
+inline bool PatternMachine::HasGuards(uint32_t point) const {
+  const MemoPoint& memo = pattern_.memo_points()[point];
+  return memo.guards_begin != memo.guards_end;
+}
+
 inline bool PatternMachine::GuardsHold(uint32_t point, uint32_t pos) const {
   const MemoPoint& memo = pattern_.memo_points()[point];
   const std::vector<uint32_t>& guards = pattern_.memo_guards();
@@ -457,11 +465,9 @@ uint32_t PatternMachine::ScanRepeat(uint32_t address) {
     return Backtrack();
   }
   const uint64_t room = budget_ - state_.steps_;
-  uint32_t last = first;
-  while (last < text_.size() && last - first < room &&
-         TermMatches(address + kRepeatTermOffset, text_[last]) && !KnownToFail(point, last + 1)) {
-    ++last;
-  }
+  const uint32_t cap = static_cast<uint32_t>(
+      std::min<uint64_t>(text_.size(), first + std::min<uint64_t>(room, text_.size())));
+  const uint32_t last = RunEnd(address + kRepeatTermOffset, point, first, cap);
   state_.steps_ += last - first;
   if (last - first >= room) {
     return End(Outcome::kAbandoned);
@@ -481,6 +487,25 @@ uint32_t PatternMachine::RunOnce(uint32_t repeat) {
   }
   ++pos_;
   return repeat;
+}
+
+// The first position from `first` on, up to `cap`, at which the term refuses the character
+// or after which the repeat is known to fail.
+uint32_t PatternMachine::RunEnd(uint32_t term, uint32_t point, uint32_t first, uint32_t cap) const {
+  uint32_t last = first;
+  if (point == kNoPoint || HasGuards(point)) {
+    while (last < cap && TermMatches(term, text_[last]) && !KnownToFail(point, last + 1)) {
+      ++last;
+    }
+    return last;
+  }
+  const uint64_t* const failed = state_.failed_.data();
+  const size_t base = MemoBit(point, 1);
+  while (last < cap && TermMatches(term, text_[last]) &&
+         ((failed[(base + last) / 64] >> ((base + last) % 64)) & 1) == 0) {
+    ++last;
+  }
+  return last;
 }
 
 // True when the instruction at `address` matches one character and `c` is not one of them.
@@ -522,16 +547,9 @@ inline bool PatternMachine::TermMatches(uint32_t term, char16_t c) const {
 bool PatternMachine::GiveBack(uint32_t address, uint32_t first, uint32_t pos) {
   const uint32_t point = PointAt(address);
   const uint32_t follower = program_[address + kRepeatEndJumpOffset].operand();
-  for (;;) {
-    if (pos < text_.size() && TermRefuses(follower, text_[pos])) {
-      RememberFailed(point, pos);
-    } else if (!KnownToFail(point, pos)) {
-      break;
-    }
-    if (pos == first) {
-      return false;
-    }
-    --pos;
+  pos = LastOpen(point, follower, first, pos);
+  if (pos == kNoPoint) {
+    return false;
   }
   if (!Push(first) || !Push(pos) || !Push(address | kGivesBack)) {
     End(Outcome::kAbandoned);
@@ -540,6 +558,39 @@ bool PatternMachine::GiveBack(uint32_t address, uint32_t first, uint32_t pos) {
   Remember(point, pos);
   pos_ = pos;
   return true;
+}
+
+// The highest position from `pos` down to `first` at which what follows is neither refused
+// by its first instruction nor known to fail, kNoPoint when there is none; each refused
+// position is remembered as failed. A point no repeat guards has its bits read and written
+// directly: this loop runs once per character given back.
+uint32_t PatternMachine::LastOpen(uint32_t point, uint32_t follower, uint32_t first, uint32_t pos) {
+  if (point == kNoPoint || HasGuards(point)) {
+    for (;; --pos) {
+      if (pos < text_.size() && TermRefuses(follower, text_[pos])) {
+        RememberFailed(point, pos);
+      } else if (!KnownToFail(point, pos)) {
+        return pos;
+      }
+      if (pos == first) {
+        return kNoPoint;
+      }
+    }
+  }
+  uint64_t* const failed = state_.failed_.data();
+  const size_t base = MemoBit(point, 0);
+  for (;; --pos) {
+    uint64_t& word = failed[(base + pos) / 64];
+    const uint64_t bit = uint64_t{1} << ((base + pos) % 64);
+    if (pos < text_.size() && TermRefuses(follower, text_[pos])) {
+      word |= bit;
+    } else if ((word & bit) == 0) {
+      return pos;
+    }
+    if (pos == first) {
+      return kNoPoint;
+    }
+  }
 }
 
 inline uint32_t PatternMachine::PointAt(uint32_t address) const {
