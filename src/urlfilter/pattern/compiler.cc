@@ -252,7 +252,7 @@ void PatternCompiler::EmitRepeat(const PatternNode& node) {
 // succeeds.
 void PatternCompiler::EmitPlus(const PatternNode& term) {
   std::vector<ClassMember> run;
-  const bool run_term = !IsOneCharacter(term) && RunTermCharacters(term, &run);
+  const bool run_term = !failed() && !IsOneCharacter(term) && RunTermCharacters(term, &run);
   const uint32_t once = Here();
   if (run_term) {
     Emit(Op::kRunOnce);
@@ -276,7 +276,7 @@ void PatternCompiler::EmitGreedy(const PatternNode& term, bool loop) {
   const uint32_t start = Here();
   std::vector<ClassMember> run;
   const bool one_character = IsOneCharacter(term);
-  const bool run_term = loop && !one_character && RunTermCharacters(term, &run);
+  const bool run_term = loop && !one_character && !failed() && RunTermCharacters(term, &run);
   Emit(loop && (one_character || run_term) ? Op::kRepeatOne : Op::kSaveSlot, slot);
   Emit(Op::kSetSlotPos, slot);
   Emit(Op::kSavePos);

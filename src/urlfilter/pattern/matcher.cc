@@ -447,13 +447,13 @@ inline bool PatternMachine::GuardsHold(uint32_t point, uint32_t pos) const {
   return true;
 }
 
-// A greedy "*" of one character, run as a scan. It takes every character the term matches
-// and then tries what follows from the longest run down, one character given back at a
-// time, as the loop of its shape would; the slot is never read, since the term cannot
-// consume nothing. When failures are remembered, the repeat's point means "from this
-// position, the repeat and all that follows it fail": the longest run is tried first, so
-// when what follows fails at a position it has failed at every later one. A scan therefore
-// stops at a position known to fail, and a search passes each position of the repeat once
+// A greedy "*" of one character, or of a run term (whose set stands where the term would),
+// run as a scan. It takes every character the term matches and then tries what follows from the
+// longest run down, one character given back at a time, as the loop of its shape would; the slot is
+// never read, since the term cannot consume nothing. When failures are remembered, the repeat's
+// point means "from this position, the repeat and all that follows it fail": the longest run is
+// tried first, so when what follows fails at a position it has failed at every later one. A scan
+// therefore stops at a position known to fail, and a search passes each position of the repeat once
 // however often it enters it. Each character scanned is one step.
 uint32_t PatternMachine::ScanRepeat(uint32_t address) {
   if (static_cast<size_t>(address) + kRepeatTermOffset >= program_.size()) {
