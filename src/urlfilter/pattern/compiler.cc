@@ -6,6 +6,7 @@
 
 #include "urlfilter/pattern/abbreviations.h"
 #include "urlfilter/pattern/parser.h"
+#include "urlfilter/pattern/run_term.h"
 
 namespace zelk {
 namespace {
@@ -62,8 +63,10 @@ class PatternCompiler {
   void EmitNegation(const PatternNode& node);
   void EmitAlternation(const PatternNode& node);
   void EmitRepeat(const PatternNode& node);
+  void EmitPlus(const PatternNode& term);
   void EmitGreedy(const PatternNode& term, bool loop);
   void EmitLazy(const PatternNode& term, bool loop);
+  void EmitScannedSet(const std::vector<ClassMember>& set);
 
   // Takes the program built in the workspace into `out`, in vectors of its size.
   void Deliver();
@@ -248,8 +251,7 @@ void PatternCompiler::EmitRepeat(const PatternNode& node) {
     case Quantifier::kOptional:
       return EmitGreedy(term, false);
     case Quantifier::kPlus:
-      EmitNode(term);
-      return EmitGreedy(term, true);
+      return EmitPlus(term);
     case Quantifier::kLazyStar:
       return EmitLazy(term, true);
     case Quantifier::kLazyOptional:
@@ -260,21 +262,51 @@ void PatternCompiler::EmitRepeat(const PatternNode& node) {
   }
 }
 
+// "+" of a run term that is more than one character ("(a+)+"): 1 RunOnce loop; 2 term;
+// loop: the "*" shape, scanned. RunOnce lets a scan take the first copy as one character
+// of the run's set: from there the "*" reaches the same positions the copy and the "*"
+// reach together, and first succeeds at the same one, the furthest from which the rest
+// succeeds.
+void PatternCompiler::EmitPlus(const PatternNode& term) {
+  std::vector<ClassMember> run;
+  const bool run_term = !failed() && !IsOneCharacter(term) && RunTermCharacters(term, &run);
+  const uint32_t once = Here();
+  if (run_term) {
+    Emit(Op::kRunOnce);
+  }
+  EmitNode(term);
+  if (run_term && !failed()) {
+    Patch(once, Here());
+  }
+  EmitGreedy(term, true);
+}
+
 // Slot s. 1 SaveSlot s; 2 SetSlotPos s; 3 SavePos; 4 Call 8; 5 RestorePos; 6 RestoreSlot s;
 // 7 Jump end; 8 term; 9 FailIfNoProgress s; 10 Jump 1 ("*" only). Slot s holds where the
 // iteration began, so FailIfNoProgress refuses exactly an iteration that consumed nothing.
 // A "*" of one character opens with RepeatOne instead of SaveSlot: the same shape, which
-// the matcher may run as a scan over the characters (see RepeatOne there).
+// the matcher may run as a scan over the characters (see RepeatOne there). So does a "*" of
+// a run term ("(a+)*", "(x|y)*"): between 7 and the term, where no path leads, lies one
+// instruction matching the term's characters, which a scan reads in place of the term.
 void PatternCompiler::EmitGreedy(const PatternNode& term, bool loop) {
   const uint32_t slot = slot_count_++;
   const uint32_t start = Here();
-  Emit(loop && IsOneCharacter(term) ? Op::kRepeatOne : Op::kSaveSlot, slot);
+  std::vector<ClassMember> run;
+  const bool one_character = IsOneCharacter(term);
+  const bool run_term = loop && !one_character && !failed() && RunTermCharacters(term, &run);
+  Emit(loop && (one_character || run_term) ? Op::kRepeatOne : Op::kSaveSlot, slot);
   Emit(Op::kSetSlotPos, slot);
   Emit(Op::kSavePos);
-  Emit(Op::kCall, start + 7);
+  Emit(Op::kCall);
   Emit(Op::kRestorePos);
   Emit(Op::kRestoreSlot, slot);
   Emit(Op::kJump);
+  if (run_term) {
+    EmitScannedSet(run);
+  }
+  if (!failed()) {
+    Patch(start + 3, Here());
+  }
   work_->open_repeats_.push_back(slot);
   EmitNode(term);
   work_->open_repeats_.pop_back();
@@ -284,6 +316,22 @@ void PatternCompiler::EmitGreedy(const PatternNode& term, bool loop) {
   }
   if (!failed()) {
     Patch(start + 6, Here());
+  }
+}
+
+// AnyChar when `set` holds every character, Char when it holds one, else InClass and its
+// members.
+void PatternCompiler::EmitScannedSet(const std::vector<ClassMember>& set) {
+  if (set.size() == 1 && set[0].low == 1 && set[0].high == 0xffff) {
+    return Emit(Op::kAnyChar);
+  }
+  if (set.size() == 1 && set[0].low == set[0].high) {
+    return Emit(Op::kChar, set[0].low);
+  }
+  Emit(Op::kInClass, Here() + 1 + 2 * static_cast<uint32_t>(set.size()));
+  for (const ClassMember& member : set) {
+    Emit(Op::kNop, member.low);
+    Emit(Op::kNop, member.high);
   }
 }
 

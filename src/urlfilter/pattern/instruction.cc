@@ -21,6 +21,7 @@ constexpr const char* kOpNames[] = {
     "RestorePos",
     "SaveSlot",
     "RepeatOne",
+    "RunOnce",
     "RestoreSlot",
     "SetSlotPos",
     "SetSlotDepth",
@@ -62,6 +63,7 @@ OperandKind OperandKindOf(Op op) {
     case Op::kLazyCall:
     case Op::kSaveSlot:
     case Op::kRepeatOne:
+    case Op::kRunOnce:
     case Op::kRestoreSlot:
     case Op::kSetSlotPos:
     case Op::kSetSlotDepth:

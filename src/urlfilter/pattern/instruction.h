@@ -24,7 +24,8 @@ enum class Op : uint8_t {
   kSavePos,            // push the input position
   kRestorePos,         // pop the input position
   kSaveSlot,           // push the value of slot <operand>
-  kRepeatOne,          // as kSaveSlot; opens a greedy "*" of one character, run as one scan
+  kRepeatOne,          // as kSaveSlot; opens a greedy "*" of one character set, run as a scan
+  kRunOnce,            // does nothing; a scan takes one character of the RepeatOne <operand>
   kRestoreSlot,        // pop into slot <operand>
   kSetSlotPos,         // slot <operand> := input position
   kSetSlotDepth,       // slot <operand> := stack depth

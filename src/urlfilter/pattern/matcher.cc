@@ -105,9 +105,13 @@ class PatternMachine {
   uint32_t Jump(uint32_t address, uint32_t target);
   uint32_t BeginIteration(uint32_t slot, uint32_t address);
   uint32_t ScanRepeat(uint32_t address);
+  uint32_t RunOnce(uint32_t repeat);
   bool TermMatches(uint32_t term, char16_t c) const;
   bool TermRefuses(uint32_t address, char16_t c) const;
   bool GiveBack(uint32_t address, uint32_t first, uint32_t pos);
+  uint32_t LastOpen(uint32_t point, uint32_t follower, uint32_t first, uint32_t pos);
+  uint32_t RunEnd(uint32_t term, uint32_t point, uint32_t first, uint32_t cap) const;
+  bool HasGuards(uint32_t point) const;
   uint32_t PointAt(uint32_t address) const;
   bool KnownToFail(uint32_t point, uint32_t pos) const;
   void Remember(uint32_t point, uint32_t pos);
@@ -116,6 +120,9 @@ class PatternMachine {
   uint32_t SaveGroup(uint32_t group, uint32_t address);
   uint32_t RestoreGroup(uint32_t group, uint32_t address);
   uint32_t NextStart();
+  bool StartKnownToFail(size_t start);
+  bool IsGroupEntry(uint32_t address, uint32_t target) const;
+  uint32_t EnterGroup(uint32_t address, uint32_t target);
   uint32_t& Slot(uint32_t slot) { return state_.slots_[slot]; }
   uint32_t* Group(uint32_t group) { return &state_.groups_[2 * static_cast<size_t>(group)]; }
   void MapPoints();
@@ -185,7 +192,7 @@ uint32_t PatternMachine::End(Outcome outcome) {
 
 // When the stack is full its size becomes twice the new depth plus 2. A growth that cannot
 // be had fails the push, and the match is abandoned.
-bool PatternMachine::Push(uint32_t value) {
+inline bool PatternMachine::Push(uint32_t value) {
   std::vector<uint32_t>& stack = state_.stack_;
   const uint32_t depth = state_.depth_ + 1;
   if (depth >= stack.size()) {
@@ -208,7 +215,7 @@ bool PatternMachine::Push(uint32_t value) {
 
 // Popping from an empty stack yields 0. Falling below the depth of a remembered Jump means
 // that everything after it failed.
-uint32_t PatternMachine::Pop() {
+inline uint32_t PatternMachine::Pop() {
   if (state_.depth_ == 0) {
     return 0;
   }
@@ -222,7 +229,7 @@ uint32_t PatternMachine::Pop() {
   return value;
 }
 
-bool PatternMachine::SetPos(uint32_t pos) {
+inline bool PatternMachine::SetPos(uint32_t pos) {
   if (pos > text_.size()) {
     return false;
   }
@@ -249,7 +256,7 @@ uint32_t PatternMachine::Step(uint32_t address) {
     case Op::kJump:
       return Jump(address, operand);
     case Op::kCall:
-      return Push(address + 1) ? operand : End(Outcome::kAbandoned);
+      return EnterGroup(address, operand);
     case Op::kLazyCall:
       return Call(operand, (address + 1) | kRestoresPosition);
     case Op::kReturn:
@@ -262,6 +269,8 @@ uint32_t PatternMachine::Step(uint32_t address) {
       return Next(Push(Slot(operand)), address);
     case Op::kRepeatOne:
       return scans_ ? ScanRepeat(address) : Next(Push(Slot(operand)), address);
+    case Op::kRunOnce:
+      return scans_ ? RunOnce(operand) : address + 1;
     case Op::kRestoreSlot:
       Slot(operand) = Pop();
       return address + 1;
@@ -368,7 +377,7 @@ uint32_t PatternMachine::MatchClass(bool wanted, uint32_t end, uint32_t address)
 }
 
 // Members are pairs of Nop (low, high) from `first` up to `end`.
-bool PatternMachine::InMembers(uint32_t first, uint32_t end, char16_t c) const {
+inline bool PatternMachine::InMembers(uint32_t first, uint32_t end, char16_t c) const {
   const size_t stop = std::min<size_t>(end, program_.size());
   for (size_t address = first; address + 1 < stop; address += 2) {
     if (program_[address].operand() <= c && c <= program_[address + 1].operand()) {
@@ -422,7 +431,12 @@ void PatternMachine::MapPoints() {
   }
 }
 
-bool PatternMachine::GuardsHold(uint32_t point, uint32_t pos) const {
+inline bool PatternMachine::HasGuards(uint32_t point) const {
+  const MemoPoint& memo = pattern_.memo_points()[point];
+  return memo.guards_begin != memo.guards_end;
+}
+
+inline bool PatternMachine::GuardsHold(uint32_t point, uint32_t pos) const {
   const MemoPoint& memo = pattern_.memo_points()[point];
   const std::vector<uint32_t>& guards = pattern_.memo_guards();
   for (uint32_t i = memo.guards_begin; i < memo.guards_end; ++i) {
@@ -433,13 +447,13 @@ bool PatternMachine::GuardsHold(uint32_t point, uint32_t pos) const {
   return true;
 }
 
-// A greedy "*" of one character, run as a scan. It takes every character the term matches
-// and then tries what follows from the longest run down, one character given back at a
-// time, as the loop of its shape would; the slot is never read, since the term cannot
-// consume nothing. When failures are remembered, the repeat's point means "from this
-// position, the repeat and all that follows it fail": the longest run is tried first, so
-// when what follows fails at a position it has failed at every later one. A scan therefore
-// stops at a position known to fail, and a search passes each position of the repeat once
+// A greedy "*" of one character, or of a run term (whose set stands where the term would),
+// run as a scan. It takes every character the term matches and then tries what follows from the
+// longest run down, one character given back at a time, as the loop of its shape would; the slot is
+// never read, since the term cannot consume nothing. When failures are remembered, the repeat's
+// point means "from this position, the repeat and all that follows it fail": the longest run is
+// tried first, so when what follows fails at a position it has failed at every later one. A scan
+// therefore stops at a position known to fail, and a search passes each position of the repeat once
 // however often it enters it. Each character scanned is one step.
 uint32_t PatternMachine::ScanRepeat(uint32_t address) {
   if (static_cast<size_t>(address) + kRepeatTermOffset >= program_.size()) {
@@ -451,11 +465,9 @@ uint32_t PatternMachine::ScanRepeat(uint32_t address) {
     return Backtrack();
   }
   const uint64_t room = budget_ - state_.steps_;
-  uint32_t last = first;
-  while (last < text_.size() && last - first < room &&
-         TermMatches(address + kRepeatTermOffset, text_[last]) && !KnownToFail(point, last + 1)) {
-    ++last;
-  }
+  const uint32_t cap = static_cast<uint32_t>(
+      std::min<uint64_t>(text_.size(), first + std::min<uint64_t>(room, text_.size())));
+  const uint32_t last = RunEnd(address + kRepeatTermOffset, point, first, cap);
   state_.steps_ += last - first;
   if (last - first >= room) {
     return End(Outcome::kAbandoned);
@@ -464,8 +476,40 @@ uint32_t PatternMachine::ScanRepeat(uint32_t address) {
                                         : Backtrack();
 }
 
+// The first copy of a "+" of a run term, taken as one character of the set that the
+// RepeatOne after it scans.
+uint32_t PatternMachine::RunOnce(uint32_t repeat) {
+  if (static_cast<size_t>(repeat) + kRepeatTermOffset >= program_.size()) {
+    return End(Outcome::kAbandoned);
+  }
+  if (AtEnd() || !TermMatches(repeat + kRepeatTermOffset, Current())) {
+    return Backtrack();
+  }
+  ++pos_;
+  return repeat;
+}
+
+// The first position from `first` on, up to `cap`, at which the term refuses the character
+// or after which the repeat is known to fail.
+uint32_t PatternMachine::RunEnd(uint32_t term, uint32_t point, uint32_t first, uint32_t cap) const {
+  uint32_t last = first;
+  if (point == kNoPoint || HasGuards(point)) {
+    while (last < cap && TermMatches(term, text_[last]) && !KnownToFail(point, last + 1)) {
+      ++last;
+    }
+    return last;
+  }
+  const uint64_t* const failed = state_.failed_.data();
+  const size_t base = MemoBit(point, 1);
+  while (last < cap && TermMatches(term, text_[last]) &&
+         ((failed[(base + last) / 64] >> ((base + last) % 64)) & 1) == 0) {
+    ++last;
+  }
+  return last;
+}
+
 // True when the instruction at `address` matches one character and `c` is not one of them.
-bool PatternMachine::TermRefuses(uint32_t address, char16_t c) const {
+inline bool PatternMachine::TermRefuses(uint32_t address, char16_t c) const {
   if (address >= program_.size()) {
     return false;
   }
@@ -479,7 +523,7 @@ bool PatternMachine::TermRefuses(uint32_t address, char16_t c) const {
   }
 }
 
-bool PatternMachine::TermMatches(uint32_t term, char16_t c) const {
+inline bool PatternMachine::TermMatches(uint32_t term, char16_t c) const {
   const PatternInstruction& instruction = program_[term];
   switch (instruction.op()) {
     case Op::kChar:
@@ -503,16 +547,9 @@ bool PatternMachine::TermMatches(uint32_t term, char16_t c) const {
 bool PatternMachine::GiveBack(uint32_t address, uint32_t first, uint32_t pos) {
   const uint32_t point = PointAt(address);
   const uint32_t follower = program_[address + kRepeatEndJumpOffset].operand();
-  for (;;) {
-    if (pos < text_.size() && TermRefuses(follower, text_[pos])) {
-      RememberFailed(point, pos);
-    } else if (!KnownToFail(point, pos)) {
-      break;
-    }
-    if (pos == first) {
-      return false;
-    }
-    --pos;
+  pos = LastOpen(point, follower, first, pos);
+  if (pos == kNoPoint) {
+    return false;
   }
   if (!Push(first) || !Push(pos) || !Push(address | kGivesBack)) {
     End(Outcome::kAbandoned);
@@ -523,12 +560,45 @@ bool PatternMachine::GiveBack(uint32_t address, uint32_t first, uint32_t pos) {
   return true;
 }
 
-uint32_t PatternMachine::PointAt(uint32_t address) const {
+// The highest position from `pos` down to `first` at which what follows is neither refused
+// by its first instruction nor known to fail, kNoPoint when there is none; each refused
+// position is remembered as failed. A point no repeat guards has its bits read and written
+// directly: this loop runs once per character given back.
+uint32_t PatternMachine::LastOpen(uint32_t point, uint32_t follower, uint32_t first, uint32_t pos) {
+  if (point == kNoPoint || HasGuards(point)) {
+    for (;; --pos) {
+      if (pos < text_.size() && TermRefuses(follower, text_[pos])) {
+        RememberFailed(point, pos);
+      } else if (!KnownToFail(point, pos)) {
+        return pos;
+      }
+      if (pos == first) {
+        return kNoPoint;
+      }
+    }
+  }
+  uint64_t* const failed = state_.failed_.data();
+  const size_t base = MemoBit(point, 0);
+  for (;; --pos) {
+    uint64_t& word = failed[(base + pos) / 64];
+    const uint64_t bit = uint64_t{1} << ((base + pos) % 64);
+    if (pos < text_.size() && TermRefuses(follower, text_[pos])) {
+      word |= bit;
+    } else if ((word & bit) == 0) {
+      return pos;
+    }
+    if (pos == first) {
+      return kNoPoint;
+    }
+  }
+}
+
+inline uint32_t PatternMachine::PointAt(uint32_t address) const {
   return remembers_ ? state_.point_at_[address] : kNoPoint;
 }
 
 // True when the search has failed from `point` at `pos` before, and that still holds.
-bool PatternMachine::KnownToFail(uint32_t point, uint32_t pos) const {
+inline bool PatternMachine::KnownToFail(uint32_t point, uint32_t pos) const {
   if (point == kNoPoint || !GuardsHold(point, pos)) {
     return false;
   }
@@ -536,7 +606,7 @@ bool PatternMachine::KnownToFail(uint32_t point, uint32_t pos) const {
   return (state_.failed_[bit / 64] >> (bit % 64)) & 1;
 }
 
-void PatternMachine::RememberFailed(uint32_t point, uint32_t pos) {
+inline void PatternMachine::RememberFailed(uint32_t point, uint32_t pos) {
   if (point != kNoPoint && GuardsHold(point, pos)) {
     const size_t bit = MemoBit(point, pos);
     state_.failed_[bit / 64] |= uint64_t{1} << (bit % 64);
@@ -545,7 +615,7 @@ void PatternMachine::RememberFailed(uint32_t point, uint32_t pos) {
 
 // The failure of what follows `point` at `pos` is remembered once the search falls back
 // below the current depth.
-void PatternMachine::Remember(uint32_t point, uint32_t pos) {
+inline void PatternMachine::Remember(uint32_t point, uint32_t pos) {
   if (point != kNoPoint && GuardsHold(point, pos)) {
     state_.marks_.push_back(MatchState::MemoMark{state_.depth_, point, pos});
   }
@@ -586,12 +656,12 @@ uint32_t PatternMachine::RestoreGroup(uint32_t group, uint32_t address) {
 
 // The attempt at this start failed. The next start is one character on, unless that is the
 // end of input, which is never a start. Failures remembered so far stay true: what follows
-// a Jump does not depend on where the attempt started. When scanning, a start whose
-// character the pattern's first instruction refuses is passed over, since its attempt
-// would fail at once (a failed search then reports the last start it tried).
+// a Jump does not depend on where the attempt started. When scanning, a start whose attempt
+// is known to fail before it begins is passed over (a failed search then reports the last
+// start it tried).
 uint32_t PatternMachine::NextStart() {
   size_t next = start_ + static_cast<size_t>(1);
-  while (scans_ && next < text_.size() && TermRefuses(kFirstOfPattern, text_[next])) {
+  while (scans_ && next < text_.size() && StartKnownToFail(next)) {
     ++next;
   }
   if (next >= text_.size()) {
@@ -602,6 +672,72 @@ uint32_t PatternMachine::NextStart() {
   state_.depth_ = 0;
   state_.marks_.clear();
   return 0;
+}
+
+// True when the attempt at `start` must fail: the pattern opens with groups and single
+// characters, and one of those characters refuses the input there, or the repeat they lead
+// to is known to fail where they end. Nothing on that path leaves a backtrack point of its
+// own, so the attempt would fail at once. Each instruction looked at is one step; at the
+// end of the budget the attempt is left to run, and to be abandoned.
+bool PatternMachine::StartKnownToFail(size_t start) {
+  uint32_t address = kFirstOfPattern;
+  size_t pos = start;
+  while (address < program_.size() && state_.steps_ < budget_) {
+    ++state_.steps_;
+    const PatternInstruction& instruction = program_[address];
+    switch (instruction.op()) {
+      case Op::kCall:
+        if (!IsGroupEntry(address, instruction.operand())) {
+          return false;
+        }
+        address = instruction.operand();
+        continue;
+      case Op::kRepeatOne:
+        return KnownToFail(PointAt(address), static_cast<uint32_t>(pos));
+      case Op::kRunOnce:
+        if (pos >= text_.size() || instruction.operand() <= address ||
+            static_cast<size_t>(instruction.operand()) + kRepeatTermOffset >= program_.size()) {
+          return false;
+        }
+        if (!TermMatches(instruction.operand() + kRepeatTermOffset, text_[pos++])) {
+          return true;
+        }
+        address = instruction.operand();
+        continue;
+      case Op::kChar:
+      case Op::kAnyChar:
+      case Op::kInClass:
+      case Op::kNotInClass:
+        if (pos >= text_.size()) {
+          return false;
+        }
+        if (!TermMatches(address, text_[pos++])) {
+          return true;
+        }
+        address = instruction.op() == Op::kInClass || instruction.op() == Op::kNotInClass
+                      ? instruction.operand()
+                      : address + 1;
+        continue;
+      default:
+        return false;
+    }
+  }
+  return false;
+}
+
+// "Call t; Return; t ..." opens a group: its backtrack point leads only to a Return, which
+// backtracks on. When scanning, the point is left out, which changes no answer and spares a
+// push and a pop per group entered.
+bool PatternMachine::IsGroupEntry(uint32_t address, uint32_t target) const {
+  return target == address + 2 && target < program_.size() &&
+         program_[address + 1].op() == Op::kReturn;
+}
+
+uint32_t PatternMachine::EnterGroup(uint32_t address, uint32_t target) {
+  if (scans_ && IsGroupEntry(address, target)) {
+    return target;
+  }
+  return Push(address + 1) ? target : End(Outcome::kAbandoned);
 }
 
 bool PatternMachine::Match(const UrlPattern& pattern,

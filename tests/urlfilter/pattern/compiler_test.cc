@@ -108,6 +108,22 @@ const ListingCase kConstructs[] = {
      "SavePos | 14 Call 18 | 15 RestorePos | 16 RestoreSlot 1 | 17 Jump 21 | 18 Char 'a' | 19 "
      "FailIfNoProgress 1 | 20 Jump 11 | 21 Char 'b' | 22 FailIfNoProgress 0 | 23 Jump 2 | 24 "
      "Accept"},
+    // A "*" of a run term opens with RepeatOne; its set lies between the "Jump end" and the
+    // term, where no path leads.
+    {u"(x|y)*",
+     "0 Call 2 | 1 NextStart | 2 RepeatOne 0 | 3 SetSlotPos 0 | 4 SavePos | 5 Call 12 | 6 "
+     "RestorePos | 7 RestoreSlot 0 | 8 Jump 23 | 9 InClass 12 | 10 Nop 'x' | 11 Nop 'y' | 12 "
+     "Call 14 | 13 Return | 14 SavePos | 15 Call 18 | 16 RestorePos | 17 Jump 20 | 18 Char 'x' | "
+     "19 Jump 21 | 20 Char 'y' | 21 FailIfNoProgress 0 | 22 Jump 2 | 23 Accept"},
+    // A "+" of one opens with RunOnce, which names the RepeatOne after the first copy.
+    {u"(a+)+",
+     "0 Call 2 | 1 NextStart | 2 RunOnce 16 | 3 Call 5 | 4 Return | 5 Char 'a' | 6 RepeatOne 0 "
+     "| 7 SetSlotPos 0 | 8 SavePos | 9 Call 13 | 10 RestorePos | 11 RestoreSlot 0 | 12 Jump 16 | "
+     "13 Char 'a' | 14 FailIfNoProgress 0 | 15 Jump 6 | 16 RepeatOne 1 | 17 SetSlotPos 1 | 18 "
+     "SavePos | 19 Call 24 | 20 RestorePos | 21 RestoreSlot 1 | 22 Jump 39 | 23 Char 'a' | 24 "
+     "Call 26 | 25 Return | 26 Char 'a' | 27 RepeatOne 2 | 28 SetSlotPos 2 | 29 SavePos | 30 "
+     "Call 34 | 31 RestorePos | 32 RestoreSlot 2 | 33 Jump 37 | 34 Char 'a' | 35 "
+     "FailIfNoProgress 2 | 36 Jump 27 | 37 FailIfNoProgress 1 | 38 Jump 16 | 39 Accept"},
     {u"\\D",
      "0 Call 2 | 1 NextStart | 2 Call 4 | 3 Return | 4 InClass 7 | 5 Nop '0' | 6 Nop '9' | 7 "
      "Accept"},

@@ -201,9 +201,9 @@ TEST(MatchPatternTest, RemembersFailuresToStayPolynomial) {
   }
 }
 
-// A repeat of one character is run as a scan that gives characters back one at a time;
-// its answer, and on a match its bounds and groups, are those of the loop it stands for,
-// run plainly.
+// A repeat of one character, or of a run term, is run as a scan that gives characters back
+// one at a time; its answer, and on a match its bounds and groups, are those of the loop it stands
+// for, run plainly.
 TEST(MatchPatternTest, ScansARepeatOfOneCharacterAsItsLoopWouldMatch) {
   const char16_t* const patterns[] = {
       u"{[a-c]*}c",
@@ -219,9 +219,19 @@ TEST(MatchPatternTest, ScansARepeatOfOneCharacterAsItsLoopWouldMatch) {
       u"{b*}\\0c",
       u"(a*b|b)*c",
       u".*/download/.*\\.exe$",
+      // Repeats of run terms scan too; beside each, a near miss that keeps its loop.
+      u"(a+)+b",
+      u"{(a+)+}c",
+      u"{a+}+b",
+      u"(a|b+)*c",
+      u"(a|ab)*c",
+      u"([^/]|/)*x",
+      u"(a+?)*b",
+      u"{(\\w|-)+}\\.",
+      u"(\\w|-.)+\\.",
   };
-  const char16_t* const urls[] = {u"abcabcab",   u"aab/ab/xb", u"xxxy",
-                                  u"abab/c/x/y", u"bbcbbc",    u"a/download/x.exe"};
+  const char16_t* const urls[] = {u"abcabcab", u"aab/ab/xb",        u"xxxy",  u"abab/c/x/y",
+                                  u"bbcbbc",   u"a/download/x.exe", u"ab-c.d"};
   for (const char16_t* text : patterns) {
     UrlPattern pattern;
     ASSERT_EQ(PatternError::kOk, CompilePattern(text, &pattern)) << Utf8(text);
@@ -289,6 +299,37 @@ TEST(MatchPatternTest, AnswersLongHostileInputsWithinTheCheckBudget) {
                                        &state, kUrlCheckStepBudget));
       EXPECT_FALSE(state.abandoned());
     }
+  }
+}
+
+// What a search that remembers its failures may spend per character of a long address on
+// which the rule fails: scanned repeats, and starts known to fail passed over, keep it to a
+// few steps. A scan that fell back to running the loop it stands for spends several times
+// more.
+struct StepsCase {
+  const char16_t* pattern;
+  std::u16string unit;
+  uint64_t steps_per_character;
+};
+
+const StepsCase kStepsPerCharacter[] = {
+    {u"(a+)+b", u"a", 4},
+    {u"(a|b)*c", u"ab", 4},
+    {u"(\\w|-)+\\.x", u"a-", 4},
+    {u"[^/]*x[^/]*y[^/]*z", u"xy", 6},
+    {u".*/download/.*\\.exe$", u"download/x.exe/", 5},
+};
+
+TEST(MatchPatternTest, SpendsAFewStepsPerCharacterOnHostileInputs) {
+  for (const StepsCase& c : kStepsPerCharacter) {
+    SCOPED_TRACE(::testing::Message() << "pattern " << Utf8(c.pattern));
+    UrlPattern pattern;
+    ASSERT_EQ(PatternError::kOk, CompilePattern(c.pattern, &pattern));
+    const std::u16string input = Repeated(c.unit, 20000 / c.unit.size());
+    MatchState state;
+    EXPECT_FALSE(MatchPattern(pattern, input, &state, kUrlCheckStepBudget));
+    EXPECT_FALSE(state.abandoned());
+    EXPECT_LE(state.steps(), c.steps_per_character * input.size());
   }
 }
 
@@ -374,10 +415,11 @@ TEST(MatchPatternTest, GrowsTheStackToTwiceTheNewDepthPlusTwo) {
   ASSERT_EQ(PatternError::kOk, CompilePattern(u"(a)*", &pattern));
   MatchState state;
   EXPECT_EQ(256u, state.stack_capacity());
-  // Each iteration of (a)* holds four entries, so 70 a's reach depth 281; the stack grew
-  // once, when the 256th entry was pushed. (A repeat of one character, a*, is a scan that
-  // holds three entries in all.)
-  EXPECT_TRUE(MatchPattern(pattern, std::u16string(70, u'a'), &state));
+  // Run plainly, each iteration of (a)* holds four entries, so 70 a's reach depth 281; the
+  // stack grew once, when the 256th entry was pushed. (Searched, a repeat of one character
+  // is a scan that holds three entries in all.)
+  EXPECT_TRUE(MatchPattern(pattern, std::u16string(70, u'a'), &state, kUnlimitedSteps,
+                           MatchMode::kPlainBacktracking));
   EXPECT_EQ(2u * 256 + 2, state.stack_capacity());
 }
 
@@ -386,7 +428,8 @@ TEST(MatchPatternTest, AbandonsWhenTheStackCannotGrow) {
   ASSERT_EQ(PatternError::kOk, CompilePattern(u"(a)*", &pattern));
   MatchState state;
   state.set_stack_limit_for_testing(300);
-  EXPECT_FALSE(MatchPattern(pattern, std::u16string(70, u'a'), &state));
+  EXPECT_FALSE(MatchPattern(pattern, std::u16string(70, u'a'), &state, kUnlimitedSteps,
+                            MatchMode::kPlainBacktracking));
   EXPECT_TRUE(state.abandoned());
   EXPECT_EQ(256u, state.stack_capacity());
 }

@@ -1,0 +1,25 @@
+// Terms whose greedy repeat reaches exactly the positions a repeat of one character class
+// would, so that the matcher may search it as a scan over single characters. Pure code.
+#ifndef ZELK_URLFILTER_PATTERN_RUN_TERM_H_
+#define ZELK_URLFILTER_PATTERN_RUN_TERM_H_
+
+#include <vector>
+
+#include "urlfilter/pattern/parser.h"
+
+namespace zelk {
+
+// True when `term` is a run term: it matches only texts of one or more characters of one
+// set S, it matches each single character of S, and it leaves no trace a later instruction
+// could read (no capture group, back-reference or negation inside). Then "term*" reaches,
+// from any position, every position up to the end of the run of S there and no other, and
+// its first success in backtracking order is at the furthest of them from which the rest
+// succeeds: exactly what a greedy repeat of the class S finds. Chars, ".", classes, groups
+// of one run term, alternations of run terms and "+" or "+?" of a run term are run terms
+// ("(a+)+", "(x|y)*", "(\w|-)+"). On true, `set` holds S as sorted, disjoint ranges that
+// never hold 0 (the end of input).
+bool RunTermCharacters(const PatternNode& term, std::vector<ClassMember>* set);
+
+}  // namespace zelk
+
+#endif  // ZELK_URLFILTER_PATTERN_RUN_TERM_H_
