@@ -5,6 +5,7 @@
 
 #include "common/text.h"
 #include "tools/zelkctl/lint/char_set.h"
+#include "urlfilter/pattern/run_term.h"
 
 namespace zelk::tools {
 namespace {
@@ -255,13 +256,21 @@ bool PatternChecker::CheckRepeat(const PatternNode& repeat, const RepeatScan& bo
     return false;
   }
   const PatternNode& term = repeat.children[0];
+  // A greedy repeat of a term that only takes runs of one set ("(a|a)*", "(a+)+") is
+  // searched as one scan of that set even beside a back-reference: then it is not slow.
+  std::vector<ClassMember> run;
+  const bool scanned =
+      (repeat.quantifier == Quantifier::kStar || repeat.quantifier == Quantifier::kPlus) &&
+      RunTermCharacters(term, &run);
   const std::string consequence =
-      plain_ ? " can take exponential time on an address that almost matches: the "
-               "back-reference makes the check try every way, and it refuses the address "
-               "when its matching budget runs out"
-             : " can share out the same text in exponentially many ways; the check remembers "
-               "where it failed and stays fast, but the rule is easier to read without the "
-               "nesting";
+      plain_ && !scanned
+          ? " can take exponential time on an address that almost matches: the "
+            "back-reference makes the check try every way, and it refuses the address "
+            "when its matching budget runs out"
+          : " can share out the same text in exponentially many ways; the check " +
+                std::string(plain_ ? "reads it as one run of its characters"
+                                   : "remembers where it failed") +
+                " and stays fast, but the rule is easier to read without the nesting";
   if (body.has_unbounded && !HasSeparator(term, body.by_unbounded)) {
     std::string message = "the repeats nested in " + Quote(repeat) + consequence;
     const std::u16string_view atom = pattern_.substr(term.begin, term.end - term.begin);
