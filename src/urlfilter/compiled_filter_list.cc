@@ -11,6 +11,7 @@
 #include "urlfilter/filter_line.h"
 #include "urlfilter/literal_factors.h"
 #include "urlfilter/pattern/parser.h"
+#include "urlfilter/rule_shapes.h"
 
 namespace zelk {
 namespace {
@@ -71,6 +72,14 @@ class CompiledFilterList::ListTexts {
   std::vector<size_t> rule_begin_;
 };
 
+// Working room of the rules' reading, reused from rule to rule.
+struct CompiledFilterList::RuleRoom {
+  PatternReading reading;
+  PatternWorkspace workspace;
+  UrlPattern built;  // built only for an observer, which keeps it
+  RuleShapes shapes;
+};
+
 // Two passes: every rule is compiled and its required texts read, then, with the windows of
 // all the list's texts counted, each rule is indexed by the windows fewest others share.
 CompiledFilterList::CompiledFilterList(const std::vector<std::u16string>& lines,
@@ -84,9 +93,7 @@ CompiledFilterList::CompiledFilterList(LineTexts&& lines, const RuleObserver* ob
   rules_.reserve(texts_.size());
   ListTexts texts(texts_.size());
   FactorWindows windows(texts_.size());
-  PatternReading reading;
-  PatternWorkspace workspace;
-  UrlPattern built;  // built only for an observer, which keeps it
+  RuleRoom room;
   std::vector<std::u16string> rule_texts;
   std::u16string line_text;  // the line being read, its room reused from line to line
   for (size_t i = 0; i < texts_.size(); ++i) {
@@ -104,13 +111,7 @@ CompiledFilterList::CompiledFilterList(LineTexts&& lines, const RuleObserver* ob
     CompiledRule& rule = rules_.back();
     rule.line = static_cast<uint32_t>(i);
     rule.allow = line.allow;
-    // The pattern is read as written: reading folds it. Only an observer keeps programs;
-    // otherwise the error is learnt without building one.
-    rule.error = observer != nullptr ? CompilePattern(line.text, &built, &reading, &workspace)
-                                     : CheckPattern(line.text, &reading, &workspace);
-    if (observer != nullptr) {
-      ShowRule(*observer, reading, &built);
-    }
+    const PatternReading& reading = ReadRule(line.text, observer, &room);
     rule_texts.clear();
     if (rule.error == PatternError::kOk) {
       rule.literal_set = LiteralAlternatives(reading, &rule_texts);
@@ -133,6 +134,27 @@ CompiledFilterList::CompiledFilterList(LineTexts&& lines, const RuleObserver* ob
     rules_.shrink_to_fit();
   }
   Index(windows, texts);
+}
+
+// Sets the error of the last rule, whose pattern is `pattern` as written, and returns the
+// tree it reads into. Only an observer keeps programs; otherwise the error is learnt
+// without building one, and a rule of a shape seen before is not read again.
+const PatternReading& CompiledFilterList::ReadRule(std::u16string_view pattern,
+                                                   const RuleObserver* observer,
+                                                   RuleRoom* room) {
+  PatternError& error = rules_.back().error;
+  if (observer != nullptr) {
+    error = CompilePattern(pattern, &room->built, &room->reading, &room->workspace);
+    ShowRule(*observer, room->reading, &room->built);
+    return room->reading;
+  }
+  const PatternReading* shaped = room->shapes.Read(pattern, &room->workspace);
+  if (shaped != nullptr) {
+    error = PatternError::kOk;
+    return *shaped;
+  }
+  error = CheckPattern(pattern, &room->reading, &room->workspace);
+  return room->reading;
 }
 
 // Shows the last rule read to the observer, with the program just built for it kept, so

@@ -97,6 +97,10 @@ class CompiledFilterList {
 
  private:
   class ListTexts;
+  struct RuleRoom;
+  const PatternReading& ReadRule(std::u16string_view pattern,
+                                 const RuleObserver* observer,
+                                 RuleRoom* room);
   void ShowRule(const RuleObserver& observer, const PatternReading& reading, UrlPattern* program);
   bool FilterByClassRun(const PatternReading& reading, const std::vector<std::u16string>& texts);
   void Index(FactorWindows& windows, const ListTexts& texts);

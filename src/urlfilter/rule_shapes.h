@@ -1,0 +1,61 @@
+// Rules that differ only in one run of plain characters read into one tree but for the
+// codes of those characters: every host rule an import writes differs from the others
+// only in its host name. Pure code.
+#ifndef ZELK_URLFILTER_RULE_SHAPES_H_
+#define ZELK_URLFILTER_RULE_SHAPES_H_
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "urlfilter/pattern/compiler.h"
+#include "urlfilter/pattern/parser.h"
+
+namespace zelk {
+
+// The longest run of plain characters of a pattern that stand as terms of their own:
+// [begin, end) of its text, `length` characters of the tree.
+struct ShapeRun {
+  size_t begin = 0;
+  size_t end = 0;
+  size_t length = 0;
+};
+
+// The trees of the rule shapes seen so far. A pattern's shape is its folded text with its
+// longest run of plain characters (letters, digits, "_", "-", and escaped punctuation, none
+// quantified nor beside "|" or "!") taken out, and the length of that run. Patterns of one
+// shape read into the same tree but for the codes of that run's characters, so a pattern
+// of a known shape costs a scan of its text, not a reading and a check.
+class RuleShapes {
+ public:
+  RuleShapes();
+  ~RuleShapes();
+  RuleShapes(const RuleShapes&) = delete;
+  RuleShapes& operator=(const RuleShapes&) = delete;
+
+  // The tree `pattern` reads into, with the run's characters written into the tree kept
+  // for its shape: null when the pattern has no run worth a shape, does not compile, or
+  // too many shapes are kept already. The tree lives until the next call; it carries the
+  // spans of the pattern that first gave the shape, which are not this pattern's.
+  const PatternReading* Read(std::u16string_view pattern, PatternWorkspace* workspace);
+
+  size_t shape_count() const { return shapes_.size(); }
+
+ private:
+  struct Shape;
+  bool MakeKey(std::u16string_view pattern);
+  std::unique_ptr<Shape> Learn(std::u16string_view pattern, PatternWorkspace* workspace) const;
+  void Fill(std::u16string_view pattern, Shape* shape) const;
+
+  std::unordered_map<std::u16string, std::unique_ptr<Shape>> shapes_;
+  std::u16string key_;  // the last pattern's shape, its room reused
+  size_t hits_ = 0;     // patterns read through a kept tree
+  ShapeRun run_;        // the last pattern's run
+};
+
+}  // namespace zelk
+
+#endif  // ZELK_URLFILTER_RULE_SHAPES_H_
