@@ -222,12 +222,13 @@ const PatternReading* RuleShapes::Read(std::u16string_view pattern, PatternWorks
       return nullptr;
     }
     found = shapes_.emplace(key_, Learn(pattern, workspace)).first;
+  } else {
+    ++hits_;
   }
   Shape* shape = found->second.get();
   if (shape == nullptr) {
     return nullptr;
   }
-  ++hits_;
   Fill(pattern, shape);
   return &shape->reading;
 }

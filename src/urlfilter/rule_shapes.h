@@ -38,7 +38,8 @@ class RuleShapes {
 
   // The tree `pattern` reads into, with the run's characters written into the tree kept
   // for its shape: null when the pattern has no run worth a shape, does not compile, or
-  // too many shapes are kept already. The tree lives until the next call; it carries the
+  // the room for shapes is full (for good once full of shapes met only once, as in a list
+  // of distinct rules). The tree holds until the next call; it carries the
   // spans of the pattern that first gave the shape, which are not this pattern's.
   const PatternReading* Read(std::u16string_view pattern, PatternWorkspace* workspace);
 
@@ -52,7 +53,7 @@ class RuleShapes {
 
   std::unordered_map<std::u16string, std::unique_ptr<Shape>> shapes_;
   std::u16string key_;  // the last pattern's shape, its room reused
-  size_t hits_ = 0;     // patterns read through a kept tree
+  size_t hits_ = 0;     // patterns of a shape met before
   ShapeRun run_;        // the last pattern's run
 };
 
