@@ -63,8 +63,10 @@ std::vector<Entry> SortedByBucket(const std::vector<Entry>& entries,
     sorted[--(*bucket_begin)[buckets[i]]] = entries[i];
   }
   for (size_t b = 0; b + 1 < bucket_begin->size(); ++b) {
-    std::sort(sorted.begin() + (*bucket_begin)[b], sorted.begin() + (*bucket_begin)[b + 1],
-              EntryLess);
+    if ((*bucket_begin)[b + 1] - (*bucket_begin)[b] > 1) {  // most hold one entry or none
+      std::sort(sorted.begin() + (*bucket_begin)[b], sorted.begin() + (*bucket_begin)[b + 1],
+                EntryLess);
+    }
   }
   return sorted;
 }
