@@ -63,30 +63,15 @@ std::vector<Entry> SortedByBucket(const std::vector<Entry>& entries,
     sorted[--(*bucket_begin)[buckets[i]]] = entries[i];
   }
   for (size_t b = 0; b + 1 < bucket_begin->size(); ++b) {
-    std::sort(sorted.begin() + (*bucket_begin)[b], sorted.begin() + (*bucket_begin)[b + 1],
-              EntryLess);
+    if ((*bucket_begin)[b + 1] - (*bucket_begin)[b] > 1) {  // most hold one entry or none
+      std::sort(sorted.begin() + (*bucket_begin)[b], sorted.begin() + (*bucket_begin)[b + 1],
+                EntryLess);
+    }
   }
   return sorted;
 }
 
 }  // namespace
-
-WindowKey PackWindow(std::u16string_view window) {
-  const size_t length = std::min(window.size(), kIndexWindowLength);
-  WindowKey key;
-  for (size_t i = 0; i < length; ++i) {
-    PutCharacter(&key, i, window[i]);
-  }
-  return WithLength(key, length);
-}
-
-uint64_t WindowHash(const WindowKey& key) {
-  uint64_t hash =
-      key.low * 0x9E3779B97F4A7C15ull ^ (key.high + 0x632BE59BD9B4E019ull) * 0xC2B2AE3D27D4EB4Full;
-  hash ^= hash >> 32;
-  hash *= 0xD6E8FEB86659FD93ull;
-  return hash ^ (hash >> 32);
-}
 
 FactorIndex::FactorIndex(std::vector<Entry>&& entries) {
   entries.erase(std::remove_if(entries.begin(), entries.end(),

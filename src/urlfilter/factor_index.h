@@ -7,6 +7,7 @@
 #ifndef ZELK_URLFILTER_FACTOR_INDEX_H_
 #define ZELK_URLFILTER_FACTOR_INDEX_H_
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -31,10 +32,30 @@ struct WindowKey {
   }
 };
 
-// Packs the first kIndexWindowLength characters of `window` (all of a shorter one).
-WindowKey PackWindow(std::u16string_view window);
+// Packs the first kIndexWindowLength characters of `window` (all of a shorter one). Inline,
+// with WindowHash: loading a list packs and hashes every window of every rule, millions.
+inline WindowKey PackWindow(std::u16string_view window) {
+  const size_t length = std::min(window.size(), kIndexWindowLength);
+  WindowKey key;
+  for (size_t i = 0; i < length; ++i) {
+    if (i < 4) {
+      key.low |= uint64_t{window[i]} << (16 * i);
+    } else {
+      key.high |= uint64_t{window[i]} << (16 * (i - 4));
+    }
+  }
+  key.high |= uint64_t{length} << 48;
+  return key;
+}
+
 // Mixes every bit of the key into every bit of the result.
-uint64_t WindowHash(const WindowKey& key);
+inline uint64_t WindowHash(const WindowKey& key) {
+  uint64_t hash =
+      key.low * 0x9E3779B97F4A7C15ull ^ (key.high + 0x632BE59BD9B4E019ull) * 0xC2B2AE3D27D4EB4Full;
+  hash ^= hash >> 32;
+  hash *= 0xD6E8FEB86659FD93ull;
+  return hash ^ (hash >> 32);
+}
 
 class FactorIndex {
  public:

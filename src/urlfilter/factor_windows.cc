@@ -40,8 +40,7 @@ size_t FactorWindows::OffsetCount(size_t length) {
                                       : std::min(kWindowChoices, length - kIndexWindowLength + 1);
 }
 
-size_t FactorWindows::Offset(size_t length, size_t choice) {
-  const size_t choices = OffsetCount(length);
+size_t FactorWindows::Offset(size_t length, size_t choices, size_t choice) {
   return choices == 1 ? 0 : (length - kIndexWindowLength) * choice / (choices - 1);
 }
 
@@ -55,8 +54,9 @@ void FactorWindows::Bump(size_t place) {
 }
 
 void FactorWindows::Count(std::u16string_view text) {
-  for (size_t choice = 0; choice < OffsetCount(text.size()); ++choice) {
-    const size_t place = PlaceOf(text.substr(Offset(text.size(), choice), kIndexWindowLength));
+  const size_t choices = OffsetCount(text.size());
+  for (size_t choice = 0; choice < choices; ++choice) {
+    const size_t place = PlaceOf(text.substr(Offset(text.size(), choices, choice)));
     zelk::Prefetch(&counts_[place]);
     size_t& slot = pending_[counted_++ % kPending];
     if (counted_ > kPending) {
@@ -74,31 +74,33 @@ void FactorWindows::Finish() {
 }
 
 void FactorWindows::Prefetch(std::u16string_view text) const {
-  if (OffsetCount(text.size()) == 1) {
+  const size_t choices = OffsetCount(text.size());
+  if (choices == 1) {
     return;  // nothing to choose
   }
-  for (size_t choice = 0; choice < OffsetCount(text.size()); ++choice) {
-    zelk::Prefetch(&counts_[PlaceOf(text.substr(Offset(text.size(), choice), kIndexWindowLength))]);
+  for (size_t choice = 0; choice < choices; ++choice) {
+    zelk::Prefetch(&counts_[PlaceOf(text.substr(Offset(text.size(), choices, choice)))]);
   }
 }
 
 // On equal counts the later window wins: the end of a long path or host names the file or
 // site, where its beginning is often shared.
 std::u16string_view FactorWindows::Choose(std::u16string_view text) const {
-  std::u16string_view best = text.substr(0, kIndexWindowLength);
-  if (OffsetCount(text.size()) == 1) {
-    return best;
+  const size_t choices = OffsetCount(text.size());
+  if (choices == 1) {
+    return text.substr(0, kIndexWindowLength);
   }
+  size_t best = 0;
   uint32_t fewest = std::numeric_limits<uint32_t>::max();
-  for (size_t choice = 0; choice < OffsetCount(text.size()); ++choice) {
-    const std::u16string_view window = text.substr(Offset(text.size(), choice), kIndexWindowLength);
-    const uint32_t shared = counts_[PlaceOf(window)];
+  for (size_t choice = 0; choice < choices; ++choice) {
+    const size_t offset = Offset(text.size(), choices, choice);
+    const uint32_t shared = counts_[PlaceOf(text.substr(offset))];
     if (shared <= fewest) {
       fewest = shared;
-      best = window;
+      best = offset;
     }
   }
-  return best;
+  return text.substr(best, kIndexWindowLength);
 }
 
 }  // namespace zelk

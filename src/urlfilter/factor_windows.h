@@ -33,8 +33,9 @@ class FactorWindows {
   // long text, a few evenly spread from the first character to the last window, so that
   // counting stays cheap on lists of a million rules.
   static size_t OffsetCount(size_t length);
-  static size_t Offset(size_t length, size_t choice);
-  size_t PlaceOf(std::u16string_view window) const;
+  static size_t Offset(size_t length, size_t choices, size_t choice);
+  // The place of the count of the window `text` begins with.
+  size_t PlaceOf(std::u16string_view text) const;
   void Bump(size_t place);
 
   // How many windows fell on each place of the table, by their hash, up to 255: a count
