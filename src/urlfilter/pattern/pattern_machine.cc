@@ -1,0 +1,261 @@
+#include "urlfilter/pattern/pattern_machine.h"
+
+#include <algorithm>
+#include <string>
+
+namespace zelk {
+
+bool PatternMachine::Run(MatchMode mode) {
+  Reset(mode);
+  uint32_t address = 0;
+  while (outcome_ == Outcome::kRunning) {
+    // Address 0 is reached only when an attempt begins, at its start position.
+    if (address == 0) {
+      state_.match_start_ = pos_;
+    }
+    if (state_.steps_ >= budget_) {
+      End(Outcome::kAbandoned);
+      break;
+    }
+    ++state_.steps_;
+    address = Step(address);
+  }
+  state_.match_end_ = pos_;
+  state_.abandoned_ = outcome_ == Outcome::kAbandoned;
+  return outcome_ == Outcome::kAccepted;
+}
+
+// Clears what the previous match left in the state and settles how this one searches: a
+// search that may scan is also held to the limit of its kind.
+void PatternMachine::Reset(MatchMode mode) {
+  state_.depth_ = 0;
+  state_.steps_ = 0;
+  state_.groups_.assign(2 * static_cast<size_t>(pattern_.group_count()), kUnset);
+  state_.slots_.assign(pattern_.slot_count(), 0);
+  state_.marks_.clear();
+  const size_t points = pattern_.memo_points().size();
+  StartRemembering(mode, points);
+  scans_ = mode == MatchMode::kRemembersFailures;
+  if (scans_) {
+    budget_ = std::min(budget_, SearchLimit(points));
+  }
+}
+
+uint32_t PatternMachine::Step(uint32_t address) {
+  if (address >= program_.size()) {
+    return End(Outcome::kAbandoned);
+  }
+  const uint32_t operand = program_[address].operand();
+  switch (program_[address].op()) {
+    case Op::kNop:
+      return address + 1;
+    case Op::kChar:
+      return MatchChar(operand, address);
+    case Op::kAnyChar:
+      return MatchAny(address);
+    case Op::kInClass:
+      return MatchClass(true, operand, address);
+    case Op::kNotInClass:
+      return MatchClass(false, operand, address);
+    case Op::kJump:
+      return Jump(address, operand);
+    case Op::kCall:
+      return EnterGroup(address, operand);
+    case Op::kLazyCall:
+      return Call(operand, (address + 1) | kRestoresPosition);
+    case Op::kReturn:
+      return Backtrack();
+    case Op::kSavePos:
+      return Next(Push(pos_), address);
+    case Op::kRestorePos:
+      return Next(SetPos(Pop()), address);
+    case Op::kSaveSlot:
+      return Next(Push(Slot(operand)), address);
+    case Op::kRepeatOne:
+      return scans_ ? ScanRepeat(address) : Next(Push(Slot(operand)), address);
+    case Op::kRunOnce:
+      return scans_ ? RunOnce(operand) : address + 1;
+    case Op::kRestoreSlot:
+      Slot(operand) = Pop();
+      return address + 1;
+    case Op::kSetSlotPos:
+      Slot(operand) = pos_;
+      return address + 1;
+    case Op::kSetSlotDepth:
+      Slot(operand) = state_.depth_;
+      return address + 1;
+    case Op::kLoadPosFromSlot:
+      return Next(SetPos(Slot(operand)), address);
+    case Op::kLoadDepthFromSlot:
+      return CutDepth(Slot(operand), address);
+    case Op::kFailIfNoProgress:
+      return pos_ == Slot(operand) ? Backtrack() : address + 1;
+    case Op::kBeginIteration:
+      return BeginIteration(operand, address);
+    case Op::kBackRef:
+      return BackRef(operand, address + 1);
+    case Op::kGroupOpen:
+      Group(operand)[0] = pos_;
+      return address + 1;
+    case Op::kGroupClose:
+      Group(operand)[1] = pos_;
+      return address + 1;
+    case Op::kSaveGroup:
+      return SaveGroup(operand, address);
+    case Op::kRestoreGroup:
+      return RestoreGroup(operand, address);
+    case Op::kNextStart:
+      return NextStart();
+    case Op::kReject:
+      return End(Outcome::kFailed);
+    case Op::kAccept:
+      return End(Outcome::kAccepted);
+  }
+  return End(Outcome::kAbandoned);
+}
+
+// Pops the next backtrack point. A scanned repeat's point gives one more character back and
+// tries what follows there; a BeginIteration's restore puts the slot back; both look further
+// when they have nothing left to try. A LazyCall's point puts the position back and resumes
+// after the LazyCall.
+uint32_t PatternMachine::Backtrack() {
+  for (;;) {
+    const uint32_t entry = Pop();
+    switch (entry & kEntryKind) {
+      case 0:
+        return entry;
+      case kGivesBack:
+        if (RetryShorterRun(entry & ~kEntryKind)) {
+          return Follower(entry & ~kEntryKind);
+        }
+        if (outcome_ != Outcome::kRunning) {
+          return 0;
+        }
+        continue;
+      case kRestoresSlot:
+        if (!PutSlotBack(entry & ~kEntryKind)) {
+          return End(Outcome::kAbandoned);
+        }
+        continue;
+      default: {
+        const uint32_t resume = entry & ~kEntryKind;
+        if (resume == 0 || !SetPos(Pop())) {
+          return End(Outcome::kAbandoned);
+        }
+        return resume;
+      }
+    }
+  }
+}
+
+// Pops the old value that BeginIteration saved under its restore into `slot`; false when
+// the program has no such slot.
+bool PatternMachine::PutSlotBack(uint32_t slot) {
+  const uint32_t value = Pop();
+  if (slot >= state_.slots_.size()) {
+    return false;
+  }
+  Slot(slot) = value;
+  return true;
+}
+
+// The end of input (code 0) is matched without moving, so no position ever lies past the
+// input.
+uint32_t PatternMachine::MatchChar(uint32_t c, uint32_t address) {
+  if (Current() != c) {
+    return Backtrack();
+  }
+  pos_ += AtEnd() ? 0 : 1;
+  return address + 1;
+}
+
+uint32_t PatternMachine::MatchAny(uint32_t address) {
+  if (AtEnd()) {
+    return Backtrack();
+  }
+  ++pos_;
+  return address + 1;
+}
+
+uint32_t PatternMachine::MatchClass(bool wanted, uint32_t end, uint32_t address) {
+  if (AtEnd() || InMembers(address + 1, end, Current()) != wanted) {
+    return Backtrack();
+  }
+  ++pos_;
+  return end;
+}
+
+// The text the group last captured; empty while either bound is unset, or while the end is
+// still that of an earlier pass and lies before the start.
+uint32_t PatternMachine::BackRef(uint32_t group, uint32_t next) {
+  const uint32_t start = Group(group)[0];
+  const uint32_t end = Group(group)[1];
+  const size_t length = (start == kUnset || end == kUnset || end < start) ? 0 : end - start;
+  if (length > text_.size() - pos_ ||
+      std::char_traits<char16_t>::compare(text_.data() + pos_, text_.data() + start, length)) {
+    return Backtrack();
+  }
+  pos_ += static_cast<uint32_t>(length);
+  return next;
+}
+
+// A backtrack point that puts the position back: the position, then the marked address.
+uint32_t PatternMachine::Call(uint32_t target, uint32_t resume) {
+  if (!Push(pos_) || !Push(resume)) {
+    return End(Outcome::kAbandoned);
+  }
+  return target;
+}
+
+// Every loop and branch passes a Jump, so this is where a search that has failed from here
+// before stops, and where a new failure is marked to be remembered.
+uint32_t PatternMachine::Jump(uint32_t address, uint32_t target) {
+  const uint32_t point = PointAt(address);
+  if (KnownToFail(point, pos_)) {
+    return Backtrack();
+  }
+  Remember(point, pos_);
+  return target;
+}
+
+// The slot's old value and a marked restore go on the stack, so that backtracking past
+// this iteration gives the repeat back the start of the iteration before it.
+uint32_t PatternMachine::BeginIteration(uint32_t slot, uint32_t address) {
+  if (!Push(Slot(slot)) || !Push(slot | kRestoresSlot)) {
+    return End(Outcome::kAbandoned);
+  }
+  Slot(slot) = pos_;
+  return address + 1;
+}
+
+// A negation's atom matched: the points it pushed are dropped, and with them the marks of
+// the Jumps passed since, whose paths did not fail.
+uint32_t PatternMachine::CutDepth(uint32_t depth, uint32_t address) {
+  state_.depth_ = std::min(depth, state_.depth_);
+  std::vector<MatchState::MemoMark>& marks = state_.marks_;
+  while (!marks.empty() && marks.back().depth > state_.depth_) {
+    marks.pop_back();
+  }
+  return address + 1;
+}
+
+uint32_t PatternMachine::SaveGroup(uint32_t group, uint32_t address) {
+  const uint32_t* bounds = Group(group);
+  return Next(Push(bounds[0]) && Push(bounds[1]), address);
+}
+
+uint32_t PatternMachine::RestoreGroup(uint32_t group, uint32_t address) {
+  uint32_t* bounds = Group(group);
+  bounds[1] = Pop();
+  bounds[0] = Pop();
+  return address + 1;
+}
+
+uint32_t PatternMachine::EnterGroup(uint32_t address, uint32_t target) {
+  if (scans_ && IsGroupEntry(address, target)) {
+    return target;
+  }
+  return Push(address + 1) ? target : End(Outcome::kAbandoned);
+}
+
+}  // namespace zelk

@@ -1,0 +1,46 @@
+// The table of remembered failures: which programs keep one, how it is laid out, and the
+// step limit it earns a search. Looking a failure up and marking one run per step, so they
+// are inline in pattern_machine.h.
+#include <algorithm>
+
+#include "urlfilter/pattern/pattern_machine.h"
+
+namespace zelk {
+
+// A back-reference makes what follows a Jump depend on what groups captured, so such a
+// program is run plainly; so is one whose table would outgrow kMaxMemoBits. The table is
+// cleared for each match: a failure belongs to one input.
+void PatternMachine::StartRemembering(MatchMode mode, size_t points) {
+  remembers_ = mode == MatchMode::kRemembersFailures && !pattern_.has_back_references() &&
+               points != 0 && points <= kMaxMemoBits / (text_.size() + 1);
+  if (remembers_) {
+    state_.failed_.assign((points * (text_.size() + 1) + 63) / 64, 0);
+    MapPoints();
+  }
+}
+
+// Each address's remembered point, kNoPoint for the others: one look-up per Jump instead of
+// a search through the points.
+void PatternMachine::MapPoints() {
+  std::vector<uint32_t>& map = state_.point_at_;
+  map.assign(program_.size(), kNoPoint);
+  const std::vector<MemoPoint>& points = pattern_.memo_points();
+  for (uint32_t i = 0; i < points.size(); ++i) {
+    if (points[i].address < map.size()) {
+      map[points[i].address] = i;
+    }
+  }
+}
+
+// The steps this search may take whatever the caller grants; see kStepsPerCell. A linear
+// search's limit grows with program x input; the product stays far below 2^64 (programs
+// are shorter than 2^20 instructions, inputs than 2^32 characters).
+uint64_t PatternMachine::SearchLimit(size_t points) const {
+  if (pattern_.has_back_references() || (points != 0 && !remembers_)) {
+    return kUnrememberedStepLimit;
+  }
+  const uint64_t cells = program_.size() * (static_cast<uint64_t>(text_.size()) + 1);
+  return std::max(kUnrememberedStepLimit, kStepsPerCell * cells);
+}
+
+}  // namespace zelk
