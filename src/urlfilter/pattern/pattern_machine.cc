@@ -5,6 +5,22 @@
 
 namespace zelk {
 
+// Clears what the previous match left in the state and settles how this one searches: a
+// search that may scan is also held to the limit of its kind.
+inline void PatternMachine::Reset(MatchMode mode) {
+  state_.depth_ = 0;
+  state_.steps_ = 0;
+  state_.groups_.assign(2 * static_cast<size_t>(pattern_.group_count()), kUnset);
+  state_.slots_.assign(pattern_.slot_count(), 0);
+  state_.marks_.clear();
+  const size_t points = pattern_.memo_points().size();
+  StartRemembering(mode, points);
+  scans_ = mode == MatchMode::kRemembersFailures;
+  if (scans_) {
+    budget_ = std::min(budget_, SearchLimit(points));
+  }
+}
+
 bool PatternMachine::Run(MatchMode mode) {
   Reset(mode);
   uint32_t address = 0;
@@ -23,22 +39,6 @@ bool PatternMachine::Run(MatchMode mode) {
   state_.match_end_ = pos_;
   state_.abandoned_ = outcome_ == Outcome::kAbandoned;
   return outcome_ == Outcome::kAccepted;
-}
-
-// Clears what the previous match left in the state and settles how this one searches: a
-// search that may scan is also held to the limit of its kind.
-void PatternMachine::Reset(MatchMode mode) {
-  state_.depth_ = 0;
-  state_.steps_ = 0;
-  state_.groups_.assign(2 * static_cast<size_t>(pattern_.group_count()), kUnset);
-  state_.slots_.assign(pattern_.slot_count(), 0);
-  state_.marks_.clear();
-  const size_t points = pattern_.memo_points().size();
-  StartRemembering(mode, points);
-  scans_ = mode == MatchMode::kRemembersFailures;
-  if (scans_) {
-    budget_ = std::min(budget_, SearchLimit(points));
-  }
 }
 
 uint32_t PatternMachine::Step(uint32_t address) {

@@ -69,14 +69,6 @@ class PatternMachine {
 
   enum class Outcome { kRunning, kAccepted, kFailed, kAbandoned };
 
-  // How the start skipper reads one opening instruction: whether it can follow it at all,
-  // the one-character term it takes (kNoPoint for none) and where the pattern goes on.
-  struct Opening {
-    bool followed;
-    uint32_t term;
-    uint32_t next;
-  };
-
   PatternMachine(const UrlPattern& pattern,
                  std::u16string_view text,
                  MatchState* state,
@@ -132,7 +124,6 @@ class PatternMachine {
   // The choice of start positions (start_skipping.cc).
   uint32_t NextStart();
   bool StartKnownToFail(size_t start);
-  Opening ReadOpening(uint32_t address) const;
 
   // Small helpers shared by every part.
   bool AtEnd() const { return pos_ >= text_.size(); }
@@ -243,6 +234,18 @@ inline bool PatternMachine::InMembers(uint32_t first, uint32_t end, char16_t c) 
     }
   }
   return false;
+}
+
+// A back-reference makes what follows a Jump depend on what groups captured, so such a
+// program is run plainly; so is one whose table would outgrow kMaxMemoBits. The table is
+// cleared for each match: a failure belongs to one input.
+inline void PatternMachine::StartRemembering(MatchMode mode, size_t points) {
+  remembers_ = mode == MatchMode::kRemembersFailures && !pattern_.has_back_references() &&
+               points != 0 && points <= kMaxMemoBits / (text_.size() + 1);
+  if (remembers_) {
+    state_.failed_.assign((points * (text_.size() + 1) + 63) / 64, 0);
+    MapPoints();
+  }
 }
 
 inline uint32_t PatternMachine::PointAt(uint32_t address) const {

@@ -1,23 +1,11 @@
 // The table of remembered failures: which programs keep one, how it is laid out, and the
-// step limit it earns a search. Looking a failure up and marking one run per step, so they
-// are inline in pattern_machine.h.
+// step limit it earns a search. Choosing whether to keep the table, looking a failure up and
+// marking one run per match or per step, so they are inline in pattern_machine.h.
 #include <algorithm>
 
 #include "urlfilter/pattern/pattern_machine.h"
 
 namespace zelk {
-
-// A back-reference makes what follows a Jump depend on what groups captured, so such a
-// program is run plainly; so is one whose table would outgrow kMaxMemoBits. The table is
-// cleared for each match: a failure belongs to one input.
-void PatternMachine::StartRemembering(MatchMode mode, size_t points) {
-  remembers_ = mode == MatchMode::kRemembersFailures && !pattern_.has_back_references() &&
-               points != 0 && points <= kMaxMemoBits / (text_.size() + 1);
-  if (remembers_) {
-    state_.failed_.assign((points * (text_.size() + 1) + 63) / 64, 0);
-    MapPoints();
-  }
-}
 
 // Each address's remembered point, kNoPoint for the others: one look-up per Jump instead of
 // a search through the points.

@@ -24,30 +24,6 @@ uint32_t PatternMachine::NextStart() {
   return 0;
 }
 
-// Only instructions that leave no backtrack point of their own when scanning are followed:
-// a group's entry, the first copy of a run term's "+", and single characters. Inline: it is
-// read once per instruction of every start passed over.
-inline PatternMachine::Opening PatternMachine::ReadOpening(uint32_t address) const {
-  const uint32_t operand = program_[address].operand();
-  switch (program_[address].op()) {
-    case Op::kCall:
-      return {IsGroupEntry(address, operand), kNoPoint, operand};
-    case Op::kRunOnce:
-      // A RunOnce points forward to its RepeatOne, whose term is then in the program.
-      return {
-          operand > address && static_cast<size_t>(operand) + kRepeatTermOffset < program_.size(),
-          operand + kRepeatTermOffset, operand};
-    case Op::kChar:
-    case Op::kAnyChar:
-      return {true, address, address + 1};
-    case Op::kInClass:
-    case Op::kNotInClass:
-      return {true, address, operand};
-    default:
-      return {false, kNoPoint, 0};
-  }
-}
-
 // True when the attempt at `start` must fail: the pattern opens with groups and single
 // characters, and one of those characters refuses the input there, or the repeat they lead
 // to is known to fail where they end. Nothing on that path leaves a backtrack point of its
@@ -58,22 +34,43 @@ bool PatternMachine::StartKnownToFail(size_t start) {
   size_t pos = start;
   while (address < program_.size() && state_.steps_ < budget_) {
     ++state_.steps_;
-    if (program_[address].op() == Op::kRepeatOne) {
-      return KnownToFail(PointAt(address), static_cast<uint32_t>(pos));
-    }
-    const Opening opening = ReadOpening(address);
-    if (!opening.followed) {
-      return false;
-    }
-    if (opening.term != kNoPoint) {
-      if (pos >= text_.size()) {
+    const PatternInstruction& instruction = program_[address];
+    switch (instruction.op()) {
+      case Op::kCall:
+        if (!IsGroupEntry(address, instruction.operand())) {
+          return false;
+        }
+        address = instruction.operand();
+        continue;
+      case Op::kRepeatOne:
+        return KnownToFail(PointAt(address), static_cast<uint32_t>(pos));
+      case Op::kRunOnce:
+        if (pos >= text_.size() || instruction.operand() <= address ||
+            static_cast<size_t>(instruction.operand()) + kRepeatTermOffset >= program_.size()) {
+          return false;
+        }
+        if (!TermMatches(instruction.operand() + kRepeatTermOffset, text_[pos++])) {
+          return true;
+        }
+        address = instruction.operand();
+        continue;
+      case Op::kChar:
+      case Op::kAnyChar:
+      case Op::kInClass:
+      case Op::kNotInClass:
+        if (pos >= text_.size()) {
+          return false;
+        }
+        if (!TermMatches(address, text_[pos++])) {
+          return true;
+        }
+        address = instruction.op() == Op::kInClass || instruction.op() == Op::kNotInClass
+                      ? instruction.operand()
+                      : address + 1;
+        continue;
+      default:
         return false;
-      }
-      if (!TermMatches(opening.term, text_[pos++])) {
-        return true;
-      }
     }
-    address = opening.next;
   }
   return false;
 }
