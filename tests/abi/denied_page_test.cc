@@ -1,6 +1,7 @@
 // zelkctl denied-page in a kiosk folder: the page is the one the library's CheckURL hands
 // back in place of the address, with a note on standard error that says why.
 #include <cstddef>
+#include <filesystem>
 #include <string>
 
 #include "tests/support/kiosk_folder_test.h"
@@ -41,27 +42,15 @@ const DeniedPageCase kCases[] = {
 #endif
 };
 
-size_t Count(const std::string& text, const std::string& part) {
-  size_t count = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-    ++count;
-  }
-  return count;
-}
-
 class DeniedPageTest : public testing::KioskFolderTest {
  protected:
+  // A kiosk whose zelk.ini names filter.txt, which holds `c.filter` or is missing.
   void Install(const DeniedPageCase& c) {
-    std::string ini = "[Browser]\nCheckURLAccess=TRUE\n[Files]\nCheckURLFile=" +
-                      testing::Utf8(folder().WinPath(c.filter ? u"filter.txt" : u"missing.txt")) +
-                      "\n";
-    if (c.page_template != nullptr) {
-      ini += std::string("DeniedURLHTML=") + c.page_template + "\n";
+    kiosk_.InstallFilter(c.filter ? c.filter : "",
+                         c.page_template ? std::string("DeniedURLHTML=") + c.page_template : "");
+    if (c.filter == nullptr) {
+      std::filesystem::remove(folder().path() / "filter.txt");
     }
-    if (c.filter != nullptr) {
-      testing::WriteFile(folder().path() / "filter.txt", c.filter);
-    }
-    testing::WriteFile(folder().path() / "zelk.ini", ini);
   }
 
   // Runs denied-page; `err` receives what it said on standard error.
@@ -84,7 +73,7 @@ TEST_F(DeniedPageTest, ShowsThePageTheLibraryAnswersWithANoteOfWhy) {
     for (const char* note : c.notes) {
       EXPECT_NE(std::string::npos, err.find(note)) << err;
     }
-    EXPECT_EQ(c.boxes, Count(err, "MessageBox: ")) << err;
+    EXPECT_EQ(c.boxes, testing::CountOf(err, "MessageBox: ")) << err;
   }
 }
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "tests/support/kiosk_folder.h"
+#include "tests/support/kiosk_folder_test.h"
 #include "tests/support/scoped_environment.h"
 
 namespace zelk {
@@ -13,10 +13,10 @@ namespace {
 using testing::CommandRun;
 using testing::RunCommand;
 
-class ImpactTest : public ::testing::Test {
+class ImpactTest : public testing::KioskFolderTest {
  protected:
   void SetUp() override {
-    zelkctl_ = kiosk_.InstallBuiltTools(ZELK_LIBRARY_PATH, ZELKCTL_PATH);
+    KioskFolderTest::SetUp();
     kiosk_.Write("old.txt",
                  "+^https?://([a-z0-9\\-]+\\.)*news\\.example/\n"
                  "-casino\n+all\n");
@@ -40,9 +40,6 @@ class ImpactTest : public ::testing::Test {
     return RunCommand(zelkctl_ + " impact " + arguments + " " + kiosk_.Quoted(old_file) + " " +
                       kiosk_.Quoted(new_file) + " " + kiosk_.Quoted("urls.txt"));
   }
-
-  testing::KioskFolder kiosk_;
-  std::string zelkctl_;  // the installed zelkctl, quoted for the shell
 };
 
 TEST_F(ImpactTest, ListsTheChangedAddressesWithTheDecidingRuleOfEachFile) {

@@ -5,21 +5,16 @@
 
 #include <string>
 
-#include "tests/support/kiosk_folder.h"
+#include "tests/support/kiosk_folder_test.h"
 
 namespace zelk {
 namespace {
 
-class InstallationTest : public ::testing::Test {
+class InstallationTest : public testing::KioskFolderTest {
  protected:
-  void SetUp() override { zelkctl_ = kiosk_.InstallBuiltTools(ZELK_LIBRARY_PATH, ZELKCTL_PATH); }
-
   std::string Zelkctl(const std::string& arguments, const std::string& environment = "") {
     return testing::RunCommand(environment + zelkctl_ + " " + arguments).out;
   }
-
-  testing::KioskFolder kiosk_;
-  std::string zelkctl_;  // the installed zelkctl, quoted for the shell
 };
 
 TEST_F(InstallationTest, ExportsAnswerFromTheZelkIniBesideTheHost) {

@@ -5,8 +5,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "tests/support/test_support.h"
@@ -30,14 +28,6 @@ inline CommandRun RunChromium(const std::filesystem::path& folder,
       (folder / "profile").string() + "' " + action + " 'file://" + page.string() + "' 2>'" +
       (folder / "chromium.log").string() + "'";
   return RunCommand(command);
-}
-
-// The log of the last run.
-inline std::string ChromiumLog(const std::filesystem::path& folder) {
-  std::ifstream log(folder / "chromium.log");
-  std::stringstream text;
-  text << log.rdbuf();
-  return text.str();
 }
 
 }  // namespace zelk::testing

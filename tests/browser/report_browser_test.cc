@@ -55,15 +55,11 @@ class ReportBrowserTest : public testing::KioskFolderTest {
                       "\nDeniedURLHTML=<html><body><h1>Refused</h1><p>(DENIED_PAGE)</p>"
                       "<script>console.log('" +
                       kFrameScript + "')</script></body></html>\n";
-    // One header a section: the reader takes only the first section of a name.
     std::map<std::string, std::string> sections;
     for (const auto& k : kMenuKeys) {
       sections[k.section] += std::string(k.key) + "=" + k.value + "\n";
     }
-    for (const auto& [section, keys] : sections) {
-      ini += "[" + section + "]\n" + keys;
-    }
-    testing::WriteFile(folder().path() / "zelk.ini", ini);
+    kiosk_.WriteIni(ini + testing::IniOfSections(sections));
   }
 
   // Writes the report; true when zelkctl said it did.
@@ -98,7 +94,7 @@ TEST_F(ReportBrowserTest, ShowsExactlyTheSwitchedOffEntriesAsOffAndRunsNoScript)
   const testing::CommandRun chromium =
       testing::RunChromium(folder().path(), Report(), "--dump-dom");
   const std::string& dom = chromium.out;
-  const std::string log = testing::ChromiumLog(folder().path());
+  const std::string log = testing::ReadFile(folder().path() / "chromium.log");
   if (dom.find("id=\"menus\"") == std::string::npos) {
     GTEST_SKIP() << "Chromium could not start or render here (exit " << chromium.status
                  << "). Its log:\n"
@@ -176,7 +172,7 @@ TEST_F(ReportBrowserTest, WritesAScreenshot) {
                            shot.string() + "'");
   if (!fs::exists(shot)) {
     GTEST_SKIP() << "Chromium could not take a screenshot here. Its log:\n"
-                 << testing::ChromiumLog(folder().path()).substr(0, 2000);
+                 << testing::ReadFile(folder().path() / "chromium.log").substr(0, 2000);
   }
   EXPECT_EQ("\x89PNG", testing::ReadFile(shot).substr(0, 4));
   std::printf("screenshot of the report: %s\n", shot.string().c_str());

@@ -94,11 +94,7 @@ TEST_F(CommandCheckTest, IdsOutsideTheMapAreAllowed) {
   for (const GovernedCommand& governed : kGovernedCommands) {
     sections[Utf8(governed.section)] += Utf8(governed.key) + "=FALSE\n";
   }
-  std::string ini;
-  for (const auto& [section, lines] : sections) {
-    ini += "[" + section + "]\n" + lines;
-  }
-  ConfigureAndLoad(ini);
+  ConfigureAndLoad(testing::IniOfSections(sections));
   std::set<int32_t> mapped;
   for (const GovernedCommand& governed : kGovernedCommands) {
     mapped.insert(governed.id);

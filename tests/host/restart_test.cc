@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -10,6 +9,7 @@
 
 #include "config/readers.h"
 #include "platform/platform.h"
+#include "tests/support/configured_host.h"
 #include "tests/support/test_support.h"
 
 namespace zelk {
@@ -27,39 +27,22 @@ std::string AppendLineCommand(const testing::TempFolder& folder, const char* log
 #endif
 }
 
-// Waits up to ten seconds for `path` to hold `lines` lines; returns the lines it holds.
-int WaitForLines(const fs::path& path, int lines) {
-  int found = 0;
-  for (int i = 0; i < 200; ++i) {
-    const std::string text = testing::ReadFile(path);
-    found = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-    if (found >= lines) {
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return found;
-}
-
-class RestartBrowserTest : public ::testing::Test {
+class RestartBrowserTest : public testing::ConfiguredHostTest {
  protected:
-  int End() {
-    LocateConfiguration(source_);
+  // The end of the browser with zelk.ini holding `ini`.
+  int End(const std::string& ini) {
+    Configure(ini);
     boxes_.Clear();
     return RestartBrowser(source_);
   }
-
-  testing::FakeHostInstallation host_;
-  ConfigSource source_;
-  testing::MessageBoxRecorder boxes_;
 };
 
 TEST_F(RestartBrowserTest, StartsNothingUnlessConfigured) {
   const std::string command = AppendLineCommand(host_.folder(), "log");
   for (const char* restart : {"", "RestartOnClose=FALSE\n", "RestartOnClose=1\n"}) {
     SCOPED_TRACE(restart);
-    host_.WriteIni(std::string("[Browser]\n") + restart + "[Files]\nCommandLine=" + command + "\n");
-    EXPECT_EQ(0, End());
+    EXPECT_EQ(0,
+              End(std::string("[Browser]\n") + restart + "[Files]\nCommandLine=" + command + "\n"));
   }
   EXPECT_TRUE(boxes_.boxes().empty());
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -67,12 +50,12 @@ TEST_F(RestartBrowserTest, StartsNothingUnlessConfigured) {
 }
 
 TEST_F(RestartBrowserTest, EachEndStartsOneNewProcess) {
-  host_.WriteIni("[Browser]\nRestartOnClose=true\n[Files]\nCommandLine=" +
-                 AppendLineCommand(host_.folder(), "log") + "\n");
-  EXPECT_EQ(1, End());
-  EXPECT_EQ(1, End());
+  const std::string ini = "[Browser]\nRestartOnClose=true\n[Files]\nCommandLine=" +
+                          AppendLineCommand(host_.folder(), "log") + "\n";
+  EXPECT_EQ(1, End(ini));
+  EXPECT_EQ(1, End(ini));
   EXPECT_TRUE(boxes_.boxes().empty());
-  EXPECT_EQ(2, WaitForLines(host_.folder().path() / "log", 2));
+  EXPECT_EQ(2, testing::WaitForLines(host_.folder().path() / "log", 2));
 }
 
 TEST_F(RestartBrowserTest, TellsTheUserWhenNoProcessCouldBeStarted) {
@@ -85,8 +68,7 @@ TEST_F(RestartBrowserTest, TellsTheUserWhenNoProcessCouldBeStarted) {
   };
   for (const std::string& files : cases) {
     SCOPED_TRACE(files);
-    host_.WriteIni("[Browser]\nRestartOnClose=TRUE\n" + files);
-    EXPECT_EQ(1, End());
+    EXPECT_EQ(1, End("[Browser]\nRestartOnClose=TRUE\n" + files));
     ASSERT_EQ(1u, boxes_.boxes().size());
     EXPECT_EQ(Utf8(kRestartFailedText), Utf8(boxes_.boxes()[0].text));
     EXPECT_EQ(Utf8(host_.ExecutablePath()), Utf8(boxes_.boxes()[0].caption));
@@ -101,11 +83,10 @@ TEST_F(RestartBrowserTest, AnUnquotedPathWithSpacesIsSplitAtTheFirstSpace) {
   testing::WriteFile(
       program, "#!/bin/sh\necho \"$1\" >> '" + (host_.folder().path() / "log").string() + "'\n");
   fs::permissions(program, fs::perms::owner_exec, fs::perm_options::add);
-  host_.WriteIni("[Browser]\nRestartOnClose=TRUE\n[Files]\nCommandLine=" + program.string() +
-                 " tool\n");
-  EXPECT_EQ(1, End());
+  EXPECT_EQ(1, End("[Browser]\nRestartOnClose=TRUE\n[Files]\nCommandLine=" + program.string() +
+                   " tool\n"));
   EXPECT_TRUE(boxes_.boxes().empty());
-  ASSERT_EQ(1, WaitForLines(host_.folder().path() / "log", 1));
+  ASSERT_EQ(1, testing::WaitForLines(host_.folder().path() / "log", 1));
   EXPECT_EQ("tool\n", testing::ReadFile(host_.folder().path() / "log"));
 }
 #endif

@@ -17,21 +17,14 @@ struct IniCorpusFile {
   std::vector<std::u16string> keys;
 };
 
-// UTF-16 text as file bytes, with its byte order mark.
-inline std::string Utf16LeBytes(std::u16string_view text) {
-  std::string bytes = "\xFF\xFE";
+// UTF-16 text as file bytes with its byte order mark: little-endian, as Windows writes it,
+// unless `big_endian`.
+inline std::string Utf16FileBytes(std::u16string_view text, bool big_endian = false) {
+  std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
   for (char16_t c : text) {
-    bytes.push_back(static_cast<char>(c & 0xFF));
-    bytes.push_back(static_cast<char>(c >> 8));
-  }
-  return bytes;
-}
-
-inline std::string Utf16BeBytes(std::u16string_view text) {
-  std::string bytes = "\xFE\xFF";
-  for (char16_t c : text) {
-    bytes.push_back(static_cast<char>(c >> 8));
-    bytes.push_back(static_cast<char>(c & 0xFF));
+    const char low = static_cast<char>(c & 0xFF);
+    const char high = static_cast<char>(c >> 8);
+    bytes += big_endian ? std::string{high, low} : std::string{low, high};
   }
   return bytes;
 }
@@ -109,12 +102,12 @@ inline std::vector<IniCorpusFile> BuildIniCorpus() {
                     {u"C", u"Fake"},
                     {u"Commented", u";Commented", u"Hashed", u"# Hashed", u"Value", u"Real"}});
   corpus.push_back({"utf16le.ini",
-                    Utf16LeBytes(u"[Sektion]\r\nGr\u00FC\u00DFe=Hallo W\u00E9lt\r\n"
-                                 u"Emoji= \U0001F600 \r\nQuoted=\"x y\"\r\n"),
+                    Utf16FileBytes(u"[Sektion]\r\nGr\u00FC\u00DFe=Hallo W\u00E9lt\r\n"
+                                   u"Emoji= \U0001F600 \r\nQuoted=\"x y\"\r\n"),
                     {u"Sektion", u"SEKTION"},
                     {u"Gr\u00FC\u00DFe", u"GR\u00FC\u00DFE", u"Emoji", u"Quoted"}});
   corpus.push_back(
-      {"utf16be.ini", Utf16BeBytes(u"[Be]\nKey=big \u00E9ndian\n"), {u"Be"}, {u"Key"}});
+      {"utf16be.ini", Utf16FileBytes(u"[Be]\nKey=big \u00E9ndian\n", true), {u"Be"}, {u"Key"}});
   corpus.push_back({"utf8bom.ini",
                     "\xEF\xBB\xBF[S\xC3\xA9]\nName=\xC3\x9Cn\xC3\xAF"
                     "code\n",
@@ -134,7 +127,7 @@ inline std::vector<IniCorpusFile> BuildIniCorpus() {
                     {u"a", u"b"}});
   // "nul" is a device name on Windows, so these files are named differently.
   corpus.push_back({"nulchar.ini", "[N]\nA=x\0y\nB=z\n"s, {u"N"}, {u"A", u"B"}});
-  corpus.push_back({"nulchar16.ini", Utf16LeBytes(u"[N]\nA=x\0y\nB=z\n"s), {u"N"}, {u"A", u"B"}});
+  corpus.push_back({"nulchar16.ini", Utf16FileBytes(u"[N]\nA=x\0y\nB=z\n"s), {u"N"}, {u"A", u"B"}});
   corpus.push_back({"long.ini",
                     "[L]\nLong=" + std::string(3000, 'v') + "\nExact=abcdef\nQuoted=\"abcd\"\n",
                     {u"L"},

@@ -25,17 +25,6 @@ namespace {
 namespace fs = std::filesystem;
 using testing::Utf8;
 
-// Waits up to ten seconds for `path` to exist with some content.
-bool WaitForContent(const fs::path& path) {
-  for (int i = 0; i < 200; ++i) {
-    if (!testing::ReadFile(path).empty()) {
-      return true;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return false;
-}
-
 TEST(StartProcessTest, StartsAProgramFoundByItsName) {
   testing::TempFolder temp;
   const fs::path marker = temp.path() / "marker";
@@ -45,7 +34,7 @@ TEST(StartProcessTest, StartsAProgramFoundByItsName) {
   const std::u16string command = u"sh -c \"echo ran > '" + FromUtf8(marker.string()) + u"'\"";
 #endif
   EXPECT_EQ(0u, StartProcess(command));
-  EXPECT_TRUE(WaitForContent(marker));
+  EXPECT_EQ(1, testing::WaitForLines(marker, 1));
 }
 
 TEST(StartProcessTest, ReportsWhatCannotBeStarted) {
@@ -107,7 +96,7 @@ TEST(StartProcessTest, LeavesNoZombieBehind) {
   testing::TempFolder temp;
   const fs::path marker = temp.path() / "marker";
   ASSERT_EQ(0u, StartProcess(u"sh -c \"echo ran > '" + FromUtf8(marker.string()) + u"'\""));
-  ASSERT_TRUE(WaitForContent(marker));
+  ASSERT_EQ(1, testing::WaitForLines(marker, 1));
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   EXPECT_EQ(std::vector<std::string>(), ZombieChildren());
 }

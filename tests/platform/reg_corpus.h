@@ -28,7 +28,7 @@ inline std::string RegCorpusBytes(const RegCorpusFile& file, std::string_view ro
        at = text.find(placeholder, at + root.size())) {
     text.replace(at, placeholder.size(), root);
   }
-  return file.utf16 ? Utf16LeBytes(FromUtf8(text)) : text;
+  return file.utf16 ? Utf16FileBytes(FromUtf8(text)) : text;
 }
 
 namespace internal {

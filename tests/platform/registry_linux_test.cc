@@ -10,6 +10,7 @@
 #include "gtest/gtest.h"
 #include "platform/platform.h"
 #include "tests/platform/ini_corpus.h"
+#include "tests/support/registry_fixture.h"
 #include "tests/support/scoped_environment.h"
 #include "tests/support/test_support.h"
 
@@ -35,7 +36,7 @@ class RegistryLinuxTest : public ::testing::Test {
   // Writes `text` (UTF-8) as a UTF-16LE .reg file and names it in ZELK_REGISTRY.
   void UseRegistry(const std::string& text) {
     const auto path = folder_.path() / "registry.reg";
-    testing::WriteFile(path, testing::Utf16LeBytes(FromUtf8(text)));
+    testing::WriteFile(path, testing::Utf16FileBytes(FromUtf8(text)));
     variable_.emplace("ZELK_REGISTRY", path.string().c_str());
   }
 
@@ -72,44 +73,24 @@ constexpr char16_t kKey[] = u"Software\\Velmora Labs\\Zelk\\Browser";
 
 TEST_F(RegistryLinuxTest, AnswersFromTheFileLikeRegQueryValueEx) {
   UseRegistry(kRegistry);
-  const std::vector<uint8_t> machine = {'M', 0, 'a', 0, 'c', 0, 'h', 0,
-                                        'i', 0, 'n', 0, 'e', 0, 0,   0};
+  const std::vector<uint8_t> machine = testing::RegSzBytes(u"Machine");
+  const std::vector<uint8_t> one = {1, 0, 0, 0};
+  constexpr char16_t kUpper[] = u"SOFTWARE\\velmora labs\\ZELK\\browser";
+  constexpr char16_t kTrailing[] = u"Software\\Velmora Labs\\Zelk\\Browser\\";
+  constexpr char16_t kAbove[] = u"Software\\Velmora Labs";
+  constexpr char16_t kFiles[] = u"Software\\Velmora Labs\\Zelk\\Files";
   const QueryCase kCases[] = {
       {"machine value", kLm, kKey, u"Title", 2048, 0, machine},
-      {"user value", kCu, kKey, u"title", 2048, 0, {'U', 0, 's', 0, 'e', 0, 'r', 0, 0, 0}},
-      {"names in any case",
-       kCu,
-       u"SOFTWARE\\velmora labs\\ZELK\\browser",
-       u"FLAG",
-       4,
-       0,
-       {1, 0, 0, 0}},
-      {"trailing backslash",
-       kCu,
-       u"Software\\Velmora Labs\\Zelk\\Browser\\",
-       u"Flag",
-       4,
-       0,
-       {1, 0, 0, 0}},
+      {"user value", kCu, kKey, u"title", 2048, 0, testing::RegSzBytes(u"User")},
+      {"names in any case", kCu, kUpper, u"FLAG", 4, 0, one},
+      {"trailing backslash", kCu, kTrailing, u"Flag", 4, 0, one},
       {"exact fit", kLm, kKey, u"Title", machine.size(), 0, machine},
       {"one short", kLm, kKey, u"Title", machine.size() - 1, kErrorMoreData, {}},
       {"nothing fits", kCu, kKey, u"Flag", 0, kErrorMoreData, {}},
       {"empty value in no room", kCu, kKey, u"Empty", 0, 0, {}},
       {"missing value", kCu, kKey, u"Missing", 2048, kErrorFileNotFound, {}},
-      {"key above a written key",
-       kCu,
-       u"Software\\Velmora Labs",
-       u"Title",
-       2048,
-       kErrorFileNotFound,
-       {}},
-      {"missing key",
-       kCu,
-       u"Software\\Velmora Labs\\Zelk\\Files",
-       u"Title",
-       2048,
-       kErrorFileNotFound,
-       {}},
+      {"key above a written key", kCu, kAbove, u"Title", 2048, kErrorFileNotFound, {}},
+      {"missing key", kCu, kFiles, u"Title", 2048, kErrorFileNotFound, {}},
       {"other hive's key", kLm, kKey, u"Flag", 2048, kErrorFileNotFound, {}},
   };
   for (const QueryCase& c : kCases) {
@@ -150,7 +131,7 @@ TEST_F(RegistryLinuxTest, ReadsTheFileAfreshAtEachQuery) {
   UseRegistry(kRegistry);
   Check({"before", kCu, kKey, u"Flag", 4, 0, {1, 0, 0, 0}});
   testing::WriteFile(folder_.path() / "registry.reg",
-                     testing::Utf16LeBytes(
+                     testing::Utf16FileBytes(
                          u"REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\Velmora Labs\\Zelk\\Browser]"
                          u"\r\n\"Flag\"=dword:00000002\r\n"));
   Check({"after", kCu, kKey, u"Flag", 4, 0, {2, 0, 0, 0}});

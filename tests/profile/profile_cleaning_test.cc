@@ -27,11 +27,8 @@ const Tree kMixedProfile = {"Bookmarks=b",        "Preferences=p",        "Bookm
                             "History=h",          "Cache/data_0=c",       "Cache/index/f=c",
                             "Extensions/abc/m=m", "Cache/extensions=file"};
 
-class ProfileCleaningTest : public ::testing::Test {
+class ProfileCleaningTest : public testing::ProfileRootTest {
  protected:
-  fs::path DefaultFolder() const { return root_.path() / "Chromium" / "User Data" / "Default"; }
-  std::string Root() const { return Utf8(root_.WinPath()); }
-
   void Configure(const std::string& profile_folder, const std::string& clean = "TRUE") const {
     host_.WriteIni("[Browser]\nCleanProfileOnClose=" + clean + "\nProfileFolder=" + profile_folder +
                    "\n");
@@ -42,11 +39,6 @@ class ProfileCleaningTest : public ::testing::Test {
     LocateConfiguration(source_);
     return CleanProfileFolder(source_);
   }
-
-  testing::FakeHostInstallation host_;
-  testing::TempFolder root_;
-  ConfigSource source_;
-  testing::MessageBoxRecorder boxes_;
 };
 
 TEST_F(ProfileCleaningTest, DoesNothingUnlessConfigured) {

@@ -1,4 +1,5 @@
-// Helpers of the profile tests: building and reading small folder trees.
+// Helpers of the profile tests: building and reading small folder trees, and a configured
+// host with a profile root of its own.
 #ifndef ZELK_TESTS_PROFILE_PROFILE_TEST_UTIL_H_
 #define ZELK_TESTS_PROFILE_PROFILE_TEST_UTIL_H_
 
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/configured_host.h"
 #include "tests/support/test_support.h"
 
 namespace zelk::testing {
@@ -39,6 +41,18 @@ inline void MakeTree(const std::filesystem::path& root, const std::vector<std::s
               equals == std::string::npos ? "" : item.substr(equals + 1));
   }
 }
+
+// A configured host whose profiles live below a root of the test's own.
+class ProfileRootTest : public ConfiguredHostTest {
+ protected:
+  std::filesystem::path DefaultFolder() const {
+    return root_.path() / "Chromium" / "User Data" / "Default";
+  }
+  // The root as zelk.ini names it.
+  std::string Root() const { return Utf8(root_.WinPath()); }
+
+  TempFolder root_;
+};
 
 }  // namespace zelk::testing
 

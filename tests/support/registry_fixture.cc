@@ -15,17 +15,6 @@ namespace {
 
 constexpr char16_t kZelkKey[] = u"Software\\Velmora Labs\\Zelk";
 
-std::vector<uint8_t> Utf16Bytes(std::u16string_view text) {
-  std::vector<uint8_t> bytes;
-  for (char16_t c : text) {
-    bytes.push_back(static_cast<uint8_t>(c & 0xFF));
-    bytes.push_back(static_cast<uint8_t>(c >> 8));
-  }
-  bytes.push_back(0);
-  bytes.push_back(0);
-  return bytes;
-}
-
 #ifdef _WIN32
 HKEY RootOf(platform::RegistryHive hive) {
   return hive == platform::RegistryHive::kLocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
@@ -36,6 +25,16 @@ const wchar_t* Wide(const std::u16string& text) {
 #endif
 
 }  // namespace
+
+std::vector<uint8_t> RegSzBytes(std::u16string_view text) {
+  std::vector<uint8_t> bytes;
+  for (char16_t c : text) {
+    bytes.push_back(static_cast<uint8_t>(c & 0xFF));
+    bytes.push_back(static_cast<uint8_t>(c >> 8));
+  }
+  bytes.insert(bytes.end(), {0, 0});
+  return bytes;
+}
 
 ScopedRegistry::ScopedRegistry() {
   Clear();
@@ -54,7 +53,7 @@ void ScopedRegistry::SetString(platform::RegistryHive hive,
                                std::u16string_view key,
                                std::u16string_view value,
                                uint32_t type) {
-  SetRaw(hive, section, key, type, Utf16Bytes(value));
+  SetRaw(hive, section, key, type, RegSzBytes(value));
 }
 
 void ScopedRegistry::SetRaw(platform::RegistryHive hive,

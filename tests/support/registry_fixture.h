@@ -8,12 +8,16 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/platform.h"
 #include "tests/support/test_support.h"
 
 namespace zelk::testing {
+
+// A text as REG_SZ data: UTF-16LE with its terminating zero.
+std::vector<uint8_t> RegSzBytes(std::u16string_view text);
 
 class ScopedRegistry {
  public:

@@ -1,5 +1,6 @@
 #include "tests/support/test_support.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -7,6 +8,7 @@
 #include <random>
 #include <sstream>
 #include <system_error>
+#include <thread>
 
 #ifndef _WIN32
 #include <sys/wait.h>
@@ -84,6 +86,34 @@ std::string ReadFile(const fs::path& path) {
   std::ostringstream content;
   content << in.rdbuf();
   return content.str();
+}
+
+int WaitForLines(const fs::path& path, int lines) {
+  int found = 0;
+  for (int i = 0; i < 200 && found < lines; ++i) {
+    if (i > 0) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    const std::string text = ReadFile(path);
+    found = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+  }
+  return found;
+}
+
+size_t CountOf(std::string_view text, std::string_view part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string_view::npos; at = text.find(part, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+std::string IniOfSections(const std::map<std::string, std::string>& sections) {
+  std::string ini;
+  for (const auto& [section, lines] : sections) {
+    ini += "[" + section + "]\n" + lines;
+  }
+  return ini;
 }
 
 MessageBoxRecorder::MessageBoxRecorder() {

@@ -4,6 +4,7 @@
 #define ZELK_TESTS_SUPPORT_TEST_SUPPORT_H_
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,15 @@ CommandRun RunCommand(const std::string& command);
 void WriteFile(const std::filesystem::path& path, std::string_view bytes);
 // The whole file, or an empty string when it cannot be read.
 std::string ReadFile(const std::filesystem::path& path);
+// Waits up to ten seconds for the file to hold `lines` line ends (a process started
+// beside the test writes it); returns the line ends it holds.
+int WaitForLines(const std::filesystem::path& path, int lines);
+
+// How often `part` occurs in `text`.
+size_t CountOf(std::string_view text, std::string_view part);
+// zelk.ini text with one header a section, as the reader takes only the first section of
+// a name: `sections` maps each name to its lines.
+std::string IniOfSections(const std::map<std::string, std::string>& sections);
 
 struct RecordedBox {
   std::u16string caption;

@@ -9,11 +9,13 @@
 #include "platform/platform.h"
 #include "tests/platform/ini_corpus.h"
 #include "tests/platform/reg_corpus.h"
+#include "tests/support/registry_fixture.h"
 #include "tests/support/test_support.h"
 
 namespace zelk::platform {
 namespace {
 
+using testing::RegSzBytes;
 using testing::Utf8;
 
 constexpr char kRoot[] = "HKEY_CURRENT_USER\\Software\\ZelkTest";
@@ -24,18 +26,6 @@ std::vector<uint8_t> Bytes(std::initializer_list<int> bytes) {
   for (int b : bytes) {
     out.push_back(static_cast<uint8_t>(b));
   }
-  return out;
-}
-
-// UTF-16LE bytes of a text and its terminating zero, as REG_SZ data.
-std::vector<uint8_t> SzData(std::u16string_view text) {
-  std::vector<uint8_t> out;
-  for (char16_t c : text) {
-    out.push_back(static_cast<uint8_t>(c & 0xFF));
-    out.push_back(static_cast<uint8_t>(c >> 8));
-  }
-  out.push_back(0);
-  out.push_back(0);
   return out;
 }
 
@@ -80,27 +70,27 @@ void ExpectMissing(const RegFile& registry,
 TEST(RegFileTest, ReadsEveryValueType) {
   ExpectValues(ParseCorpusFile("types"),
                {
-                   {u"Types", u"Sz", kRegSz, SzData(u"plain text")},
-                   {u"Types", u"Escaped", kRegSz, SzData(u"back\\slash \"quoted\"")},
-                   {u"Types", u"Unknown escape", kRegSz, SzData(u"C:Temp")},
-                   {u"Types", u"Empty", kRegSz, SzData(u"")},
-                   {u"Types", u"", kRegSz, SzData(u"default value")},
-                   {u"Types", u"Wide", kRegSz, SzData(u"Gr\u00FC\u00DFe \U0001F600")},
+                   {u"Types", u"Sz", kRegSz, RegSzBytes(u"plain text")},
+                   {u"Types", u"Escaped", kRegSz, RegSzBytes(u"back\\slash \"quoted\"")},
+                   {u"Types", u"Unknown escape", kRegSz, RegSzBytes(u"C:Temp")},
+                   {u"Types", u"Empty", kRegSz, RegSzBytes(u"")},
+                   {u"Types", u"", kRegSz, RegSzBytes(u"default value")},
+                   {u"Types", u"Wide", kRegSz, RegSzBytes(u"Gr\u00FC\u00DFe \U0001F600")},
                    {u"Types", u"Dword", kRegDword, Bytes({0x2a, 0, 0, 0})},
                    {u"Types", u"ShortDword", kRegDword, Bytes({0x1a, 0, 0, 0})},
                    {u"Types", u"Binary", kRegBinary, Bytes({1, 2, 0xff})},
                    {u"Types", u"EmptyBinary", kRegBinary, {}},
-                   {u"Types", u"Expand", kRegExpandSz, SzData(u"%A%")},
+                   {u"Types", u"Expand", kRegExpandSz, RegSzBytes(u"%A%")},
                    {u"Types", u"Multi", kRegMultiSz, Bytes({'a', 0, 0, 0, 'b', 0, 0, 0, 0, 0})},
                    {u"Types", u"Qword", 11, Bytes({1, 0, 0, 0, 0, 0, 0, 0})},
                    {u"Types", u"None", 0, {}},
                    {u"Types", u"Continued", kRegBinary, Bytes({1, 2, 3, 4, 5})},
-                   {u"Types", u"Commented", kRegSz, SzData(u"x")},
+                   {u"Types", u"Commented", kRegSz, RegSzBytes(u"x")},
                    {u"Types", u"Spaced", kRegDword, Bytes({1, 0, 0, 0})},
                    {u"Types", u"Indented", kRegBinary, Bytes({0x7f})},
-                   {u"Types", u"Semicolon", kRegSz, SzData(u"a;b")},
-                   {u"Types", u"Bracket]", kRegSz, SzData(u"b")},
-                   {u"Types", u"\\Backslash name", kRegSz, SzData(u"n")},
+                   {u"Types", u"Semicolon", kRegSz, RegSzBytes(u"a;b")},
+                   {u"Types", u"Bracket]", kRegSz, RegSzBytes(u"b")},
+                   {u"Types", u"\\Backslash name", kRegSz, RegSzBytes(u"n")},
                });
 }
 
@@ -115,13 +105,13 @@ TEST(RegFileTest, NamesMatchWithoutRegardToAsciiCase) {
 TEST(RegFileTest, CreatesDeletesAndMergesKeys) {
   const RegFile registry = ParseCorpusFile("keys");
   ExpectValues(registry, {
-                             {u"Kept", u"keep", kRegSz, SzData(u"1")},
-                             {u"Kept", u"case", kRegSz, SzData(u"second")},
-                             {u"Kept", u"again", kRegSz, SzData(u"1")},
-                             {u"Kept\\Deeper", u"trailing", kRegSz, SzData(u"1")},
-                             {u"Doubled\\Slash", u"doubled", kRegSz, SzData(u"1")},
-                             {u"Tail", u"tail", kRegSz, SzData(u"1")},
-                             {u"Tail", u"stays in Tail", kRegSz, SzData(u"1")},
+                             {u"Kept", u"keep", kRegSz, RegSzBytes(u"1")},
+                             {u"Kept", u"case", kRegSz, RegSzBytes(u"second")},
+                             {u"Kept", u"again", kRegSz, RegSzBytes(u"1")},
+                             {u"Kept\\Deeper", u"trailing", kRegSz, RegSzBytes(u"1")},
+                             {u"Doubled\\Slash", u"doubled", kRegSz, RegSzBytes(u"1")},
+                             {u"Tail", u"tail", kRegSz, RegSzBytes(u"1")},
+                             {u"Tail", u"stays in Tail", kRegSz, RegSzBytes(u"1")},
                          });
   ExpectMissing(registry, u"Kept", {u"drop", u"after", u"nowhere", u"nowhere either"});
   EXPECT_FALSE(registry.HasKey(RegistryHive::kCurrentUser, u"Software\\ZelkTest\\Gone"));
@@ -140,8 +130,8 @@ TEST(RegFileTest, CreatesDeletesAndMergesKeys) {
 
 TEST(RegFileTest, PassesOverLinesThatDoNotParse) {
   const RegFile registry = ParseCorpusFile("rejected");
-  ExpectValues(registry, {{u"Rejected", u"Good", kRegSz, SzData(u"1")},
-                          {u"Rejected", u"Last", kRegSz, SzData(u"1")}});
+  ExpectValues(registry, {{u"Rejected", u"Good", kRegSz, RegSzBytes(u"1")},
+                          {u"Rejected", u"Last", kRegSz, RegSzBytes(u"1")}});
   const auto& rejected = registry.keys().at(u"hkcu\\software\\zelktest\\rejected");
   EXPECT_EQ(2u, rejected.values.size());
 }
@@ -149,15 +139,15 @@ TEST(RegFileTest, PassesOverLinesThatDoNotParse) {
 TEST(RegFileTest, Regedit4TextTypesHoldNarrowText) {
   ExpectValues(ParseCorpusFile("regedit4"),
                {
-                   {u"Four", u"Sz", kRegSz, SzData(u"four")},
-                   {u"Four", u"Expand", kRegExpandSz, SzData(u"%A%")},
+                   {u"Four", u"Sz", kRegSz, RegSzBytes(u"four")},
+                   {u"Four", u"Expand", kRegExpandSz, RegSzBytes(u"%A%")},
                    {u"Four", u"Multi", kRegMultiSz, Bytes({'a', 0, 0, 0, 'b', 0, 0, 0, 0, 0})},
-                   {u"Four", u"Unterminated", kRegExpandSz, SzData(u"%A%")},
+                   {u"Four", u"Unterminated", kRegExpandSz, RegSzBytes(u"%A%")},
                    {u"Four", u"Binary", kRegBinary, Bytes({0x25, 0x41})},
                    {u"Four", u"Dword", kRegDword, Bytes({4, 0, 0, 0})},
                });
-  ExpectValues(ParseCorpusFile("line_ends"), {{u"LF", u"s", kRegSz, SzData(u"lf")},
-                                              {u"CR", u"s", kRegSz, SzData(u"cr")},
+  ExpectValues(ParseCorpusFile("line_ends"), {{u"LF", u"s", kRegSz, RegSzBytes(u"lf")},
+                                              {u"CR", u"s", kRegSz, RegSzBytes(u"cr")},
                                               {u"CR", u"b", kRegBinary, Bytes({1, 2})}});
 }
 
@@ -183,7 +173,7 @@ TEST(RegFileTest, HexDataOfVersion5FilesIsKeptAsWritten) {
       "\"Unterminated\"=hex(1):41,00,42,00\r\n"
       "\"Expand\"=hex(2):25,00,00,00\r\n";
   const FileCase kFiles[] = {
-      {"utf16", testing::Utf16LeBytes(FromUtf8("Windows Registry Editor Version 5.00" + body))},
+      {"utf16", testing::Utf16FileBytes(FromUtf8("Windows Registry Editor Version 5.00" + body))},
       {"utf8 mark", "\xEF\xBB\xBFWindows Registry Editor Version 5.00" + body},
       {"narrow", "Windows Registry Editor Version 5.00" + body},
   };
@@ -198,7 +188,7 @@ TEST(RegFileTest, HexDataOfVersion5FilesIsKeptAsWritten) {
     ASSERT_NE(nullptr, find(u"Unterminated"));
     EXPECT_EQ(Bytes({0x41, 0, 0x42, 0}), find(u"Unterminated")->data);
     ASSERT_NE(nullptr, find(u"Expand"));
-    EXPECT_EQ(SzData(u"%"), find(u"Expand")->data);
+    EXPECT_EQ(RegSzBytes(u"%"), find(u"Expand")->data);
   }
 }
 

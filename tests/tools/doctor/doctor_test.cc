@@ -13,7 +13,7 @@
 #include <sys/stat.h>
 #endif
 
-#include "tests/support/registry_fixture.h"
+#include "tests/support/configured_host.h"
 #include "tests/support/test_support.h"
 #include "tests/tools/zelkctl_run.h"
 #include "tools/zelkctl/doctor/doctor.h"
@@ -133,7 +133,7 @@ TEST(DoctorIniTest, AFileOfGarbageLinesStopsAfterAFewHundredFindings) {
 
 // An installation in a temporary folder, the current folder while the test runs, so that
 // relative paths resolve inside it.
-class DoctorInstallationTest : public ::testing::Test {
+class DoctorInstallationTest : public testing::ConfiguredHostTest {
  protected:
   void SetUp() override {
     previous_folder_ = std::filesystem::current_path();
@@ -166,9 +166,6 @@ class DoctorInstallationTest : public ::testing::Test {
     return found;
   }
 
-  testing::FakeHostInstallation host_;
-  testing::MessageBoxRecorder boxes_;
-  testing::ScopedRegistry registry_;
   std::filesystem::path previous_folder_;
 };
 

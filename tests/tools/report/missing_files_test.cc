@@ -31,14 +31,6 @@ const MissingFileCase kCases[] = {
     {"check-url --explain http://a/", true, 1, "no rule decided: the filter file could not be"},
 };
 
-size_t Count(const std::string& text, const std::string& part) {
-  size_t count = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-    ++count;
-  }
-  return count;
-}
-
 class MissingFileTest : public testing::KioskFolderTest {};
 
 TEST_F(MissingFileTest, TheAdministratorIsToldOnce) {
@@ -53,7 +45,7 @@ TEST_F(MissingFileTest, TheAdministratorIsToldOnce) {
     const testing::CommandRun run = testing::RunCommand("cd \"" + Path("") + "\" && " + zelkctl_ +
                                                         " " + c.command + " 2>stderr.txt");
     const std::string err = testing::ReadFile(folder().path() / "stderr.txt");
-    EXPECT_EQ(c.boxes, Count(err, "MessageBox: ")) << err;
+    EXPECT_EQ(c.boxes, testing::CountOf(err, "MessageBox: ")) << err;
     EXPECT_NE(std::string::npos, run.out.find(c.said)) << run.out;
   }
 }
