@@ -11,13 +11,17 @@ namespace {
 constexpr size_t kMaxRememberedProgram = 4096;
 constexpr size_t kMaxSearchedLiteral = 256;
 
+// The lead of a program's key: whether the pattern is anchored.
+constexpr char kAnchoredLead = 'A';
+constexpr char kFreeLead = 'F';
+
 }  // namespace
 
 // Whether the pattern is anchored leads the key, as its reading says; in the program the
 // two ways a failed start ends (try the next position, or fail the whole match) are written
 // alike, so that a pattern and the same one with "^" differ in the lead only.
 std::string RuleCoverage::ProgramKey(const UrlPattern& pattern, bool anchored) {
-  std::string key(1, anchored ? 'A' : 'F');
+  std::string key(1, anchored ? kAnchoredLead : kFreeLead);
   for (const PatternInstruction& instruction : pattern.instructions()) {
     const Op op = instruction.op() == Op::kReject ? Op::kNextStart : instruction.op();
     key.push_back(static_cast<char>(op));
@@ -84,13 +88,15 @@ bool RuleCoverage::FindSameProgram(const PatternAnalysis& analysis,
   if (compiled.instructions().size() > kMaxRememberedProgram) {
     return false;
   }
+  std::string key = ProgramKey(compiled, analysis.anchored);
   for (bool unanchor : {false, true}) {
     if (unanchor && !analysis.anchored) {
       break;
     }
-    const auto found = programs_.find(ProgramKey(compiled, analysis.anchored && !unanchor));
-    if (found != programs_.end()) {
-      *line = found->second;
+    if (unanchor) {
+      key[0] = kFreeLead;
+    }
+    if (FindProgram(key, line)) {
       *why = unanchor ? " holds the same pattern without the \"^\" and matches first"
                       : " holds the same pattern and matches first";
       return true;
@@ -99,13 +105,33 @@ bool RuleCoverage::FindSameProgram(const PatternAnalysis& analysis,
   return false;
 }
 
+bool RuleCoverage::FindProgram(const std::string& key, size_t* line) const {
+  bool found = false;
+  const auto range = programs_.equal_range(std::hash<std::string>()(key));
+  for (auto it = range.first; it != range.second; ++it) {
+    if (found && it->second >= *line) {
+      continue;
+    }
+    const PatternAnalysis earlier = analyse_line_(it->second);
+    if (ProgramKey(*earlier.program, earlier.anchored) == key) {
+      *line = it->second;
+      found = true;
+    }
+  }
+  return found;
+}
+
 void RuleCoverage::Remember(const PatternAnalysis& analysis, size_t line) {
   if (analysis.matches_everything && !has_universal_) {
     has_universal_ = true;
     universal_line_ = line;
   }
   if (analysis.program->instructions().size() <= kMaxRememberedProgram) {
-    programs_.emplace(ProgramKey(*analysis.program, analysis.anchored), line);
+    const std::string key = ProgramKey(*analysis.program, analysis.anchored);
+    size_t earlier = 0;
+    if (!FindProgram(key, &earlier)) {
+      programs_.emplace(std::hash<std::string>()(key), line);
+    }
   }
   const LiteralForm& literal = analysis.literal;
   if (literal.is_literal && literal.text.size() <= kMaxSearchedLiteral) {
