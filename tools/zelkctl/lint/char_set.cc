@@ -46,6 +46,7 @@ bool CharSet::Intersects(const CharSet& other) const {
 
 CharSet CharSet::Complement() const {
   CharSet result;
+  result.ranges_.reserve(ranges_.size() + 1);
   uint32_t next = 0;
   for (const ClassMember& range : ranges_) {
     if (range.low > next) {

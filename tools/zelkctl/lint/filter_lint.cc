@@ -302,20 +302,19 @@ void FilterLinter::LintPattern(size_t index, const LineParts& parts) {
     }
   }
   LintCover(index, parts, analysis);
-  coverage_.Remember(analysis, index);
   if (parts.mark == kAllowMark && !bom_line) {
     LintAllowRule(index, text_column, parts, analysis);
   }
 }
 
 // An earlier rule that decides every address this one matches, or a pattern that matches
-// every address.
+// every address. The rule is then remembered for the lines after it.
 void FilterLinter::LintCover(size_t index,
                              const LineParts& parts,
                              const PatternAnalysis& analysis) {
   size_t cover = 0;
   std::string why;
-  if (coverage_.FindCover(analysis, &cover, &why)) {
+  if (coverage_.CoverThenRemember(analysis, index, &cover, &why)) {
     const PatternAnalysis earlier = AnalyseLine(cover);
     Add(index, parts.mark_column, Severity::kWarning, "never-decides",
         "this rule never decides: " + RuleName(cover) +
