@@ -24,10 +24,10 @@ std::string GeneratedHostsFile() {
 
 class LongHostsListTest : public testing::KioskFolderTest {
  protected:
-  // Runs zelkctl in the folder; its standard error goes to `err`.
+  // Runs zelkctl; `err` receives what it said on standard error.
   testing::CommandRun Run(const std::string& arguments, std::string* err) {
-    const testing::CommandRun run = testing::RunCommand("cd \"" + Path("") + "\" && " + zelkctl_ +
-                                                        " " + arguments + " 2>stderr.txt");
+    const testing::CommandRun run =
+        testing::RunCommand(zelkctl_ + " " + arguments + " 2>\"" + Path("stderr.txt") + "\"");
     *err = testing::ReadFile(folder().path() / "stderr.txt");
     return run;
   }
@@ -36,8 +36,9 @@ class LongHostsListTest : public testing::KioskFolderTest {
 TEST_F(LongHostsListTest, ImportsAndDecidesWithoutError) {
   testing::WriteFile(folder().path() / "hosts", GeneratedHostsFile());
   std::string err;
-  const testing::CommandRun import =
-      Run("import --format hosts --deny hosts -o imported.txt", &err);
+  const testing::CommandRun import = Run("import --format hosts --deny " + kiosk_.Quoted("hosts") +
+                                             " -o " + kiosk_.Quoted("imported.txt"),
+                                         &err);
   EXPECT_EQ(0, import.status) << err;
   EXPECT_NE(std::string::npos, err.find("150000 rule(s) written")) << err;
   EXPECT_EQ(std::string::npos, err.find("too many")) << err;
