@@ -1,6 +1,7 @@
-// Figures for zelkctl import: a generated domain list of 100,000 entries turned into rules,
-// the lint of the result, and one address check against all of it. Prints one line per
-// figure; it asserts nothing.
+// Figures for zelkctl import at the sizes of real block lists: generated domain and hosts
+// lists turned into rules, the lint of the result, the load of the rules followed by an
+// allow-all rule, and one address check against all of it. Prints one line per figure;
+// it asserts nothing.
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -21,55 +22,84 @@ double MillisecondsSince(Clock::time_point start) {
 }
 
 // Names of the kind block lists hold: a few labels, digits, hyphens, some duplicates.
-std::vector<std::string> GeneratedDomains(size_t count) {
+std::string GeneratedName(size_t i) {
   static const char* const kWords[] = {"ads", "track", "cdn", "pixel", "stats", "media", "click"};
+  return std::string(kWords[i % 7]) + "-" + std::to_string(i / 7) + ".net" +
+         std::to_string(i % 97) + ".example";
+}
+
+// One generated list: its format, size, the line an entry takes, and whether to lint it
+// (a lint of a million rules takes long enough to run on its own, through zelkctl).
+struct ListCase {
+  zelk::tools::ListFormat format;
+  size_t entries;
+  const char* entry_prefix;
+  bool lint;
+};
+
+constexpr ListCase kLists[] = {
+    {zelk::tools::ListFormat::kDomains, 100'000, "", true},
+    {zelk::tools::ListFormat::kHosts, 150'000, "0.0.0.0 ", true},
+    {zelk::tools::ListFormat::kDomains, 1'000'000, "", false},
+};
+
+std::vector<std::string> GeneratedList(const ListCase& list) {
   std::vector<std::string> lines = {"# generated block list"};
-  for (size_t i = 0; i < count; ++i) {
-    lines.push_back(std::string(kWords[i % 7]) + "-" + std::to_string(i / 7) + ".net" +
-                    std::to_string(i % 97) + ".example");
+  lines.reserve(list.entries + 1);
+  for (size_t i = 0; i < list.entries; ++i) {
+    lines.push_back(list.entry_prefix + GeneratedName(i));
   }
   return lines;
+}
+
+void CheckOnce(const zelk::CompiledFilterList& list, const std::u16string& address) {
+  zelk::UrlCheckInput input;
+  input.list = &list;
+  input.address = address;
+  const Clock::time_point start = Clock::now();
+  const zelk::UrlDecision decision = zelk::DecideUrl(input);
+  std::printf("  check of %s: %s after %llu steps (%s), %.3f ms\n", zelk::ToUtf8(address).c_str(),
+              decision.allow ? "allowed" : "refused",
+              static_cast<unsigned long long>(decision.steps),
+              decision.reason == zelk::DecisionReason::kBudgetExhausted ? "the step budget ran out"
+                                                                        : "decided",
+              MillisecondsSince(start));
+}
+
+void Measure(const ListCase& list) {
+  using namespace zelk;
+  using namespace zelk::tools;
+  const ListSource source{"generated.txt", list.format, false, GeneratedList(list)};
+  Clock::time_point start = Clock::now();
+  const ImportResult result = ImportLists({source});
+  std::printf("%zu %s entries\n  import: %zu rules, %zu skipped, %.1f ms\n", list.entries,
+              ListFormatName(list.format), result.rules, result.skipped.size(),
+              MillisecondsSince(start));
+
+  std::vector<std::u16string> lines;
+  lines.reserve(result.filter_lines.size() + 1);
+  for (const std::string& line : result.filter_lines) {
+    lines.push_back(FromUtf8(line));
+  }
+  lines.push_back(u"+all");
+  if (list.lint) {
+    start = Clock::now();
+    const LintReport report = LintFilterLines(lines);
+    std::printf("  lint: %zu finding(s), %.1f ms\n", report.findings.size(),
+                MillisecondsSince(start));
+  }
+  start = Clock::now();
+  const CompiledFilterListPtr compiled = CompileFilterList(lines);
+  std::printf("  load of the rules and +all: %.1f ms\n", MillisecondsSince(start));
+  CheckOnce(*compiled, u"https://" + FromUtf8(GeneratedName(list.entries / 2)) + u"/x");
+  CheckOnce(*compiled, u"https://www.news.example.org/articles/2024/today.html");
 }
 
 }  // namespace
 
 int main() {
-  using namespace zelk;
-  using namespace zelk::tools;
-  constexpr size_t kEntries = 100'000;
-  ListSource source{"generated.txt", ListFormat::kDomains, false, GeneratedDomains(kEntries)};
-
-  Clock::time_point start = Clock::now();
-  const ImportResult result = ImportLists({source});
-  std::printf("import of %zu domain entries: %zu rules, %zu skipped, %.1f ms\n", kEntries,
-              result.rules, result.skipped.size(), MillisecondsSince(start));
-
-  std::vector<std::u16string> lines;
-  for (const std::string& line : result.filter_lines) {
-    lines.push_back(FromUtf8(line));
-  }
-  lines.push_back(u"+all");
-  start = Clock::now();
-  const LintReport report = LintFilterLines(lines);
-  std::printf("lint of the imported rules: %zu finding(s), %.1f ms\n", report.findings.size(),
-              MillisecondsSince(start));
-
-  for (const std::u16string& address :
-       {std::u16string(u"https://ads-0.net0.example/x"),
-        std::u16string(u"https://www.news.example.org/articles/2024/today.html")}) {
-    start = Clock::now();
-    const CompiledFilterListPtr list = CompileFilterList(lines);
-    std::printf("compile of the imported rules: %.1f ms\n", MillisecondsSince(start));
-    UrlCheckInput input;
-    input.list = list.get();
-    input.address = address;
-    start = Clock::now();
-    const UrlDecision decision = DecideUrl(input);
-    std::printf(
-        "check of %s: %s after %llu steps (%s), %.1f ms\n", ToUtf8(address).c_str(),
-        decision.allow ? "allowed" : "refused", static_cast<unsigned long long>(decision.steps),
-        decision.reason == DecisionReason::kBudgetExhausted ? "the step budget ran out" : "decided",
-        MillisecondsSince(start));
+  for (const ListCase& list : kLists) {
+    Measure(list);
   }
   return 0;
 }

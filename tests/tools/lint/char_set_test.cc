@@ -22,7 +22,9 @@ TEST(CharSetTest, IntersectsOnlyWhenACharacterIsShared) {
       {Of({{'a', 'c'}}), Of({{'c', 'e'}}), true},
       {Of({{'a', 'c'}}), Of({{'d', 'e'}}), false},
       {Of({{'a', 'a'}, {'x', 'x'}}), Of({{'b', 'w'}}), false},
-      {Of({{'b', 'b'}, {'a', 'a'}, {'c', 'c'}}), Of({{'b', 'b'}}), true},  // merged out of order
+      {Of({{'b', 'b'}, {'a', 'a'}, {'c', 'c'}}), Of({{'b', 'b'}}), true},   // merged out of order
+      {Of({{'a', 'a'}, {'e', 'e'}, {'b', 'd'}}), Of({{'f', 'z'}}), false},  // one bridges two
+      {Of({{'a', 'a'}, {'e', 'e'}, {'b', 'd'}}), Of({{'c', 'c'}}), true},
       {Of({}), CharSet::All(), false},
       {Of({{0, 0}}), CharSet::All(), true},
       {Of({{'/', '/'}}).Complement(), Of({{'/', '/'}}), false},

@@ -29,6 +29,7 @@ const MissingFileCase kCases[] = {
     // The doctor reports a missing zelk.ini among its findings, not in a box.
     {"doctor", false, 0, "zelk.ini does not exist"},
     {"check-url --explain http://a/", true, 1, "no rule decided: the filter file could not be"},
+    {"check-url http://a/ http://b/ http://c/", true, 1, "allowed  http://c/  (the filter file"},
 };
 
 class MissingFileTest : public testing::KioskFolderTest {};

@@ -107,6 +107,22 @@ void PrintCheckedUrl(const CheckedUrl& c, bool explain) {
   }
 }
 
+// The library's answer for each address. Each check after a failed load retries it and
+// tells the administrator again, so once the filter file could not be loaded the later
+// addresses take that same answer (the failed-load page) without asking: one message per run.
+std::vector<CheckedUrl> CheckEach(const HostLibrary& library,
+                                  const std::vector<std::string>& urls) {
+  std::vector<CheckedUrl> checked;
+  for (const std::string& url : urls) {
+    if (!checked.empty() && checked.front().check.answer == CheckAnswer::kUnloaded) {
+      checked.push_back({url, checked.front().check, "", ""});
+    } else {
+      checked.push_back({url, AskCheckUrl(library, url), "", ""});
+    }
+  }
+  return checked;
+}
+
 int RunCheckUrl(Invocation& invocation) {
   CheckUrlArguments arguments;
   if (!ParseCheckUrl(invocation.args, &arguments)) {
@@ -116,10 +132,7 @@ int RunCheckUrl(Invocation& invocation) {
   if (!invocation.LoadLibrary()) {
     return kExitUsage;
   }
-  std::vector<CheckedUrl> checked;
-  for (const std::string& url : arguments.urls) {
-    checked.push_back({url, AskCheckUrl(invocation.library, url), "", ""});
-  }
+  std::vector<CheckedUrl> checked = CheckEach(invocation.library, arguments.urls);
   if (arguments.explain) {
     ExplainEach(&checked);
   }

@@ -127,6 +127,7 @@ int RunImport(Invocation& invocation) {
     return status;
   }
   ImportResult result = ImportLists(options.sources);
+  options.sources.clear();  // the lists read are done with: their room goes to the output
   result.skipped.insert(result.skipped.begin(), options.file_problems.begin(),
                         options.file_problems.end());
   if (!WriteOutput(options.output, JoinLines(result.filter_lines))) {

@@ -1,8 +1,7 @@
 #include "tools/zelkctl/import/list_import.h"
 
-#include <unordered_set>
-
 #include "tools/zelkctl/import/punycode.h"
+#include "tools/zelkctl/import/text_set.h"
 #include "tools/zelkctl/support/blank_text.h"
 
 namespace zelk::tools {
@@ -138,10 +137,11 @@ std::string SafeName(std::string_view name) {
   return safe;
 }
 
-// A rule waiting to be written, with the line it came from.
+// A rule waiting to be written, with the line it came from. Its pattern is kept once, in
+// the set of the rules written with its mark.
 struct Pending {
   bool allow;
-  std::string pattern;
+  size_t pattern;  // the number of its text in that set
   size_t source;
   size_t line;
 };
@@ -151,6 +151,7 @@ class Importer {
   explicit Importer(const std::vector<ListSource>& sources) : sources_(sources) {}
 
   ImportResult Run() {
+    Reserve();
     for (size_t s = 0; s < sources_.size(); ++s) {
       ImportSource(s);
     }
@@ -161,6 +162,25 @@ class Importer {
   }
 
  private:
+  // Room for one rule per line, of about the line's length, so that the sets do not
+  // grow step by step through a long list.
+  void Reserve() {
+    size_t lines[2] = {0, 0};
+    size_t bytes[2] = {0, 0};
+    for (const ListSource& source : sources_) {
+      lines[source.allow ? 1 : 0] += source.lines.size();
+      for (const std::string& line : source.lines) {
+        bytes[source.allow ? 1 : 0] += line.size();
+      }
+    }
+    constexpr size_t kPatternOverLine = 64;  // what the anchors add to a host
+    pending_.reserve(lines[0] + lines[1]);
+    for (size_t mark = 0; mark < 2; ++mark) {
+      patterns_[mark].Reserve(lines[mark], bytes[mark] + lines[mark] * kPatternOverLine);
+      domains_[mark].Reserve(lines[mark], bytes[mark]);
+    }
+  }
+
   void Skip(size_t source, size_t line, std::string why) {
     result_.skipped.push_back(SkippedEntry{sources_[source].name, line, std::move(why)});
   }
@@ -182,7 +202,7 @@ class Importer {
       }
       result_.passed_over += conversion.passed_over;
       for (ImportedRule& rule : conversion.rules) {
-        Add(std::move(rule), s, i + 1);
+        Add(rule, s, i + 1);
       }
     }
     if (!any) {
@@ -191,10 +211,10 @@ class Importer {
   }
 
   // True when a domain already written with the same mark covers `domain`.
-  bool Covered(const std::string& domain, bool allow) const {
-    const std::unordered_set<std::string>& domains = domains_[allow ? 1 : 0];
+  bool Covered(std::string_view domain, bool allow) const {
+    const TextSet& domains = domains_[allow ? 1 : 0];
     for (size_t from = 0; from != std::string::npos;) {
-      if (domains.count(domain.substr(from)) != 0) {
+      if (domains.Contains(domain.substr(from))) {
         return true;
       }
       from = domain.find('.', from);
@@ -203,21 +223,24 @@ class Importer {
     return false;
   }
 
-  void Add(ImportedRule rule, size_t source, size_t line) {
-    const std::string key = (rule.allow ? "+" : "-") + rule.pattern;
-    if (seen_.count(key) != 0 || (!rule.domain.empty() && Covered(rule.domain, rule.allow))) {
+  void Add(const ImportedRule& rule, size_t source, size_t line) {
+    TextSet& patterns = patterns_[rule.allow ? 1 : 0];
+    if (patterns.Contains(rule.pattern) ||
+        (!rule.domain.empty() && Covered(rule.domain, rule.allow))) {
       ++result_.duplicates;
       return;
     }
-    seen_.insert(key);
+    bool added = false;
+    const size_t pattern = patterns.Insert(rule.pattern, &added);
     if (!rule.domain.empty()) {
-      domains_[rule.allow ? 1 : 0].insert(rule.domain);
+      domains_[rule.allow ? 1 : 0].Insert(rule.domain, &added);
     }
-    pending_.push_back(Pending{rule.allow, std::move(rule.pattern), source, line});
+    pending_.push_back(Pending{rule.allow, pattern, source, line});
   }
 
   void WriteHeader() {
     result_.rules = pending_.size();
+    result_.filter_lines.reserve(pending_.size() + 2);
     std::string names;
     for (const ListSource& source : sources_) {
       names += (names.empty() ? "" : ", ") + SafeName(source.name);
@@ -250,7 +273,9 @@ class Importer {
       result_.filter_lines.push_back("; " + where + " (" + ListFormatName(source.format) + ", " +
                                      (allow ? "allowed" : "refused") + ")");
       for (size_t k = i; k < end; ++k) {
-        result_.filter_lines.push_back((allow ? "+" : "-") + pending_[k].pattern);
+        const std::string_view pattern = patterns_[allow ? 1 : 0].Text(pending_[k].pattern);
+        std::string& line = result_.filter_lines.emplace_back(1, allow ? '+' : '-');
+        line.append(pattern);
       }
       i = end;
     }
@@ -259,8 +284,9 @@ class Importer {
   const std::vector<ListSource>& sources_;
   ImportResult result_;
   std::vector<Pending> pending_;
-  std::unordered_set<std::string> seen_;
-  std::unordered_set<std::string> domains_[2];
+  // The patterns written, and the domains whose names they cover, by mark (deny, allow).
+  TextSet patterns_[2];
+  TextSet domains_[2];
 };
 
 // What one line says about its format.

@@ -4,30 +4,27 @@
 
 namespace zelk::tools {
 
+// Merges in place, as pattern checks add a range at a time to sets of a few ranges: the
+// ranges that overlap or touch the new one become one with it.
 void CharSet::Add(uint32_t low, uint32_t high) {
-  std::vector<ClassMember> merged;
-  bool placed = false;
-  for (const ClassMember& range : ranges_) {
-    if (uint32_t{range.high} + 1 < low) {
-      merged.push_back(range);
-    } else if (high + 1 < range.low) {
-      if (!placed) {
-        merged.push_back(ClassMember{static_cast<char16_t>(low), static_cast<char16_t>(high)});
-        placed = true;
-      }
-      merged.push_back(range);
-    } else {
-      low = std::min<uint32_t>(low, range.low);
-      high = std::max<uint32_t>(high, range.high);
-    }
+  auto first = std::lower_bound(
+      ranges_.begin(), ranges_.end(), low,
+      [](const ClassMember& range, uint32_t value) { return uint32_t{range.high} + 1 < value; });
+  auto last = first;
+  for (; last != ranges_.end() && last->low <= high + 1; ++last) {
+    low = std::min<uint32_t>(low, last->low);
+    high = std::max<uint32_t>(high, last->high);
   }
-  if (!placed) {
-    merged.push_back(ClassMember{static_cast<char16_t>(low), static_cast<char16_t>(high)});
+  const ClassMember merged{static_cast<char16_t>(low), static_cast<char16_t>(high)};
+  if (first == last) {
+    ranges_.insert(first, merged);
+  } else {
+    *first = merged;
+    ranges_.erase(first + 1, last);
   }
-  if (merged.size() > kMaxRanges) {
-    merged = {ClassMember{merged.front().low, merged.back().high}};
+  if (ranges_.size() > kMaxRanges) {
+    ranges_ = {ClassMember{ranges_.front().low, ranges_.back().high}};
   }
-  ranges_ = std::move(merged);
 }
 
 bool CharSet::Intersects(const CharSet& other) const {
@@ -49,6 +46,7 @@ bool CharSet::Intersects(const CharSet& other) const {
 
 CharSet CharSet::Complement() const {
   CharSet result;
+  result.ranges_.reserve(ranges_.size() + 1);
   uint32_t next = 0;
   for (const ClassMember& range : ranges_) {
     if (range.low > next) {

@@ -83,14 +83,17 @@ struct Expectation {
 
 class FilterLinter {
  public:
-  explicit FilterLinter(const std::vector<std::u16string>& lines) : lines_(lines) {}
+  explicit FilterLinter(const std::vector<std::u16string>& lines)
+      : lines_(lines), coverage_([this](size_t line) { return AnalyseLine(line); }) {}
   LintReport Run();
 
  private:
   void Add(size_t line, size_t column, Severity severity, const char* check, std::string message) {
     report_.findings.push_back(LintFinding{line + 1, column, severity, check, std::move(message)});
   }
-  void CompileAndAnalyse();
+  PatternAnalysis AnalyseLine(size_t index) const {
+    return AnalysePattern(SplitLine(lines_[index]).text);
+  }
   bool CheckByteOrderMark();
   void LintLine(size_t index);
   void LintComment(size_t index, const LineParts& parts);
@@ -108,11 +111,10 @@ class FilterLinter {
   std::string RuleName(size_t index) const { return RuleOfLine(lines_[index], index); }
 
   const std::vector<std::u16string>& lines_;
-  // The list as the check compiles it, for its expectations and its index.
+  // The list as the check compiles it, for its expectations and its index. It builds the
+  // program of a rule only when an expectation tries it; each rule is analysed on its own,
+  // line by line, and not kept, so the linter holds little more than the check does.
   CompiledFilterListPtr compiled_;
-  // One analysis per pattern rule, in file order, and where each line's stands in it.
-  std::vector<PatternAnalysis> analyses_;
-  std::vector<size_t> analysis_of_line_;
   LintReport report_;
   bool byte_order_mark_ = false;
   RuleCoverage coverage_;
@@ -121,7 +123,7 @@ class FilterLinter {
 };
 
 LintReport FilterLinter::Run() {
-  CompileAndAnalyse();
+  compiled_ = CompileFilterList(lines_);
   if (compiled_ == nullptr) {
     Add(0, 1, Severity::kError, "memory",
         "the list does not fit in memory once compiled: the library would not load it either");
@@ -138,32 +140,6 @@ LintReport FilterLinter::Run() {
                      return a.line != b.line ? a.line < b.line : a.column < b.column;
                    });
   return std::move(report_);
-}
-
-// Each pattern is read and compiled once, as the list is compiled for the check, and its
-// analysis made from that reading. Should the list not compile (memory ran short), each
-// pattern is analysed on its own instead.
-void FilterLinter::CompileAndAnalyse() {
-  analysis_of_line_.assign(lines_.size(), 0);
-  analyses_.reserve(lines_.size());
-  compiled_ = CompileFilterList(
-      lines_,
-      [this](const CompiledRule& rule, const PatternReading& reading, const UrlPattern* program) {
-        analysis_of_line_[rule.line] = analyses_.size();
-        analyses_.push_back(
-            AnalyseReading(SplitLine(lines_[rule.line]).text, reading, rule.error, program));
-      });
-  if (compiled_ != nullptr) {
-    return;
-  }
-  analyses_.clear();
-  for (size_t i = 0; i < lines_.size(); ++i) {
-    const LineParts parts = SplitLine(lines_[i]);
-    if (parts.kind == FilterLineKind::kPatternRule) {
-      analysis_of_line_[i] = analyses_.size();
-      analyses_.push_back(AnalysePattern(parts.text));
-    }
-  }
 }
 
 // The reader takes no byte-order mark for one: its bytes become the first characters of
@@ -310,7 +286,7 @@ void FilterLinter::LintLeadingBlank(size_t index, const LineParts& parts) {
 
 void FilterLinter::LintPattern(size_t index, const LineParts& parts) {
   const size_t text_column = parts.mark_column + 1;
-  const PatternAnalysis& analysis = analyses_[analysis_of_line_[index]];
+  const PatternAnalysis analysis = AnalysePattern(parts.text);
   if (analysis.error != PatternError::kOk) {
     Add(index, text_column + analysis.stop, Severity::kError, "compile-error",
         std::string("the pattern does not compile (") + PatternErrorName(analysis.error) +
@@ -326,21 +302,20 @@ void FilterLinter::LintPattern(size_t index, const LineParts& parts) {
     }
   }
   LintCover(index, parts, analysis);
-  coverage_.Remember(analysis, index);
   if (parts.mark == kAllowMark && !bom_line) {
     LintAllowRule(index, text_column, parts, analysis);
   }
 }
 
 // An earlier rule that decides every address this one matches, or a pattern that matches
-// every address.
+// every address. The rule is then remembered for the lines after it.
 void FilterLinter::LintCover(size_t index,
                              const LineParts& parts,
                              const PatternAnalysis& analysis) {
   size_t cover = 0;
   std::string why;
-  if (coverage_.FindCover(analysis, &cover, &why)) {
-    const PatternAnalysis& earlier = analyses_[analysis_of_line_[cover]];
+  if (coverage_.CoverThenRemember(analysis, index, &cover, &why)) {
+    const PatternAnalysis earlier = AnalyseLine(cover);
     Add(index, parts.mark_column, Severity::kWarning, "never-decides",
         "this rule never decides: " + RuleName(cover) +
             (earlier.effective != SplitLine(lines_[cover]).text

@@ -11,13 +11,18 @@ namespace {
 constexpr size_t kMaxRememberedProgram = 4096;
 constexpr size_t kMaxSearchedLiteral = 256;
 
+// The lead of a program's key: whether the pattern is anchored.
+constexpr char kAnchoredLead = 'A';
+constexpr char kFreeLead = 'F';
+
 }  // namespace
 
 // Whether the pattern is anchored leads the key, as its reading says; in the program the
 // two ways a failed start ends (try the next position, or fail the whole match) are written
 // alike, so that a pattern and the same one with "^" differ in the lead only.
 std::string RuleCoverage::ProgramKey(const UrlPattern& pattern, bool anchored) {
-  std::string key(1, anchored ? 'A' : 'F');
+  std::string key(1, anchored ? kAnchoredLead : kFreeLead);
+  key.reserve(1 + pattern.instructions().size() * (1 + sizeof(uint32_t)));
   for (const PatternInstruction& instruction : pattern.instructions()) {
     const Op op = instruction.op() == Op::kReject ? Op::kNextStart : instruction.op();
     key.push_back(static_cast<char>(op));
@@ -36,7 +41,22 @@ void RuleCoverage::Consider(const std::unordered_map<std::u16string, size_t>& li
   }
 }
 
+bool RuleCoverage::CoverThenRemember(const PatternAnalysis& analysis,
+                                     size_t line,
+                                     size_t* cover,
+                                     std::string* why) {
+  ProgramLookup program;
+  if (analysis.program->instructions().size() <= kMaxRememberedProgram) {
+    program.key = ProgramKey(*analysis.program, analysis.anchored);
+    program.seen = FindProgram(program.key, &program.seen_line);
+  }
+  const bool covered = FindCover(analysis, program, cover, why);
+  Remember(analysis, program, line);
+  return covered;
+}
+
 bool RuleCoverage::FindCover(const PatternAnalysis& analysis,
+                             const ProgramLookup& program,
                              size_t* line,
                              std::string* why) const {
   if (has_universal_) {
@@ -44,7 +64,7 @@ bool RuleCoverage::FindCover(const PatternAnalysis& analysis,
     *why = " matches every address first";
     return true;
   }
-  if (FindSameProgram(analysis, line, why)) {
+  if (FindSameProgram(analysis, program, line, why)) {
     return true;
   }
   const LiteralForm& literal = analysis.literal;
@@ -78,34 +98,51 @@ bool RuleCoverage::FindCover(const PatternAnalysis& analysis,
 }
 
 bool RuleCoverage::FindSameProgram(const PatternAnalysis& analysis,
+                                   const ProgramLookup& program,
                                    size_t* line,
                                    std::string* why) const {
-  const UrlPattern& compiled = *analysis.program;
-  if (compiled.instructions().size() > kMaxRememberedProgram) {
+  if (program.key.empty()) {
     return false;
   }
-  for (bool unanchor : {false, true}) {
-    if (unanchor && !analysis.anchored) {
-      break;
-    }
-    const auto found = programs_.find(ProgramKey(compiled, analysis.anchored && !unanchor));
-    if (found != programs_.end()) {
-      *line = found->second;
-      *why = unanchor ? " holds the same pattern without the \"^\" and matches first"
-                      : " holds the same pattern and matches first";
-      return true;
-    }
+  if (program.seen) {
+    *line = program.seen_line;
+    *why = " holds the same pattern and matches first";
+    return true;
+  }
+  std::string unanchored = program.key;
+  unanchored[0] = kFreeLead;
+  if (analysis.anchored && FindProgram(unanchored, line)) {
+    *why = " holds the same pattern without the \"^\" and matches first";
+    return true;
   }
   return false;
 }
 
-void RuleCoverage::Remember(const PatternAnalysis& analysis, size_t line) {
+bool RuleCoverage::FindProgram(const std::string& key, size_t* line) const {
+  bool found = false;
+  const auto range = programs_.equal_range(std::hash<std::string>()(key));
+  for (auto it = range.first; it != range.second; ++it) {
+    if (found && it->second >= *line) {
+      continue;
+    }
+    const PatternAnalysis earlier = analyse_line_(it->second);
+    if (ProgramKey(*earlier.program, earlier.anchored) == key) {
+      *line = it->second;
+      found = true;
+    }
+  }
+  return found;
+}
+
+void RuleCoverage::Remember(const PatternAnalysis& analysis,
+                            const ProgramLookup& program,
+                            size_t line) {
   if (analysis.matches_everything && !has_universal_) {
     has_universal_ = true;
     universal_line_ = line;
   }
-  if (analysis.program->instructions().size() <= kMaxRememberedProgram) {
-    programs_.emplace(ProgramKey(*analysis.program, analysis.anchored), line);
+  if (!program.key.empty() && !program.seen) {
+    programs_.emplace(std::hash<std::string>()(program.key), line);
   }
   const LiteralForm& literal = analysis.literal;
   if (literal.is_literal && literal.text.size() <= kMaxSearchedLiteral) {

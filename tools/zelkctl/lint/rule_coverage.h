@@ -4,9 +4,11 @@
 #define ZELK_TOOLS_ZELKCTL_LINT_RULE_COVERAGE_H_
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "tools/zelkctl/lint/pattern_analysis.h"
 
@@ -16,27 +18,55 @@ namespace zelk::tools {
 // only addresses that an earlier one already matches: an earlier pattern that matches
 // every address, an earlier identical program (or the same one without "^"), or an
 // earlier plain text that stands inside this one within its anchors.
+//
+// Programs are remembered by a hash of their instructions and the line, not by the
+// instructions themselves (a list of a million rules would hold each program twice); a
+// hash that matches is confirmed by analysing the earlier line again.
 class RuleCoverage {
  public:
-  // The earliest line that covers the pattern, with the reason in words, or false.
-  bool FindCover(const PatternAnalysis& analysis, size_t* line, std::string* why) const;
-  // Adds the pattern of `line`; lines must come in file order.
-  void Remember(const PatternAnalysis& analysis, size_t line);
+  // Analyses the pattern of an earlier line again, as it was analysed when remembered.
+  using LineAnalyser = std::function<PatternAnalysis(size_t line)>;
+  explicit RuleCoverage(LineAnalyser analyse_line) : analyse_line_(std::move(analyse_line)) {}
+
+  // Sets `*cover` to the earliest line before `line` that covers its pattern, with the
+  // reason in words, or returns false; then remembers the pattern. Lines must come in file
+  // order.
+  bool CoverThenRemember(const PatternAnalysis& analysis,
+                         size_t line,
+                         size_t* cover,
+                         std::string* why);
   // The first line whose pattern matches every address, if any.
   bool has_universal() const { return has_universal_; }
   size_t universal_line() const { return universal_line_; }
 
  private:
   enum Anchoring { kFree, kAtStart, kAtEnd, kAtBoth };
+  // A program's key, and whether an earlier line has that same key.
+  struct ProgramLookup {
+    std::string key;  // empty for a program too long to remember
+    bool seen = false;
+    size_t seen_line = 0;
+  };
   static std::string ProgramKey(const UrlPattern& pattern, bool anchored);
-  bool FindSameProgram(const PatternAnalysis& analysis, size_t* line, std::string* why) const;
+  bool FindCover(const PatternAnalysis& analysis,
+                 const ProgramLookup& program,
+                 size_t* line,
+                 std::string* why) const;
+  void Remember(const PatternAnalysis& analysis, const ProgramLookup& program, size_t line);
+  bool FindSameProgram(const PatternAnalysis& analysis,
+                       const ProgramLookup& program,
+                       size_t* line,
+                       std::string* why) const;
+  // The earliest remembered line whose program has the key `key`, or false.
+  bool FindProgram(const std::string& key, size_t* line) const;
   void Consider(const std::unordered_map<std::u16string, size_t>& literals,
                 std::u16string_view text,
                 size_t* best) const;
 
   bool has_universal_ = false;
   size_t universal_line_ = 0;
-  std::unordered_map<std::string, size_t> programs_;
+  LineAnalyser analyse_line_;
+  std::unordered_multimap<size_t, size_t> programs_;  // the hash of a program's key, its line
   std::unordered_map<std::u16string, size_t> literals_[4];
 };
 

@@ -28,9 +28,14 @@ bool WriteOutput(const std::string& path, std::string_view text) {
 }
 
 std::string JoinLines(const std::vector<std::string>& lines) {
-  std::string text;
+  size_t size = 0;
   for (const std::string& line : lines) {
-    text += line + "\n";
+    size += line.size() + 1;
+  }
+  std::string text;
+  text.reserve(size);  // a list of a million lines is joined without growing step by step
+  for (const std::string& line : lines) {
+    text.append(line).push_back('\n');
   }
   return text;
 }
