@@ -159,6 +159,7 @@ struct RuleShapes::Shape {
   PatternReading reading;
   std::vector<PatternNode>* run_terms = nullptr;
   size_t first = 0;
+  std::unique_ptr<SharedTermFactors> factors;  // null when the run is nested in a group
 };
 
 RuleShapes::RuleShapes() = default;
@@ -208,10 +209,16 @@ std::unique_ptr<RuleShapes::Shape> RuleShapes::Learn(std::u16string_view pattern
   if (shape->run_terms == nullptr || !HoldsRun(*shape->run_terms, shape->first, run_)) {
     return nullptr;
   }
+  if (shape->run_terms == &shape->reading.sequence.children &&
+      SharedTermFactors::Fits(shape->reading, shape->first)) {
+    shape->factors = std::make_unique<SharedTermFactors>(shape->reading, shape->first);
+  }
   return shape;
 }
 
-const PatternReading* RuleShapes::Read(std::u16string_view pattern, PatternWorkspace* workspace) {
+const PatternReading* RuleShapes::Read(std::u16string_view pattern,
+                                       PatternWorkspace* workspace,
+                                       const SharedTermFactors** factors) {
   // A list whose rules share no shapes is spared the scans once the room for shapes is full.
   if ((shapes_.size() >= kMaxShapes && hits_ < kMaxShapes) || !MakeKey(pattern)) {
     return nullptr;
@@ -230,6 +237,9 @@ const PatternReading* RuleShapes::Read(std::u16string_view pattern, PatternWorks
     return nullptr;
   }
   Fill(pattern, shape);
+  if (factors != nullptr) {
+    *factors = shape->factors.get();
+  }
   return &shape->reading;
 }
 

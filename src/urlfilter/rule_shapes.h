@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "urlfilter/literal_factors.h"
 #include "urlfilter/pattern/compiler.h"
 #include "urlfilter/pattern/parser.h"
 
@@ -40,8 +41,12 @@ class RuleShapes {
   // for its shape: null when the pattern has no run worth a shape, does not compile, or
   // the room for shapes is full (for good once full of shapes met only once, as in a list
   // of distinct rules). The tree holds until the next call; it carries the
-  // spans of the pattern that first gave the shape, which are not this pattern's.
-  const PatternReading* Read(std::u16string_view pattern, PatternWorkspace* workspace);
+  // spans of the pattern that first gave the shape, which are not this pattern's. With
+  // `factors`, sets it to what gives the tree's required texts without reading all of it
+  // again, or null when the shape keeps none (its run is not in the top sequence).
+  const PatternReading* Read(std::u16string_view pattern,
+                             PatternWorkspace* workspace,
+                             const SharedTermFactors** factors = nullptr);
 
   size_t shape_count() const { return shapes_.size(); }
 

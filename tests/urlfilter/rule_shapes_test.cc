@@ -63,6 +63,12 @@ const char16_t* const kTemplates[] = {
     u"ab{R}cd\\0",
     u"R*+",
     u"!(R)",
+    // Characters before and after the run that make the joined text too long, at several
+    // places in the run; texts after it that repeat once joined.
+    u"://////////////////////////////////////////////////R(x|y)",
+    u"//////////////////////////////////////////////////////R/zz",
+    u"((ab|b)|x)?//R(a|ab)(b|c)//(x|y)?",
+    u"(x|xy)R(ab|b)z",
 };
 const char16_t* const kRuns[] = {
     u"example\\.com", u"EXAMPLE\\.Com", u"ads-track_9\\.net", u"a\\/b\\:c\\%d", u"\\.\\.\\.\\.\\.",
@@ -83,11 +89,13 @@ TEST(RuleShapes, ReadsEveryPatternAsItReadsAlone) {
   PatternReading alone;
   size_t shaped = 0;
   size_t patterns = 0;
+  size_t with_factors = 0;
   for (const char16_t* form : kTemplates) {
     for (const char16_t* run : kRuns) {
       const std::u16string pattern = Fill(form, run);
       ++patterns;
-      const PatternReading* reading = shapes.Read(pattern, &workspace);
+      const SharedTermFactors* factors = nullptr;
+      const PatternReading* reading = shapes.Read(pattern, &workspace, &factors);
       const PatternError error = CheckPattern(pattern, &alone, &workspace);
       if (reading == nullptr) {
         continue;
@@ -103,10 +111,15 @@ TEST(RuleShapes, ReadsEveryPatternAsItReadsAlone) {
       EXPECT_EQ(LiteralAlternatives(*reading, &shaped_texts),
                 LiteralAlternatives(alone, &alone_texts));
       EXPECT_EQ(shaped_texts, alone_texts);
+      if (factors != nullptr) {
+        ++with_factors;
+        EXPECT_EQ(factors->Factors(*reading), RequiredFactors(alone));
+      }
     }
   }
   // Most patterns go through a shape: the comparison above is not an empty one.
   EXPECT_GT(shaped, patterns / 2);
+  EXPECT_GT(with_factors, shaped / 3);
   EXPECT_LT(shapes.shape_count(), patterns);
 }
 
