@@ -23,6 +23,8 @@ struct ShapeRun {
   size_t begin = 0;
   size_t end = 0;
   size_t length = 0;
+  size_t rival_before = 0;  // the length of the longest run before it
+  size_t rival_after = 0;   // the length of the longest run after it
 };
 
 // The trees of the rule shapes seen so far. A pattern's shape is its folded text with its
@@ -53,6 +55,8 @@ class RuleShapes {
  private:
   struct Shape;
   bool MakeKey(std::u16string_view pattern);
+  Shape* Find(std::u16string_view pattern, PatternWorkspace* workspace);
+  bool SameAround(std::u16string_view pattern);
   std::unique_ptr<Shape> Learn(std::u16string_view pattern, PatternWorkspace* workspace) const;
   void Fill(std::u16string_view pattern, Shape* shape) const;
 
@@ -60,6 +64,10 @@ class RuleShapes {
   std::u16string key_;  // the last pattern's shape, its room reused
   size_t hits_ = 0;     // patterns of a shape met before
   ShapeRun run_;        // the last pattern's run
+  // Whether key_ and run_ are those of the last pattern, whose shape is last_ (null when
+  // the shape keeps no tree).
+  bool last_known_ = false;
+  Shape* last_ = nullptr;
 };
 
 }  // namespace zelk

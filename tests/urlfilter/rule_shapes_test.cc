@@ -69,6 +69,9 @@ const char16_t* const kTemplates[] = {
     u"//////////////////////////////////////////////////////R/zz",
     u"((ab|b)|x)?//R(a|ab)(b|c)//(x|y)?",
     u"(x|xy)R(ab|b)z",
+    // A run as long as the pattern's other run, before it and after it.
+    u"R/abcdefghijkl",
+    u"abcdefghijkl/R",
 };
 const char16_t* const kRuns[] = {
     u"example\\.com", u"EXAMPLE\\.Com", u"ads-track_9\\.net", u"a\\/b\\:c\\%d", u"\\.\\.\\.\\.\\.",
