@@ -201,6 +201,20 @@ struct SequenceFold {
   size_t one_at_a_time_until = 0;
 };
 
+// The run ends before `term`: it and the term's own factors are candidates, and a new run
+// begins with the term. The term is copied from, not used up, since it may be kept.
+void BreakRun(const Literals& term, SequenceFold* fold) {
+  fold->whole = false;
+  Consider(std::move(fold->run), &fold->result);
+  fold->run = term.exact_known ? term.exact : Texts{u""};
+  if (term.has_factors) {
+    ConsiderCopy(term.factors, &fold->result);
+  }
+  if (term.exact_known) {
+    ConsiderCopy(term.exact, &fold->result);
+  }
+}
+
 // Reads children[begin, end) into `fold`. `known`, when given, holds what each term other
 // than a character reads as, so that it is not read again.
 void FoldTerms(const std::vector<PatternNode>& children,
@@ -211,7 +225,6 @@ void FoldTerms(const std::vector<PatternNode>& children,
   Texts& run = fold->run;
   for (size_t i = begin; i < end; ++i) {
     const PatternNode& child = children[i];
-    Literals term;
     if (child.kind == NodeKind::kChar) {
       if (i >= fold->one_at_a_time_until) {
         const size_t run_end = CharacterRunEnd(children, i, end);
@@ -224,17 +237,14 @@ void FoldTerms(const std::vector<PatternNode>& children,
       if (ExtendWithCharacters(&run, children, i, i + 1)) {
         continue;
       }
-      term = Analyse(child);
-    } else {
-      term = known != nullptr ? (*known)[i] : Analyse(child);
-      if (term.exact_known && Extend(&run, term.exact)) {
-        continue;
-      }
+      BreakRun(Analyse(child), fold);
+      continue;
     }
-    fold->whole = false;
-    Consider(std::move(run), &fold->result);
-    run = term.exact_known ? term.exact : Texts{u""};
-    ConsiderNode(std::move(term), &fold->result);
+    Literals analysed;
+    const Literals& term = known != nullptr ? (*known)[i] : (analysed = Analyse(child));
+    if (!term.exact_known || !Extend(&run, term.exact)) {
+      BreakRun(term, fold);
+    }
   }
 }
 
