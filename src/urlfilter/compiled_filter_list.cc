@@ -111,12 +111,13 @@ CompiledFilterList::CompiledFilterList(LineTexts&& lines, const RuleObserver* ob
     CompiledRule& rule = rules_.back();
     rule.line = static_cast<uint32_t>(i);
     rule.allow = line.allow;
-    const PatternReading& reading = ReadRule(line.text, observer, &room);
+    const SharedTermFactors* shared = nullptr;
+    const PatternReading& reading = ReadRule(line.text, observer, &room, &shared);
     rule_texts.clear();
     if (rule.error == PatternError::kOk) {
       rule.literal_set = LiteralAlternatives(reading, &rule_texts);
       if (!rule.literal_set) {
-        rule_texts = RequiredFactors(reading);
+        rule_texts = shared != nullptr ? shared->Factors(reading) : RequiredFactors(reading);
       }
     }
     if (rule.error == PatternError::kOk && !rule.literal_set &&
@@ -138,17 +139,19 @@ CompiledFilterList::CompiledFilterList(LineTexts&& lines, const RuleObserver* ob
 
 // Sets the error of the last rule, whose pattern is `pattern` as written, and returns the
 // tree it reads into. Only an observer keeps programs; otherwise the error is learnt
-// without building one, and a rule of a shape seen before is not read again.
+// without building one, and a rule of a shape seen before is not read again: `*factors`
+// is then set to its shape's kept reading of factors, if it has one.
 const PatternReading& CompiledFilterList::ReadRule(std::u16string_view pattern,
                                                    const RuleObserver* observer,
-                                                   RuleRoom* room) {
+                                                   RuleRoom* room,
+                                                   const SharedTermFactors** factors) {
   PatternError& error = rules_.back().error;
   if (observer != nullptr) {
     error = CompilePattern(pattern, &room->built, &room->reading, &room->workspace);
     ShowRule(*observer, room->reading, &room->built);
     return room->reading;
   }
-  const PatternReading* shaped = room->shapes.Read(pattern, &room->workspace);
+  const PatternReading* shaped = room->shapes.Read(pattern, &room->workspace, factors);
   if (shaped != nullptr) {
     error = PatternError::kOk;
     return *shaped;

@@ -40,6 +40,7 @@ struct CompiledRule {
 };
 
 class FactorWindows;
+class SharedTermFactors;
 struct PatternReading;
 
 class CompiledFilterList {
@@ -100,7 +101,8 @@ class CompiledFilterList {
   struct RuleRoom;
   const PatternReading& ReadRule(std::u16string_view pattern,
                                  const RuleObserver* observer,
-                                 RuleRoom* room);
+                                 RuleRoom* room,
+                                 const SharedTermFactors** factors);
   void ShowRule(const RuleObserver& observer, const PatternReading& reading, UrlPattern* program);
   bool FilterByClassRun(const PatternReading& reading, const std::vector<std::u16string>& texts);
   void Index(FactorWindows& windows, const ListTexts& texts);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <memory>
 #include <utility>
 
 namespace zelk {
@@ -152,10 +153,10 @@ Literals OfClass(const PatternNode& node) {
   return Exact(Unique(std::move(texts)));
 }
 
-// Where the run of kChar terms from children[begin] ends.
-size_t CharacterRunEnd(const std::vector<PatternNode>& children, size_t begin) {
+// Where the run of kChar terms from children[begin] ends, at `limit` at the latest.
+size_t CharacterRunEnd(const std::vector<PatternNode>& children, size_t begin, size_t limit) {
   size_t end = begin;
-  while (end < children.size() && children[end].kind == NodeKind::kChar) {
+  while (end < limit && children[end].kind == NodeKind::kChar) {
     ++end;
   }
   return end;
@@ -187,51 +188,81 @@ bool ExtendWithCharacters(Texts* run,
   return true;
 }
 
-// Runs of exact texts are joined; where a run breaks, it and the breaking node's own
-// factors are the candidates. Any one candidate's texts are in every match. Consecutive
-// characters join the run together, without a set of their own; only where they would
-// make it too long are they taken one at a time, to find the one that breaks it.
-Literals OfSequence(const PatternNode& node) {
+// Reading a sequence's terms left to right. Runs of exact texts are joined; where a run
+// breaks, it and the breaking node's own factors are the candidates. Any one candidate's
+// texts are in every match. Consecutive characters join the run together, without a set of
+// their own; only where they would make it too long are they taken one at a time, to find
+// the one that breaks it. A run of characters read in two parts ends the same as read in
+// one, so the reading may stop before any term and resume there.
+struct SequenceFold {
   Literals result;
   Texts run = {u""};
   bool whole = true;  // the run so far covers every term
-  const std::vector<PatternNode>& children = node.children;
   size_t one_at_a_time_until = 0;
-  for (size_t i = 0; i < children.size(); ++i) {
+};
+
+// The run ends before `term`: it and the term's own factors are candidates, and a new run
+// begins with the term. The term is copied from, not used up, since it may be kept.
+void BreakRun(const Literals& term, SequenceFold* fold) {
+  fold->whole = false;
+  Consider(std::move(fold->run), &fold->result);
+  fold->run = term.exact_known ? term.exact : Texts{u""};
+  if (term.has_factors) {
+    ConsiderCopy(term.factors, &fold->result);
+  }
+  if (term.exact_known) {
+    ConsiderCopy(term.exact, &fold->result);
+  }
+}
+
+// Reads children[begin, end) into `fold`. `known`, when given, holds what each term other
+// than a character reads as, so that it is not read again.
+void FoldTerms(const std::vector<PatternNode>& children,
+               size_t begin,
+               size_t end,
+               const std::vector<Literals>* known,
+               SequenceFold* fold) {
+  Texts& run = fold->run;
+  for (size_t i = begin; i < end; ++i) {
     const PatternNode& child = children[i];
-    Literals term;
     if (child.kind == NodeKind::kChar) {
-      if (i >= one_at_a_time_until) {
-        const size_t end = CharacterRunEnd(children, i);
-        if (ExtendWithCharacters(&run, children, i, end)) {
-          i = end - 1;
+      if (i >= fold->one_at_a_time_until) {
+        const size_t run_end = CharacterRunEnd(children, i, end);
+        if (ExtendWithCharacters(&run, children, i, run_end)) {
+          i = run_end - 1;
           continue;
         }
-        one_at_a_time_until = end;
+        fold->one_at_a_time_until = run_end;
       }
       if (ExtendWithCharacters(&run, children, i, i + 1)) {
         continue;
       }
-      term = Analyse(child);
-    } else {
-      term = Analyse(child);
-      if (term.exact_known && Extend(&run, term.exact)) {
-        continue;
-      }
+      BreakRun(Analyse(child), fold);
+      continue;
     }
-    whole = false;
-    Consider(std::move(run), &result);
-    run = term.exact_known ? term.exact : Texts{u""};
-    ConsiderNode(std::move(term), &result);
+    Literals analysed;
+    const Literals& term = known != nullptr ? (*known)[i] : (analysed = Analyse(child));
+    if (!term.exact_known || !Extend(&run, term.exact)) {
+      BreakRun(term, fold);
+    }
   }
-  if (!whole) {
-    Consider(std::move(run), &result);
-    return result;
+}
+
+Literals FinishSequence(SequenceFold fold) {
+  if (!fold.whole) {
+    Consider(std::move(fold.run), &fold.result);
+    return std::move(fold.result);
   }
-  ConsiderCopy(run, &result);
-  result.exact_known = true;
-  result.exact = std::move(run);
-  return result;
+  ConsiderCopy(fold.run, &fold.result);
+  fold.result.exact_known = true;
+  fold.result.exact = std::move(fold.run);
+  return std::move(fold.result);
+}
+
+Literals OfSequence(const PatternNode& node) {
+  SequenceFold fold;
+  FoldTerms(node.children, 0, node.children.size(), nullptr, &fold);
+  return FinishSequence(std::move(fold));
 }
 
 // One factor set per alternative; the union holds a text of every match.
@@ -417,16 +448,57 @@ bool LiteralAlternatives(const PatternReading& reading, std::vector<std::u16stri
   return true;
 }
 
-std::vector<std::u16string> RequiredFactors(const PatternReading& reading) {
-  if (reading.error != PatternError::kOk) {
-    return {};
-  }
+namespace {
+
+std::vector<std::u16string> FactorsOf(Literals literals) {
   Literals best;
-  ConsiderNode(Analyse(reading.sequence), &best);
+  ConsiderNode(std::move(literals), &best);
   if (!best.has_factors) {
     return {};
   }
   return Unique(std::move(best.factors));
+}
+
+}  // namespace
+
+std::vector<std::u16string> RequiredFactors(const PatternReading& reading) {
+  if (reading.error != PatternError::kOk) {
+    return {};
+  }
+  return FactorsOf(Analyse(reading.sequence));
+}
+
+struct SharedTermFactors::Kept {
+  SequenceFold before;          // the terms before the run read
+  std::vector<Literals> terms;  // what each term reads as; characters' left empty
+  size_t resume = 0;            // the run's first term
+};
+
+SharedTermFactors::SharedTermFactors(const PatternReading& reading, size_t first)
+    : kept_(std::make_unique<Kept>()) {
+  const std::vector<PatternNode>& children = reading.sequence.children;
+  kept_->resume = first;
+  kept_->terms.resize(children.size());
+  for (size_t i = first; i < children.size(); ++i) {
+    if (children[i].kind != NodeKind::kChar) {
+      kept_->terms[i] = Analyse(children[i]);
+    }
+  }
+  FoldTerms(children, 0, first, nullptr, &kept_->before);
+}
+
+SharedTermFactors::~SharedTermFactors() = default;
+
+bool SharedTermFactors::Fits(const PatternReading& reading, size_t first) {
+  return reading.error == PatternError::kOk && reading.sequence.kind == NodeKind::kSequence &&
+         first <= reading.sequence.children.size();
+}
+
+std::vector<std::u16string> SharedTermFactors::Factors(const PatternReading& reading) const {
+  const std::vector<PatternNode>& children = reading.sequence.children;
+  SequenceFold fold = kept_->before;
+  FoldTerms(children, kept_->resume, children.size(), &kept_->terms, &fold);
+  return FactorsOf(FinishSequence(std::move(fold)));
 }
 
 }  // namespace zelk

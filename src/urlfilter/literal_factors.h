@@ -4,6 +4,7 @@
 #define ZELK_URLFILTER_LITERAL_FACTORS_H_
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,28 @@ inline constexpr size_t kMaxFactorLength = 16;
 // to be selective: its shortest text as long as possible. Texts are whole (up to a few
 // dozen characters); the index holds a part of each (FactorWindows).
 std::vector<std::u16string> RequiredFactors(const PatternReading& reading);
+
+// RequiredFactors of patterns whose trees differ only in the codes of some characters
+// of their top sequence, from its term `first` on (rules of one shape, rule_shapes.h):
+// what the terms before those characters read as, and every later term but a character,
+// are read once, from the first such pattern, and kept for the others.
+class SharedTermFactors {
+ public:
+  // Reads the terms of `reading`, which Fits(reading, first).
+  SharedTermFactors(const PatternReading& reading, size_t first);
+  ~SharedTermFactors();
+  SharedTermFactors(const SharedTermFactors&) = delete;
+  SharedTermFactors& operator=(const SharedTermFactors&) = delete;
+
+  // Whether `reading` compiled and has a top sequence with at least `first` terms.
+  static bool Fits(const PatternReading& reading, size_t first);
+  // The same as RequiredFactors(reading), for a tree of the shape read at construction.
+  std::vector<std::u16string> Factors(const PatternReading& reading) const;
+
+ private:
+  struct Kept;
+  std::unique_ptr<Kept> kept_;
+};
 
 // True when the pattern read into `reading` is nothing but literal texts in alternatives
 // ("(ads)|(track)|(pixel)", "x(a|b)y"), unanchored and without "$": it then matches an

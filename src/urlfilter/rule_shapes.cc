@@ -1,5 +1,6 @@
 #include "urlfilter/rule_shapes.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "common/text.h"
@@ -96,8 +97,34 @@ void Trim(std::u16string_view text, size_t* begin, size_t* end, size_t* length) 
 void KeepLonger(std::u16string_view text, ShapeRun run, ShapeRun* longest) {
   Trim(text, &run.begin, &run.end, &run.length);
   if (run.length > longest->length) {
+    run.rival_before = longest->length;
+    run.rival_after = 0;
     *longest = run;
+  } else {
+    longest->rival_after = std::max(longest->rival_after, run.length);
   }
+}
+
+// Where the unescaped plain characters from `pos` end. Most of a pattern is such
+// characters, each a token of its own: they are taken in a row rather than token by token.
+size_t UnescapedPlainEnd(std::u16string_view text, size_t pos) {
+  while (pos < text.size() && IsPlainCharacter(FoldAscii(text[pos]))) {
+    ++pos;
+  }
+  return pos;
+}
+
+// Whether `text` folded A-Z is `folded`.
+bool FoldedEqual(std::u16string_view text, std::u16string_view folded) {
+  if (text.size() != folded.size()) {
+    return false;
+  }
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (FoldAscii(text[i]) != folded[i]) {
+      return false;
+    }
+  }
+  return true;
 }
 
 // The longest run of a pattern, or one of length 0.
@@ -105,6 +132,14 @@ ShapeRun LongestRun(std::u16string_view text) {
   ShapeRun longest;
   ShapeRun run;
   for (size_t pos = 0; pos < text.size();) {
+    const size_t plain_end = UnescapedPlainEnd(text, pos);
+    if (plain_end != pos) {
+      run.begin = run.length == 0 ? pos : run.begin;
+      run.end = plain_end;
+      run.length += plain_end - pos;
+      pos = plain_end;
+      continue;
+    }
     const Token token = NextToken(text, pos);
     if (token.plain) {
       run.begin = run.length == 0 ? pos : run.begin;
@@ -159,6 +194,7 @@ struct RuleShapes::Shape {
   PatternReading reading;
   std::vector<PatternNode>* run_terms = nullptr;
   size_t first = 0;
+  std::unique_ptr<SharedTermFactors> factors;  // null when the run is nested in a group
 };
 
 RuleShapes::RuleShapes() = default;
@@ -177,10 +213,10 @@ bool RuleShapes::MakeKey(std::u16string_view pattern) {
   key_.clear();
   key_.push_back(static_cast<char16_t>(run_.begin));
   key_.push_back(static_cast<char16_t>(run_.length));
-  for (size_t i = 0; i < pattern.size(); i = i == run_.begin ? run_.end : i + 1) {
-    if (i != run_.begin) {
-      key_.push_back(FoldAscii(pattern[i]));
-    }
+  key_.append(pattern.substr(0, run_.begin));
+  key_.append(pattern.substr(run_.end));
+  for (size_t i = 2; i < key_.size(); ++i) {
+    key_[i] = FoldAscii(key_[i]);
   }
   return true;
 }
@@ -208,14 +244,17 @@ std::unique_ptr<RuleShapes::Shape> RuleShapes::Learn(std::u16string_view pattern
   if (shape->run_terms == nullptr || !HoldsRun(*shape->run_terms, shape->first, run_)) {
     return nullptr;
   }
+  if (shape->run_terms == &shape->reading.sequence.children &&
+      SharedTermFactors::Fits(shape->reading, shape->first)) {
+    shape->factors = std::make_unique<SharedTermFactors>(shape->reading, shape->first);
+  }
   return shape;
 }
 
-const PatternReading* RuleShapes::Read(std::u16string_view pattern, PatternWorkspace* workspace) {
-  // A list whose rules share no shapes is spared the scans once the room for shapes is full.
-  if ((shapes_.size() >= kMaxShapes && hits_ < kMaxShapes) || !MakeKey(pattern)) {
-    return nullptr;
-  }
+// The shape of the key made last, found or learnt, or null when it keeps no tree or the
+// room for shapes is full.
+RuleShapes::Shape* RuleShapes::Find(std::u16string_view pattern, PatternWorkspace* workspace) {
+  last_known_ = false;
   auto found = shapes_.find(key_);
   if (found == shapes_.end()) {
     if (shapes_.size() >= kMaxShapes) {
@@ -225,11 +264,69 @@ const PatternReading* RuleShapes::Read(std::u16string_view pattern, PatternWorks
   } else {
     ++hits_;
   }
-  Shape* shape = found->second.get();
+  last_known_ = true;
+  last_ = found->second.get();
+  return last_;
+}
+
+// Whether `pattern` is the last pattern's folded text around another run of plain tokens
+// at the same place; run_ and key_ are then made its own without a scan. Every other run
+// of it is one of the last pattern's, and so is what stands beside its run, so its run is
+// those tokens when they are more than the runs before them and no fewer than those
+// after. Rules of one list mostly share a few shapes that differ only in their run's
+// length.
+bool RuleShapes::SameAround(std::u16string_view pattern) {
+  const std::u16string_view before = std::u16string_view(key_).substr(2, run_.begin);
+  const std::u16string_view after = std::u16string_view(key_).substr(2 + run_.begin);
+  if (pattern.size() > kMaxShapedLength || pattern.size() < before.size() + after.size() ||
+      !FoldedEqual(pattern.substr(0, before.size()), before) ||
+      !FoldedEqual(pattern.substr(pattern.size() - after.size()), after)) {
+    return false;
+  }
+  const size_t run_end = pattern.size() - after.size();
+  size_t tokens = 0;
+  for (size_t pos = run_.begin; pos < run_end; ++tokens) {
+    const Token token = NextToken(pattern, pos);
+    if (!token.plain || token.end > run_end) {
+      return false;
+    }
+    pos = token.end;
+  }
+  if (tokens < kMinRunLength || tokens <= run_.rival_before || tokens < run_.rival_after) {
+    return false;
+  }
+  run_.end = run_end;
+  run_.length = tokens;
+  key_[1] = static_cast<char16_t>(tokens);
+  return true;
+}
+
+const PatternReading* RuleShapes::Read(std::u16string_view pattern,
+                                       PatternWorkspace* workspace,
+                                       const SharedTermFactors** factors) {
+  // A list whose rules share no shapes is spared the scans once the room for shapes is full.
+  if (shapes_.size() >= kMaxShapes && hits_ < kMaxShapes) {
+    return nullptr;
+  }
+  const size_t last_length = run_.length;
+  Shape* shape = nullptr;
+  if (last_known_ && SameAround(pattern)) {
+    shape = run_.length == last_length ? last_ : Find(pattern, workspace);
+    hits_ += run_.length == last_length ? 1 : 0;
+  } else {
+    if (!MakeKey(pattern)) {
+      last_known_ = false;
+      return nullptr;
+    }
+    shape = Find(pattern, workspace);
+  }
   if (shape == nullptr) {
     return nullptr;
   }
   Fill(pattern, shape);
+  if (factors != nullptr) {
+    *factors = shape->factors.get();
+  }
   return &shape->reading;
 }
 

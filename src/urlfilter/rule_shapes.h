@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "urlfilter/literal_factors.h"
 #include "urlfilter/pattern/compiler.h"
 #include "urlfilter/pattern/parser.h"
 
@@ -22,6 +23,8 @@ struct ShapeRun {
   size_t begin = 0;
   size_t end = 0;
   size_t length = 0;
+  size_t rival_before = 0;  // the length of the longest run before it
+  size_t rival_after = 0;   // the length of the longest run after it
 };
 
 // The trees of the rule shapes seen so far. A pattern's shape is its folded text with its
@@ -40,14 +43,20 @@ class RuleShapes {
   // for its shape: null when the pattern has no run worth a shape, does not compile, or
   // the room for shapes is full (for good once full of shapes met only once, as in a list
   // of distinct rules). The tree holds until the next call; it carries the
-  // spans of the pattern that first gave the shape, which are not this pattern's.
-  const PatternReading* Read(std::u16string_view pattern, PatternWorkspace* workspace);
+  // spans of the pattern that first gave the shape, which are not this pattern's. With
+  // `factors`, sets it to what gives the tree's required texts without reading all of it
+  // again, or null when the shape keeps none (its run is not in the top sequence).
+  const PatternReading* Read(std::u16string_view pattern,
+                             PatternWorkspace* workspace,
+                             const SharedTermFactors** factors = nullptr);
 
   size_t shape_count() const { return shapes_.size(); }
 
  private:
   struct Shape;
   bool MakeKey(std::u16string_view pattern);
+  Shape* Find(std::u16string_view pattern, PatternWorkspace* workspace);
+  bool SameAround(std::u16string_view pattern);
   std::unique_ptr<Shape> Learn(std::u16string_view pattern, PatternWorkspace* workspace) const;
   void Fill(std::u16string_view pattern, Shape* shape) const;
 
@@ -55,6 +64,10 @@ class RuleShapes {
   std::u16string key_;  // the last pattern's shape, its room reused
   size_t hits_ = 0;     // patterns of a shape met before
   ShapeRun run_;        // the last pattern's run
+  // Whether key_ and run_ are those of the last pattern, whose shape is last_ (null when
+  // the shape keeps no tree).
+  bool last_known_ = false;
+  Shape* last_ = nullptr;
 };
 
 }  // namespace zelk
