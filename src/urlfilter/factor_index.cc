@@ -44,31 +44,38 @@ size_t LengthOf(const WindowKey& key) {
   return static_cast<size_t>(key.high >> 48);
 }
 
-// The entries in the order of their directory bucket (a counting sort), each bucket then
-// sorted by window and rule. Buckets hold about one entry each. `bucket_begin` comes with
-// one place per bucket and one more, all zero, and leaves with where each bucket begins
-// and, last, the number of entries.
-std::vector<Entry> SortedByBucket(const std::vector<Entry>& entries,
-                                  uint32_t shift,
-                                  std::vector<uint32_t>* bucket_begin) {
-  std::vector<uint32_t> buckets(entries.size());
-  for (size_t i = 0; i < entries.size(); ++i) {
-    buckets[i] = static_cast<uint32_t>(WindowHash(entries[i].key) >> shift);
-    ++(*bucket_begin)[buckets[i]];
+// Puts `entries` in the order of their directory bucket in place, each bucket then sorted
+// by window and rule; buckets hold about one entry each. Sorting in place spares a second
+// array of a million entries, fresh memory that would cost more than the sorting itself.
+// Returns where each bucket begins, one place per bucket and, last, the number of entries.
+std::vector<uint32_t> SortByBucket(std::vector<Entry>* entries, uint32_t bits) {
+  const uint32_t shift = 64 - bits;
+  const auto bucket_of = [shift](const Entry& entry) {
+    return static_cast<uint32_t>(WindowHash(entry.key) >> shift);
+  };
+  std::vector<uint32_t> begin((size_t{1} << bits) + 1, 0);
+  for (const Entry& entry : *entries) {
+    ++begin[bucket_of(entry) + 1];
   }
-  // Each bucket's end; placing an entry moves its bucket's end down, to its beginning.
-  std::partial_sum(bucket_begin->begin(), bucket_begin->end(), bucket_begin->begin());
-  std::vector<Entry> sorted(entries.size());
-  for (size_t i = 0; i < entries.size(); ++i) {
-    sorted[--(*bucket_begin)[buckets[i]]] = entries[i];
-  }
-  for (size_t b = 0; b + 1 < bucket_begin->size(); ++b) {
-    if ((*bucket_begin)[b + 1] - (*bucket_begin)[b] > 1) {  // most hold one entry or none
-      std::sort(sorted.begin() + (*bucket_begin)[b], sorted.begin() + (*bucket_begin)[b + 1],
-                EntryLess);
+  std::partial_sum(begin.begin(), begin.end(), begin.begin());
+  // Each bucket's next free place; an entry is swapped into the bucket it belongs in until
+  // the one that belongs where it stands comes back.
+  std::vector<uint32_t> next(begin.begin(), begin.end() - 1);
+  for (uint32_t b = 0; b + 1 < begin.size(); ++b) {
+    for (uint32_t i = next[b]; i < begin[b + 1]; i = next[b]) {
+      const uint32_t home = bucket_of((*entries)[i]);
+      if (home != b) {
+        std::swap((*entries)[i], (*entries)[next[home]]);
+      }
+      ++next[home];
     }
   }
-  return sorted;
+  for (uint32_t b = 0; b + 1 < begin.size(); ++b) {
+    if (begin[b + 1] - begin[b] > 1) {  // most hold one entry or none
+      std::sort(entries->begin() + begin[b], entries->begin() + begin[b + 1], EntryLess);
+    }
+  }
+  return begin;
 }
 
 }  // namespace
@@ -82,30 +89,33 @@ FactorIndex::FactorIndex(std::vector<Entry>&& entries) {
   }
   const uint32_t bits = std::max<uint32_t>(1, CeilLog2(entries.size()));
   directory_shift_ = 64 - bits;
-  std::vector<uint32_t> bucket_begin((size_t{1} << bits) + 1, 0);
-  const std::vector<Entry> sorted = SortedByBucket(entries, directory_shift_, &bucket_begin);
-  std::vector<Entry>().swap(entries);
-  directory_.assign(bucket_begin.size(), 0);
-  // At most one window and one rule per item: room up front spares growing by doubling,
+  directory_ = SortByBucket(&entries, bits);
+  // At most one window and one rule per entry: room up front spares growing by doubling,
   // which would leave up to half of a large list's index unused.
-  windows_.reserve(sorted.size());
-  rules_begin_.reserve(sorted.size() + 1);
-  rules_.reserve(sorted.size());
-  for (size_t b = 0; b + 1 < bucket_begin.size(); ++b) {
+  windows_.reserve(entries.size());
+  rules_begin_.reserve(entries.size() + 1);
+  rules_.reserve(entries.size());
+  // Each bucket's first entry becomes its first window, in place: the place of the next
+  // bucket is read before it is overwritten.
+  uint32_t first = 0;
+  for (size_t b = 0; b + 1 < directory_.size(); ++b) {
+    const uint32_t end = directory_[b + 1];
     directory_[b] = static_cast<uint32_t>(windows_.size());
-    for (uint32_t i = bucket_begin[b]; i < bucket_begin[b + 1]; ++i) {
-      const bool new_window = i == bucket_begin[b] || !(sorted[i].key == sorted[i - 1].key);
+    for (uint32_t i = first; i < end; ++i) {
+      const bool new_window = i == first || !(entries[i].key == entries[i - 1].key);
       if (new_window) {
-        windows_.push_back(sorted[i].key);
+        windows_.push_back(entries[i].key);
         rules_begin_.push_back(static_cast<uint32_t>(rules_.size()));
       }
-      if (new_window || sorted[i].rule != sorted[i - 1].rule) {
-        rules_.push_back(sorted[i].rule);
+      if (new_window || entries[i].rule != entries[i - 1].rule) {
+        rules_.push_back(entries[i].rule);
       }
     }
+    first = end;
   }
   directory_.back() = static_cast<uint32_t>(windows_.size());
   rules_begin_.push_back(static_cast<uint32_t>(rules_.size()));
+  std::vector<Entry>().swap(entries);
   BuildFilter();
 }
 
