@@ -91,6 +91,10 @@ class FactorIndex {
 
  private:
   void AppendRulesOf(const WindowKey& key, uint64_t hash, std::vector<uint32_t>* rules) const;
+  uint32_t BucketOf(const WindowKey& key) const;
+  void MergeBuckets();
+  // Sorts windows_ and rules_ [first, end) together, by window and rule, in `scratch`.
+  void SortBucket(uint32_t first, uint32_t end, std::vector<Entry>* scratch);
   void BuildFilter();
 
   // One bit per filter position: set when some window hashes there. Most windows of an
