@@ -194,9 +194,9 @@ bool CompiledFilterList::FilterByClassRun(const PatternReading& reading,
 }
 
 // Every rule with a factor is indexed, however long the list: the windows are parts of the
-// rules' text, so the index grows with the text and never beyond it. The texts are chosen
-// among in order, each announced FactorWindows::kAhead texts before, so that the counts
-// they look up are on their way from memory by then.
+// rules' text, so the index grows with the text and never beyond it. The texts' windows
+// are chosen in order, each text announced FactorWindows::kAhead texts before, so that
+// the counts it looks up are on their way from memory by then.
 void CompiledFilterList::Index(FactorWindows& windows, const ListTexts& texts) {
   windows.Finish();
   const size_t text_count = texts.TextCount();
