@@ -219,6 +219,9 @@ class ReadOnlyFile {
   uint32_t Open(std::u16string_view path);
   // Reads up to `size` bytes; `*read` is 0 at the end of the file.
   uint32_t Read(void* buffer, size_t size, size_t* read);
+  // GetFileSizeEx: the file's size now, in bytes; `*size` is defined only on success. A
+  // reader sizes its buffers by it once; the file may still change before it is read.
+  uint32_t Size(uint64_t* size) const;
   // Closes the file; returns the error of the close.
   uint32_t Close();
   bool is_open() const { return handle_ != kInvalidHandle; }

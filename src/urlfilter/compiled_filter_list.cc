@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <limits>
 #include <new>
 #include <stdexcept>
 #include <utility>
@@ -21,9 +22,6 @@ namespace {
 // stronger than that text, tells them apart better.
 constexpr size_t kWeakFactorLength = 3;
 constexpr uint32_t kMinRunStrength = 6;
-// How many rules ahead of the one being indexed the counts of its windows are asked for,
-// so that their cache misses overlap.
-constexpr uint32_t kPrefetchDistance = 16;
 
 size_t LongestLength(const std::vector<std::u16string>& texts) {
   size_t longest = 0;
@@ -39,37 +37,44 @@ size_t LongestLength(const std::vector<std::u16string>& texts) {
 // million rules holds them in three allocations rather than one or two per rule.
 class CompiledFilterList::ListTexts {
  public:
-  explicit ListTexts(size_t rules) { rule_begin_.reserve(rules + 1); }
+  // Room for the texts of `rules` rules read from `text_bytes` of list text, so that the
+  // buffers do not grow, copying themselves, as a long list is read. A rule's texts are
+  // parts of its pattern, so half the list's characters is room to spare for nearly every
+  // list; the room never used is never touched.
+  ListTexts(size_t rules, size_t text_bytes) {
+    rule_begin_.reserve(rules + 1);
+    text_begin_.reserve(rules + 1);
+    characters_.reserve(text_bytes / 2);
+  }
 
   void Add(const std::vector<std::u16string>& texts) {
-    rule_begin_.push_back(text_begin_.size());
+    rule_begin_.push_back(static_cast<uint32_t>(text_begin_.size()));
     for (const std::u16string& text : texts) {
-      text_begin_.push_back(characters_.size());
+      text_begin_.push_back(static_cast<uint32_t>(characters_.size()));
+      if (characters_.size() + text.size() > std::numeric_limits<uint32_t>::max()) {
+        throw std::length_error("required texts too long");
+      }
       characters_ += text;
     }
   }
   void Close() {
-    rule_begin_.push_back(text_begin_.size());
-    text_begin_.push_back(characters_.size());
+    rule_begin_.push_back(static_cast<uint32_t>(text_begin_.size()));
+    text_begin_.push_back(static_cast<uint32_t>(characters_.size()));
   }
   size_t TextCount(size_t rule) const { return rule_begin_[rule + 1] - rule_begin_[rule]; }
-  // Texts of all rules.
+  // Texts of all rules, numbered in the order of their rules.
   size_t TextCount() const { return text_begin_.empty() ? 0 : text_begin_.size() - 1; }
-  void PrefetchCounts(const FactorWindows& windows, size_t rule) const {
-    for (size_t i = 0; i < TextCount(rule); ++i) {
-      windows.Prefetch(Text(rule, i));
-    }
-  }
-  std::u16string_view Text(size_t rule, size_t i) const {
-    const size_t text = rule_begin_[rule] + i;
+  size_t FirstText(size_t rule) const { return rule_begin_[rule]; }
+  std::u16string_view Text(size_t text) const {
     return std::u16string_view(characters_)
         .substr(text_begin_[text], text_begin_[text + 1] - text_begin_[text]);
   }
+  std::u16string_view Text(size_t rule, size_t i) const { return Text(rule_begin_[rule] + i); }
 
  private:
   std::u16string characters_;
-  std::vector<size_t> text_begin_;
-  std::vector<size_t> rule_begin_;
+  std::vector<uint32_t> text_begin_;
+  std::vector<uint32_t> rule_begin_;
 };
 
 // Working room of the rules' reading, reused from rule to rule.
@@ -91,7 +96,7 @@ CompiledFilterList::CompiledFilterList(LineTexts&& lines, const RuleObserver* ob
   // Nearly every line is a rule: room for that up front spares moving every compiled rule
   // as the list grows.
   rules_.reserve(texts_.size());
-  ListTexts texts(texts_.size());
+  ListTexts texts(texts_.size(), texts_.text_bytes());
   FactorWindows windows(texts_.size());
   RuleRoom room;
   std::vector<std::u16string> rule_texts;
@@ -192,18 +197,18 @@ bool CompiledFilterList::FilterByClassRun(const PatternReading& reading,
 }
 
 // Every rule with a factor is indexed, however long the list: the windows are parts of the
-// rules' text, so the index grows with the text and never beyond it. A rule keeps its
-// whole texts where the index holds only a part of one and checking them spares running
-// its program; a rule of literal alternatives always does, since an address that holds
-// one of them is matched without its program.
+// rules' text, so the index grows with the text and never beyond it. The texts' windows
+// are chosen in order, each text announced FactorWindows::kAhead texts before, so that
+// the counts it looks up are on their way from memory by then.
 void CompiledFilterList::Index(FactorWindows& windows, const ListTexts& texts) {
   windows.Finish();
+  const size_t text_count = texts.TextCount();
+  for (size_t t = 0; t < std::min(text_count, FactorWindows::kAhead); ++t) {
+    windows.Announce(texts.Text(t));
+  }
   std::vector<FactorIndex::Entry> entries;
-  entries.reserve(texts.TextCount());
+  entries.reserve(text_count);
   for (uint32_t number = 0; number < rules_.size(); ++number) {
-    if (number + kPrefetchDistance < rules_.size()) {
-      texts.PrefetchCounts(windows, number + kPrefetchDistance);
-    }
     const size_t count = texts.TextCount(number);
     if (count == 0) {
       if (!rules_[number].indexed) {
@@ -212,35 +217,53 @@ void CompiledFilterList::Index(FactorWindows& windows, const ListTexts& texts) {
       continue;
     }
     rules_[number].indexed = true;
-    for (size_t i = 0; i < count; ++i) {
-      entries.push_back(
-          FactorIndex::Entry{PackWindow(windows.Choose(texts.Text(number, i))), number});
+    for (size_t t = texts.FirstText(number); t < texts.FirstText(number) + count; ++t) {
+      entries.push_back(FactorIndex::Entry{PackWindow(windows.Choose(texts.Text(t))), number});
+      if (t + FactorWindows::kAhead < text_count) {
+        windows.Announce(texts.Text(t + FactorWindows::kAhead));
+      }
     }
-    KeepLongLiterals(texts, number);
   }
-  literals_.Finish();
+  KeepLongLiterals(texts);
   index_ = FactorIndex(std::move(entries));
 }
 
-// Marks rules()[number] long_literals and keeps its whole texts when the index holds only a
-// part of one of them.
-void CompiledFilterList::KeepLongLiterals(const ListTexts& texts, uint32_t number) {
-  CompiledRule& rule = rules_[number];
-  const size_t count = texts.TextCount(number);
+// True when rules()[number], whose texts `texts` holds, keeps its whole texts: where the
+// index holds only a part of one of them and checking them spares running its program. A
+// rule of literal alternatives always does, since an address that holds one of them is
+// matched without its program.
+bool CompiledFilterList::KeepsLongLiterals(const ListTexts& texts, uint32_t number) const {
   size_t longest = 0;
-  for (size_t i = 0; i < count; ++i) {
+  for (size_t i = 0; i < texts.TextCount(number); ++i) {
     longest = std::max(longest, texts.Text(number, i).size());
   }
-  if (longest <= (rule.literal_set ? kIndexWindowLength : kMaxFactorLength)) {
-    return;
+  return longest > (rules_[number].literal_set ? kIndexWindowLength : kMaxFactorLength);
+}
+
+// Marks the rules that keep their whole texts long_literals and keeps those texts, in one
+// block sized by a first pass.
+void CompiledFilterList::KeepLongLiterals(const ListTexts& texts) {
+  size_t kept = 0;
+  size_t characters = 0;
+  for (uint32_t number = 0; number < rules_.size(); ++number) {
+    rules_[number].long_literals = KeepsLongLiterals(texts, number);
+    for (size_t i = 0; rules_[number].long_literals && i < texts.TextCount(number); ++i) {
+      characters += texts.Text(number, i).size();
+    }
+    kept += rules_[number].long_literals ? 1 : 0;
   }
-  rule.long_literals = true;
-  std::vector<std::u16string> whole;
-  whole.reserve(count);
-  for (size_t i = 0; i < count; ++i) {
-    whole.emplace_back(texts.Text(number, i));
+  literals_.Reserve(kept, characters);
+  std::vector<std::u16string_view> whole;
+  for (uint32_t number = 0; number < rules_.size(); ++number) {
+    if (rules_[number].long_literals) {
+      whole.clear();
+      for (size_t i = 0; i < texts.TextCount(number); ++i) {
+        whole.push_back(texts.Text(number, i));
+      }
+      literals_.Add(number, &whole);
+    }
   }
-  literals_.Add(number, std::move(whole));
+  literals_.Finish();
 }
 
 std::vector<std::u16string> CompiledFilterList::Lines() const {

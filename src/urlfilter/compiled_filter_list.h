@@ -106,7 +106,8 @@ class CompiledFilterList {
   void ShowRule(const RuleObserver& observer, const PatternReading& reading, UrlPattern* program);
   bool FilterByClassRun(const PatternReading& reading, const std::vector<std::u16string>& texts);
   void Index(FactorWindows& windows, const ListTexts& texts);
-  void KeepLongLiterals(const ListTexts& texts, uint32_t number);
+  bool KeepsLongLiterals(const ListTexts& texts, uint32_t number) const;
+  void KeepLongLiterals(const ListTexts& texts);
 
   LineTexts texts_;
   std::vector<CompiledRule> rules_;

@@ -44,35 +44,12 @@ size_t LengthOf(const WindowKey& key) {
   return static_cast<size_t>(key.high >> 48);
 }
 
-// The entries in the order of their directory bucket (a counting sort), each bucket then
-// sorted by window and rule. Buckets hold about one entry each. `bucket_begin` comes with
-// one place per bucket and one more, all zero, and leaves with where each bucket begins
-// and, last, the number of entries.
-std::vector<Entry> SortedByBucket(const std::vector<Entry>& entries,
-                                  uint32_t shift,
-                                  std::vector<uint32_t>* bucket_begin) {
-  std::vector<uint32_t> buckets(entries.size());
-  for (size_t i = 0; i < entries.size(); ++i) {
-    buckets[i] = static_cast<uint32_t>(WindowHash(entries[i].key) >> shift);
-    ++(*bucket_begin)[buckets[i]];
-  }
-  // Each bucket's end; placing an entry moves its bucket's end down, to its beginning.
-  std::partial_sum(bucket_begin->begin(), bucket_begin->end(), bucket_begin->begin());
-  std::vector<Entry> sorted(entries.size());
-  for (size_t i = 0; i < entries.size(); ++i) {
-    sorted[--(*bucket_begin)[buckets[i]]] = entries[i];
-  }
-  for (size_t b = 0; b + 1 < bucket_begin->size(); ++b) {
-    if ((*bucket_begin)[b + 1] - (*bucket_begin)[b] > 1) {  // most hold one entry or none
-      std::sort(sorted.begin() + (*bucket_begin)[b], sorted.begin() + (*bucket_begin)[b + 1],
-                EntryLess);
-    }
-  }
-  return sorted;
-}
-
 }  // namespace
 
+// The entries are scattered straight into the windows and rules they become, by a counting
+// sort on their directory bucket, then each bucket is sorted by window and rule and merged
+// in place: no copy of the entries is made, since at a million rules that fresh memory
+// costs more than the sorting.
 FactorIndex::FactorIndex(std::vector<Entry>&& entries) {
   entries.erase(std::remove_if(entries.begin(), entries.end(),
                                [](const Entry& entry) { return LengthOf(entry.key) == 0; }),
@@ -82,31 +59,72 @@ FactorIndex::FactorIndex(std::vector<Entry>&& entries) {
   }
   const uint32_t bits = std::max<uint32_t>(1, CeilLog2(entries.size()));
   directory_shift_ = 64 - bits;
-  std::vector<uint32_t> bucket_begin((size_t{1} << bits) + 1, 0);
-  const std::vector<Entry> sorted = SortedByBucket(entries, directory_shift_, &bucket_begin);
+  directory_.assign((size_t{1} << bits) + 1, 0);
+  for (const Entry& entry : entries) {
+    ++directory_[BucketOf(entry.key)];
+  }
+  // Each bucket's end; placing an entry moves its bucket's end down, to its beginning.
+  std::partial_sum(directory_.begin(), directory_.end(), directory_.begin());
+  windows_.resize(entries.size());
+  rules_.resize(entries.size());
+  for (const Entry& entry : entries) {
+    const uint32_t at = --directory_[BucketOf(entry.key)];
+    windows_[at] = entry.key;
+    rules_[at] = entry.rule;
+  }
   std::vector<Entry>().swap(entries);
-  directory_.assign(bucket_begin.size(), 0);
-  // At most one window and one rule per item: room up front spares growing by doubling,
-  // which would leave up to half of a large list's index unused.
-  windows_.reserve(sorted.size());
-  rules_begin_.reserve(sorted.size() + 1);
-  rules_.reserve(sorted.size());
-  for (size_t b = 0; b + 1 < bucket_begin.size(); ++b) {
-    directory_[b] = static_cast<uint32_t>(windows_.size());
-    for (uint32_t i = bucket_begin[b]; i < bucket_begin[b + 1]; ++i) {
-      const bool new_window = i == bucket_begin[b] || !(sorted[i].key == sorted[i - 1].key);
+  MergeBuckets();
+  BuildFilter();
+}
+
+uint32_t FactorIndex::BucketOf(const WindowKey& key) const {
+  return static_cast<uint32_t>(WindowHash(key) >> directory_shift_);
+}
+
+// Sorts each bucket by window and rule, then keeps each window once with its rules, each
+// once: windows and rules move down in place (never past where they are read), and each
+// bucket's start becomes that of its first window once the next bucket's start is read.
+void FactorIndex::MergeBuckets() {
+  rules_begin_.reserve(windows_.size() + 1);
+  std::vector<Entry> bucket;
+  size_t window_count = 0;
+  size_t rule_count = 0;
+  uint32_t first = 0;
+  for (size_t b = 0; b + 1 < directory_.size(); ++b) {
+    const uint32_t end = directory_[b + 1];
+    directory_[b] = static_cast<uint32_t>(window_count);
+    if (end - first > 1) {  // most hold one entry or none
+      SortBucket(first, end, &bucket);
+    }
+    for (uint32_t i = first; i < end; ++i) {
+      const bool new_window = i == first || !(windows_[i] == windows_[window_count - 1]);
       if (new_window) {
-        windows_.push_back(sorted[i].key);
-        rules_begin_.push_back(static_cast<uint32_t>(rules_.size()));
+        windows_[window_count++] = windows_[i];
+        rules_begin_.push_back(static_cast<uint32_t>(rule_count));
       }
-      if (new_window || sorted[i].rule != sorted[i - 1].rule) {
-        rules_.push_back(sorted[i].rule);
+      if (new_window || rules_[i] != rules_[rule_count - 1]) {
+        rules_[rule_count++] = rules_[i];
       }
     }
+    first = end;
   }
-  directory_.back() = static_cast<uint32_t>(windows_.size());
-  rules_begin_.push_back(static_cast<uint32_t>(rules_.size()));
-  BuildFilter();
+  directory_.back() = static_cast<uint32_t>(window_count);
+  rules_begin_.push_back(static_cast<uint32_t>(rule_count));
+  windows_.resize(window_count);
+  rules_.resize(rule_count);
+}
+
+void FactorIndex::SortBucket(uint32_t first, uint32_t end, std::vector<Entry>* scratch) {
+  std::vector<Entry>& bucket = *scratch;
+  bucket.clear();
+  for (uint32_t i = first; i < end; ++i) {
+    bucket.push_back(Entry{windows_[i], rules_[i]});
+  }
+  std::sort(bucket.begin(), bucket.end(), EntryLess);
+  for (uint32_t i = first; i < end; ++i) {
+    windows_[i] = bucket[i - first].key;
+    rules_[i] = bucket[i - first].rule;
+  }
 }
 
 void FactorIndex::BuildFilter() {

@@ -23,10 +23,14 @@ class FactorWindows {
   void Count(std::u16string_view text);
   void Finish();
   // Asks for the counts of `text`'s windows ahead of choosing among them, so that a caller
-  // going through many texts waits on memory for several at once.
-  void Prefetch(std::u16string_view text) const;
-  // The window to index for `text`, a part of it.
-  std::u16string_view Choose(std::u16string_view text) const;
+  // going through many texts waits on memory for several at once. Texts announced are
+  // chosen in the order announced, at most kAhead of them waiting: the places of their
+  // windows are worked out once, here, and kept until chosen.
+  static constexpr size_t kAhead = 16;
+  void Announce(std::u16string_view text);
+  // The window to index for `text`, a part of it: the text announced longest ago, else
+  // one not announced at all.
+  std::u16string_view Choose(std::u16string_view text);
 
  private:
   // Where the windows of a text of `length` characters may begin: every place, or, in a
@@ -34,8 +38,18 @@ class FactorWindows {
   // counting stays cheap on lists of a million rules.
   static size_t OffsetCount(size_t length);
   static size_t Offset(size_t length, size_t choices, size_t choice);
-  // The place of the count of the window `text` begins with.
-  size_t PlaceOf(std::u16string_view text) const;
+  static constexpr size_t kWindowChoices = 12;
+
+  // A text announced and not yet chosen, with the place of the count of each window it
+  // may choose.
+  struct Announced {
+    const char16_t* text = nullptr;
+    size_t length = 0;
+    uint32_t places[kWindowChoices] = {};
+  };
+  // Fills `announced` with the places of `text`'s windows; returns their number.
+  size_t PlacesOf(std::u16string_view text, Announced* announced) const;
+  std::u16string_view ChooseAmong(std::u16string_view text, const Announced& announced) const;
   void Bump(size_t place);
 
   // How many windows fell on each place of the table, by their hash, up to 255: a count
@@ -47,6 +61,10 @@ class FactorWindows {
   static constexpr size_t kPending = 128;
   size_t pending_[kPending] = {};
   size_t counted_ = 0;  // windows counted so far
+  // Texts announced and not chosen yet: announced_[(first_ + i) % kAhead], i < waiting_.
+  Announced announced_[kAhead];
+  size_t first_ = 0;
+  size_t waiting_ = 0;
 };
 
 }  // namespace zelk

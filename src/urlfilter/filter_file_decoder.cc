@@ -14,28 +14,22 @@ bool IsPlain(unsigned char b) {
 
 }  // namespace
 
-void FilterFileDecoder::Take(char16_t c) {
+void FilterFileDecoder::Take(char c) {
   current_.push_back(c);
   has_text_ = true;
 }
 
 void FilterFileDecoder::EndLine() {
   if (texts_ != nullptr) {
-    texts_->Append(current_);
+    texts_->AppendBytes(current_);
   } else {
-    lines_->push_back(current_);
+    std::u16string& line = lines_->emplace_back(current_.size(), u'\0');
+    for (size_t i = 0; i < current_.size(); ++i) {
+      line[i] = static_cast<unsigned char>(current_[i]);
+    }
   }
   current_.clear();
   has_text_ = false;
-}
-
-void FilterFileDecoder::TakeRun(std::string_view bytes) {
-  const size_t start = current_.size();
-  current_.resize(start + bytes.size());
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    current_[start + i] = static_cast<unsigned char>(bytes[i]);
-  }
-  has_text_ = true;
 }
 
 void FilterFileDecoder::Feed(std::string_view bytes) {
@@ -48,7 +42,7 @@ void FilterFileDecoder::Feed(std::string_view bytes) {
     if (pending_cr_) {
       pending_cr_ = false;
       if (b != kLineFeed) {
-        Take(kCarriageReturn);  // a CR not followed by LF stays in the line
+        Take(static_cast<char>(kCarriageReturn));  // a CR not followed by LF stays in the line
       }
     }
     if (b == kLineFeed) {
@@ -62,7 +56,8 @@ void FilterFileDecoder::Feed(std::string_view bytes) {
       while (end < bytes.size() && IsPlain(static_cast<unsigned char>(bytes[end]))) {
         ++end;
       }
-      TakeRun(bytes.substr(i, end - i));
+      current_.append(bytes.substr(i, end - i));
+      has_text_ = true;
       i = end - 1;
     }
   }
@@ -71,7 +66,7 @@ void FilterFileDecoder::Feed(std::string_view bytes) {
 void FilterFileDecoder::Finish() {
   if (pending_cr_) {
     pending_cr_ = false;
-    Take(kCarriageReturn);
+    Take(static_cast<char>(kCarriageReturn));
   }
   if (has_text_) {
     EndLine();

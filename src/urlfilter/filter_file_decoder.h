@@ -29,13 +29,13 @@ class FilterFileDecoder {
   bool ended() const { return ended_; }
 
  private:
-  void Take(char16_t c);
-  void TakeRun(std::string_view bytes);
+  void Take(char c);
   void EndLine();
 
   std::vector<std::u16string>* lines_ = nullptr;
   LineTexts* texts_ = nullptr;
-  std::u16string current_;   // keeps its room from line to line
+  // The line's bytes, each the code of its character; keeps its room from line to line.
+  std::string current_;
   bool pending_cr_ = false;  // a CR whose successor has not been seen yet
   bool has_text_ = false;    // bytes since the last line end
   bool ended_ = false;

@@ -1,5 +1,6 @@
 #include "urlfilter/filter_list.h"
 
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -77,6 +78,10 @@ void ReportReadError(uint32_t error) {
 // Reads the open file to its end (or its Ctrl-Z) into `lines`. Returns the error of the
 // read that failed, kErrorFileTooLarge past a limit, or 0.
 uint32_t ReadLines(platform::ReadOnlyFile& file, LineTexts* lines) {
+  uint64_t size = 0;
+  if (file.Size(&size) == platform::kErrorSuccess) {
+    lines->Reserve(static_cast<size_t>(std::min<uint64_t>(size, kMaxFileBytes)));
+  }
   FilterFileDecoder decoder(lines);
   FileLimits limits;
   std::string chunk(kReadChunk, '\0');

@@ -1,10 +1,15 @@
 #include "urlfilter/line_texts.h"
 
+#include <algorithm>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 
 namespace zelk {
 namespace {
+
+// Room left over from growing that is not worth copying the text to give back.
+constexpr size_t kKeptSlackShare = 16;  // a sixteenth of the text
 
 size_t EncodedLength(char16_t c) {
   return c < 0x80 ? 1 : (c < 0x800 ? 2 : 3);
@@ -60,15 +65,23 @@ LineTexts::LineTexts(const std::vector<std::u16string>& lines) {
   }
 }
 
+void LineTexts::Reserve(size_t bytes) {
+  bytes_.reserve(std::min<size_t>(bytes, std::numeric_limits<uint32_t>::max()));
+}
+
+void LineTexts::CheckRoom(size_t more) const {
+  if (bytes_.size() + more > std::numeric_limits<uint32_t>::max()) {
+    throw std::length_error("filter text too long");
+  }
+}
+
 // The line's bytes are counted first, so that the block grows once per line, by doubling.
 void LineTexts::Append(std::u16string_view line) {
   size_t length = 0;
   for (const char16_t c : line) {
     length += EncodedLength(c);
   }
-  if (bytes_.size() + length > std::numeric_limits<uint32_t>::max()) {
-    throw std::length_error("filter text too long");
-  }
+  CheckRoom(length);
   size_t at = bytes_.size();
   bytes_.resize(at + length);
   for (const char16_t c : line) {
@@ -77,9 +90,32 @@ void LineTexts::Append(std::u16string_view line) {
   ends_.push_back(static_cast<uint32_t>(bytes_.size()));
 }
 
+// Most lines are plain ASCII, whose bytes are their own encoding: copied at once.
+void LineTexts::AppendBytes(std::string_view line) {
+  size_t high = 0;
+  for (const char c : line) {
+    high += static_cast<unsigned char>(c) >> 7;
+  }
+  CheckRoom(line.size() + high);
+  size_t at = bytes_.size();
+  if (high == 0) {
+    bytes_.append(line);
+  } else {
+    bytes_.resize(at + line.size() + high);
+    for (const char c : line) {
+      Encode(static_cast<unsigned char>(c), &bytes_[0], &at);
+    }
+  }
+  ends_.push_back(static_cast<uint32_t>(bytes_.size()));
+}
+
 void LineTexts::ShrinkToFit() {
-  bytes_.shrink_to_fit();
-  ends_.shrink_to_fit();
+  if (bytes_.capacity() - bytes_.size() > bytes_.size() / kKeptSlackShare) {
+    bytes_.shrink_to_fit();
+  }
+  if (ends_.capacity() - ends_.size() > ends_.size() / kKeptSlackShare) {
+    ends_.shrink_to_fit();
+  }
 }
 
 std::u16string LineTexts::Line(size_t index) const {

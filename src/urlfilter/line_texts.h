@@ -23,12 +23,20 @@ class LineTexts {
   // short.
   explicit LineTexts(const std::vector<std::u16string>& lines);
 
+  // Makes room for `bytes` of text at once (a file's size), so that reading a large file
+  // neither copies the text as it grows nor touches more fresh memory than it keeps.
+  void Reserve(size_t bytes);
   // Adds a line after the last; throws as the constructor does.
   void Append(std::u16string_view line);
-  // Gives back the room left over from growing, once the last line is in.
+  // The same for a line whose characters are the values of its bytes (0 to 255).
+  void AppendBytes(std::string_view line);
+  // Gives back the room left over from growing, once the last line is in, unless it is
+  // too little to be worth copying the text for.
   void ShrinkToFit();
 
   size_t size() const { return ends_.size(); }
+  // Bytes of text, all lines together.
+  size_t text_bytes() const { return bytes_.size(); }
   // The line as given; empty past the last line.
   std::u16string Line(size_t index) const;
   // The same into `*line`, whose room is reused from line to line.
@@ -37,6 +45,9 @@ class LineTexts {
   size_t memory() const { return bytes_.capacity() + ends_.capacity() * sizeof(uint32_t); }
 
  private:
+  // Throws std::length_error when `more` bytes would take the text past 4 GB.
+  void CheckRoom(size_t more) const;
+
   std::string bytes_;
   std::vector<uint32_t> ends_;  // where each line's bytes end in bytes_
 };

@@ -16,31 +16,51 @@ struct Prefix {
   size_t depth;
 };
 
+// Gives back the room a block has left over, unless it is too little to be worth copying
+// the block for: a sixteenth of its size.
+template <typename Block>
+void TrimSlack(Block* block) {
+  if (block->capacity() - block->size() > block->size() / 16) {
+    block->shrink_to_fit();
+  }
+}
+
 }  // namespace
 
-void RuleLiterals::Add(uint32_t rule, std::vector<std::u16string> texts) {
-  std::sort(texts.begin(), texts.end());
-  texts.erase(std::unique(texts.begin(), texts.end()), texts.end());
-  const uint32_t root = texts.size() > kScannedLiterals ? BuildAutomaton(texts) : kNoState;
+void RuleLiterals::Reserve(size_t rules, size_t characters) {
+  kept_.reserve(kept_.size() + rules);
+  characters_.reserve(characters_.size() + characters);
+  begins_.reserve(begins_.size() + rules);
+}
+
+void RuleLiterals::Add(uint32_t rule, std::vector<std::u16string_view>* texts) {
+  std::sort(texts->begin(), texts->end());
+  texts->erase(std::unique(texts->begin(), texts->end()), texts->end());
+  const uint32_t root = texts->size() > kScannedLiterals ? BuildAutomaton(*texts) : kNoState;
   kept_.push_back(Kept{rule, static_cast<uint32_t>(begins_.size()), root});
   if (root != kNoState) {
     return;  // the automaton holds the texts
   }
-  for (const std::u16string& text : texts) {
+  for (const std::u16string_view text : *texts) {
     begins_.push_back(static_cast<uint32_t>(characters_.size()));
     characters_ += text;
   }
 }
 
+void RuleLiterals::Add(uint32_t rule, const std::vector<std::u16string>& texts) {
+  std::vector<std::u16string_view> views(texts.begin(), texts.end());
+  Add(rule, &views);
+}
+
 void RuleLiterals::Finish() {
-  kept_.shrink_to_fit();
-  characters_.shrink_to_fit();
-  begins_.shrink_to_fit();
-  edge_begin_.shrink_to_fit();
-  edge_characters_.shrink_to_fit();
-  edge_targets_.shrink_to_fit();
-  fail_.shrink_to_fit();
-  ends_.shrink_to_fit();
+  TrimSlack(&kept_);
+  TrimSlack(&characters_);
+  TrimSlack(&begins_);
+  TrimSlack(&edge_begin_);
+  TrimSlack(&edge_characters_);
+  TrimSlack(&edge_targets_);
+  TrimSlack(&fail_);
+  TrimSlack(&ends_);
 }
 
 std::u16string_view RuleLiterals::Text(size_t i) const {
@@ -52,7 +72,7 @@ std::u16string_view RuleLiterals::Text(size_t i) const {
 // prefix are neighbours once sorted, so each state's edges are the runs of equal next
 // characters among its texts, already in ascending order, and every state is numbered
 // before its edges are laid out.
-uint32_t RuleLiterals::BuildAutomaton(const std::vector<std::u16string>& texts) {
+uint32_t RuleLiterals::BuildAutomaton(const std::vector<std::u16string_view>& texts) {
   if (edge_begin_.empty()) {
     edge_begin_.push_back(0);
   }

@@ -16,10 +16,14 @@ namespace zelk {
 
 class RuleLiterals {
  public:
+  // Room for `rules` rules of `characters` characters in all, ahead of adding them.
+  void Reserve(size_t rules, size_t characters);
   // Keeps the texts of rule number `rule`, one of which every match holds. Rules are added
-  // in ascending order, each once.
-  void Add(uint32_t rule, std::vector<std::u16string> texts);
-  // Done adding: the block is trimmed to its size.
+  // in ascending order, each once. `*texts` is sorted in the course; the caller may reuse
+  // its room.
+  void Add(uint32_t rule, std::vector<std::u16string_view>* texts);
+  void Add(uint32_t rule, const std::vector<std::u16string>& texts);
+  // Done adding: the blocks are trimmed to their size where much room is left over.
   void Finish();
   // True when `text` holds one of the texts of `rule`, or `rule` has none kept.
   bool AnyIn(uint32_t rule, std::u16string_view text) const;
@@ -35,7 +39,7 @@ class RuleLiterals {
 
   std::u16string_view Text(size_t i) const;
   // Builds the automaton of `texts`, sorted and each once, and returns its first state.
-  uint32_t BuildAutomaton(const std::vector<std::u16string>& texts);
+  uint32_t BuildAutomaton(const std::vector<std::u16string_view>& texts);
   void AddFailures(uint32_t root);
   // The state reached from `state` by `c` along the texts, or kNoState.
   uint32_t Next(uint32_t state, char16_t c) const;

@@ -250,7 +250,11 @@ TEST_F(FileServicesTest, ReadOnlyFileReadsToTheEnd) {
   ReadOnlyFile file;
   EXPECT_EQ(kErrorFileNotFound, file.Open(P(u"gone")));
   EXPECT_FALSE(file.is_open());
+  uint64_t size = 0;
+  EXPECT_NE(0u, file.Size(&size));
   ASSERT_EQ(0u, file.Open(P(u"file.txt")));
+  ASSERT_EQ(0u, file.Size(&size));
+  EXPECT_EQ(7u, size);
   ReadOnlyFile moved(std::move(file));
   EXPECT_FALSE(file.is_open());
   ASSERT_TRUE(moved.is_open());

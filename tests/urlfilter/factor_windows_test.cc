@@ -70,5 +70,26 @@ TEST(FactorWindowsTest, AShortTextIsItsOwnWindow) {
   EXPECT_EQ(u"tracker", windows.Choose(u"tracker"));
 }
 
+// Announced ahead or not, in order, out of order or beyond the room for those waiting, a
+// text gets the same window.
+TEST(FactorWindowsTest, AnnouncingTextsAheadChangesNoChoice) {
+  const std::vector<std::u16string> texts = InOneFolder(3 * FactorWindows::kAhead);
+  FactorWindows windows(texts.size());
+  for (const std::u16string& text : texts) {
+    windows.Count(text);
+  }
+  windows.Finish();
+  std::vector<std::u16string_view> unannounced;
+  for (const std::u16string& text : texts) {
+    unannounced.push_back(windows.Choose(text));
+  }
+  for (const std::u16string& text : texts) {
+    windows.Announce(text);  // the later ones find no room
+  }
+  for (size_t i : {size_t{1}, size_t{0}, size_t{2}, size_t{2}, texts.size() - 1}) {
+    EXPECT_EQ(unannounced[i], windows.Choose(texts[i])) << i;
+  }
+}
+
 }  // namespace
 }  // namespace zelk

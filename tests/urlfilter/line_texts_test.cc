@@ -41,5 +41,25 @@ TEST(LineTextsTest, HoldsAsciiInOneByteACharacter) {
   EXPECT_LE(texts.memory(), lines.size() * (lines[0].size() + sizeof(uint32_t)));
 }
 
+// Lines of bytes, reserved for by a file's size, read back as their characters, and the
+// text keeps little room it does not use.
+TEST(LineTextsTest, LinesOfBytesReadBackAsLatin1) {
+  const std::string lines[] = {"-ads", "", "+caf\xe9\xff\x80", "\r\t\x7f"};
+  LineTexts texts;
+  texts.Reserve(4096);
+  for (const std::string& line : lines) {
+    texts.AppendBytes(line);
+  }
+  texts.ShrinkToFit();
+  ASSERT_EQ(4u, texts.size());
+  for (size_t i = 0; i < texts.size(); ++i) {
+    ASSERT_EQ(lines[i].size(), texts.Line(i).size());
+    for (size_t c = 0; c < lines[i].size(); ++c) {
+      EXPECT_EQ(static_cast<unsigned char>(lines[i][c]), texts.Line(i)[c]) << i << " " << c;
+    }
+  }
+  EXPECT_LE(texts.memory(), 64u);
+}
+
 }  // namespace
 }  // namespace zelk

@@ -49,6 +49,18 @@ uint32_t ReadOnlyFile::Read(void* buffer, size_t size, size_t* read_count) {
   }
 }
 
+uint32_t ReadOnlyFile::Size(uint64_t* size) const {
+  if (!is_open()) {
+    return 6;  // ERROR_INVALID_HANDLE
+  }
+  struct stat info;
+  if (fstat(static_cast<int>(handle_), &info) != 0) {
+    return posix::Win32ErrorFromErrno(errno);
+  }
+  *size = static_cast<uint64_t>(info.st_size);
+  return kErrorSuccess;
+}
+
 uint32_t ReadOnlyFile::Close() {
   if (!is_open()) {
     return kErrorSuccess;

@@ -45,6 +45,18 @@ uint32_t ReadOnlyFile::Read(void* buffer, size_t size, size_t* read) {
   return kErrorSuccess;
 }
 
+uint32_t ReadOnlyFile::Size(uint64_t* size) const {
+  if (!is_open()) {
+    return ERROR_INVALID_HANDLE;
+  }
+  LARGE_INTEGER bytes;
+  if (!GetFileSizeEx(AsHandle(handle_), &bytes)) {
+    return GetLastError();
+  }
+  *size = static_cast<uint64_t>(bytes.QuadPart);
+  return kErrorSuccess;
+}
+
 uint32_t ReadOnlyFile::Close() {
   if (!is_open()) {
     return kErrorSuccess;
