@@ -314,7 +314,8 @@ PatternError CompiledFilterList::ProgramFor(uint32_t index, const UrlPattern** p
     return PatternError::kOk;
   }
   UrlPattern compiled;
-  if (CompilePattern(RuleText(index), &compiled) != PatternError::kOk) {
+  if (CompilePattern(RuleText(index), &compiled, &program_reading_, &program_workspace_) !=
+      PatternError::kOk) {
     return PatternError::kOutOfMemory;  // it compiled when the list was read
   }
   *program = &programs_.emplace(index, std::move(compiled)).first->second;

@@ -115,6 +115,10 @@ class CompiledFilterList {
   // The programs built so far, by rule. The check runs on one thread at a time, so
   // building one from a const list is safe.
   mutable std::unordered_map<uint32_t, UrlPattern> programs_;
+  // Working room of those builds, kept so that a check does not take fresh memory for the
+  // tree and program of every rule it builds.
+  mutable PatternReading program_reading_;
+  mutable PatternWorkspace program_workspace_;
   std::vector<uint32_t> always_tried_;  // indices into rules_, ascending
   FactorIndex index_;
   ClassRunFilter class_runs_;  // rules whose required texts are too short to index
