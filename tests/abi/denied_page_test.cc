@@ -42,45 +42,30 @@ const DeniedPageCase kCases[] = {
 #endif
 };
 
-class DeniedPageTest : public testing::KioskFolderTest {
- protected:
-  // A kiosk whose zelk.ini names filter.txt, which holds `c.filter` or is missing.
-  void Install(const DeniedPageCase& c) {
+using DeniedPageTest = testing::KioskFolderTest;
+
+TEST_F(DeniedPageTest, ShowsThePageTheLibraryAnswersWithANoteOfWhy) {
+  for (const DeniedPageCase& c : kCases) {
+    SCOPED_TRACE(c.name);
+    // zelk.ini names filter.txt, which holds `c.filter` or is missing.
     kiosk_.InstallFilter(c.filter ? c.filter : "",
                          c.page_template ? std::string("DeniedURLHTML=") + c.page_template : "");
     if (c.filter == nullptr) {
       std::filesystem::remove(folder().path() / "filter.txt");
     }
-  }
-
-  // Runs denied-page; `err` receives what it said on standard error.
-  testing::CommandRun DeniedPage(const std::string& arguments, std::string* err) {
-    const testing::CommandRun run = testing::RunCommand(zelkctl_ + " denied-page " + arguments +
-                                                        " 2>\"" + Path("stderr.txt") + "\"");
-    *err = testing::ReadFile(folder().path() / "stderr.txt");
-    return run;
-  }
-};
-
-TEST_F(DeniedPageTest, ShowsThePageTheLibraryAnswersWithANoteOfWhy) {
-  for (const DeniedPageCase& c : kCases) {
-    SCOPED_TRACE(c.name);
-    Install(c);
-    std::string err;
-    const testing::CommandRun run = DeniedPage(std::string("\"") + c.url + "\"", &err);
+    const testing::CommandRun run = Run(std::string("denied-page \"") + c.url + "\"");
     EXPECT_EQ(0, run.status);
     EXPECT_EQ(c.page, run.out);
     for (const char* note : c.notes) {
-      EXPECT_NE(std::string::npos, err.find(note)) << err;
+      EXPECT_NE(std::string::npos, err_.find(note)) << err_;
     }
-    EXPECT_EQ(c.boxes, testing::CountOf(err, "MessageBox: ")) << err;
+    EXPECT_EQ(c.boxes, testing::CountOf(err_, "MessageBox: ")) << err_;
   }
 }
 
 TEST_F(DeniedPageTest, OneAddressOnly) {
-  std::string err;
-  EXPECT_EQ(2, DeniedPage("", &err).status);
-  EXPECT_EQ(2, DeniedPage("http://a/ http://b/", &err).status);
+  EXPECT_EQ(2, Run("denied-page").status);
+  EXPECT_EQ(2, Run("denied-page http://a/ http://b/").status);
 }
 
 }  // namespace

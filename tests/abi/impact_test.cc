@@ -5,13 +5,12 @@
 #include <string>
 
 #include "tests/support/kiosk_folder_test.h"
-#include "tests/support/scoped_environment.h"
+#include "tests/support/registry_fixture.h"
 
 namespace zelk {
 namespace {
 
 using testing::CommandRun;
-using testing::RunCommand;
 
 class ImpactTest : public testing::KioskFolderTest {
  protected:
@@ -37,8 +36,8 @@ class ImpactTest : public testing::KioskFolderTest {
   CommandRun Impact(const std::string& arguments,
                     const char* old_file = "old.txt",
                     const char* new_file = "new.txt") {
-    return RunCommand(zelkctl_ + " impact " + arguments + " " + kiosk_.Quoted(old_file) + " " +
-                      kiosk_.Quoted(new_file) + " " + kiosk_.Quoted("urls.txt"));
+    return Run("impact " + arguments + " " + kiosk_.Quoted(old_file) + " " +
+               kiosk_.Quoted(new_file) + " " + kiosk_.Quoted("urls.txt"));
   }
 };
 
@@ -81,16 +80,13 @@ TEST_F(ImpactTest, OnlyNewlyRefusedAddressesFailTheRun) {
 
 #ifndef _WIN32
 TEST_F(ImpactTest, ARegistryThatOverridesTheFilterFileStopsTheComparison) {
-  kiosk_.Write("registry.reg",
-               "Windows Registry Editor Version 5.00\r\n\r\n"
-               "[HKEY_CURRENT_USER\\Software\\Velmora Labs\\Zelk\\Files]\r\n"
-               "\"CheckURLFile\"=\"/elsewhere/filter.txt\"\r\n");
-  const testing::ScopedEnvironmentVariable registry(
-      "ZELK_REGISTRY", (kiosk_.folder().path() / "registry.reg").string().c_str());
-  const CommandRun run = Impact("2>&1");
+  testing::ScopedRegistry registry;  // the .reg file that zelkctl's process inherits
+  registry.SetString(platform::RegistryHive::kCurrentUser, u"Files", u"CheckURLFile",
+                     u"/elsewhere/filter.txt");
+  const CommandRun run = Impact("");
   EXPECT_EQ(2, run.status);
-  EXPECT_NE(std::string::npos, run.out.find("a registry value overrides CheckURLFile")) << run.out;
-  EXPECT_EQ(std::string::npos, run.out.find("MessageBox")) << run.out;
+  EXPECT_NE(std::string::npos, err_.find("a registry value overrides CheckURLFile")) << err_;
+  EXPECT_EQ(std::string::npos, err_.find("MessageBox")) << err_;
   EXPECT_EQ(std::string::npos, run.out.find("address(es)")) << run.out;
 }
 #endif

@@ -12,6 +12,7 @@
 
 #include "tests/browser/headless_chromium.h"
 #include "tests/support/kiosk_folder_test.h"
+#include "tests/support/registry_fixture.h"
 #include "tests/support/test_support.h"
 
 namespace zelk {
@@ -64,14 +65,15 @@ class ReportBrowserTest : public testing::KioskFolderTest {
 
   // Writes the report; true when zelkctl said it did.
   bool WriteReport() {
-    const testing::CommandRun run = testing::RunCommand(
-        "ZELK_REGISTRY='" + Path("none.reg") + "' " + zelkctl_ + " report -o '" +
-        Path("report.html") + "' --urls '" + Path("urls.txt") + "' 2>&1");
-    EXPECT_EQ(0, run.status) << run.out;
+    const testing::CommandRun run =
+        Run("report -o '" + Path("report.html") + "' --urls '" + Path("urls.txt") + "'");
+    EXPECT_EQ(0, run.status) << run.out << err_;
     return run.status == 0;
   }
 
   fs::path Report() const { return folder().path() / "report.html"; }
+
+  testing::ScopedRegistry registry_;  // empty, whatever the machine holds
 };
 
 // data-key -> the entry's markup, for every menu entry of the DOM, by its on or off class.

@@ -22,8 +22,18 @@ class KioskFolderTest : public ::testing::Test {
   std::string Path(const char* name) const { return (folder().path() / name).u8string(); }
   const TempFolder& folder() const { return kiosk_.folder(); }
 
+  // Runs the installed zelkctl with `arguments`; what it says on standard error lands in
+  // err_.
+  CommandRun Run(const std::string& arguments) {
+    const CommandRun run =
+        RunCommand(zelkctl_ + " " + arguments + " 2>\"" + Path("stderr.txt") + "\"");
+    err_ = ReadFile(folder().path() / "stderr.txt");
+    return run;
+  }
+
   KioskFolder kiosk_;
   std::string zelkctl_;  // the installed zelkctl, quoted for the shell
+  std::string err_;      // what the last Run said on standard error
 };
 
 }  // namespace zelk::testing

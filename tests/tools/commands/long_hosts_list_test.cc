@@ -22,36 +22,26 @@ std::string GeneratedHostsFile() {
   return text;
 }
 
-class LongHostsListTest : public testing::KioskFolderTest {
- protected:
-  // Runs zelkctl; `err` receives what it said on standard error.
-  testing::CommandRun Run(const std::string& arguments, std::string* err) {
-    const testing::CommandRun run =
-        testing::RunCommand(zelkctl_ + " " + arguments + " 2>\"" + Path("stderr.txt") + "\"");
-    *err = testing::ReadFile(folder().path() / "stderr.txt");
-    return run;
-  }
-};
+using LongHostsListTest = testing::KioskFolderTest;
 
 TEST_F(LongHostsListTest, ImportsAndDecidesWithoutError) {
   testing::WriteFile(folder().path() / "hosts", GeneratedHostsFile());
-  std::string err;
-  const testing::CommandRun import = Run("import --format hosts --deny " + kiosk_.Quoted("hosts") +
-                                             " -o " + kiosk_.Quoted("imported.txt"),
-                                         &err);
-  EXPECT_EQ(0, import.status) << err;
-  EXPECT_NE(std::string::npos, err.find("150000 rule(s) written")) << err;
-  EXPECT_EQ(std::string::npos, err.find("too many")) << err;
+  EXPECT_EQ(0, Run("import --format hosts --deny " + kiosk_.Quoted("hosts") + " -o " +
+                   kiosk_.Quoted("imported.txt"))
+                   .status)
+      << err_;
+  EXPECT_NE(std::string::npos, err_.find("150000 rule(s) written")) << err_;
+  EXPECT_EQ(std::string::npos, err_.find("too many")) << err_;
 
   kiosk_.InstallFilter(testing::ReadFile(folder().path() / "imported.txt") + "+all\n");
   const testing::CommandRun check =
-      Run("check-url https://stats-21000.net49.example/x https://www.example.org/", &err);
-  EXPECT_EQ(0, check.status) << err;
+      Run("check-url https://stats-21000.net49.example/x https://www.example.org/");
+  EXPECT_EQ(0, check.status) << err_;
   EXPECT_NE(std::string::npos, check.out.find("refused  https://stats-21000.net49.example/x"))
       << check.out;
   EXPECT_NE(std::string::npos, check.out.find("allowed  https://www.example.org/")) << check.out;
-  EXPECT_EQ(std::string::npos, err.find("MessageBox")) << err;
-  EXPECT_EQ(std::string::npos, err.find("too many")) << err;
+  EXPECT_EQ(std::string::npos, err_.find("MessageBox")) << err_;
+  EXPECT_EQ(std::string::npos, err_.find("too many")) << err_;
 }
 
 }  // namespace
