@@ -17,16 +17,7 @@ using platform::RegistryHive;
 using testing::ScopedRegistry;
 using testing::Utf8;
 
-class ReadersTest : public testing::ConfiguredHostTest {
- protected:
-  // Locates zelk.ini after writing it (nothing is written for std::nullopt).
-  void ConfigureOptional(std::optional<std::string> ini) {
-    if (ini) {
-      host_.WriteIni(*ini);
-    }
-    LocateConfiguration(source_);
-  }
-};
+using ReadersTest = testing::ConfiguredHostTest;
 
 // One value per level; std::nullopt leaves the level without the key.
 struct PrecedenceCase {
@@ -58,9 +49,7 @@ TEST_F(ReadersTest, StringLevelsOverrideInOrder) {
   for (const PrecedenceCase& c : kStringPrecedence) {
     SCOPED_TRACE(c.name);
     ScopedRegistry registry;
-    ConfigureOptional(
-        c.ini ? std::optional<std::string>(std::string("[Browser]\nTitle=") + *c.ini + "\n")
-              : std::optional<std::string>("[Other]\n"));
+    Configure(c.ini ? std::string("[Browser]\nTitle=") + *c.ini + "\n" : "[Other]\n");
     if (c.hklm) {
       registry.SetString(RegistryHive::kLocalMachine, u"Browser", u"Title", *c.hklm);
     }
@@ -87,8 +76,7 @@ const BoolCase kBoolWords[] = {
 TEST_F(ReadersTest, BooleanIsTrueOnlyForTheWordTrue) {
   for (const BoolCase& c : kBoolWords) {
     SCOPED_TRACE(c.ini_line ? c.ini_line : "(absent)");
-    host_.WriteIni(std::string("[browser]\n") + (c.ini_line ? c.ini_line : "") + "\n");
-    LocateConfiguration(source_);
+    Configure(std::string("[browser]\n") + (c.ini_line ? c.ini_line : "") + "\n");
     EXPECT_EQ(c.expected, ReadBool(source_, u"Browser", u"Flag", c.default_value));
   }
 }
@@ -109,18 +97,15 @@ struct UnusableValue {
 };
 
 TEST_F(ReadersTest, UnusableRegistryValuesAreIgnored) {
-  std::vector<uint8_t> long_text;
-  for (int i = 0; i < 1024; ++i) {  // 1024 characters and the terminator: one too many
-    long_text.insert(long_text.end(), {'x', 0});
-  }
-  long_text.insert(long_text.end(), {0, 0});
   const UnusableValue kValues[] = {
       {"REG_DWORD 1", platform::kRegDword, {1, 0, 0, 0}},
       {"REG_BINARY of TRUE", platform::kRegBinary, {'T', 0, 'R', 0, 'U', 0, 'E', 0, 0, 0}},
       {"REG_MULTI_SZ", platform::kRegMultiSz, {'T', 0, 'R', 0, 'U', 0, 'E', 0, 0, 0, 0, 0}},
       {"odd length", platform::kRegSz, {'T', 0, 'R', 0, 'U', 0, 'E', 0, 0}},
       {"unterminated", platform::kRegSz, {'T', 0, 'R', 0, 'U', 0, 'E', 0}},
-      {"longer than 1023 characters", platform::kRegSz, long_text},
+      // 1024 characters and the terminator: one too many
+      {"longer than 1023 characters", platform::kRegSz,
+       testing::RegSzBytes(std::u16string(1024, u'x'))},
   };
   Configure("[Browser]\nFlag=FALSE\nTitle=from ini\n");
   for (const UnusableValue& v : kValues) {

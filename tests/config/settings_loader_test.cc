@@ -174,12 +174,9 @@ TEST(StoreTextFieldTest, NeverSplitsACharacterOfTheCodePage) {
 }
 
 TEST_F(SettingsLoaderTest, CharactersOutsideTheCodePageBecomeItsDefaultCharacter) {
-  host_.WriteIni("");
-  LocateConfiguration(source_);
   registry_.SetString(platform::RegistryHive::kCurrentUser, u"Browser", u"Title",
                       u"A\xD800Z");  // an unpaired surrogate has no form in any code page
-  auto record = MarkedRecord();
-  LoadSettings(source_, record.get());
+  auto record = Load("");
   EXPECT_EQ(platform::WideToAnsi(u"A\xD800Z"), TextAt(*record, 0));
   EXPECT_EQ('A', TextAt(*record, 0).front());
   EXPECT_EQ('Z', TextAt(*record, 0).back());
