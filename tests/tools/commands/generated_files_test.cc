@@ -36,16 +36,11 @@ std::set<std::string> LibraryKeys() {
 TEST(TemplateTest, ListsEveryKeyOnceUnderItsSection) {
   const tools::Output run = tools::Zelkctl({"template"});
   EXPECT_EQ(0, run.status);
-  const std::string& text = run.out;
   std::set<std::string> listed;
   std::string section;
   const std::regex header(R"(^\[(\w+)\]$)");
   const std::regex key_line(R"(^;(\w+)=.*$)");
-  size_t start = 0;
-  while (start < text.size()) {
-    const size_t end = text.find('\n', start);
-    const std::string line = text.substr(start, end - start);
-    start = end == std::string::npos ? text.size() : end + 1;
+  for (const std::string& line : tools::Lines(run.out)) {
     std::smatch match;
     if (std::regex_match(line, match, header)) {
       section = match[1];
