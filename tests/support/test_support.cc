@@ -39,14 +39,7 @@ TempFolder::~TempFolder() {
 }
 
 std::u16string TempFolder::WinPath(std::u16string_view relative) const {
-  std::u16string path = ToWinPath(path_);
-  if (!relative.empty()) {
-    path += u'\\';
-    for (char16_t c : relative) {
-      path.push_back(c == u'/' ? u'\\' : c);
-    }
-  }
-  return path;
+  return ToWinPath(relative.empty() ? path_ : path_ / fs::path(std::u16string(relative)));
 }
 
 fs::path BuiltFile(const char* path) {
@@ -61,11 +54,7 @@ fs::path BuiltFile(const char* path) {
 
 std::u16string ToWinPath(const fs::path& path) {
   std::u16string text = path.u16string();
-  for (char16_t& c : text) {
-    if (c == u'/') {
-      c = u'\\';
-    }
-  }
+  std::replace(text.begin(), text.end(), u'/', u'\\');
   return text;
 }
 
