@@ -6,6 +6,7 @@
 #include "common/text.h"
 #include "tools/zelkctl/lint/host_rule_advice.h"
 #include "tools/zelkctl/lint/pattern_analysis.h"
+#include "tools/zelkctl/lint/pattern_shapes.h"
 #include "tools/zelkctl/lint/rule_coverage.h"
 #include "urlfilter/compiled_filter_list.h"
 #include "urlfilter/filter_line.h"
@@ -100,7 +101,11 @@ class FilterLinter {
   void LintMark(size_t index, const LineParts& parts);
   void LintLeadingBlank(size_t index, const LineParts& parts);
   void LintPattern(size_t index, const LineParts& parts);
-  void LintCover(size_t index, const LineParts& parts, const PatternAnalysis& analysis);
+  bool LintDerived(size_t index, const LineParts& parts, bool* worth_learning);
+  void LintCover(size_t index,
+                 const LineParts& parts,
+                 const PatternAnalysis& analysis,
+                 const std::vector<PatternInstruction>& program);
   void LintAllowRule(size_t index,
                      size_t column,
                      const LineParts& parts,
@@ -118,6 +123,10 @@ class FilterLinter {
   LintReport report_;
   bool byte_order_mark_ = false;
   RuleCoverage coverage_;
+  // Deny rules of one shape (every host rule of an imported list) are read and compiled
+  // once: the others' programs are derived from it.
+  PatternShapes shapes_;
+  PatternShapes::Derived derived_;  // its room reused from rule to rule
   std::vector<size_t> default_rules_;
   std::vector<Expectation> expectations_;
 };
@@ -285,8 +294,15 @@ void FilterLinter::LintLeadingBlank(size_t index, const LineParts& parts) {
 }
 
 void FilterLinter::LintPattern(size_t index, const LineParts& parts) {
+  bool worth_learning = false;
+  if (parts.mark != kAllowMark && LintDerived(index, parts, &worth_learning)) {
+    return;
+  }
   const size_t text_column = parts.mark_column + 1;
   const PatternAnalysis analysis = AnalysePattern(parts.text);
+  if (worth_learning) {
+    shapes_.Learn(parts.text, analysis);
+  }
   if (analysis.error != PatternError::kOk) {
     Add(index, text_column + analysis.stop, Severity::kError, "compile-error",
         std::string("the pattern does not compile (") + PatternErrorName(analysis.error) +
@@ -301,20 +317,33 @@ void FilterLinter::LintPattern(size_t index, const LineParts& parts) {
           note.message);
     }
   }
-  LintCover(index, parts, analysis);
+  LintCover(index, parts, analysis, analysis.program->instructions());
   if (parts.mark == kAllowMark && !bom_line) {
     LintAllowRule(index, text_column, parts, analysis);
   }
+}
+
+// A deny rule of a shape learnt before compiles, has nothing to note and is no plain text,
+// as the rule learnt: only what covers it is left to find, from its derived program.
+bool FilterLinter::LintDerived(size_t index, const LineParts& parts, bool* worth_learning) {
+  if (!shapes_.Derive(parts.text, &derived_, worth_learning)) {
+    return false;
+  }
+  PatternAnalysis analysis;
+  analysis.anchored = derived_.anchored;
+  LintCover(index, parts, analysis, derived_.program);
+  return true;
 }
 
 // An earlier rule that decides every address this one matches, or a pattern that matches
 // every address. The rule is then remembered for the lines after it.
 void FilterLinter::LintCover(size_t index,
                              const LineParts& parts,
-                             const PatternAnalysis& analysis) {
+                             const PatternAnalysis& analysis,
+                             const std::vector<PatternInstruction>& program) {
   size_t cover = 0;
   std::string why;
-  if (coverage_.CoverThenRemember(analysis, index, &cover, &why)) {
+  if (coverage_.CoverThenRemember(analysis, program, index, &cover, &why)) {
     const PatternAnalysis earlier = AnalyseLine(cover);
     Add(index, parts.mark_column, Severity::kWarning, "never-decides",
         "this rule never decides: " + RuleName(cover) +
