@@ -56,6 +56,26 @@ TEST(PatternShapesTest, DerivesExactlyTheProgramTheCompilerBuilds) {
   }
 }
 
+// A shape that cannot be learnt is not tried again and again: each try costs two more
+// compilations of a rule.
+TEST(PatternShapesTest, GivesUpOnAShapeThatCannotBeLearnt) {
+  PatternShapes shapes;
+  PatternShapes::Derived derived;
+  bool worth_learning = false;
+  const std::u16string pattern = u"(x+)*ya";
+  const PatternAnalysis analysis = AnalysePattern(pattern);
+  std::vector<bool> tries;
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_FALSE(shapes.Derive(pattern, &derived, &worth_learning));
+    tries.push_back(worth_learning);
+    if (worth_learning) {
+      shapes.Learn(pattern, analysis);
+    }
+  }
+  EXPECT_EQ((std::vector<bool>{false, true, true, false, false}), tries);
+  EXPECT_EQ(0u, shapes.shape_count());
+}
+
 TEST(LineHashesTest, FindsEveryLineOfAHashAmongCollisions) {
   LineHashes hashes;
   for (size_t line = 0; line < 1000; ++line) {

@@ -1,6 +1,8 @@
 #include "tools/zelkctl/lint/pattern_shapes.h"
 
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 #include "common/text.h"
 
@@ -129,7 +131,7 @@ bool PatternShapes::Derive(std::u16string_view pattern, Derived* derived, bool* 
       }
     }
     found->second.met_again = true;
-    *worth_learning = !full_ && found->second.shapes.size() < kMaxShapesPerSkeleton;
+    *worth_learning = found->second.shapes.size() + found->second.failures < kMaxShapesPerSkeleton;
     return false;
   }
   MakeRoom();
@@ -152,15 +154,19 @@ void PatternShapes::MakeRoom() {
 }
 
 void PatternShapes::Learn(std::u16string_view pattern, const PatternAnalysis& analysis) {
-  if (analysis.error != PatternError::kOk || !analysis.notes.empty() ||
-      analysis.literal.is_literal || analysis.matches_everything ||
-      pattern.size() > kMaxLearntPattern || bytes_ > kMaxShapeBytes) {
+  if (pattern.size() > kMaxLearntPattern) {
     return;
   }
   MakeSkeleton(pattern);
   const auto found = skeletons_.find(skeleton_);
+  if (found == skeletons_.end()) {
+    return;
+  }
   Shape shape;
-  if (found == skeletons_.end() || !LearnShape(pattern, &shape)) {
+  if (analysis.error != PatternError::kOk || !analysis.notes.empty() ||
+      analysis.literal.is_literal || analysis.matches_everything || bytes_ > kMaxShapeBytes ||
+      !LearnShape(pattern, &shape)) {
+    ++found->second.failures;
     return;
   }
   bytes_ += shape.text.size() * sizeof(char16_t) + shape.program.size() * sizeof(uint32_t) +

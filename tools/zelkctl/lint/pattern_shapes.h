@@ -51,10 +51,12 @@ class PatternShapes {
     std::vector<std::pair<uint32_t, uint32_t>> places;  // instruction, offset in the run
   };
   // The shapes of one skeleton (the text with every letter, digit, "_" and "-" masked),
-  // and whether the skeleton was met more than once.
+  // whether the skeleton was met more than once, and how often learning it failed (it is
+  // not tried for ever: each try reads and compiles the pattern twice more).
   struct Skeleton {
     std::vector<Shape> shapes;
     bool met_again = false;
+    size_t failures = 0;
   };
 
   static bool Fits(const Shape& shape, std::u16string_view pattern);
