@@ -355,6 +355,30 @@ TEST(ListImportTest, CommentsNameTheListAndLinesAboveEachBlock) {
   EXPECT_EQ("; a?b.txt:4 (domains, allowed)", comments[3]);
 }
 
+// The text written in one block is the lines, each ended by a line break, whatever the
+// mix of lists, marks, skipped entries and gaps between blocks.
+TEST(ListImportTest, TheTextInOneBlockIsTheLines) {
+  const std::vector<ListSource> sources = {
+      {"hosts",
+       ListFormat::kHosts,
+       false,
+       {"0.0.0.0 a.example", "bad line here !", "::1 b.example"}},
+      {"allow", ListFormat::kDomains, true, {"c.example", "", "d.example"}},
+      {"abp", ListFormat::kAbp, false, {"||e.example^", "##.ad", "/banner/*"}},
+  };
+  const ImportResult lines = ImportLists(sources);
+  std::vector<ListSource> taken = sources;
+  const ImportResult text = ImportListsAsText(std::move(taken));
+  std::string joined;
+  for (const std::string& line : lines.filter_lines) {
+    joined += line + "\n";
+  }
+  EXPECT_EQ(joined, text.filter_text);
+  EXPECT_TRUE(text.filter_lines.empty());
+  EXPECT_EQ(lines.rules, text.rules);
+  EXPECT_EQ(lines.skipped.size(), text.skipped.size());
+}
+
 TEST(ListImportTest, AnEmptyListIsReported) {
   const ImportResult result =
       ImportLists({ListSource{"empty.txt", ListFormat::kHosts, false, {""}}});

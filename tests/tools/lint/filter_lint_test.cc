@@ -116,6 +116,28 @@ TEST(FilterLintTest, MessagesSayWhatTheLibraryWillDo) {
   }
 }
 
+// Rules of one shape are compiled once and the others' programs derived: a rule that
+// differs from an earlier one only in the case of its host is still found covered.
+TEST(FilterLintTest, RulesOfOneShapeAreFoundCoveredAsAnyOther) {
+  const std::vector<std::u16string> lines = {
+      u"-^https?://ads\\.example/", u"-^https?://cdn\\.example/",   u"-^https?://pixel\\.example/",
+      u"-^https?://CDN\\.example/", u"-^https?://cdn\\.example/.*",
+  };
+  const LintReport report = LintFilterLines(lines);
+  ASSERT_EQ(std::vector<std::string>{"4:1 warning never-decides"}, Summary(report));
+  EXPECT_NE(std::string::npos, report.findings[0].message.find("line 2 "))
+      << report.findings[0].message;
+}
+
+// The lines held as one text, as zelkctl reads a file, give the report the lines give.
+TEST(FilterLintTest, LinesHeldAsOneTextGiveTheSameReport) {
+  for (const bool json : {false, true}) {
+    const LintReport from_lines = LintFilterLines(kEveryFinding);
+    const LintReport from_text = LintFilterTexts(LineTexts(kEveryFinding));
+    EXPECT_EQ(FormatLintReport("f", from_lines, json), FormatLintReport("f", from_text, json));
+  }
+}
+
 TEST(FilterLintTest, CleanFileHasNoFindings) {
   const std::vector<std::u16string> lines = {
       u"; catalogue kiosk",

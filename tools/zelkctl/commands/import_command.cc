@@ -2,6 +2,7 @@
 // the scheme and host, with a report of what could not be expressed.
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/zelkctl/cli.h"
@@ -126,11 +127,10 @@ int RunImport(Invocation& invocation) {
   if (status != kExitOk) {
     return status;
   }
-  ImportResult result = ImportLists(options.sources);
-  options.sources.clear();  // the lists read are done with: their room goes to the output
+  ImportResult result = ImportListsAsText(std::move(options.sources));
   result.skipped.insert(result.skipped.begin(), options.file_problems.begin(),
                         options.file_problems.end());
-  if (!WriteOutput(options.output, JoinLines(result.filter_lines))) {
+  if (!WriteOutput(options.output, result.filter_text)) {
     std::fprintf(stderr, "zelkctl import: cannot write %s\n", options.output.c_str());
     return kExitUsage;
   }

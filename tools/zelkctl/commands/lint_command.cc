@@ -1,6 +1,7 @@
 // zelkctl lint: the checks of a filter file, in the form compilers use so that editors can
 // jump to each line, and the file's own ";expect" tests.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/zelkctl/cli.h"
@@ -19,12 +20,12 @@ int RunLint(Invocation& invocation) {
     return kExitUsage;
   }
   const std::string& path = invocation.args[0];
-  std::vector<std::u16string> lines;
+  LineTexts lines;
   if (!ReadFilterFile(path, &lines)) {
     std::fprintf(stderr, "zelkctl lint: cannot read %s\n", path.c_str());
     return kExitUsage;
   }
-  const LintReport report = LintFilterLines(lines);
+  const LintReport report = LintFilterTexts(std::move(lines));
   for (const std::string& line : FormatLintReport(path, report, invocation.json)) {
     PrintLine(line);
   }

@@ -146,18 +146,35 @@ struct Pending {
   size_t line;
 };
 
+// Rules of neighbouring lines of one list, written under one comment: [begin, end) of
+// the pending rules.
+struct Block {
+  size_t begin;
+  size_t end;
+};
+
 class Importer {
  public:
-  explicit Importer(const std::vector<ListSource>& sources) : sources_(sources) {}
+  // With `taken`, the same lists as `sources`, taken over: their lines are freed once
+  // converted, and the text is written in one block.
+  Importer(const std::vector<ListSource>& sources, std::vector<ListSource>* taken)
+      : sources_(sources), taken_(taken) {}
 
   ImportResult Run() {
     Reserve();
     for (size_t s = 0; s < sources_.size(); ++s) {
       ImportSource(s);
+      if (taken_ != nullptr) {
+        std::vector<std::string>().swap((*taken_)[s].lines);
+      }
     }
+    domains_[0] = TextSet();  // only the conversion looks for covering domains
+    domains_[1] = TextSet();
+    const std::vector<Block> blocks[2] = {Blocks(true), Blocks(false)};
+    ReserveText(blocks);
     WriteHeader();
-    WriteRules(true);
-    WriteRules(false);
+    WriteRules(true, blocks[0]);
+    WriteRules(false, blocks[1]);
     return std::move(result_);
   }
 
@@ -173,7 +190,9 @@ class Importer {
         bytes[source.allow ? 1 : 0] += line.size();
       }
     }
-    constexpr size_t kPatternOverLine = 64;  // what the anchors add to a host
+    // What the anchors add to a host (about 75 characters), with room to spare: room
+    // reserved and never written takes no memory of the machine.
+    constexpr size_t kPatternOverLine = 128;
     pending_.reserve(lines[0] + lines[1]);
     for (size_t mark = 0; mark < 2; ++mark) {
       patterns_[mark].Reserve(lines[mark], bytes[mark] + lines[mark] * kPatternOverLine);
@@ -238,26 +257,33 @@ class Importer {
     pending_.push_back(Pending{rule.allow, pattern, source, line});
   }
 
+  void WriteLine(std::string_view first, std::string_view rest = {}) {
+    if (taken_ == nullptr) {
+      std::string& line = result_.filter_lines.emplace_back(first);
+      line.append(rest);
+      return;
+    }
+    result_.filter_text.append(first).append(rest).push_back('\n');
+  }
+
   void WriteHeader() {
     result_.rules = pending_.size();
-    result_.filter_lines.reserve(pending_.size() + 2);
     std::string names;
     for (const ListSource& source : sources_) {
       names += (names.empty() ? "" : ", ") + SafeName(source.name);
     }
-    result_.filter_lines.push_back("; Imported by zelkctl import from " + names + ": " +
-                                   std::to_string(result_.rules) + " rule(s).");
-    result_.filter_lines.push_back(
-        "; Allow rules come first, so that an exception wins over a block as in the lists.");
+    WriteLine("; Imported by zelkctl import from " + names + ": " + std::to_string(result_.rules) +
+              " rule(s).");
+    WriteLine("; Allow rules come first, so that an exception wins over a block as in the lists.");
   }
 
-  void WriteRules(bool allow) {
+  std::vector<Block> Blocks(bool allow) const {
+    std::vector<Block> blocks;
     for (size_t i = 0; i < pending_.size();) {
       if (pending_[i].allow != allow) {
         ++i;
         continue;
       }
-      // A block: rules of neighbouring lines of one list.
       size_t end = i + 1;
       size_t last_line = pending_[i].line;
       while (end < pending_.size() && pending_[end].allow == allow &&
@@ -265,23 +291,52 @@ class Importer {
         last_line = pending_[end].line;
         ++end;
       }
-      const ListSource& source = sources_[pending_[i].source];
-      std::string where = SafeName(source.name) + ":" + std::to_string(pending_[i].line);
-      if (last_line != pending_[i].line) {
+      blocks.push_back(Block{i, end});
+      i = end;
+    }
+    return blocks;
+  }
+
+  // Room for the whole text at once, so that a text of a million lines does not grow
+  // step by step, copying itself each time.
+  void ReserveText(const std::vector<Block> (&blocks)[2]) {
+    if (taken_ == nullptr) {
+      result_.filter_lines.reserve(pending_.size() + blocks[0].size() + blocks[1].size() + 2);
+      return;
+    }
+    constexpr size_t kCommentOverName = 256;  // the header, the line numbers and the words
+    size_t bytes = patterns_[0].bytes() + patterns_[1].bytes() + 2 * pending_.size();
+    for (const ListSource& source : sources_) {
+      bytes += source.name.size() + kCommentOverName;
+    }
+    for (const std::vector<Block>& list : blocks) {
+      for (const Block& block : list) {
+        bytes += sources_[pending_[block.begin].source].name.size() + kCommentOverName;
+      }
+    }
+    result_.filter_text.reserve(bytes);
+  }
+
+  void WriteRules(bool allow, const std::vector<Block>& blocks) {
+    for (const Block& block : blocks) {
+      const Pending& first = pending_[block.begin];
+      const size_t last_line = pending_[block.end - 1].line;
+      const ListSource& source = sources_[first.source];
+      std::string where = SafeName(source.name) + ":" + std::to_string(first.line);
+      if (last_line != first.line) {
         where += "-" + std::to_string(last_line);
       }
-      result_.filter_lines.push_back("; " + where + " (" + ListFormatName(source.format) + ", " +
-                                     (allow ? "allowed" : "refused") + ")");
-      for (size_t k = i; k < end; ++k) {
-        const std::string_view pattern = patterns_[allow ? 1 : 0].Text(pending_[k].pattern);
-        std::string& line = result_.filter_lines.emplace_back(1, allow ? '+' : '-');
-        line.append(pattern);
+      WriteLine("; " + where + " (" + ListFormatName(source.format) + ", " +
+                (allow ? "allowed" : "refused") + ")");
+      const std::string_view mark = allow ? "+" : "-";
+      for (size_t k = block.begin; k < block.end; ++k) {
+        WriteLine(mark, patterns_[allow ? 1 : 0].Text(pending_[k].pattern));
       }
-      i = end;
     }
   }
 
   const std::vector<ListSource>& sources_;
+  std::vector<ListSource>* taken_;
   ImportResult result_;
   std::vector<Pending> pending_;
   // The patterns written, and the domains whose names they cover, by mark (deny, allow).
@@ -418,7 +473,11 @@ bool DetectListFormat(const std::vector<std::string>& lines, ListFormat* format,
 }
 
 ImportResult ImportLists(const std::vector<ListSource>& sources) {
-  return Importer(sources).Run();
+  return Importer(sources, nullptr).Run();
+}
+
+ImportResult ImportListsAsText(std::vector<ListSource>&& sources) {
+  return Importer(sources, &sources).Run();
 }
 
 }  // namespace zelk::tools

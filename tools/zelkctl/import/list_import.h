@@ -65,7 +65,8 @@ struct SkippedEntry {
 };
 
 struct ImportResult {
-  std::vector<std::string> filter_lines;  // the filter text, one line each
+  std::vector<std::string> filter_lines;  // the filter text, one line each (ImportLists)
+  std::string filter_text;  // the same in one block, each line ended by "\n" (ImportListsAsText)
   size_t rules = 0;
   size_t duplicates = 0;  // entries whose rule was already written, or is covered by one
   size_t passed_over = 0;
@@ -80,6 +81,10 @@ inline constexpr size_t kMaxEntryLength = 8192;
 // in ad-block lists. Each run of rules from neighbouring lines of one list has a comment
 // naming the list and its lines above it.
 ImportResult ImportLists(const std::vector<ListSource>& sources);
+// The same for a caller that writes the filter text out: the lists are taken over, each
+// one's lines freed once converted, and the text comes in one block, `filter_text`, rather
+// than a string a line, so that a list of a million entries is not held twice over.
+ImportResult ImportListsAsText(std::vector<ListSource>&& sources);
 
 // Helpers the converters share.
 namespace list_import {

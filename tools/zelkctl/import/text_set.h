@@ -27,6 +27,8 @@ class TextSet {
   // The text numbered `number`, valid until the next Insert.
   std::string_view Text(size_t number) const;
   size_t size() const { return starts_.size(); }
+  // Bytes of text, all texts together.
+  size_t bytes() const { return buffer_.size(); }
 
  private:
   // One place of the open-addressing table: the number of a text plus one (0: empty) and

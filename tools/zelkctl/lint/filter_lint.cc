@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <string_view>
+#include <utility>
 
 #include "common/text.h"
 #include "tools/zelkctl/lint/host_rule_advice.h"
 #include "tools/zelkctl/lint/pattern_analysis.h"
+#include "tools/zelkctl/lint/pattern_shapes.h"
 #include "tools/zelkctl/lint/rule_coverage.h"
 #include "urlfilter/compiled_filter_list.h"
 #include "urlfilter/filter_line.h"
+#include "urlfilter/line_texts.h"
 #include "urlfilter/pattern/parser.h"
 #include "urlfilter/url_decision.h"
 
@@ -83,8 +86,12 @@ struct Expectation {
 
 class FilterLinter {
  public:
-  explicit FilterLinter(const std::vector<std::u16string>& lines)
-      : lines_(lines), coverage_([this](size_t line) { return AnalyseLine(line); }) {}
+  // The lines as given, or (with `lines` null) as held in `texts`, which the compiled list
+  // takes over so that the lint does not hold the file twice.
+  FilterLinter(const std::vector<std::u16string>* lines, LineTexts* texts)
+      : lines_(lines),
+        texts_(texts),
+        coverage_([this](size_t line) { return AnalyseLine(line); }) {}
   LintReport Run();
 
  private:
@@ -92,7 +99,7 @@ class FilterLinter {
     report_.findings.push_back(LintFinding{line + 1, column, severity, check, std::move(message)});
   }
   PatternAnalysis AnalyseLine(size_t index) const {
-    return AnalysePattern(SplitLine(lines_[index]).text);
+    return AnalysePattern(SplitLine(Line(index)).text);
   }
   bool CheckByteOrderMark();
   void LintLine(size_t index);
@@ -100,7 +107,11 @@ class FilterLinter {
   void LintMark(size_t index, const LineParts& parts);
   void LintLeadingBlank(size_t index, const LineParts& parts);
   void LintPattern(size_t index, const LineParts& parts);
-  void LintCover(size_t index, const LineParts& parts, const PatternAnalysis& analysis);
+  bool LintDerived(size_t index, const LineParts& parts, bool* worth_learning);
+  void LintCover(size_t index,
+                 const LineParts& parts,
+                 const PatternAnalysis& analysis,
+                 const std::vector<PatternInstruction>& program);
   void LintAllowRule(size_t index,
                      size_t column,
                      const LineParts& parts,
@@ -108,9 +119,16 @@ class FilterLinter {
   void LintDefaultRules();
   void LintUnindexedRules();
   void RunExpectations();
-  std::string RuleName(size_t index) const { return RuleOfLine(lines_[index], index); }
+  std::string RuleName(size_t index) const { return RuleOfLine(Line(index), index); }
+  std::u16string Line(size_t index) const {
+    return lines_ != nullptr ? (*lines_)[index] : compiled_->Line(index);
+  }
+  size_t LineCount() const {
+    return lines_ != nullptr ? lines_->size() : compiled_ != nullptr ? compiled_->line_count() : 0;
+  }
 
-  const std::vector<std::u16string>& lines_;
+  const std::vector<std::u16string>* lines_;
+  LineTexts* texts_;
   // The list as the check compiles it, for its expectations and its index. It builds the
   // program of a rule only when an expectation tries it; each rule is analysed on its own,
   // line by line, and not kept, so the linter holds little more than the check does.
@@ -118,18 +136,23 @@ class FilterLinter {
   LintReport report_;
   bool byte_order_mark_ = false;
   RuleCoverage coverage_;
+  // Deny rules of one shape (every host rule of an imported list) are read and compiled
+  // once: the others' programs are derived from it.
+  PatternShapes shapes_;
+  PatternShapes::Derived derived_;  // its room reused from rule to rule
   std::vector<size_t> default_rules_;
   std::vector<Expectation> expectations_;
 };
 
 LintReport FilterLinter::Run() {
-  compiled_ = CompileFilterList(lines_);
+  compiled_ =
+      lines_ != nullptr ? CompileFilterList(*lines_) : CompileFilterList(std::move(*texts_));
   if (compiled_ == nullptr) {
     Add(0, 1, Severity::kError, "memory",
         "the list does not fit in memory once compiled: the library would not load it either");
   }
   byte_order_mark_ = CheckByteOrderMark();
-  for (size_t i = 0; i < lines_.size(); ++i) {
+  for (size_t i = 0; i < LineCount(); ++i) {
     LintLine(i);
   }
   LintDefaultRules();
@@ -145,10 +168,11 @@ LintReport FilterLinter::Run() {
 // The reader takes no byte-order mark for one: its bytes become the first characters of
 // the first line, and so its mark.
 bool FilterLinter::CheckByteOrderMark() {
-  if (lines_.empty()) {
+  if (LineCount() == 0) {
     return false;
   }
-  const std::u16string_view first = lines_[0];
+  const std::u16string first_line = Line(0);
+  const std::u16string_view first = first_line;
   const bool utf8 = first.substr(0, 3) == u"\u00ef\u00bb\u00bf";
   const bool utf16 = first.substr(0, 2) == u"\u00ff\u00fe" || first.substr(0, 2) == u"\u00fe\u00ff";
   if (!utf8 && !utf16) {
@@ -169,7 +193,7 @@ bool FilterLinter::CheckByteOrderMark() {
 }
 
 void FilterLinter::LintLine(size_t index) {
-  const LineParts parts = SplitLine(lines_[index]);
+  const LineParts parts = SplitLine(Line(index));
   if (parts.mark == 0) {
     return;
   }
@@ -285,8 +309,15 @@ void FilterLinter::LintLeadingBlank(size_t index, const LineParts& parts) {
 }
 
 void FilterLinter::LintPattern(size_t index, const LineParts& parts) {
+  bool worth_learning = false;
+  if (parts.mark != kAllowMark && LintDerived(index, parts, &worth_learning)) {
+    return;
+  }
   const size_t text_column = parts.mark_column + 1;
   const PatternAnalysis analysis = AnalysePattern(parts.text);
+  if (worth_learning) {
+    shapes_.Learn(parts.text, analysis);
+  }
   if (analysis.error != PatternError::kOk) {
     Add(index, text_column + analysis.stop, Severity::kError, "compile-error",
         std::string("the pattern does not compile (") + PatternErrorName(analysis.error) +
@@ -301,24 +332,37 @@ void FilterLinter::LintPattern(size_t index, const LineParts& parts) {
           note.message);
     }
   }
-  LintCover(index, parts, analysis);
+  LintCover(index, parts, analysis, analysis.program->instructions());
   if (parts.mark == kAllowMark && !bom_line) {
     LintAllowRule(index, text_column, parts, analysis);
   }
+}
+
+// A deny rule of a shape learnt before compiles, has nothing to note and is no plain text,
+// as the rule learnt: only what covers it is left to find, from its derived program.
+bool FilterLinter::LintDerived(size_t index, const LineParts& parts, bool* worth_learning) {
+  if (!shapes_.Derive(parts.text, &derived_, worth_learning)) {
+    return false;
+  }
+  PatternAnalysis analysis;
+  analysis.anchored = derived_.anchored;
+  LintCover(index, parts, analysis, derived_.program);
+  return true;
 }
 
 // An earlier rule that decides every address this one matches, or a pattern that matches
 // every address. The rule is then remembered for the lines after it.
 void FilterLinter::LintCover(size_t index,
                              const LineParts& parts,
-                             const PatternAnalysis& analysis) {
+                             const PatternAnalysis& analysis,
+                             const std::vector<PatternInstruction>& program) {
   size_t cover = 0;
   std::string why;
-  if (coverage_.CoverThenRemember(analysis, index, &cover, &why)) {
+  if (coverage_.CoverThenRemember(analysis, program, index, &cover, &why)) {
     const PatternAnalysis earlier = AnalyseLine(cover);
     Add(index, parts.mark_column, Severity::kWarning, "never-decides",
         "this rule never decides: " + RuleName(cover) +
-            (earlier.effective != SplitLine(lines_[cover]).text
+            (earlier.effective != SplitLine(Line(cover)).text
                  ? ", which compiles as " + Quoted(earlier.effective) + ","
                  : "") +
             why);
@@ -369,7 +413,7 @@ void FilterLinter::LintAllowRule(size_t index,
 void FilterLinter::LintDefaultRules() {
   for (size_t i = 0; i < default_rules_.size(); ++i) {
     const size_t index = default_rules_[i];
-    const size_t column = SplitLine(lines_[index]).mark_column;
+    const size_t column = SplitLine(Line(index)).mark_column;
     if (coverage_.has_universal()) {
       Add(index, column, Severity::kWarning, "never-decides",
           "this default rule never counts: " + RuleName(coverage_.universal_line()) +
@@ -393,7 +437,7 @@ void FilterLinter::LintUnindexedRules() {
     if (rule.indexed || rule.error != PatternError::kOk) {
       continue;
     }
-    const LineParts parts = SplitLine(lines_[rule.line]);
+    const LineParts parts = SplitLine(Line(rule.line));
     Add(rule.line, parts.mark_column + 1, Severity::kWarning, "no-literal",
         "this rule runs on every address: it holds no literal text that every match must "
         "contain, so in a list of " +
@@ -424,7 +468,7 @@ void FilterLinter::RunExpectations() {
                              decision.rules_tried,
                              decision.steps};
     if (!result.passed) {
-      Add(expectation.line, SplitLine(lines_[expectation.line]).mark_column, Severity::kError,
+      Add(expectation.line, SplitLine(Line(expectation.line)).mark_column, Severity::kError,
           "expect",
           std::string("expected ") + (expectation.allow ? "allow" : "deny") + " for " +
               DisplayText(expectation.url) + " but " + result.explanation);
@@ -436,7 +480,11 @@ void FilterLinter::RunExpectations() {
 }  // namespace
 
 LintReport LintFilterLines(const std::vector<std::u16string>& lines) {
-  return FilterLinter(lines).Run();
+  return FilterLinter(&lines, nullptr).Run();
+}
+
+LintReport LintFilterTexts(LineTexts&& lines) {
+  return FilterLinter(nullptr, &lines).Run();
 }
 
 }  // namespace zelk::tools

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tools/zelkctl/support/check_answer.h"
+#include "urlfilter/line_texts.h"
 #include "urlfilter/url_decision.h"
 
 namespace zelk::tools {
@@ -49,6 +50,10 @@ struct LintReport {
 // Lints the lines of a filter file. Expectations are decided by the library's own check,
 // with its matching budget, so a rule that runs away cannot hold the linter either.
 LintReport LintFilterLines(const std::vector<std::u16string>& lines);
+// The same for lines held as one text (as a filter file is read), which the lint takes
+// over: a list of a million rules is then held once. When the list cannot be compiled for
+// want of memory, the report says so and holds nothing else, the lines being gone.
+LintReport LintFilterTexts(LineTexts&& lines);
 
 // The report as `zelkctl lint` prints it, one output line per element: in compiler form
 // ("FILE:LINE:COL: error|warning: text") followed by a summary line, or as one JSON object

@@ -20,10 +20,11 @@ constexpr char kFreeLead = 'F';
 // Whether the pattern is anchored leads the key, as its reading says; in the program the
 // two ways a failed start ends (try the next position, or fail the whole match) are written
 // alike, so that a pattern and the same one with "^" differ in the lead only.
-std::string RuleCoverage::ProgramKey(const UrlPattern& pattern, bool anchored) {
+std::string RuleCoverage::ProgramKey(const std::vector<PatternInstruction>& program,
+                                     bool anchored) {
   std::string key(1, anchored ? kAnchoredLead : kFreeLead);
-  key.reserve(1 + pattern.instructions().size() * (1 + sizeof(uint32_t)));
-  for (const PatternInstruction& instruction : pattern.instructions()) {
+  key.reserve(1 + program.size() * (1 + sizeof(uint32_t)));
+  for (const PatternInstruction& instruction : program) {
     const Op op = instruction.op() == Op::kReject ? Op::kNextStart : instruction.op();
     key.push_back(static_cast<char>(op));
     const uint32_t operand = instruction.operand();
@@ -42,12 +43,13 @@ void RuleCoverage::Consider(const std::unordered_map<std::u16string, size_t>& li
 }
 
 bool RuleCoverage::CoverThenRemember(const PatternAnalysis& analysis,
+                                     const std::vector<PatternInstruction>& instructions,
                                      size_t line,
                                      size_t* cover,
                                      std::string* why) {
   ProgramLookup program;
-  if (analysis.program->instructions().size() <= kMaxRememberedProgram) {
-    program.key = ProgramKey(*analysis.program, analysis.anchored);
+  if (instructions.size() <= kMaxRememberedProgram) {
+    program.key = ProgramKey(instructions, analysis.anchored);
     program.seen = FindProgram(program.key, &program.seen_line);
   }
   const bool covered = FindCover(analysis, program, cover, why);
@@ -120,17 +122,16 @@ bool RuleCoverage::FindSameProgram(const PatternAnalysis& analysis,
 
 bool RuleCoverage::FindProgram(const std::string& key, size_t* line) const {
   bool found = false;
-  const auto range = programs_.equal_range(std::hash<std::string>()(key));
-  for (auto it = range.first; it != range.second; ++it) {
-    if (found && it->second >= *line) {
-      continue;
+  programs_.ForEach(std::hash<std::string>()(key), [&](size_t earlier_line) {
+    if (found && earlier_line >= *line) {
+      return;
     }
-    const PatternAnalysis earlier = analyse_line_(it->second);
-    if (ProgramKey(*earlier.program, earlier.anchored) == key) {
-      *line = it->second;
+    const PatternAnalysis earlier = analyse_line_(earlier_line);
+    if (ProgramKey(earlier.program->instructions(), earlier.anchored) == key) {
+      *line = earlier_line;
       found = true;
     }
-  }
+  });
   return found;
 }
 
@@ -142,7 +143,7 @@ void RuleCoverage::Remember(const PatternAnalysis& analysis,
     universal_line_ = line;
   }
   if (!program.key.empty() && !program.seen) {
-    programs_.emplace(std::hash<std::string>()(program.key), line);
+    programs_.Add(std::hash<std::string>()(program.key), line);
   }
   const LiteralForm& literal = analysis.literal;
   if (literal.is_literal && literal.text.size() <= kMaxSearchedLiteral) {

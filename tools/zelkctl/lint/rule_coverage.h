@@ -9,7 +9,9 @@
 #include <string_view>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
+#include "tools/zelkctl/lint/line_hashes.h"
 #include "tools/zelkctl/lint/pattern_analysis.h"
 
 namespace zelk::tools {
@@ -34,6 +36,15 @@ class RuleCoverage {
   bool CoverThenRemember(const PatternAnalysis& analysis,
                          size_t line,
                          size_t* cover,
+                         std::string* why) {
+    return CoverThenRemember(analysis, analysis.program->instructions(), line, cover, why);
+  }
+  // The same for a pattern whose program is `program` (derived, not compiled, when the
+  // analysis holds none).
+  bool CoverThenRemember(const PatternAnalysis& analysis,
+                         const std::vector<PatternInstruction>& program,
+                         size_t line,
+                         size_t* cover,
                          std::string* why);
   // The first line whose pattern matches every address, if any.
   bool has_universal() const { return has_universal_; }
@@ -47,7 +58,7 @@ class RuleCoverage {
     bool seen = false;
     size_t seen_line = 0;
   };
-  static std::string ProgramKey(const UrlPattern& pattern, bool anchored);
+  static std::string ProgramKey(const std::vector<PatternInstruction>& program, bool anchored);
   bool FindCover(const PatternAnalysis& analysis,
                  const ProgramLookup& program,
                  size_t* line,
@@ -66,7 +77,7 @@ class RuleCoverage {
   bool has_universal_ = false;
   size_t universal_line_ = 0;
   LineAnalyser analyse_line_;
-  std::unordered_multimap<size_t, size_t> programs_;  // the hash of a program's key, its line
+  LineHashes programs_;  // lines by the hash of their program's key
   std::unordered_map<std::u16string, size_t> literals_[4];
 };
 

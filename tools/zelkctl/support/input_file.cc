@@ -1,6 +1,7 @@
 #include "tools/zelkctl/support/input_file.h"
 
 #include <algorithm>
+#include <exception>
 #include <filesystem>
 #include <system_error>
 
@@ -10,6 +11,19 @@ namespace zelk::tools {
 namespace {
 
 constexpr size_t kChunkBytes = size_t{64} * 1024;
+
+bool Decode(std::ifstream& in, FilterFileDecoder* decoder) {
+  char chunk[kChunkBytes];
+  while (!decoder->ended() && in) {
+    in.read(chunk, sizeof(chunk));
+    decoder->Feed(std::string_view(chunk, static_cast<size_t>(in.gcount())));
+  }
+  if (in.bad()) {
+    return false;
+  }
+  decoder->Finish();
+  return true;
+}
 
 }  // namespace
 
@@ -43,16 +57,23 @@ bool ReadFilterFile(const std::string& path, std::vector<std::u16string>* lines)
     return false;
   }
   FilterFileDecoder decoder(lines);
-  char chunk[kChunkBytes];
-  while (!decoder.ended() && in) {
-    in.read(chunk, sizeof(chunk));
-    decoder.Feed(std::string_view(chunk, static_cast<size_t>(in.gcount())));
-  }
-  if (in.bad()) {
+  return Decode(in, &decoder);
+}
+
+bool ReadFilterFile(const std::string& path, LineTexts* lines) {
+  std::ifstream in;
+  if (!OpenInputFile(path, &in)) {
     return false;
   }
-  decoder.Finish();
-  return true;
+  try {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(std::filesystem::u8path(path), error);
+    lines->Reserve(error ? 0 : static_cast<size_t>(size));
+    FilterFileDecoder decoder(lines);
+    return Decode(in, &decoder);
+  } catch (const std::exception&) {
+    return false;  // larger than the text can hold, or than memory
+  }
 }
 
 }  // namespace zelk::tools

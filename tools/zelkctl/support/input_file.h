@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "urlfilter/line_texts.h"
+
 namespace zelk::tools {
 
 // Opens the file for reading its bytes; false for a folder or a file that cannot be opened.
@@ -20,6 +22,9 @@ bool ReadInputFile(const std::string& path, size_t limit, std::string* bytes);
 // Reads a filter file's bytes into lines exactly as the library does. False when the file
 // cannot be opened or read.
 bool ReadFilterFile(const std::string& path, std::vector<std::u16string>* lines);
+// The same into one text, with no block of memory per line. False also when the file is
+// larger than the text or memory can hold.
+bool ReadFilterFile(const std::string& path, LineTexts* lines);
 
 }  // namespace zelk::tools
 
