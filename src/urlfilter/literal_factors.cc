@@ -115,12 +115,18 @@ bool Extend(Texts* run, const Texts& b) {
     }
     return true;
   }
+  if (b.empty()) {
+    run->clear();  // nothing follows: no text at all
+    return true;
+  }
   Texts joined;
   joined.reserve(run->size() * b.size());
-  for (const std::u16string& x : *run) {
-    for (const std::u16string& y : b) {
-      joined.push_back(x + y);
+  for (std::u16string& x : *run) {
+    for (size_t i = 0; i + 1 < b.size(); ++i) {
+      joined.push_back(x + b[i]);
     }
+    x += b.back();  // the last joined text takes x's own room
+    joined.push_back(std::move(x));
   }
   *run = UniqueTexts(std::move(joined));
   return true;
