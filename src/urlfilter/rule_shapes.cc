@@ -1,6 +1,7 @@
 #include "urlfilter/rule_shapes.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "common/text.h"
@@ -122,10 +123,15 @@ size_t UnescapedPlainEnd(std::u16string_view text, size_t pos) {
   return pos;
 }
 
-// Whether `text` folded A-Z is `folded`.
+// Whether `text` folded A-Z is `folded`. Most rules are written in lower case already, and
+// are told by comparing their bytes.
 bool FoldedEqual(std::u16string_view text, std::u16string_view folded) {
   if (text.size() != folded.size()) {
     return false;
+  }
+  if (text.empty() ||
+      std::memcmp(text.data(), folded.data(), text.size() * sizeof(char16_t)) == 0) {
+    return true;
   }
   for (size_t i = 0; i < text.size(); ++i) {
     if (FoldAscii(text[i]) != folded[i]) {
