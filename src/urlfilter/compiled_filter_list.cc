@@ -10,6 +10,7 @@
 #include "urlfilter/class_runs.h"
 #include "urlfilter/factor_windows.h"
 #include "urlfilter/filter_line.h"
+#include "urlfilter/literal_alternatives.h"
 #include "urlfilter/literal_factors.h"
 #include "urlfilter/pattern/parser.h"
 #include "urlfilter/rule_shapes.h"
@@ -29,6 +30,20 @@ size_t LongestLength(const std::vector<std::u16string>& texts) {
     longest = std::max(longest, text.size());
   }
   return longest;
+}
+
+// Line `index` of `lines` into `*line`, its room reused. A line of ASCII characters, as
+// nearly every rule is, is widened straight from its bytes rather than decoded.
+void ReadLine(const LineTexts& lines, size_t index, std::u16string* line) {
+  const std::string_view bytes = lines.Bytes(index);
+  line->resize(bytes.size());
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (static_cast<unsigned char>(bytes[i]) >= 0x80) {
+      lines.LineInto(index, line);
+      return;
+    }
+    (*line)[i] = static_cast<char16_t>(bytes[i]);
+  }
 }
 
 }  // namespace
@@ -102,7 +117,7 @@ CompiledFilterList::CompiledFilterList(LineTexts&& lines, const RuleObserver* ob
   std::vector<std::u16string> rule_texts;
   std::u16string line_text;  // the line being read, its room reused from line to line
   for (size_t i = 0; i < texts_.size(); ++i) {
-    texts_.LineInto(i, &line_text);
+    ReadLine(texts_, i, &line_text);
     const FilterLineView line = ViewFilterLine(line_text);
     if (line.kind == FilterLineKind::kDefaultRule) {
       has_default_ = true;

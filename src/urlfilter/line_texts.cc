@@ -124,6 +124,14 @@ std::u16string LineTexts::Line(size_t index) const {
   return line;
 }
 
+std::string_view LineTexts::Bytes(size_t index) const {
+  if (index >= ends_.size()) {
+    return {};
+  }
+  const size_t begin = index == 0 ? 0 : ends_[index - 1];
+  return std::string_view(bytes_).substr(begin, ends_[index] - begin);
+}
+
 void LineTexts::LineInto(size_t index, std::u16string* line) const {
   line->clear();
   if (index >= ends_.size()) {

@@ -53,14 +53,16 @@ size_t ShortestLength(const Texts& texts) {
 // Whether `candidate` is the more selective factor set: a longer shortest text first,
 // then fewer texts. A set holding the empty text (or only a scheme) says nothing.
 bool Better(const Texts& candidate, const Literals& current) {
-  if (candidate.empty() || ShortestLength(candidate) == 0 ||
-      candidate.size() > kMaxFactorsPerPattern) {
+  if (candidate.empty() || candidate.size() > kMaxFactorsPerPattern) {
+    return false;
+  }
+  const size_t a = ShortestLength(candidate);
+  if (a == 0) {
     return false;
   }
   if (!current.has_factors) {
     return true;
   }
-  const size_t a = ShortestLength(candidate);
   const size_t b = ShortestLength(current.factors);
   return a != b ? a > b : candidate.size() < current.factors.size();
 }
@@ -91,12 +93,6 @@ void ConsiderNode(Literals node, Literals* into) {
   }
 }
 
-Texts Unique(Texts texts) {
-  std::sort(texts.begin(), texts.end());
-  texts.erase(std::unique(texts.begin(), texts.end()), texts.end());
-  return texts;
-}
-
 // Every text of `run` followed by every text of `b`, or false (with `run` as it was) when
 // that grows too large. One text after each (the common case: one character) is added in
 // place; texts that differed still differ, so the set stays free of repeats.
@@ -119,14 +115,20 @@ bool Extend(Texts* run, const Texts& b) {
     }
     return true;
   }
+  if (b.empty()) {
+    run->clear();  // nothing follows: no text at all
+    return true;
+  }
   Texts joined;
   joined.reserve(run->size() * b.size());
-  for (const std::u16string& x : *run) {
-    for (const std::u16string& y : b) {
-      joined.push_back(x + y);
+  for (std::u16string& x : *run) {
+    for (size_t i = 0; i + 1 < b.size(); ++i) {
+      joined.push_back(x + b[i]);
     }
+    x += b.back();  // the last joined text takes x's own room
+    joined.push_back(std::move(x));
   }
-  *run = Unique(std::move(joined));
+  *run = UniqueTexts(std::move(joined));
   return true;
 }
 
@@ -150,7 +152,7 @@ Literals OfClass(const PatternNode& node) {
       texts.push_back(std::u16string(1, static_cast<char16_t>(c)));
     }
   }
-  return Exact(Unique(std::move(texts)));
+  return Exact(UniqueTexts(std::move(texts)));
 }
 
 // Where the run of kChar terms from children[begin] ends, at `limit` at the latest.
@@ -293,11 +295,11 @@ Literals OfAlternation(const PatternNode& node) {
   }
   if (factors_known) {
     result.has_factors = true;
-    result.factors = Unique(std::move(factors));
+    result.factors = UniqueTexts(std::move(factors));
   }
   if (exact_known) {
     result.exact_known = true;
-    result.exact = Unique(std::move(exact));
+    result.exact = UniqueTexts(std::move(exact));
   }
   return result;
 }
@@ -319,7 +321,7 @@ Literals OfRepeat(const PatternNode& node) {
       }
       Texts texts = std::move(term.exact);
       texts.push_back(u"");
-      return Exact(Unique(std::move(texts)));
+      return Exact(UniqueTexts(std::move(texts)));
     }
     case Quantifier::kStar:
     case Quantifier::kLazyStar:
@@ -354,112 +356,28 @@ Literals Analyse(const PatternNode& node) {
   return Literals();
 }
 
-// The texts held together; a literal set is given up past kMaxLiteralCharacters.
-constexpr size_t kMaxLiteralCharacters = size_t{1} << 20;
-
-size_t TotalLength(const Texts& texts) {
-  size_t total = 0;
-  for (const std::u16string& text : texts) {
-    total += text.size();
-  }
-  return total;
-}
-
-Texts Joined(const Texts& run, const Texts& term) {
-  Texts joined;
-  joined.reserve(run.size() * term.size());
-  for (const std::u16string& x : run) {
-    for (const std::u16string& y : term) {
-      joined.push_back(x + y);
-    }
-  }
-  return joined;
-}
-
-// Every text `node` can match, when it is made only of literal characters, groups and
-// alternatives; false otherwise or past kMaxLiteralAlternatives texts.
-bool AllTexts(const PatternNode& node, Texts* texts) {
-  switch (node.kind) {
-    case NodeKind::kChar:
-      *texts = {std::u16string(1, static_cast<char16_t>(node.value))};
-      return node.value != 0;
-    case NodeKind::kGroup:
-    case NodeKind::kCapture:
-      return AllTexts(node.children[0], texts);
-    case NodeKind::kAlternation: {
-      texts->clear();
-      size_t characters = 0;
-      for (const PatternNode& child : node.children) {
-        Texts alternative;
-        if (!AllTexts(child, &alternative) ||
-            texts->size() + alternative.size() > kMaxLiteralAlternatives) {
-          return false;
-        }
-        characters += TotalLength(alternative);
-        if (characters > kMaxLiteralCharacters) {
-          return false;
-        }
-        texts->insert(texts->end(), std::make_move_iterator(alternative.begin()),
-                      std::make_move_iterator(alternative.end()));
-      }
-      return true;
-    }
-    case NodeKind::kSequence: {
-      *texts = {u""};
-      for (const PatternNode& child : node.children) {
-        Texts term;
-        if (!AllTexts(child, &term) || texts->size() * term.size() > kMaxLiteralAlternatives) {
-          return false;
-        }
-        if (term.size() == 1) {
-          // The common case, one character: appended in place, so that a long literal
-          // costs its length, not its length squared.
-          for (std::u16string& x : *texts) {
-            x += term[0];
-          }
-        } else {
-          *texts = Joined(*texts, term);
-        }
-        if (TotalLength(*texts) > kMaxLiteralCharacters) {
-          return false;
-        }
-      }
-      return true;
-    }
-    default:
-      return false;
-  }
-}
-
-}  // namespace
-
-bool LiteralAlternatives(const PatternReading& reading, std::vector<std::u16string>* texts) {
-  texts->clear();
-  if (reading.error != PatternError::kOk || reading.anchored ||
-      !AllTexts(reading.sequence, texts)) {
-    texts->clear();
-    return false;
-  }
-  *texts = Unique(std::move(*texts));
-  if (texts->empty() || texts->front().empty()) {
-    texts->clear();
-    return false;
-  }
-  return true;
-}
-
-namespace {
-
 std::vector<std::u16string> FactorsOf(Literals literals) {
   Literals best;
   ConsiderNode(std::move(literals), &best);
   if (!best.has_factors) {
     return {};
   }
-  return Unique(std::move(best.factors));
+  return UniqueTexts(std::move(best.factors));
 }
 
 }  // namespace
+
+// The texts sorted, without repeats. Most sets come here already so (a run of one text, or
+// texts extended alike), and are then spared the sort.
+std::vector<std::u16string> UniqueTexts(std::vector<std::u16string> texts) {
+  const auto not_before = [](const std::u16string& a, const std::u16string& b) { return !(a < b); };
+  if (std::adjacent_find(texts.begin(), texts.end(), not_before) == texts.end()) {
+    return texts;
+  }
+  std::sort(texts.begin(), texts.end());
+  texts.erase(std::unique(texts.begin(), texts.end()), texts.end());
+  return texts;
+}
 
 std::vector<std::u16string> RequiredFactors(const PatternReading& reading) {
   if (reading.error != PatternError::kOk) {

@@ -28,6 +28,9 @@ inline constexpr size_t kMaxFactorLength = 16;
 // dozen characters); the index holds a part of each (FactorWindows).
 std::vector<std::u16string> RequiredFactors(const PatternReading& reading);
 
+// `texts` sorted, without repeats.
+std::vector<std::u16string> UniqueTexts(std::vector<std::u16string> texts);
+
 // RequiredFactors of patterns whose trees differ only in the codes of some characters
 // of their top sequence, from its term `first` on (rules of one shape, rule_shapes.h):
 // what the terms before those characters read as, and every later term but a character,
@@ -49,14 +52,6 @@ class SharedTermFactors {
   struct Kept;
   std::unique_ptr<Kept> kept_;
 };
-
-// True when the pattern read into `reading` is nothing but literal texts in alternatives
-// ("(ads)|(track)|(pixel)", "x(a|b)y"), unanchored and without "$": it then matches an
-// address exactly when one of `texts` occurs in it, however many alternatives it has, and
-// the check need not run its program. `texts` are folded, none empty. False for any other
-// pattern, and for one of more than kMaxLiteralAlternatives texts.
-inline constexpr size_t kMaxLiteralAlternatives = size_t{1} << 16;
-bool LiteralAlternatives(const PatternReading& reading, std::vector<std::u16string>* texts);
 
 }  // namespace zelk
 

@@ -1,6 +1,7 @@
 #include "urlfilter/rule_shapes.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "common/text.h"
@@ -15,6 +16,8 @@ constexpr size_t kMinRunLength = 4;
 constexpr size_t kMaxShapes = 256;
 // Offsets and lengths are kept in one code unit each in a shape's key.
 constexpr size_t kMaxShapedLength = 0xffff;
+// Runs up to this long find the shapes around them without a look-up by key.
+constexpr size_t kMaxSiblingLength = 256;
 
 bool IsPlainCharacter(char16_t c) {
   return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'_' || c == u'-';
@@ -59,11 +62,8 @@ struct Token {
   bool plain = false;
 };
 
-Token NextToken(std::u16string_view text, size_t pos) {
-  const char16_t c = FoldAscii(text[pos]);
-  if (IsPlainCharacter(c)) {
-    return Token{pos + 1, true};
-  }
+// A token other than an unescaped plain character, whose first character folded is `c`.
+Token OtherToken(std::u16string_view text, size_t pos, char16_t c) {
   if (c == u'[') {
     return Token{ClassEnd(text, pos), false};
   }
@@ -72,6 +72,15 @@ Token NextToken(std::u16string_view text, size_t pos) {
     return Token{pos + 2, IsPlainEscape(next)};
   }
   return Token{pos + 1, false};
+}
+
+// The common case, a plain character, is told here, where it is inlined into the scans.
+inline Token NextToken(std::u16string_view text, size_t pos) {
+  const char16_t c = FoldAscii(text[pos]);
+  if (IsPlainCharacter(c)) {
+    return Token{pos + 1, true};
+  }
+  return OtherToken(text, pos, c);
 }
 
 bool IsQuantifierOrBar(char16_t c) {
@@ -114,10 +123,15 @@ size_t UnescapedPlainEnd(std::u16string_view text, size_t pos) {
   return pos;
 }
 
-// Whether `text` folded A-Z is `folded`.
+// Whether `text` folded A-Z is `folded`. Most rules are written in lower case already, and
+// are told by comparing their bytes.
 bool FoldedEqual(std::u16string_view text, std::u16string_view folded) {
   if (text.size() != folded.size()) {
     return false;
+  }
+  if (text.empty() ||
+      std::memcmp(text.data(), folded.data(), text.size() * sizeof(char16_t)) == 0) {
+    return true;
   }
   for (size_t i = 0; i < text.size(); ++i) {
     if (FoldAscii(text[i]) != folded[i]) {
@@ -210,6 +224,7 @@ bool RuleShapes::MakeKey(std::u16string_view pattern) {
   if (run_.length < kMinRunLength) {
     return false;
   }
+  ++around_;
   key_.clear();
   key_.push_back(static_cast<char16_t>(run_.begin));
   key_.push_back(static_cast<char16_t>(run_.length));
@@ -301,6 +316,28 @@ bool RuleShapes::SameAround(std::u16string_view pattern) {
   return true;
 }
 
+// Find, for a pattern SameAround took: a shape met before around the same text with a run
+// of the same length is taken without hashing the key.
+RuleShapes::Shape* RuleShapes::FindAround(std::u16string_view pattern,
+                                          PatternWorkspace* workspace) {
+  if (run_.length >= kMaxSiblingLength) {
+    return Find(pattern, workspace);
+  }
+  siblings_.resize(kMaxSiblingLength);
+  Sibling& sibling = siblings_[run_.length];
+  if (sibling.around == around_) {
+    ++hits_;
+    last_known_ = true;
+    last_ = sibling.shape;
+    return last_;
+  }
+  Shape* shape = Find(pattern, workspace);
+  if (last_known_) {
+    sibling = Sibling{around_, shape};
+  }
+  return shape;
+}
+
 const PatternReading* RuleShapes::Read(std::u16string_view pattern,
                                        PatternWorkspace* workspace,
                                        const SharedTermFactors** factors) {
@@ -311,7 +348,7 @@ const PatternReading* RuleShapes::Read(std::u16string_view pattern,
   const size_t last_length = run_.length;
   Shape* shape = nullptr;
   if (last_known_ && SameAround(pattern)) {
-    shape = run_.length == last_length ? last_ : Find(pattern, workspace);
+    shape = run_.length == last_length ? last_ : FindAround(pattern, workspace);
     hits_ += run_.length == last_length ? 1 : 0;
   } else {
     if (!MakeKey(pattern)) {

@@ -57,6 +57,7 @@ class RuleShapes {
   bool MakeKey(std::u16string_view pattern);
   Shape* Find(std::u16string_view pattern, PatternWorkspace* workspace);
   bool SameAround(std::u16string_view pattern);
+  Shape* FindAround(std::u16string_view pattern, PatternWorkspace* workspace);
   std::unique_ptr<Shape> Learn(std::u16string_view pattern, PatternWorkspace* workspace) const;
   void Fill(std::u16string_view pattern, Shape* shape) const;
 
@@ -68,6 +69,15 @@ class RuleShapes {
   // the shape keeps no tree).
   bool last_known_ = false;
   Shape* last_ = nullptr;
+  // The shapes found for the text around the last key made, by run length: rules of one
+  // shape differ mostly in their run's length, and this spares hashing their key. An entry
+  // holds only while its `around` is around_.
+  struct Sibling {
+    size_t around = 0;  // around_ counts from 1
+    Shape* shape = nullptr;
+  };
+  std::vector<Sibling> siblings_;
+  size_t around_ = 0;  // counts the keys made
 };
 
 }  // namespace zelk

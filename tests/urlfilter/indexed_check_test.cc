@@ -12,6 +12,7 @@
 #include "tests/support/reference_walks.h"
 #include "tests/support/test_support.h"
 #include "urlfilter/compiled_filter_list.h"
+#include "urlfilter/literal_alternatives.h"
 #include "urlfilter/literal_factors.h"
 #include "urlfilter/pattern/parser.h"
 #include "urlfilter/rule_literals.h"

@@ -8,6 +8,7 @@
 
 #include "common/text.h"
 #include "tests/support/test_support.h"
+#include "urlfilter/literal_alternatives.h"
 #include "urlfilter/literal_factors.h"
 #include "urlfilter/pattern/abbreviations.h"
 #include "urlfilter/rule_shapes.h"

@@ -48,6 +48,8 @@ const DecisionCase kDecisions[] = {
     {"an empty address with no default is refused", {u"+x"}, u"", false, u"", DecisionReason::kDefaultRule},
     {"the denied word is lower-cased", {u"-CaSiNo", u"+all"}, u"http://casino/", false, u"casino", DecisionReason::kRuleMatched},
     {"letters outside A-Z do not fold", {u"-\u00c9t\u00e9", u"+all"}, u"http://\u00e9t\u00e9/", true, u"", DecisionReason::kDefaultRule},
+    {"a rule of other letters reads whole beside plain ones", {u"-x", u"-\u00e9t\u00e9/\u0100/long", u"-ab", u"+all"}, u"http://h/\u00e9t\u00e9/\u0100/long", false, u"\u00e9t\u00e9/\u0100/long", DecisionReason::kRuleMatched},
+    {"a plain rule after a longer one of other letters", {u"-\u00e9t\u00e9/\u0100/long", u"-ab", u"+all"}, u"http://h/ab", false, u"ab", DecisionReason::kRuleMatched},
 };
 // clang-format on
 
