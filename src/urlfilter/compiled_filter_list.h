@@ -105,9 +105,11 @@ class CompiledFilterList {
                                  const SharedTermFactors** factors);
   void ShowRule(const RuleObserver& observer, const PatternReading& reading, UrlPattern* program);
   bool FilterByClassRun(const PatternReading& reading, const std::vector<std::u16string>& texts);
-  void Index(FactorWindows& windows, const ListTexts& texts);
+  void Index(FactorWindows& windows, ListTexts& texts);
+  std::vector<uint32_t> ChooseWindows(FactorWindows& windows, const ListTexts& texts);
   bool KeepsLongLiterals(const ListTexts& texts, uint32_t number) const;
-  void KeepLongLiterals(const ListTexts& texts);
+  void KeepLongLiterals(ListTexts& texts);
+  void ReserveProgramRoom();
 
   LineTexts texts_;
   std::vector<CompiledRule> rules_;

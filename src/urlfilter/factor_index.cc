@@ -48,33 +48,42 @@ size_t LengthOf(const WindowKey& key) {
 
 // The entries are scattered straight into the windows and rules they become, by a counting
 // sort on their directory bucket, then each bucket is sorted by window and rule and merged
-// in place: no copy of the entries is made, since at a million rules that fresh memory
-// costs more than the sorting.
-FactorIndex::FactorIndex(std::vector<Entry>&& entries) {
-  entries.erase(std::remove_if(entries.begin(), entries.end(),
-                               [](const Entry& entry) { return LengthOf(entry.key) == 0; }),
-                entries.end());
-  for (const Entry& entry : entries) {
-    lengths_ |= 1u << (LengthOf(entry.key) - 1);
-  }
-  const uint32_t bits = std::max<uint32_t>(1, CeilLog2(entries.size()));
+// in place: no array of the entries is made, since at a million rules that fresh memory
+// costs more than walking them twice.
+FactorIndex::FactorIndex(size_t most, const EntryWalk& walk) {
+  const uint32_t bits = std::max<uint32_t>(1, CeilLog2(most));
   directory_shift_ = 64 - bits;
   directory_.assign((size_t{1} << bits) + 1, 0);
-  for (const Entry& entry : entries) {
-    ++directory_[BucketOf(entry.key)];
-  }
-  // Each bucket's end; placing an entry moves its bucket's end down, to its beginning.
-  std::partial_sum(directory_.begin(), directory_.end(), directory_.begin());
-  windows_.resize(entries.size());
-  rules_.resize(entries.size());
-  for (const Entry& entry : entries) {
-    const uint32_t at = --directory_[BucketOf(entry.key)];
-    windows_[at] = entry.key;
-    rules_[at] = entry.rule;
-  }
-  std::vector<Entry>().swap(entries);
+  size_t count = 0;
+  walk([&](const Entry& entry) {
+    const size_t length = LengthOf(entry.key);
+    if (length != 0 && count < most) {
+      lengths_ |= 1u << (length - 1);
+      ++directory_[BucketOf(entry.key)];
+      ++count;
+    }
+  });
+  Place(count, walk);
   MergeBuckets();
   BuildFilter();
+}
+
+// Places the first `count` entries of `walk` that have a window, the directory holding
+// each bucket's size.
+void FactorIndex::Place(size_t count, const EntryWalk& walk) {
+  // Each bucket's end; placing an entry moves its bucket's end down, to its beginning.
+  std::partial_sum(directory_.begin(), directory_.end(), directory_.begin());
+  windows_.resize(count);
+  rules_.resize(count);
+  size_t placed = 0;
+  walk([&](const Entry& entry) {
+    if (LengthOf(entry.key) != 0 && placed < count) {
+      const uint32_t at = --directory_[BucketOf(entry.key)];
+      windows_[at] = entry.key;
+      rules_[at] = entry.rule;
+      ++placed;
+    }
+  });
 }
 
 uint32_t FactorIndex::BucketOf(const WindowKey& key) const {
