@@ -60,6 +60,16 @@ inline WindowKey PackWindow(std::u16string_view window) {
   return key;
 }
 
+// Asks for the cache line holding `address` ahead of writing it; a hint, without effect
+// where the compiler has no way to give it.
+inline void Prefetch(const void* address) {
+#if defined(__GNUC__)
+  __builtin_prefetch(address, 1);
+#else
+  static_cast<void>(address);
+#endif
+}
+
 // Mixes every bit of the key into every bit of the result.
 inline uint64_t WindowHash(const WindowKey& key) {
   uint64_t hash =
