@@ -54,7 +54,8 @@ void RuleLiterals::Add(uint32_t rule, std::vector<std::u16string_view>* texts) {
   }
 }
 
-void RuleLiterals::TakeTexts(TextBlock&& characters, std::vector<uint32_t>&& begins) {
+void RuleLiterals::TakeTexts(TextBlock&& characters, std::vector<uint32_t>&& begins, size_t rules) {
+  kept_.reserve(kept_.size() + rules);
   characters_ = std::move(characters);
   begins_ = std::move(begins);
   taken_ = true;

@@ -27,8 +27,9 @@ class RuleLiterals {
   void Add(uint32_t rule, const std::vector<std::u16string>& texts);
   // Instead of Add, on an empty store: takes over a block of texts that lie one after
   // another, text i at [begins[i], begins[i + 1]), then keeps some of them, rule by rule in
-  // ascending order, moving them down in place: the texts are never copied whole.
-  void TakeTexts(TextBlock&& characters, std::vector<uint32_t>&& begins);
+  // ascending order, moving them down in place: the texts are never copied whole. Room is
+  // made for `rules` rules kept.
+  void TakeTexts(TextBlock&& characters, std::vector<uint32_t>&& begins, size_t rules);
   // Keeps texts [first, first + count) of the block taken as those of rule number `rule`.
   void KeepTexts(uint32_t rule, size_t first, size_t count);
   // Done adding: the blocks are trimmed to their size where much room is left over.

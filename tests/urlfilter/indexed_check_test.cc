@@ -555,7 +555,7 @@ TEST(RuleLiteralsTest, AnyInAgreesWithANaiveSearchOnGeneratedTexts) {
   begins.push_back(static_cast<uint32_t>(block.size()));
   added.Finish();
   RuleLiterals taken;
-  taken.TakeTexts(std::move(block), std::move(begins));
+  taken.TakeTexts(std::move(block), std::move(begins), rules.size());
   for (uint32_t rule = 0, first = 0; rule < rules.size(); first += rules[rule++].size()) {
     if (rule % 3 != 1) {
       taken.KeepTexts(rule, first, rules[rule].size());
