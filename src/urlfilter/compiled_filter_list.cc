@@ -150,15 +150,21 @@ CompiledFilterList::CompiledFilterList(LineTexts&& lines, const RuleObserver* ob
   ReserveProgramRoom();
 }
 
-// Room in programs_ for every rule that may ever need a program, taken now: a table grown
-// by a check would move into fresh memory in the middle of that check, at a cost of tens
-// of microseconds per page first touched.
+// Room to note the program of every rule, taken now: a table grown by a check would move
+// into fresh memory in the middle of that check, at a cost of tens of microseconds per page
+// first touched.
 void CompiledFilterList::ReserveProgramRoom() {
-  size_t programmed = 0;
-  for (const CompiledRule& rule : rules_) {
-    programmed += rule.error == PatternError::kOk && !rule.literal_set ? 1 : 0;
+  program_of_.resize(rules_.size());
+}
+
+// Keeps `program` as that of rule `number` and returns where it lies.
+const UrlPattern* CompiledFilterList::KeepProgram(uint32_t number, UrlPattern&& program) const {
+  if (number >= program_of_.size()) {
+    program_of_.resize(number + 1);  // only while the list is read, before all rules are in
   }
-  programs_.reserve(programmed);
+  programs_.push_back(std::move(program));
+  program_of_[number] = static_cast<uint32_t>(programs_.size());
+  return &programs_.back();
 }
 
 // Sets the error of the last rule, whose pattern is `pattern` as written, and returns the
@@ -192,7 +198,7 @@ void CompiledFilterList::ShowRule(const RuleObserver& observer,
   const uint32_t number = static_cast<uint32_t>(rules_.size() - 1);
   const UrlPattern* kept = nullptr;
   if (rules_.back().error == PatternError::kOk) {
-    kept = &programs_.emplace(number, std::move(*program)).first->second;
+    kept = KeepProgram(number, std::move(*program));
   }
   observer(rules_.back(), reading, kept);
 }
@@ -337,9 +343,8 @@ PatternError CompiledFilterList::ProgramFor(uint32_t index, const UrlPattern** p
   if (rule.error != PatternError::kOk) {
     return rule.error;
   }
-  const auto built = programs_.find(index);
-  if (built != programs_.end()) {
-    *program = &built->second;
+  if (index < program_of_.size() && program_of_[index] != 0) {
+    *program = &programs_[program_of_[index] - 1];
     return PatternError::kOk;
   }
   UrlPattern compiled;
@@ -347,7 +352,7 @@ PatternError CompiledFilterList::ProgramFor(uint32_t index, const UrlPattern** p
       PatternError::kOk) {
     return PatternError::kOutOfMemory;  // it compiled when the list was read
   }
-  *program = &programs_.emplace(index, std::move(compiled)).first->second;
+  *program = KeepProgram(index, std::move(compiled));
   return PatternError::kOk;
 }
 
@@ -355,10 +360,9 @@ size_t CompiledFilterList::memory() const {
   size_t bytes = texts_.memory() + rules_.capacity() * sizeof(CompiledRule) + index_.memory() +
                  literals_.memory() + class_runs_.memory() +
                  always_tried_.capacity() * sizeof(uint32_t) +
-                 programs_.bucket_count() * sizeof(void*);
-  for (const auto& [rule, pattern] : programs_) {
-    bytes += sizeof(rule) + sizeof(pattern) +
-             pattern.instructions().capacity() * sizeof(PatternInstruction) +
+                 program_of_.capacity() * sizeof(uint32_t);
+  for (const UrlPattern& pattern : programs_) {
+    bytes += sizeof(pattern) + pattern.instructions().capacity() * sizeof(PatternInstruction) +
              pattern.memo_points().capacity() * sizeof(MemoPoint) +
              pattern.memo_guards().capacity() * sizeof(uint32_t);
   }
