@@ -14,6 +14,7 @@
 #include "urlfilter/literal_factors.h"
 #include "urlfilter/pattern/parser.h"
 #include "urlfilter/rule_shapes.h"
+#include "urlfilter/text_block.h"
 
 namespace zelk {
 namespace {
@@ -32,34 +33,22 @@ size_t LongestLength(const std::vector<std::u16string>& texts) {
   return longest;
 }
 
-// Line `index` of `lines` into `*line`, its room reused. A line of ASCII characters, as
-// nearly every rule is, is widened straight from its bytes rather than decoded.
-void ReadLine(const LineTexts& lines, size_t index, std::u16string* line) {
-  const std::string_view bytes = lines.Bytes(index);
-  line->resize(bytes.size());
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    if (static_cast<unsigned char>(bytes[i]) >= 0x80) {
-      lines.LineInto(index, line);
-      return;
-    }
-    (*line)[i] = static_cast<char16_t>(bytes[i]);
-  }
-}
-
 }  // namespace
 
-// The required texts of every rule, one after another in one buffer, so that a list of a
-// million rules holds them in three allocations rather than one or two per rule.
+// The required texts of every rule, one after another in one block, so that a list of a
+// million rules holds them in three allocations rather than one or two per rule. The block
+// of characters is handed on to the store of long literals when the list is indexed.
 class CompiledFilterList::ListTexts {
  public:
   // Room for the texts of `rules` rules read from `text_bytes` of list text, so that the
-  // buffers do not grow, copying themselves, as a long list is read. A rule's texts are
-  // parts of its pattern, so half the list's characters is room to spare for nearly every
-  // list; the room never used is never touched.
+  // blocks do not grow, copying themselves, as a long list is read. A rule's texts are parts
+  // of its pattern: in lists of host names or of ad-block rules they hold under 40% of the
+  // lines' characters, in one of long URLs a little more; the characters' block grows in
+  // place past its room where it can (TextBlock).
   ListTexts(size_t rules, size_t text_bytes) {
     rule_begin_.reserve(rules + 1);
     text_begin_.reserve(rules + 1);
-    characters_.reserve(text_bytes / 2);
+    characters_.Reserve(text_bytes / 16 * 7);
   }
 
   void Add(const std::vector<std::u16string>& texts) {
@@ -69,7 +58,7 @@ class CompiledFilterList::ListTexts {
       if (characters_.size() + text.size() > std::numeric_limits<uint32_t>::max()) {
         throw std::length_error("required texts too long");
       }
-      characters_ += text;
+      characters_.Append(text);
     }
   }
   void Close() {
@@ -81,13 +70,17 @@ class CompiledFilterList::ListTexts {
   size_t TextCount() const { return text_begin_.empty() ? 0 : text_begin_.size() - 1; }
   size_t FirstText(size_t rule) const { return rule_begin_[rule]; }
   std::u16string_view Text(size_t text) const {
-    return std::u16string_view(characters_)
-        .substr(text_begin_[text], text_begin_[text + 1] - text_begin_[text]);
+    return characters_.view().substr(text_begin_[text], text_begin_[text + 1] - text_begin_[text]);
   }
   std::u16string_view Text(size_t rule, size_t i) const { return Text(rule_begin_[rule] + i); }
+  // Hands the texts over to `literals`, to keep those of `rules` rules; only the numbers of
+  // each rule's texts are left.
+  void HandTo(RuleLiterals* literals, size_t rules) {
+    literals->TakeTexts(std::move(characters_), std::move(text_begin_), rules);
+  }
 
  private:
-  std::u16string characters_;
+  TextBlock characters_;
   std::vector<uint32_t> text_begin_;
   std::vector<uint32_t> rule_begin_;
 };
@@ -117,7 +110,7 @@ CompiledFilterList::CompiledFilterList(LineTexts&& lines, const RuleObserver* ob
   std::vector<std::u16string> rule_texts;
   std::u16string line_text;  // the line being read, its room reused from line to line
   for (size_t i = 0; i < texts_.size(); ++i) {
-    ReadLine(texts_, i, &line_text);
+    texts_.LineInto(i, &line_text);
     const FilterLineView line = ViewFilterLine(line_text);
     if (line.kind == FilterLineKind::kDefaultRule) {
       has_default_ = true;
@@ -155,6 +148,24 @@ CompiledFilterList::CompiledFilterList(LineTexts&& lines, const RuleObserver* ob
     rules_.shrink_to_fit();
   }
   Index(windows, texts);
+  ReserveProgramRoom();
+}
+
+// Room to note the program of every rule, taken now: a table grown by a check would move
+// into fresh memory in the middle of that check, at a cost of tens of microseconds per page
+// first touched.
+void CompiledFilterList::ReserveProgramRoom() {
+  program_of_.resize(rules_.size());
+}
+
+// Keeps `program` as that of rule `number` and returns where it lies.
+const UrlPattern* CompiledFilterList::KeepProgram(uint32_t number, UrlPattern&& program) const {
+  if (number >= program_of_.size()) {
+    program_of_.resize(number + 1);  // only while the list is read, before all rules are in
+  }
+  programs_.push_back(std::move(program));
+  program_of_[number] = static_cast<uint32_t>(programs_.size());
+  return &programs_.back();
 }
 
 // Sets the error of the last rule, whose pattern is `pattern` as written, and returns the
@@ -188,7 +199,7 @@ void CompiledFilterList::ShowRule(const RuleObserver& observer,
   const uint32_t number = static_cast<uint32_t>(rules_.size() - 1);
   const UrlPattern* kept = nullptr;
   if (rules_.back().error == PatternError::kOk) {
-    kept = &programs_.emplace(number, std::move(*program)).first->second;
+    kept = KeepProgram(number, std::move(*program));
   }
   observer(rules_.back(), reading, kept);
 }
@@ -212,35 +223,50 @@ bool CompiledFilterList::FilterByClassRun(const PatternReading& reading,
 }
 
 // Every rule with a factor is indexed, however long the list: the windows are parts of the
-// rules' text, so the index grows with the text and never beyond it. The texts' windows
-// are chosen in order, each text announced FactorWindows::kAhead texts before, so that
-// the counts it looks up are on their way from memory by then.
-void CompiledFilterList::Index(FactorWindows& windows, const ListTexts& texts) {
+// rules' text, so the index grows with the text and never beyond it. Only where each text's
+// window begins is kept between choosing and indexing: four bytes a text, where the
+// index's entries would take twenty-four.
+void CompiledFilterList::Index(FactorWindows& windows, ListTexts& texts) {
+  const std::vector<uint32_t> window_begin = ChooseWindows(windows, texts);
+  index_ = FactorIndex(window_begin.size(), [&](const FactorIndex::EntrySink& take) {
+    for (uint32_t number = 0; number < rules_.size(); ++number) {
+      const size_t first = texts.FirstText(number);
+      for (size_t t = first; t < first + texts.TextCount(number); ++t) {
+        take(FactorIndex::Entry{PackWindow(texts.Text(t).substr(window_begin[t])), number});
+      }
+    }
+  });
+  KeepLongLiterals(texts);
+}
+
+// Marks the rules that have a text indexed, lists those tried on every address, and returns
+// where each text's window begins in it. The texts' windows are chosen in order, each text
+// announced FactorWindows::kAhead texts before, so that the counts it looks up are on their
+// way from memory by then.
+std::vector<uint32_t> CompiledFilterList::ChooseWindows(FactorWindows& windows,
+                                                        const ListTexts& texts) {
   windows.Finish();
   const size_t text_count = texts.TextCount();
   for (size_t t = 0; t < std::min(text_count, FactorWindows::kAhead); ++t) {
     windows.Announce(texts.Text(t));
   }
-  std::vector<FactorIndex::Entry> entries;
-  entries.reserve(text_count);
+  std::vector<uint32_t> window_begin(text_count);
   for (uint32_t number = 0; number < rules_.size(); ++number) {
+    const size_t first = texts.FirstText(number);
     const size_t count = texts.TextCount(number);
-    if (count == 0) {
-      if (!rules_[number].indexed) {
-        always_tried_.push_back(number);
-      }
-      continue;
+    if (count == 0 && !rules_[number].indexed) {
+      always_tried_.push_back(number);
     }
-    rules_[number].indexed = true;
-    for (size_t t = texts.FirstText(number); t < texts.FirstText(number) + count; ++t) {
-      entries.push_back(FactorIndex::Entry{PackWindow(windows.Choose(texts.Text(t))), number});
+    rules_[number].indexed = rules_[number].indexed || count != 0;
+    for (size_t t = first; t < first + count; ++t) {
+      const std::u16string_view text = texts.Text(t);
+      window_begin[t] = static_cast<uint32_t>(windows.Choose(text).data() - text.data());
       if (t + FactorWindows::kAhead < text_count) {
         windows.Announce(texts.Text(t + FactorWindows::kAhead));
       }
     }
   }
-  KeepLongLiterals(texts);
-  index_ = FactorIndex(std::move(entries));
+  return window_begin;
 }
 
 // True when rules()[number], whose texts `texts` holds, keeps its whole texts: where the
@@ -255,27 +281,22 @@ bool CompiledFilterList::KeepsLongLiterals(const ListTexts& texts, uint32_t numb
   return longest > (rules_[number].literal_set ? kIndexWindowLength : kMaxFactorLength);
 }
 
-// Marks the rules that keep their whole texts long_literals and keeps those texts, in one
-// block sized by a first pass.
-void CompiledFilterList::KeepLongLiterals(const ListTexts& texts) {
+// Marks the rules that keep their whole texts long_literals, and hands the block of texts
+// over to keep theirs in place: most rules of a list of sites keep theirs, so a copy would
+// be of nearly the whole block, in fresh memory.
+void CompiledFilterList::KeepLongLiterals(ListTexts& texts) {
   size_t kept = 0;
-  size_t characters = 0;
   for (uint32_t number = 0; number < rules_.size(); ++number) {
     rules_[number].long_literals = KeepsLongLiterals(texts, number);
-    for (size_t i = 0; rules_[number].long_literals && i < texts.TextCount(number); ++i) {
-      characters += texts.Text(number, i).size();
-    }
     kept += rules_[number].long_literals ? 1 : 0;
   }
-  literals_.Reserve(kept, characters);
-  std::vector<std::u16string_view> whole;
+  if (kept == 0) {
+    return;
+  }
+  texts.HandTo(&literals_, kept);
   for (uint32_t number = 0; number < rules_.size(); ++number) {
     if (rules_[number].long_literals) {
-      whole.clear();
-      for (size_t i = 0; i < texts.TextCount(number); ++i) {
-        whole.push_back(texts.Text(number, i));
-      }
-      literals_.Add(number, &whole);
+      literals_.KeepTexts(number, texts.FirstText(number), texts.TextCount(number));
     }
   }
   literals_.Finish();
@@ -323,9 +344,8 @@ PatternError CompiledFilterList::ProgramFor(uint32_t index, const UrlPattern** p
   if (rule.error != PatternError::kOk) {
     return rule.error;
   }
-  const auto built = programs_.find(index);
-  if (built != programs_.end()) {
-    *program = &built->second;
+  if (index < program_of_.size() && program_of_[index] != 0) {
+    *program = &programs_[program_of_[index] - 1];
     return PatternError::kOk;
   }
   UrlPattern compiled;
@@ -333,17 +353,17 @@ PatternError CompiledFilterList::ProgramFor(uint32_t index, const UrlPattern** p
       PatternError::kOk) {
     return PatternError::kOutOfMemory;  // it compiled when the list was read
   }
-  *program = &programs_.emplace(index, std::move(compiled)).first->second;
+  *program = KeepProgram(index, std::move(compiled));
   return PatternError::kOk;
 }
 
 size_t CompiledFilterList::memory() const {
   size_t bytes = texts_.memory() + rules_.capacity() * sizeof(CompiledRule) + index_.memory() +
                  literals_.memory() + class_runs_.memory() +
-                 always_tried_.capacity() * sizeof(uint32_t);
-  for (const auto& [rule, pattern] : programs_) {
-    bytes += sizeof(rule) + sizeof(pattern) +
-             pattern.instructions().capacity() * sizeof(PatternInstruction) +
+                 always_tried_.capacity() * sizeof(uint32_t) +
+                 program_of_.capacity() * sizeof(uint32_t);
+  for (const UrlPattern& pattern : programs_) {
+    bytes += sizeof(pattern) + pattern.instructions().capacity() * sizeof(PatternInstruction) +
              pattern.memo_points().capacity() * sizeof(MemoPoint) +
              pattern.memo_guards().capacity() * sizeof(uint32_t);
   }

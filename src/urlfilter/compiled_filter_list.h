@@ -6,11 +6,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "config/config_source.h"
@@ -105,16 +105,22 @@ class CompiledFilterList {
                                  const SharedTermFactors** factors);
   void ShowRule(const RuleObserver& observer, const PatternReading& reading, UrlPattern* program);
   bool FilterByClassRun(const PatternReading& reading, const std::vector<std::u16string>& texts);
-  void Index(FactorWindows& windows, const ListTexts& texts);
+  void Index(FactorWindows& windows, ListTexts& texts);
+  std::vector<uint32_t> ChooseWindows(FactorWindows& windows, const ListTexts& texts);
   bool KeepsLongLiterals(const ListTexts& texts, uint32_t number) const;
-  void KeepLongLiterals(const ListTexts& texts);
+  void KeepLongLiterals(ListTexts& texts);
+  void ReserveProgramRoom();
+  const UrlPattern* KeepProgram(uint32_t number, UrlPattern&& program) const;
 
   LineTexts texts_;
   std::vector<CompiledRule> rules_;
   RuleLiterals literals_;  // of the rules marked long_literals
   // The programs built so far, by rule. The check runs on one thread at a time, so
   // building one from a const list is safe.
-  mutable std::unordered_map<uint32_t, UrlPattern> programs_;
+  // program_of_[rule] is one past the place of its program in programs_, 0 while it has
+  // none; the deque never moves a program once built.
+  mutable std::deque<UrlPattern> programs_;
+  mutable std::vector<uint32_t> program_of_;
   // Working room of those builds, kept so that a check does not take fresh memory for the
   // tree and program of every rule it builds.
   mutable PatternReading program_reading_;

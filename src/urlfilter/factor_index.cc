@@ -13,6 +13,11 @@ namespace {
 constexpr size_t kFilterBitsPerWindow = 16;
 constexpr size_t kMinFilterBits = 4096;
 
+// Entries of a walk reach the directory this many entries after they arrive, their bucket
+// asked for from memory on arrival, so that the cache misses of that many entries overlap
+// in a directory and arrays of megabytes where each would otherwise wait on its own.
+constexpr size_t kLag = 16;
+
 using Entry = FactorIndex::Entry;
 
 bool EntryLess(const Entry& a, const Entry& b) {
@@ -48,33 +53,82 @@ size_t LengthOf(const WindowKey& key) {
 
 // The entries are scattered straight into the windows and rules they become, by a counting
 // sort on their directory bucket, then each bucket is sorted by window and rule and merged
-// in place: no copy of the entries is made, since at a million rules that fresh memory
-// costs more than the sorting.
-FactorIndex::FactorIndex(std::vector<Entry>&& entries) {
-  entries.erase(std::remove_if(entries.begin(), entries.end(),
-                               [](const Entry& entry) { return LengthOf(entry.key) == 0; }),
-                entries.end());
-  for (const Entry& entry : entries) {
-    lengths_ |= 1u << (LengthOf(entry.key) - 1);
-  }
-  const uint32_t bits = std::max<uint32_t>(1, CeilLog2(entries.size()));
+// in place: no array of the entries is made, since at a million rules that fresh memory
+// costs more than walking them twice.
+FactorIndex::FactorIndex(size_t most, const EntryWalk& walk) {
+  const uint32_t bits = std::max<uint32_t>(1, CeilLog2(most));
   directory_shift_ = 64 - bits;
   directory_.assign((size_t{1} << bits) + 1, 0);
-  for (const Entry& entry : entries) {
-    ++directory_[BucketOf(entry.key)];
+  uint32_t buckets[kLag];
+  size_t count = 0;
+  walk([&](const Entry& entry) {
+    const size_t length = LengthOf(entry.key);
+    if (length == 0 || count >= most) {
+      return;
+    }
+    lengths_ |= 1u << (length - 1);
+    uint32_t& bucket = buckets[count++ % kLag];
+    if (count > kLag) {
+      ++directory_[bucket];
+    }
+    bucket = BucketOf(entry.key);
+    Prefetch(&directory_[bucket]);
+  });
+  for (size_t i = count > kLag ? count - kLag : 0; i < count; ++i) {
+    ++directory_[buckets[i % kLag]];
   }
-  // Each bucket's end; placing an entry moves its bucket's end down, to its beginning.
-  std::partial_sum(directory_.begin(), directory_.end(), directory_.begin());
-  windows_.resize(entries.size());
-  rules_.resize(entries.size());
-  for (const Entry& entry : entries) {
-    const uint32_t at = --directory_[BucketOf(entry.key)];
-    windows_[at] = entry.key;
-    rules_[at] = entry.rule;
-  }
-  std::vector<Entry>().swap(entries);
+  Place(count, walk);
   MergeBuckets();
   BuildFilter();
+}
+
+// Places the first `count` entries of `walk` that have a window, the directory holding
+// each bucket's size. An entry's bucket is moved kLag entries after it arrives, and the
+// entry written kLag entries later still, each step's memory asked for a step ahead.
+void FactorIndex::Place(size_t count, const EntryWalk& walk) {
+  // Each bucket's end; placing an entry moves its bucket's end down, to its beginning.
+  std::partial_sum(directory_.begin(), directory_.end(), directory_.begin());
+  windows_.resize(count);
+  rules_.resize(count);
+  struct Arrived {
+    WindowKey key;
+    uint32_t rule;
+    uint32_t bucket;
+    uint32_t at;  // its place, once its bucket is moved
+  };
+  constexpr size_t kRing = 2 * kLag;
+  Arrived ring[kRing];
+  const auto settle = [this](Arrived& arrived) {
+    arrived.at = --directory_[arrived.bucket];
+    Prefetch(&windows_[arrived.at]);
+    Prefetch(&rules_[arrived.at]);
+  };
+  const auto write = [this](const Arrived& arrived) {
+    windows_[arrived.at] = arrived.key;
+    rules_[arrived.at] = arrived.rule;
+  };
+  size_t placed = 0;
+  walk([&](const Entry& entry) {
+    if (LengthOf(entry.key) == 0 || placed >= count) {
+      return;
+    }
+    Arrived& slot = ring[placed % kRing];
+    if (placed >= kRing) {
+      write(slot);
+    }
+    if (placed >= kLag) {
+      settle(ring[(placed - kLag) % kRing]);
+    }
+    slot = Arrived{entry.key, entry.rule, BucketOf(entry.key), 0};
+    Prefetch(&directory_[slot.bucket]);
+    ++placed;
+  });
+  for (size_t i = placed > kLag ? placed - kLag : 0; i < placed; ++i) {
+    settle(ring[i % kRing]);
+  }
+  for (size_t i = placed > kRing ? placed - kRing : 0; i < placed; ++i) {
+    write(ring[i % kRing]);
+  }
 }
 
 uint32_t FactorIndex::BucketOf(const WindowKey& key) const {

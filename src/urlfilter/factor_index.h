@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,6 +60,16 @@ inline WindowKey PackWindow(std::u16string_view window) {
   return key;
 }
 
+// Asks for the cache line holding `address` ahead of writing it; a hint, without effect
+// where the compiler has no way to give it.
+inline void Prefetch(const void* address) {
+#if defined(__GNUC__)
+  __builtin_prefetch(address, 1);
+#else
+  static_cast<void>(address);
+#endif
+}
+
 // Mixes every bit of the key into every bit of the result.
 inline uint64_t WindowHash(const WindowKey& key) {
   uint64_t hash =
@@ -77,9 +88,16 @@ class FactorIndex {
     uint32_t rule;
   };
 
+  // Takes one entry; an EntryWalk gives every entry of the index to it, in the same order
+  // each time it is called.
+  using EntrySink = std::function<void(const Entry&)>;
+  using EntryWalk = std::function<void(const EntrySink&)>;
+
   FactorIndex() = default;
-  // Takes the entries over: a list of a million rules is indexed without a second copy.
-  explicit FactorIndex(std::vector<Entry>&& entries);
+  // Indexes the entries `walk` gives, at most `most` of them. The walk is called twice,
+  // to count and then to place them, so that a list of a million rules is indexed without
+  // an array of its entries beside the index.
+  FactorIndex(size_t most, const EntryWalk& walk);
 
   // Appends to `rules` the number of every rule with an indexed window that occurs in
   // `text`, in no particular order, once for each of its windows that occurs.
@@ -92,6 +110,7 @@ class FactorIndex {
  private:
   void AppendRulesOf(const WindowKey& key, uint64_t hash, std::vector<uint32_t>* rules) const;
   uint32_t BucketOf(const WindowKey& key) const;
+  void Place(size_t most, const EntryWalk& walk);
   void MergeBuckets();
   // Sorts windows_ and rules_ [first, end) together, by window and rule, in `scratch`.
   void SortBucket(uint32_t first, uint32_t end, std::vector<Entry>* scratch);

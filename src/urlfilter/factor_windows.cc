@@ -13,16 +13,6 @@ constexpr size_t kPlacesPerText = 8;
 constexpr size_t kMaxPlaces = size_t{1} << 24;
 constexpr uint8_t kMaxCount = std::numeric_limits<uint8_t>::max();
 
-// Asks for the cache line holding `address` ahead of its use; a hint, without effect where
-// the compiler has no way to give it.
-inline void Prefetch(const void* address) {
-#if defined(__GNUC__)
-  __builtin_prefetch(address, 1);
-#else
-  static_cast<void>(address);
-#endif
-}
-
 }  // namespace
 
 FactorWindows::FactorWindows(size_t texts) {
@@ -62,7 +52,7 @@ void FactorWindows::Count(std::u16string_view text) {
   Announced windows;
   const size_t choices = PlacesOf(text, &windows);
   for (size_t choice = 0; choice < choices; ++choice) {
-    zelk::Prefetch(&counts_[windows.places[choice]]);
+    Prefetch(&counts_[windows.places[choice]]);
     size_t& slot = pending_[counted_++ % kPending];
     if (counted_ > kPending) {
       Bump(slot);
@@ -85,7 +75,7 @@ void FactorWindows::Announce(std::u16string_view text) {
   Announced& announced = announced_[(first_ + waiting_) % kAhead];
   const size_t choices = PlacesOf(text, &announced);
   for (size_t choice = 0; choice < choices; ++choice) {
-    zelk::Prefetch(&counts_[announced.places[choice]]);
+    Prefetch(&counts_[announced.places[choice]]);
   }
   ++waiting_;
 }

@@ -124,14 +124,8 @@ std::u16string LineTexts::Line(size_t index) const {
   return line;
 }
 
-std::string_view LineTexts::Bytes(size_t index) const {
-  if (index >= ends_.size()) {
-    return {};
-  }
-  const size_t begin = index == 0 ? 0 : ends_[index - 1];
-  return std::string_view(bytes_).substr(begin, ends_[index] - begin);
-}
-
+// A run of ASCII bytes, most lines whole, is widened in one pass into room sized at once;
+// the bytes of other characters are decoded one character at a time.
 void LineTexts::LineInto(size_t index, std::u16string* line) const {
   line->clear();
   if (index >= ends_.size()) {
@@ -139,10 +133,18 @@ void LineTexts::LineInto(size_t index, std::u16string* line) const {
   }
   size_t at = index == 0 ? 0 : ends_[index - 1];
   const size_t end = ends_[index];
-  line->reserve(end - at);
+  line->resize(end - at);  // no more characters than bytes
+  size_t length = 0;
   while (at < end) {
-    line->push_back(Decode(bytes_, &at));
+    const auto byte = static_cast<unsigned char>(bytes_[at]);
+    if (byte < 0x80) {
+      (*line)[length++] = static_cast<char16_t>(byte);
+      ++at;
+    } else {
+      (*line)[length++] = Decode(bytes_, &at);
+    }
   }
+  line->resize(length);
 }
 
 }  // namespace zelk

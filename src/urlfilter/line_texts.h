@@ -41,9 +41,6 @@ class LineTexts {
   std::u16string Line(size_t index) const;
   // The same into `*line`, whose room is reused from line to line.
   void LineInto(size_t index, std::u16string* line) const;
-  // The bytes line `index` is kept in: a line of ASCII characters is its own text. Empty
-  // past the last line.
-  std::string_view Bytes(size_t index) const;
   // Bytes held.
   size_t memory() const { return bytes_.capacity() + ends_.capacity() * sizeof(uint32_t); }
 

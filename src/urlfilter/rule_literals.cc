@@ -1,6 +1,7 @@
 #include "urlfilter/rule_literals.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace zelk {
 namespace {
@@ -29,21 +30,64 @@ void TrimSlack(Block* block) {
 
 void RuleLiterals::Reserve(size_t rules, size_t characters) {
   kept_.reserve(kept_.size() + rules);
-  characters_.reserve(characters_.size() + characters);
+  characters_.Reserve(characters_.size() + characters);
   begins_.reserve(begins_.size() + rules);
 }
 
-void RuleLiterals::Add(uint32_t rule, std::vector<std::u16string_view>* texts) {
+// The automaton of `texts`, sorted and each once in the course, or kNoState when they are
+// few enough to be looked for in turn.
+uint32_t RuleLiterals::AddAutomaton(std::vector<std::u16string_view>* texts) {
   std::sort(texts->begin(), texts->end());
   texts->erase(std::unique(texts->begin(), texts->end()), texts->end());
-  const uint32_t root = texts->size() > kScannedLiterals ? BuildAutomaton(*texts) : kNoState;
+  return texts->size() > kScannedLiterals ? BuildAutomaton(*texts) : kNoState;
+}
+
+void RuleLiterals::Add(uint32_t rule, std::vector<std::u16string_view>* texts) {
+  const uint32_t root = AddAutomaton(texts);
   kept_.push_back(Kept{rule, static_cast<uint32_t>(begins_.size()), root});
   if (root != kNoState) {
     return;  // the automaton holds the texts
   }
   for (const std::u16string_view text : *texts) {
     begins_.push_back(static_cast<uint32_t>(characters_.size()));
-    characters_ += text;
+    characters_.Append(text);
+  }
+}
+
+void RuleLiterals::TakeTexts(TextBlock&& characters, std::vector<uint32_t>&& begins, size_t rules) {
+  kept_.reserve(kept_.size() + rules);
+  characters_ = std::move(characters);
+  begins_ = std::move(begins);
+  taken_ = true;
+  kept_texts_ = 0;
+  kept_characters_ = 0;
+}
+
+// Texts kept move down to the end of those kept before, which never passes where they are
+// read: the text's bounds are read before its place in begins_ is written. A rule of many
+// texts is read into its automaton instead, from where its texts lie.
+void RuleLiterals::KeepTexts(uint32_t rule, size_t first, size_t count) {
+  if (!taken_ || first + count >= begins_.size()) {
+    return;  // not texts of the block taken
+  }
+  if (count > kScannedLiterals) {
+    std::vector<std::u16string_view> texts;
+    for (size_t i = first; i < first + count; ++i) {
+      texts.push_back(characters_.view().substr(begins_[i], begins_[i + 1] - begins_[i]));
+    }
+    const uint32_t root = AddAutomaton(&texts);
+    if (root != kNoState) {
+      kept_.push_back(Kept{rule, static_cast<uint32_t>(kept_texts_), root});
+      return;
+    }
+  }
+  kept_.push_back(Kept{rule, static_cast<uint32_t>(kept_texts_), kNoState});
+  for (size_t i = first; i < first + count; ++i) {
+    const size_t begin = begins_[i];
+    const size_t length = begins_[i + 1] - begin;
+    characters_.MoveDown(begin, length, kept_characters_);
+    begins_[kept_texts_++] = static_cast<uint32_t>(kept_characters_);
+    kept_characters_ += length;
   }
 }
 
@@ -53,8 +97,13 @@ void RuleLiterals::Add(uint32_t rule, const std::vector<std::u16string>& texts) 
 }
 
 void RuleLiterals::Finish() {
+  if (taken_) {
+    begins_.resize(kept_texts_);
+    characters_.Truncate(kept_characters_);
+    taken_ = false;
+  }
   TrimSlack(&kept_);
-  TrimSlack(&characters_);
+  characters_.ShrinkToFit();
   TrimSlack(&begins_);
   TrimSlack(&edge_begin_);
   TrimSlack(&edge_characters_);
@@ -65,7 +114,7 @@ void RuleLiterals::Finish() {
 
 std::u16string_view RuleLiterals::Text(size_t i) const {
   const size_t end = i + 1 < begins_.size() ? begins_[i + 1] : characters_.size();
-  return std::u16string_view(characters_).substr(begins_[i], end - begins_[i]);
+  return characters_.view().substr(begins_[i], end - begins_[i]);
 }
 
 // The trie of the texts, state by state in breadth-first order: the texts that share a

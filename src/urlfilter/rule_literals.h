@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "urlfilter/text_block.h"
+
 namespace zelk {
 
 class RuleLiterals {
@@ -23,6 +25,13 @@ class RuleLiterals {
   // its room.
   void Add(uint32_t rule, std::vector<std::u16string_view>* texts);
   void Add(uint32_t rule, const std::vector<std::u16string>& texts);
+  // Instead of Add, on an empty store: takes over a block of texts that lie one after
+  // another, text i at [begins[i], begins[i + 1]), then keeps some of them, rule by rule in
+  // ascending order, moving them down in place: the texts are never copied whole. Room is
+  // made for `rules` rules kept.
+  void TakeTexts(TextBlock&& characters, std::vector<uint32_t>&& begins, size_t rules);
+  // Keeps texts [first, first + count) of the block taken as those of rule number `rule`.
+  void KeepTexts(uint32_t rule, size_t first, size_t count);
   // Done adding: the blocks are trimmed to their size where much room is left over.
   void Finish();
   // True when `text` holds one of the texts of `rule`, or `rule` has none kept.
@@ -40,14 +49,19 @@ class RuleLiterals {
   std::u16string_view Text(size_t i) const;
   // Builds the automaton of `texts`, sorted and each once, and returns its first state.
   uint32_t BuildAutomaton(const std::vector<std::u16string_view>& texts);
+  uint32_t AddAutomaton(std::vector<std::u16string_view>* texts);
   void AddFailures(uint32_t root);
   // The state reached from `state` by `c` along the texts, or kNoState.
   uint32_t Next(uint32_t state, char16_t c) const;
   bool AutomatonFinds(uint32_t root, std::u16string_view text) const;
 
   std::vector<Kept> kept_;        // by rule
-  std::u16string characters_;     // every text looked for in turn, one after another
+  TextBlock characters_;          // every text looked for in turn, one after another
   std::vector<uint32_t> begins_;  // where each text begins in characters_
+  // While texts taken over are kept: where the next one kept goes.
+  bool taken_ = false;
+  size_t kept_texts_ = 0;
+  size_t kept_characters_ = 0;
   // The automata's states: the edges of state s are edge_characters_ and edge_targets_
   // [edge_begin_[s], edge_begin_[s + 1]), ascending by character; fail_[s] is the state of the
   // longest proper end of the text that leads to s which begins some text, and ends_[s] says

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/reference_walks.h"
@@ -16,6 +17,7 @@
 #include "urlfilter/literal_factors.h"
 #include "urlfilter/pattern/parser.h"
 #include "urlfilter/rule_literals.h"
+#include "urlfilter/text_block.h"
 #include "urlfilter/url_decision.h"
 
 namespace zelk {
@@ -338,7 +340,11 @@ FactorIndex IndexOf(const std::vector<TextEntry>& entries) {
   for (const TextEntry& entry : entries) {
     packed.push_back({PackWindow(entry.text), entry.rule});
   }
-  return FactorIndex(std::move(packed));
+  return FactorIndex(packed.size(), [&](const FactorIndex::EntrySink& take) {
+    for (const FactorIndex::Entry& entry : packed) {
+      take(entry);
+    }
+  });
 }
 
 TEST(FactorIndexTest, FindsEveryRuleWhoseFactorOccurs) {
@@ -523,7 +529,9 @@ TEST(RuleLiteralsTest, AnyInAgreesWithANaiveSearch) {
 }
 
 // Rules of few and of many texts over three letters, so that texts begin, end and hold one
-// another, and addresses hold them partly and across each other: against a naive search.
+// another, and addresses hold them partly and across each other: against a naive search,
+// the texts added rule by rule, and kept from one block taken over, every third rule's
+// dropped so that those kept move down past them.
 TEST(RuleLiteralsTest, AnyInAgreesWithANaiveSearchOnGeneratedTexts) {
   std::mt19937 random(17);
   const auto letters = [&random](size_t most) {
@@ -533,20 +541,38 @@ TEST(RuleLiteralsTest, AnyInAgreesWithANaiveSearchOnGeneratedTexts) {
     }
     return text;
   };
-  for (uint32_t rule = 0; rule < 60; ++rule) {
-    std::vector<std::u16string> texts;
+  std::vector<std::vector<std::u16string>> rules(60);
+  RuleLiterals added;
+  TextBlock block;
+  std::vector<uint32_t> begins;
+  for (uint32_t rule = 0; rule < rules.size(); ++rule) {
     for (size_t n = 1 + random() % 30; n > 0; --n) {
-      texts.push_back(letters(6));
+      rules[rule].push_back(letters(6));
+      begins.push_back(static_cast<uint32_t>(block.size()));
+      block.Append(rules[rule].back());
     }
-    RuleLiterals kept;
-    kept.Add(rule, texts);
-    kept.Finish();
+    added.Add(rule, rules[rule]);
+  }
+  begins.push_back(static_cast<uint32_t>(block.size()));
+  added.Finish();
+  RuleLiterals taken;
+  taken.TakeTexts(std::move(block), std::move(begins), rules.size());
+  for (uint32_t rule = 0, first = 0; rule < rules.size(); first += rules[rule++].size()) {
+    if (rule % 3 != 1) {
+      taken.KeepTexts(rule, first, rules[rule].size());
+    }
+  }
+  taken.Finish();
+  for (uint32_t rule = 0; rule < rules.size(); ++rule) {
+    const std::vector<std::u16string>& texts = rules[rule];
     for (int check = 0; check < 40; ++check) {
       const std::u16string address = letters(24);
       const bool expected = std::any_of(texts.begin(), texts.end(), [&](const std::u16string& t) {
         return address.find(t) != std::u16string::npos;
       });
-      EXPECT_EQ(expected, kept.AnyIn(rule, address)) << rule << " " << Utf8(address);
+      EXPECT_EQ(expected, added.AnyIn(rule, address)) << rule << " " << Utf8(address);
+      EXPECT_EQ(rule % 3 == 1 || expected, taken.AnyIn(rule, address))
+          << rule << " " << Utf8(address);
     }
   }
 }
