@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -52,8 +53,11 @@ inline Figures Summarise(std::vector<double> times) {
 // UTF-8 lines written out as a filter file with CR LF ends, removed again when done.
 class ListFile {
  public:
+  // The file's name gets a random tag, so that two benchmarks running at once never write
+  // each other's lists.
   ListFile(const std::string& name, const std::vector<std::string>& lines)
-      : path_(std::filesystem::temp_directory_path() / name) {
+      : path_(std::filesystem::temp_directory_path() /
+              (std::to_string(std::random_device{}()) + "-" + name)) {
     std::ofstream out(path_, std::ios::binary);
     for (const std::string& line : lines) {
       out << line << "\r\n";
