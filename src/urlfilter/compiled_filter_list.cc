@@ -149,6 +149,9 @@ CompiledFilterList::CompiledFilterList(LineTexts&& lines, const RuleObserver* ob
   }
   Index(windows, texts);
   ReserveProgramRoom();
+  // The check builds programs in the room the load grew, not in fresh memory.
+  program_reading_ = std::move(room.reading);
+  program_workspace_ = std::move(room.workspace);
 }
 
 // Room to note the program of every rule, taken now: a table grown by a check would move
