@@ -18,6 +18,7 @@
 #include "urlfilter/factor_index.h"
 #include "urlfilter/line_texts.h"
 #include "urlfilter/pattern/compiler.h"
+#include "urlfilter/pattern/matcher.h"
 #include "urlfilter/rule_literals.h"
 
 namespace zelk {
@@ -37,6 +38,17 @@ struct CompiledRule {
   // The index holds only a window of a longer required text: the list keeps the whole
   // texts, one of which every match holds.
   bool long_literals = false;
+};
+
+// Working room of one address check: the address folded, the candidate rules and the
+// matcher's state. The list keeps one, reused by every check, so that a check takes no
+// memory of its own once a few have run: the host's heap is slow to serve it, and a long
+// address would otherwise take fresh pages at every check.
+struct CheckRoom {
+  std::u16string folded_address;
+  std::vector<uint32_t> candidates;
+  std::vector<uint32_t> scratch;
+  MatchState state;
 };
 
 class FactorWindows;
@@ -91,6 +103,10 @@ class CompiledFilterList {
   // program cannot be built now; `*program` is then an empty one, not to be matched.
   PatternError ProgramFor(uint32_t index, const UrlPattern** program) const;
 
+  // The room of the check running now. The check runs on one thread at a time, as the
+  // programs built from a const list already require.
+  CheckRoom& check_room() const { return check_room_; }
+
   // Rules tried on every address, for the administrator's warnings.
   size_t always_tried_count() const { return always_tried_.size(); }
   // Bytes held by the rules, the programs built so far and the index, roughly.
@@ -125,6 +141,7 @@ class CompiledFilterList {
   // tree and program of every rule it builds.
   mutable PatternReading program_reading_;
   mutable PatternWorkspace program_workspace_;
+  mutable CheckRoom check_room_;
   std::vector<uint32_t> always_tried_;  // indices into rules_, ascending
   FactorIndex index_;
   ClassRunFilter class_runs_;  // rules whose required texts are too short to index

@@ -10,6 +10,9 @@ namespace zelk {
 namespace {
 
 constexpr size_t kUsualHits = 32;
+// The check's room, grown by an address longer than this many characters (far past any a
+// kiosk loads), is given back at the next check rather than held for the list's life.
+constexpr size_t kKeptAddressRoom = size_t{1} << 20;
 
 constexpr const char* kPatternErrorNames[] = {
     "Ok",           "OutOfMemory",    "MissingBrace",
@@ -69,17 +72,21 @@ UrlDecision DecideUrl(const UrlCheckInput& input) {
     return decision;
   }
   const CompiledFilterList& list = *input.list;
-  const std::u16string address = FoldAscii(input.address);
-  if (!address.empty()) {
-    const std::u16string_view text = MatchedText(address);
+  CheckRoom& room = list.check_room();
+  if (room.folded_address.capacity() > kKeptAddressRoom) {
+    room = CheckRoom();
+  }
+  room.folded_address.assign(input.address);
+  for (char16_t& c : room.folded_address) {
+    c = FoldAscii(c);
+  }
+  if (!room.folded_address.empty()) {
+    const std::u16string_view text = MatchedText(room.folded_address);
     // Room for the usual few hits up front spares growing the vectors one step at a time.
-    std::vector<uint32_t> candidates;
-    std::vector<uint32_t> scratch;
-    scratch.reserve(kUsualHits);
-    list.CandidateRules(text, &candidates, &scratch);
-    MatchState state;
-    for (const uint32_t index : candidates) {
-      if (TryCandidate(input, index, text, &state, &decision)) {
+    room.scratch.reserve(kUsualHits);
+    list.CandidateRules(text, &room.candidates, &room.scratch);
+    for (const uint32_t index : room.candidates) {
+      if (TryCandidate(input, index, text, &room.state, &decision)) {
         return decision;
       }
     }

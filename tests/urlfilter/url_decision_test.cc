@@ -67,6 +67,33 @@ TEST(DecideUrlTest, RulesDecideInOrder) {
   }
 }
 
+// Checks share working room kept with the list: whatever one left behind (a run that spent
+// the budget, a match, an address long enough that the room is given back) must not change
+// the answer of the next, which is that of a list checked for the first time.
+TEST(DecideUrlTest, EachCheckAnswersAsTheFirstOnItsList) {
+  const std::vector<std::u16string> rules = {u"+x/{y}?(a|aa)*\\0b", u"-casino", u"+^http://ok/",
+                                             u"-all"};
+  const CompiledFilterList shared(rules);
+  const std::u16string runaway = u"http://x/" + std::u16string(60, u'a') + u"/b";
+  const std::u16string huge = u"http://ok/" + std::u16string(size_t{1} << 20, u'z') + u"casino";
+  const std::u16string addresses[] = {runaway, u"http://ok/page", huge, u"http://CASINO/",
+                                      runaway, u"http://other/",  huge, u"http://ok/"};
+  for (const std::u16string& address : addresses) {
+    SCOPED_TRACE(Utf8(address.substr(0, 40)));
+    const CompiledFilterList fresh(rules);
+    UrlCheckInput input;
+    input.address = address;
+    input.list = &fresh;
+    const UrlDecision expected = DecideUrl(input);
+    input.list = &shared;
+    const UrlDecision decision = DecideUrl(input);
+    EXPECT_EQ(expected.allow, decision.allow);
+    EXPECT_EQ(static_cast<int>(expected.reason), static_cast<int>(decision.reason));
+    EXPECT_EQ(expected.line_index, decision.line_index);
+    EXPECT_EQ(expected.steps, decision.steps);
+  }
+}
+
 TEST(DecideUrlTest, NoFilterFileOrCheckingOffAllowsEverything) {
   const CompiledFilterList list({u"-all", u"-.*"});
   UrlCheckInput input;
