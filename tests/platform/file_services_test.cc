@@ -8,6 +8,7 @@
 
 #include "platform/links_for_testing.h"
 #include "platform/platform.h"
+#include "tests/support/temp_folder_test.h"
 #include "tests/support/test_support.h"
 
 namespace zelk::platform {
@@ -20,17 +21,12 @@ using testing::WriteFile;
 
 constexpr uint32_t kErrorDirectory = 267;
 
-class FileServicesTest : public ::testing::Test {
+class FileServicesTest : public testing::TempFolderTest {
  protected:
   void SetUp() override {
-    WriteFile(temp_.path() / "file.txt", "content");
-    fs::create_directories(temp_.path() / "folder" / "inner");
-    WriteFile(temp_.path() / "folder" / "inner" / "x", "x");
+    WriteFile(F("file.txt"), "content");
+    WriteFile(F("folder/inner/x"), "x");
   }
-  std::u16string P(std::u16string_view relative) const { return temp_.WinPath(relative); }
-  fs::path F(const std::string& relative) const { return temp_.path() / relative; }
-
-  testing::TempFolder temp_;
 };
 
 struct ErrorCase {
@@ -219,9 +215,7 @@ TEST_F(FileServicesTest, CopiesInFailIfExistsModeOrReplacing) {
     EXPECT_EQ(c.error, CopyFileTo(P(c.source), P(c.target), true));
   }
   EXPECT_FALSE(fs::exists(F("new")));
-}
-
-TEST_F(FileServicesTest, CopyOntoItselfLosesNothing) {
+  // A copy onto itself fails and loses nothing.
   EXPECT_NE(0u, CopyFileTo(P(u"file.txt"), P(u"file.txt"), false));
   EXPECT_EQ("content", ReadFile(F("file.txt")));
 }

@@ -8,6 +8,7 @@
 #include "platform/links_for_testing.h"
 #include "platform/platform.h"
 #include "tests/profile/profile_test_util.h"
+#include "tests/support/temp_folder_test.h"
 #include "tests/support/test_support.h"
 
 namespace zelk {
@@ -20,10 +21,8 @@ using testing::TreeOf;
 using testing::Utf8;
 using Tree = std::vector<std::string>;
 
-class FileOperationTest : public ::testing::Test {
+class FileOperationTest : public testing::TempFolderTest {
  protected:
-  std::u16string P(std::u16string_view relative) const { return temp_.WinPath(relative); }
-  fs::path F(const std::string& relative) const { return temp_.path() / relative; }
   void Make(const Tree& items) const { MakeTree(temp_.path(), items); }
 
   // One engine per copy, as its owners use it.
@@ -37,7 +36,6 @@ class FileOperationTest : public ::testing::Test {
     return result;
   }
 
-  testing::TempFolder temp_;
   std::u16string last_error_text_;
   uint32_t last_error_code_ = 0;
 };
