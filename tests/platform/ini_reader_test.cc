@@ -51,7 +51,10 @@ class IniReaderTest : public ::testing::Test {
   testing::TempFolder folder_;
 };
 
-const std::vector<IniCase> kLayout = {
+// One topic of the reader after another: layout, names, quotes, duplicates and comments,
+// encodings, the default for what is missing, and the cut to the buffer.
+const IniCase kAnswers[] = {
+    // Layout.
     {"layout.ini", u"Browser", u"Title", u"dflt", 256, u"Kiosk"},
     {"layout.ini", u"Browser", u"Spaced Key", u"dflt", 256, u"spaced value"},
     {"layout.ini", u"Browser", u"Empty", u"dflt", 256, u""},
@@ -71,18 +74,14 @@ const std::vector<IniCase> kLayout = {
     {"line_ends.ini", u"Mixed", u"f", u"dflt", 256, u"6"},
     {"blanks.ini", u"B", u"a", u"dflt", 256, u"1"},
     {"blanks.ini", u"B", u"b", u"dflt", 256, u"2"},
-};
-
-const std::vector<IniCase> kNames = {
+    // Names.
     {"layout.ini", u"bROWSER", u"TITLE", u"dflt", 256, u"Kiosk"},
     {"layout.ini", u" Browser ", u"\tTitle ", u"dflt", 256, u"Kiosk"},
     {"utf16le.ini", u"SEKTION", u"Gr\u00FC\u00DFe", u"dflt", 256, u"Hallo W\u00E9lt"},
     // Letters outside ASCII are matched exactly.
     {"utf8bom.ini", u"S\u00E9", u"NAME", u"dflt", 256, u"\u00DCn\u00EFcode"},
     {"utf8bom.ini", u"S\u00C9", u"Name", u"dflt", 256, u"dflt"},
-};
-
-const std::vector<IniCase> kQuotes = {
+    // Quotes.
     {"quotes.ini", u"Q", u"Double", u"dflt", 256, u"quoted value"},
     {"quotes.ini", u"Q", u"Single", u"dflt", 256, u"single"},
     {"quotes.ini", u"Q", u"Spaces", u"dflt", 256, u" inner blanks "},
@@ -93,9 +92,7 @@ const std::vector<IniCase> kQuotes = {
     {"quotes.ini", u"Q", u"Inner", u"dflt", 256, u"a \"b\" c"},
     {"quotes.ini", u"Q", u"Nested", u"dflt", 256, u"\"x\""},
     {"utf16le.ini", u"Sektion", u"Quoted", u"dflt", 256, u"x y"},
-};
-
-const std::vector<IniCase> kDuplicatesAndComments = {
+    // Duplicates and comments.
     {"duplicates.ini", u"Dup", u"Key", u"dflt", 256, u"first"},
     {"duplicates.ini", u"DUP", u"key", u"dflt", 256, u"first"},
     {"duplicates.ini", u"Other", u"Key", u"dflt", 256, u"other"},
@@ -111,9 +108,7 @@ const std::vector<IniCase> kDuplicatesAndComments = {
     {"comments.ini", u"C", u"Value", u"dflt", 256, u"1 ; trailing"},
     {"comments.ini", u"C", u"Real", u"dflt", 256, u"2"},
     {"comments.ini", u"Fake", u"Real", u"dflt", 256, u"dflt"},
-};
-
-const std::vector<IniCase> kEncodings = {
+    // Encodings.
     {"utf16le.ini", u"Sektion", u"Emoji", u"dflt", 256, u"\U0001F600"},
     {"utf16be.ini", u"Be", u"Key", u"dflt", 256, u"big \u00E9ndian"},
     {"nulchar.ini", u"N", u"A", u"dflt", 256, u"x"},
@@ -122,40 +117,7 @@ const std::vector<IniCase> kEncodings = {
     {"nulchar16.ini", u"N", u"B", u"dflt", 256, u"z"},
     {"bom_only.ini", u"S", u"a", u"dflt", 256, u"dflt"},
     {"garbage.ini", u"S", u"a", u"dflt", 256, u"dflt"},
-};
-
-const IniCase kCapacity[] = {
-    {"long.ini", u"L", u"Exact", u"dflt", 7, u"abcdef"},
-    {"long.ini", u"L", u"Exact", u"dflt", 6, u"abcde"},
-    {"long.ini", u"L", u"Exact", u"dflt", 2, u"a"},
-    {"long.ini", u"L", u"Exact", u"dflt", 1, u""},
-    {"long.ini", u"L", u"Exact", u"dflt", 0, u""},
-    {"long.ini", u"L", u"Quoted", u"dflt", 4, u"abc"},
-    {"quotes.ini", u"Q", u"Empty", u"dflt", 1, u""},
-    {"long.ini", u"L", u"Missing", u"defdef", 4, u"def"},
-    {"long.ini", u"L", u"Missing", u"defdef", 7, u"defdef"},
-    {"absent.ini", u"L", u"Missing", u"defdef", 6, u"defde"},
-};
-
-TEST_F(IniReaderTest, CutsValuesAndDefaultsToTheBuffer) {
-  for (const IniCase& c : kCapacity) {
-    Check(c);
-  }
-  const std::u16string path = PathOf("long.ini");
-  EXPECT_EQ(std::u16string(2047, u'v'), ReadIniString(u"L", u"Long", u"dflt", 2048, path));
-  EXPECT_EQ(std::u16string(3000, u'v'), ReadIniString(u"L", u"Long", u"dflt", 3001, path));
-  EXPECT_EQ(std::u16string(3000, u'v'), ReadIniString(u"L", u"Long", u"dflt", SIZE_MAX, path));
-}
-
-// A value in quotes that exactly fills the buffer: wine cuts one character more than the
-// buffer needs (it gives "ab"), Windows gives the whole value.
-TEST_F(IniReaderTest, QuotedValueThatExactlyFitsIsWhole) {
-  const std::string bytes = testing::ReadFile(folder_.path() / "long.ini");
-  EXPECT_EQ(u"abcd", IniStringFromBytes(bytes, u"L", u"Quoted", u"dflt", 5));
-  EXPECT_EQ(u"abc", IniStringFromBytes(bytes, u"L", u"Quoted", u"dflt", 4));
-}
-
-const std::vector<IniCase> kDefaults = {
+    // The default for what is missing.
     {"absent.ini", u"S", u"K", u"dflt", 256, u"dflt"},
     {"layout.ini", u"Missing", u"Title", u"dflt", 256, u"dflt"},
     {"layout.ini", u"Browser", u"Missing", u"dflt", 256, u"dflt"},
@@ -172,16 +134,37 @@ const std::vector<IniCase> kDefaults = {
     {"absent.ini", u"S", u"K", u"\"q d\"", 256, u"q d"},
     {"folder.ini", u"S", u"K", u"\"q d\"", 256, u"\"q d\""},
     {"absent\\absent.ini", u"S", u"K", u"\"q d\"", 256, u"\"q d\""},
+    // Values and defaults cut to the buffer.
+    {"long.ini", u"L", u"Exact", u"dflt", 7, u"abcdef"},
+    {"long.ini", u"L", u"Exact", u"dflt", 6, u"abcde"},
+    {"long.ini", u"L", u"Exact", u"dflt", 2, u"a"},
+    {"long.ini", u"L", u"Exact", u"dflt", 1, u""},
+    {"long.ini", u"L", u"Exact", u"dflt", 0, u""},
+    {"long.ini", u"L", u"Quoted", u"dflt", 4, u"abc"},
+    {"quotes.ini", u"Q", u"Empty", u"dflt", 1, u""},
+    {"long.ini", u"L", u"Missing", u"defdef", 4, u"def"},
+    {"long.ini", u"L", u"Missing", u"defdef", 7, u"defdef"},
+    {"absent.ini", u"L", u"Missing", u"defdef", 6, u"defde"},
 };
 
-// Each table is one topic of the reader: layout, names, quotes, duplicates and comments,
-// encodings, and the default for what is missing.
+TEST_F(IniReaderTest, CutsLongValuesToTheBuffer) {
+  const std::u16string path = PathOf("long.ini");
+  EXPECT_EQ(std::u16string(2047, u'v'), ReadIniString(u"L", u"Long", u"dflt", 2048, path));
+  EXPECT_EQ(std::u16string(3000, u'v'), ReadIniString(u"L", u"Long", u"dflt", 3001, path));
+  EXPECT_EQ(std::u16string(3000, u'v'), ReadIniString(u"L", u"Long", u"dflt", SIZE_MAX, path));
+}
+
+// A value in quotes that exactly fills the buffer: wine cuts one character more than the
+// buffer needs (it gives "ab"), Windows gives the whole value.
+TEST_F(IniReaderTest, QuotedValueThatExactlyFitsIsWhole) {
+  const std::string bytes = testing::ReadFile(folder_.path() / "long.ini");
+  EXPECT_EQ(u"abcd", IniStringFromBytes(bytes, u"L", u"Quoted", u"dflt", 5));
+  EXPECT_EQ(u"abc", IniStringFromBytes(bytes, u"L", u"Quoted", u"dflt", 4));
+}
+
 TEST_F(IniReaderTest, AnswersAsWindowsDoes) {
-  for (const std::vector<IniCase>* table :
-       {&kLayout, &kNames, &kQuotes, &kDuplicatesAndComments, &kEncodings, &kDefaults}) {
-    for (const IniCase& c : *table) {
-      Check(c);
-    }
+  for (const IniCase& c : kAnswers) {
+    Check(c);
   }
 }
 
