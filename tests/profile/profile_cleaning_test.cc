@@ -104,21 +104,17 @@ TEST_F(ProfileCleaningTest, AFileThatCannotBeDeletedStays) {
   EXPECT_EQ(Tree({"locked/", "locked/held=h"}), TreeOf(DefaultFolder()));
 }
 
-TEST_F(ProfileCleaningTest, RootWithTrailingBackslashCleansTheSameFolder) {
-  Configure(Root() + "\\");
-  MakeTree(DefaultFolder(), {"History=h", "Preferences=p"});
-  EXPECT_EQ(1, Clean());
-  EXPECT_EQ(Tree({"Preferences=p"}), TreeOf(DefaultFolder()));
-}
-
-// Former fault: the cleaning used ProfileFolder as written while the browser used the
-// expanded folder.
-TEST_F(ProfileCleaningTest, ProfileFolderWithEnvironmentReferenceIsExpanded) {
+// The root written with a trailing backslash, and through an environment reference
+// (former fault: the cleaning used it as written while the browser used it expanded).
+TEST_F(ProfileCleaningTest, RootIsFoundHoweverItIsWritten) {
   ScopedEnvironmentVariable variable("ZELK_TEST_PROFILE_ROOT", Root().c_str());
-  Configure("%ZELK_TEST_PROFILE_ROOT%");
-  MakeTree(DefaultFolder(), {"History=h", "Preferences=p"});
-  EXPECT_EQ(1, Clean());
-  EXPECT_EQ(Tree({"Preferences=p"}), TreeOf(DefaultFolder()));
+  for (const std::string& root : {Root() + "\\", std::string("%ZELK_TEST_PROFILE_ROOT%")}) {
+    SCOPED_TRACE(root);
+    Configure(root);
+    MakeTree(DefaultFolder(), {"History=h", "Preferences=p"});
+    EXPECT_EQ(1, Clean());
+    EXPECT_EQ(Tree({"Preferences=p"}), TreeOf(DefaultFolder()));
+  }
 }
 
 // Former fault: links inside the profile were followed, deleting what lay outside it.

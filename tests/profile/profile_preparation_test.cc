@@ -119,30 +119,25 @@ TEST_F(ProfilePreparationTest, ResultIsThatOfTheLastStepThatRan) {
   EXPECT_TRUE(boxes_.boxes().empty());
 }
 
-TEST_F(ProfilePreparationTest, ProfileRootWithTrailingBackslashStillWorks) {
-  host_.WriteIni("[Browser]\nProfileFolder=" + Root() +
-                 "\\\nDefaultPreferences=" + Seed("Preferences") + "\n");
-  EXPECT_EQ(1, Prepare());
-  EXPECT_EQ("seed prefs", ReadFile(DefaultFolder() / "Preferences"));
-}
-
-// Former fault: ProfileFolder was expanded for the browser but not for the seeding.
-TEST_F(ProfilePreparationTest, ProfileFolderWithEnvironmentReferenceIsExpanded) {
+// The profile root written with a trailing backslash, through an environment reference
+// (former fault: expanded for the browser but not for the seeding), and left empty for the
+// local application data folder (found through LOCALAPPDATA on Linux).
+TEST_F(ProfilePreparationTest, ProfileRootIsFoundHoweverItIsWritten) {
   ScopedEnvironmentVariable variable("ZELK_TEST_PROFILE_ROOT", Root().c_str());
-  host_.WriteIni("[Browser]\nProfileFolder=%ZELK_TEST_PROFILE_ROOT%\nDefaultPreferences=" +
-                 Seed("Preferences") + "\n");
-  EXPECT_EQ(1, Prepare());
-  EXPECT_EQ("seed prefs", ReadFile(DefaultFolder() / "Preferences"));
-}
-
+  ScopedEnvironmentVariable local("LOCALAPPDATA", root_.path().string().c_str());
+  std::vector<std::string> roots = {Root() + "\\", "%ZELK_TEST_PROFILE_ROOT%"};
 #ifndef _WIN32
-TEST_F(ProfilePreparationTest, EmptyProfileFolderMeansTheLocalApplicationDataFolder) {
-  ScopedEnvironmentVariable variable("LOCALAPPDATA", root_.path().string().c_str());
-  host_.WriteIni("[Browser]\nProfileFolder=\nDefaultPreferences=" + Seed("Preferences") + "\n");
-  EXPECT_EQ(1, Prepare());
-  EXPECT_EQ("seed prefs", ReadFile(DefaultFolder() / "Preferences"));
-}
+  roots.push_back("");
 #endif
+  for (const std::string& root : roots) {
+    SCOPED_TRACE(root);
+    fs::remove(DefaultFolder() / "Preferences");
+    host_.WriteIni("[Browser]\nProfileFolder=" + root +
+                   "\nDefaultPreferences=" + Seed("Preferences") + "\n");
+    EXPECT_EQ(1, Prepare());
+    EXPECT_EQ("seed prefs", ReadFile(DefaultFolder() / "Preferences"));
+  }
+}
 
 TEST_F(ProfilePreparationTest, CopiesTheExtensionsFolderBesideTheHost) {
   Configure("DefaultExtensions=TRUE\n");
