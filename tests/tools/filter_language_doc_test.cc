@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/text.h"
+#include "tests/tools/zelkctl_run.h"
 #include "tools/zelkctl/lint/filter_lint.h"
 #include "urlfilter/pattern/compiler.h"
 #include "urlfilter/pattern/matcher.h"
@@ -42,14 +43,6 @@ std::vector<Block> ReadBlocks(const std::string& path) {
     }
   }
   return blocks;
-}
-
-std::vector<std::u16string> Widen(const std::vector<std::string>& lines) {
-  std::vector<std::u16string> wide;
-  for (const std::string& line : lines) {
-    wide.push_back(FromUtf8(line));
-  }
-  return wide;
 }
 
 class FilterLanguageDocTest : public ::testing::Test {
@@ -103,7 +96,7 @@ TEST_F(FilterLanguageDocTest, FilterExamplesPassTheirOwnExpectations) {
       continue;
     }
     SCOPED_TRACE("docs line " + std::to_string(block.line));
-    const LintReport report = LintFilterLines(Widen(block.lines));
+    const LintReport report = LintFilterLines(WideLines(block.lines));
     for (const ExpectationResult& result : report.expectations) {
       if (!result.passed) {
         // A failure is shown on purpose only when a lint block follows to show it.
@@ -124,7 +117,7 @@ TEST_F(FilterLanguageDocTest, LintOutputIsTheLintersOwn) {
     } else if (block.kind == "lint") {
       SCOPED_TRACE("docs line " + std::to_string(block.line));
       ASSERT_NE(nullptr, filter);
-      const LintReport report = LintFilterLines(Widen(filter->lines));
+      const LintReport report = LintFilterLines(WideLines(filter->lines));
       EXPECT_EQ(FormatLintReport("filter.txt", report, false), block.lines);
     }
   }

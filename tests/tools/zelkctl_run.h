@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/text.h"
 #include "tools/zelkctl/cli.h"
 
 namespace zelk::tools {
@@ -37,6 +38,15 @@ inline std::vector<std::string> Lines(const std::string& text) {
     lines.push_back(line);
   }
   return lines;
+}
+
+// The lines in the library's form, as a filter file's lines reach the linter.
+inline std::vector<std::u16string> WideLines(const std::vector<std::string>& lines) {
+  std::vector<std::u16string> wide;
+  for (const std::string& line : lines) {
+    wide.push_back(FromUtf8(line));
+  }
+  return wide;
 }
 
 }  // namespace zelk::tools

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_folder_test.h"
 #include "tests/support/test_support.h"
 #include "tests/tools/zelkctl_run.h"
 #include "tools/zelkctl/cli.h"
@@ -15,8 +16,6 @@
 
 namespace zelk::tools {
 namespace {
-
-using zelk::testing::TempFolder;
 
 // A text as a JSON string holds it: quotes and backslashes escaped (lint's messages hold
 // no control characters).
@@ -28,13 +27,10 @@ std::string Quoted(const std::string& text) {
   return quoted;
 }
 
-class LintCommandTest : public ::testing::Test {
- protected:
-  TempFolder folder_;
-};
+using LintCommandTest = zelk::testing::TempFolderTest;
 
 TEST_F(LintCommandTest, PrintsFindingsInCompilerForm) {
-  const std::string path = folder_.Write("filter.txt", "; rules\r\n-[z-a]\r\nall\r\n+all\r\n");
+  const std::string path = temp_.Write("filter.txt", "; rules\r\n-[z-a]\r\nall\r\n+all\r\n");
   const Output run = Zelkctl({"lint", path});
   EXPECT_EQ(kExitFindings, run.status);
   const std::vector<std::string> expected = {
@@ -62,22 +58,22 @@ TEST_F(LintCommandTest, ExitStatusFollowsTheFindings) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.bytes);
-    EXPECT_EQ(c.status, Zelkctl({"lint", folder_.Write("f.txt", c.bytes)}).status);
+    EXPECT_EQ(c.status, Zelkctl({"lint", temp_.Write("f.txt", c.bytes)}).status);
   }
 }
 
 TEST_F(LintCommandTest, BadUsageAndUnreadableFilesAreUsageErrors) {
   EXPECT_EQ(kExitUsage, Zelkctl({"lint"}).status);
   EXPECT_EQ(kExitUsage, Zelkctl({"lint", "a.txt", "b.txt"}).status);
-  const Output missing = Zelkctl({"lint", (folder_.path() / "missing.txt").u8string()});
+  const Output missing = Zelkctl({"lint", Path("missing.txt")});
   EXPECT_EQ(kExitUsage, missing.status);
   EXPECT_NE(std::string::npos, missing.err.find("cannot read"));
-  EXPECT_EQ(kExitUsage, Zelkctl({"lint", folder_.path().u8string()}).status);
+  EXPECT_EQ(kExitUsage, Zelkctl({"lint", temp_.path().u8string()}).status);
 }
 
 // The bytes are read as the library reads them: Ctrl-Z ends the file, a lone CR stays.
 TEST_F(LintCommandTest, ReadsTheFileAsTheLibraryDoes) {
-  const std::string path = folder_.Write("f.txt", std::string("+all\n-a\rb\n\x1a-[z-a]\n", 17));
+  const std::string path = temp_.Write("f.txt", std::string("+all\n-a\rb\n\x1a-[z-a]\n", 17));
   const Output run = Zelkctl({"lint", path});
   EXPECT_EQ(kExitOk, run.status) << run.out;
   EXPECT_EQ(path + ": 0 error(s), 0 warning(s)", Lines(run.out).back());
@@ -86,9 +82,9 @@ TEST_F(LintCommandTest, ReadsTheFileAsTheLibraryDoes) {
 // Every finding and expectation with its fields, in JSON that a JSON reader accepts.
 TEST_F(LintCommandTest, JsonHoldsEveryFindingAndExpectation) {
   const std::string path =
-      folder_.Write("filter.txt",
-                    "\xef\xbb\xbf; \"quoted\" \\ rules\n+example.com\n-\tx\n-[z-a]\n;expect allow "
-                    "http://example.com/\n;expect deny http://example.com/\n");
+      temp_.Write("filter.txt",
+                  "\xef\xbb\xbf; \"quoted\" \\ rules\n+example.com\n-\tx\n-[z-a]\n;expect allow "
+                  "http://example.com/\n;expect deny http://example.com/\n");
   const Output run = Zelkctl({"lint", "--json", path});
   EXPECT_EQ(kExitFindings, run.status);
   const LintReport report = LintFilterLines(
@@ -113,7 +109,7 @@ TEST_F(LintCommandTest, JsonHoldsEveryFindingAndExpectation) {
   }
 #ifndef _WIN32
   if (std::system("command -v python3 >/dev/null 2>&1") == 0) {
-    const std::string json = folder_.Write("lint.json", run.out);
+    const std::string json = temp_.Write("lint.json", run.out);
     const std::string read =
         "python3 -c 'import json,sys; json.load(open(sys.argv[1]))' '" + json + "'";
     EXPECT_EQ(0, std::system(read.c_str())) << run.out;

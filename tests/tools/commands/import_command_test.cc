@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_folder_test.h"
 #include "tests/support/test_support.h"
 #include "tests/tools/zelkctl_run.h"
 #include "tools/zelkctl/cli.h"
@@ -13,22 +14,17 @@ namespace zelk::tools {
 namespace {
 
 using zelk::testing::ReadFile;
-using zelk::testing::TempFolder;
 
-class ImportCommandTest : public ::testing::Test {
- protected:
-  TempFolder folder_;
-};
+using ImportCommandTest = zelk::testing::TempFolderTest;
 
 TEST_F(ImportCommandTest, WritesRulesAndASummary) {
-  const std::string hosts =
-      folder_.Write("hosts", "127.0.0.1 localhost\r\n0.0.0.0 ads.example\r\n");
-  const std::string policy = folder_.Write("allow.json", "\"intranet.example\",\n");
-  const std::string out = (folder_.path() / "imported.txt").u8string();
+  const std::string hosts = temp_.Write("hosts", "127.0.0.1 localhost\r\n0.0.0.0 ads.example\r\n");
+  const std::string policy = temp_.Write("allow.json", "\"intranet.example\",\n");
+  const std::string out = Path("imported.txt");
   const Output run = Zelkctl({"import", hosts, "--allow", "--format", "policy", policy, "-o", out});
   EXPECT_EQ(kExitOk, run.status) << run.err;
   EXPECT_TRUE(run.out.empty());
-  const std::string text = ReadFile(folder_.path() / "imported.txt");
+  const std::string text = ReadFile(F("imported.txt"));
   const size_t allow = text.find("\n+^");
   const size_t deny = text.find("\n-^");
   ASSERT_NE(std::string::npos, allow);
@@ -45,7 +41,7 @@ TEST_F(ImportCommandTest, WritesRulesAndASummary) {
 }
 
 TEST_F(ImportCommandTest, SkippedEntriesNameTheirLineAndSetTheStatus) {
-  const std::string list = folder_.Write("domains.txt", "ok.example\nbad!.example\n");
+  const std::string list = temp_.Write("domains.txt", "ok.example\nbad!.example\n");
   const Output run = Zelkctl({"import", "--format", "domains", list});
   EXPECT_EQ(kExitFindings, run.status);
   EXPECT_NE(std::string::npos, run.err.find("domains.txt:2: skipped: \"bad!.example\""));
@@ -54,13 +50,13 @@ TEST_F(ImportCommandTest, SkippedEntriesNameTheirLineAndSetTheStatus) {
 }
 
 TEST_F(ImportCommandTest, FilesThatAreNoListGetAMessageEachAndNoRule) {
-  const std::string binary = folder_.Write("list.bin", std::string("\x7F"
-                                                                   "ELF\x02\x01\0\0ads.example\n",
-                                                                   17));
-  const std::string wide = folder_.Write("wide.txt", std::string("\xFF\xFE"
-                                                                 "a\0.\0b\0",
-                                                                 8));
-  const std::string empty = folder_.Write("empty.txt", "");
+  const std::string binary = temp_.Write("list.bin", std::string("\x7F"
+                                                                 "ELF\x02\x01\0\0ads.example\n",
+                                                                 17));
+  const std::string wide = temp_.Write("wide.txt", std::string("\xFF\xFE"
+                                                               "a\0.\0b\0",
+                                                               8));
+  const std::string empty = temp_.Write("empty.txt", "");
   const Output run = Zelkctl({"import", "--format", "domains", binary, wide, empty});
   EXPECT_EQ(kExitFindings, run.status);
   EXPECT_NE(std::string::npos, run.err.find("list.bin: skipped: a binary file"));
@@ -70,7 +66,7 @@ TEST_F(ImportCommandTest, FilesThatAreNoListGetAMessageEachAndNoRule) {
 }
 
 TEST_F(ImportCommandTest, UsageErrors) {
-  const std::string mixed = folder_.Write("mixed.txt", "0.0.0.0 a.example\n||b.example^\n");
+  const std::string mixed = temp_.Write("mixed.txt", "0.0.0.0 a.example\n||b.example^\n");
   const struct {
     std::vector<std::string> args;
     const char* message;
@@ -78,9 +74,9 @@ TEST_F(ImportCommandTest, UsageErrors) {
       {{"import"}, "name at least one list"},
       {{"import", "--format", "csv", mixed}, "unknown format csv"},
       {{"import", "--frobnicate", mixed}, "unknown option"},
-      {{"import", (folder_.path() / "missing").u8string()}, "cannot read"},
+      {{"import", Path("missing")}, "cannot read"},
       {{"import", mixed}, "cannot tell the format"},
-      {{"import", "--format", "hosts", mixed, "-o", folder_.path().u8string()}, "cannot write"},
+      {{"import", "--format", "hosts", mixed, "-o", temp_.path().u8string()}, "cannot write"},
   };
   for (const auto& c : kCases) {
     const Output run = Zelkctl(c.args);
@@ -90,9 +86,9 @@ TEST_F(ImportCommandTest, UsageErrors) {
 }
 
 TEST_F(ImportCommandTest, LintProfileNamesTheCostliestRuleFirst) {
-  const std::string filter = folder_.Write("filter.txt", "-casino\n-(a|b|c|d)*x.*y.*z\n+all\n");
+  const std::string filter = temp_.Write("filter.txt", "-casino\n-(a|b|c|d)*x.*y.*z\n+all\n");
   const std::string urls =
-      folder_.Write("urls.txt", "https://abcdabcdabcd.example/xyq\nhttp://casino/\n");
+      temp_.Write("urls.txt", "https://abcdabcdabcd.example/xyq\nhttp://casino/\n");
   const Output run = Zelkctl({"lint", "--profile", filter, urls});
   EXPECT_EQ(kExitOk, run.status) << run.err;
   const size_t header = run.out.find("2 address(es), ");

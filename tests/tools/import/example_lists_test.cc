@@ -42,14 +42,6 @@ std::vector<std::string> ComposedFilter(ImportResult* result) {
   return filter;
 }
 
-LintReport Lint(const std::vector<std::string>& lines) {
-  std::vector<std::u16string> wide;
-  for (const std::string& line : lines) {
-    wide.push_back(FromUtf8(line));
-  }
-  return LintFilterLines(wide);
-}
-
 class ExampleListsTest : public zelk::testing::ConfiguredHostTest {
  protected:
   bool Allowed(const std::vector<std::string>& filter, const std::string& url) {
@@ -65,7 +57,7 @@ TEST_F(ExampleListsTest, TheKioskFilterHoldsTheMarkerAndPassesItsTests) {
     markers += line.rfind(kImportMarker, 0) == 0 ? 1 : 0;
   }
   EXPECT_EQ(1u, markers);
-  const LintReport report = Lint(filter);
+  const LintReport report = LintFilterLines(WideLines(filter));
   EXPECT_TRUE(report.findings.empty());
   EXPECT_FALSE(report.expectations.empty());
 }
@@ -77,7 +69,7 @@ TEST_F(ExampleListsTest, ImportedListsLintCleanAndSayWhatTheirEntriesSay) {
   EXPECT_EQ(2u, result.duplicates);
   ASSERT_EQ(1u, result.skipped.size());  // the printer's name, sent to an address
   EXPECT_EQ(13u, result.skipped[0].line);
-  const LintReport report = Lint(filter);
+  const LintReport report = LintFilterLines(WideLines(filter));
   for (const LintFinding& finding : report.findings) {
     ADD_FAILURE() << finding.line << ": " << finding.message;
   }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/support/configured_host.h"
+#include "tests/tools/zelkctl_run.h"
 #include "tools/zelkctl/import/punycode.h"
 #include "tools/zelkctl/lint/filter_lint.h"
 #include "tools/zelkctl/lint/host_rule_advice.h"
@@ -109,17 +110,8 @@ class ImportedRulesTest : public zelk::testing::ConfiguredHostTest {
  protected:
   // Imports the lines as one list; the rules must lint clean.
   ImportResult Import(ListFormat format, bool allow, std::vector<std::string> lines) {
-    ListSource source;
-    source.name = "list.txt";
-    source.format = format;
-    source.allow = allow;
-    source.lines = std::move(lines);
-    ImportResult result = ImportLists({source});
-    std::vector<std::u16string> wide;
-    for (const std::string& line : result.filter_lines) {
-      wide.push_back(FromUtf8(line));
-    }
-    for (const LintFinding& finding : LintFilterLines(wide).findings) {
+    ImportResult result = ImportLists({ListSource{"list.txt", format, allow, std::move(lines)}});
+    for (const LintFinding& finding : LintFilterLines(WideLines(result.filter_lines)).findings) {
       ADD_FAILURE() << "lint: line " << finding.line << ": " << finding.message;
     }
     return result;

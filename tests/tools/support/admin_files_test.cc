@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_folder_test.h"
 #include "tests/support/test_support.h"
 #include "tools/zelkctl/support/address_file.h"
 #include "tools/zelkctl/support/blank_text.h"
@@ -15,17 +16,12 @@ namespace zelk::tools {
 namespace {
 
 using zelk::testing::ReadFile;
-using zelk::testing::TempFolder;
 using zelk::testing::WriteFile;
 
-class AdminFilesTest : public ::testing::Test {
- protected:
-  std::string Path(const char* name) const { return (folder_.path() / name).u8string(); }
-  TempFolder folder_;
-};
+using AdminFilesTest = zelk::testing::TempFolderTest;
 
 TEST_F(AdminFilesTest, ReadsWhatIsThereUpToTheLimit) {
-  WriteFile(folder_.path() / "a.txt", "0123456789");
+  WriteFile(F("a.txt"), "0123456789");
   const struct {
     std::string path;
     size_t limit;
@@ -36,7 +32,7 @@ TEST_F(AdminFilesTest, ReadsWhatIsThereUpToTheLimit) {
       {Path("a.txt"), 4, true, "0123"},
       {Path("a.txt"), 0, true, ""},
       {Path("missing.txt"), std::string::npos, false, ""},
-      {folder_.path().u8string(), std::string::npos, false, ""},
+      {temp_.path().u8string(), std::string::npos, false, ""},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.path + " limit " + std::to_string(c.limit));
@@ -49,17 +45,17 @@ TEST_F(AdminFilesTest, ReadsWhatIsThereUpToTheLimit) {
 }
 
 TEST_F(AdminFilesTest, OutputReplacesTheFileAndFailsWhereItCannotWrite) {
-  WriteFile(folder_.path() / "out.txt", "an older and longer text\n");
+  WriteFile(F("out.txt"), "an older and longer text\n");
   EXPECT_TRUE(WriteOutput(Path("out.txt"), JoinLines({"a", "b"})));
-  EXPECT_EQ("a\nb\n", ReadFile(folder_.path() / "out.txt"));
-  EXPECT_FALSE(WriteOutput(folder_.path().u8string(), "x"));
+  EXPECT_EQ("a\nb\n", ReadFile(F("out.txt")));
+  EXPECT_FALSE(WriteOutput(temp_.path().u8string(), "x"));
   EXPECT_FALSE(WriteFileBytes(Path("no/such/folder/x.txt"), "x"));
   EXPECT_TRUE(WriteFileBytes(Path("made/for/it/x.txt"), "x", true));
-  EXPECT_EQ("x", ReadFile(folder_.path() / "made" / "for" / "it" / "x.txt"));
+  EXPECT_EQ("x", ReadFile(F("made/for/it/x.txt")));
 }
 
 TEST_F(AdminFilesTest, AnAddressFileStopsAtItsLimits) {
-  WriteFile(folder_.path() / "urls.txt", "# sample\nhttps://a/\n\nhttps://b/\r\nhttps://c/");
+  WriteFile(F("urls.txt"), "# sample\nhttps://a/\n\nhttps://b/\r\nhttps://c/");
   const struct {
     AddressFileLimits limits;
     std::vector<std::string> urls;
