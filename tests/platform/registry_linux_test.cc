@@ -127,16 +127,6 @@ TEST_F(RegistryLinuxTest, WithoutAReadableFileEveryKeyIsMissing) {
   }
 }
 
-TEST_F(RegistryLinuxTest, ReadsTheFileAfreshAtEachQuery) {
-  UseRegistry(kRegistry);
-  Check({"before", kCu, kKey, u"Flag", 4, 0, {1, 0, 0, 0}});
-  testing::WriteFile(folder_.path() / "registry.reg",
-                     testing::Utf16FileBytes(
-                         u"REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\Velmora Labs\\Zelk\\Browser]"
-                         u"\r\n\"Flag\"=dword:00000002\r\n"));
-  Check({"after", kCu, kKey, u"Flag", 4, 0, {2, 0, 0, 0}});
-}
-
 TEST_F(RegistryLinuxTest, RefusesANullOutArgument) {
   UseRegistry(kRegistry);
   EXPECT_EQ(kErrorInvalidParameter, QueryRegistryValue(kCu, kKey, u"Flag", 4, nullptr));
