@@ -10,6 +10,7 @@
 #include "common/text.h"
 #include "config/command_visibility_table.h"
 #include "config/settings_table.h"
+#include "tests/support/temp_folder_test.h"
 #include "tests/support/test_support.h"
 #include "tests/tools/zelkctl_run.h"
 #include "tools/zelkctl/cli.h"
@@ -52,12 +53,12 @@ TEST(TemplateTest, ListsEveryKeyOnceUnderItsSection) {
   EXPECT_EQ(LibraryKeys(), listed);
 }
 
-class AdmxTest : public ::testing::Test {
+class AdmxTest : public testing::TempFolderTest {
  protected:
   void SetUp() override {
-    ASSERT_EQ(0, tools::Zelkctl({"admx", folder_.path().u8string()}).status);
-    admx_ = testing::ReadFile(folder_.path() / "zelk.admx");
-    adml_ = testing::ReadFile(folder_.path() / "en-US" / "zelk.adml");
+    ASSERT_EQ(0, tools::Zelkctl({"admx", temp_.path().u8string()}).status);
+    admx_ = testing::ReadFile(F("zelk.admx"));
+    adml_ = testing::ReadFile(F("en-US/zelk.adml"));
   }
 
   // Every match of group 1 of `pattern` in `text`.
@@ -71,7 +72,6 @@ class AdmxTest : public ::testing::Test {
     return found;
   }
 
-  testing::TempFolder folder_;
   std::string admx_;
   std::string adml_;
 };
@@ -133,7 +133,7 @@ TEST_F(AdmxTest, FilesAreWellFormedXml) {
     GTEST_SKIP() << "xmllint is not installed";
   }
   for (const char* name : {"zelk.admx", "en-US/zelk.adml"}) {
-    const std::string command = "xmllint --noout '" + (folder_.path() / name).string() + "' 2>&1";
+    const std::string command = "xmllint --noout '" + F(name).string() + "' 2>&1";
     EXPECT_EQ(0, std::system(command.c_str())) << name;
   }
 }

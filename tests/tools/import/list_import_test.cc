@@ -51,20 +51,14 @@ constexpr DerivedAddress kDerived[] = {
     {'-', "view-source:https://{H}/"},
 };
 
-std::string Derive(const char* shape, const std::string& host) {
-  std::string upper = host;
-  for (char& c : upper) {
-    c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+// The shape with its one placeholder replaced.
+std::string Derive(std::string shape, std::string host) {
+  const size_t at = shape.find('{');
+  const bool upper = shape.compare(at, 7, "{UPPER}") == 0;
+  for (char& c : host) {
+    c = static_cast<char>(upper && c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
   }
-  std::string url = shape;
-  for (const auto& [name, value] : {std::pair<std::string, std::string>{"{UPPER}", upper},
-                                    std::pair<std::string, std::string>{"{H}", host}}) {
-    for (size_t at = url.find(name); at != std::string::npos;
-         at = url.find(name, at + value.size())) {
-      url.replace(at, name.size(), value);
-    }
-  }
-  return url;
+  return shape.replace(at, upper ? 7 : 3, host);
 }
 
 struct EntryCase {
