@@ -179,18 +179,18 @@ const PatternReading& CompiledFilterList::ReadRule(std::u16string_view pattern,
                                                    const RuleObserver* observer,
                                                    RuleRoom* room,
                                                    const SharedTermFactors** factors) {
-  PatternError& error = rules_.back().error;
+  CompiledRule& rule = rules_.back();
   if (observer != nullptr) {
-    error = CompilePattern(pattern, &room->built, &room->reading, &room->workspace);
+    rule.error = CompilePattern(pattern, &room->built, &room->reading, &room->workspace);
     ShowRule(*observer, room->reading, &room->built);
     return room->reading;
   }
   const PatternReading* shaped = room->shapes.Read(pattern, &room->workspace, factors);
   if (shaped != nullptr) {
-    error = PatternError::kOk;
+    rule.error = PatternError::kOk;
     return *shaped;
   }
-  error = CheckPattern(pattern, &room->reading, &room->workspace);
+  rule.error = CheckPattern(pattern, &room->reading, &room->workspace);
   return room->reading;
 }
 

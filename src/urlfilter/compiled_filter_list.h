@@ -28,16 +28,25 @@ namespace zelk {
 // are; whether the rule compiles is known from the start, so one that does not still
 // stops the walk.
 struct CompiledRule {
-  uint32_t line = 0;                       // index of its line in the list
-  PatternError error = PatternError::kOk;  // a rule that does not compile refuses when reached
-  bool allow = false;
-  bool indexed = false;  // false: tried on every address ("always-try")
+  CompiledRule()
+      : error(PatternError::kOk),
+        allow(false),
+        indexed(false),
+        literal_set(false),
+        long_literals(false) {}
+
+  uint32_t line = 0;  // index of its line in the list
+  // A rule that does not compile refuses when reached. Every error's value fits in a byte,
+  // and the flags in the next: eight bytes a rule, where whole fields took twelve.
+  PatternError error : 8;
+  bool allow : 1;
+  bool indexed : 1;  // false: tried on every address ("always-try")
   // The pattern is only literal alternatives: it matches exactly when one of its texts
   // occurs, which the index and the rule's literals tell without running a program.
-  bool literal_set = false;
+  bool literal_set : 1;
   // The index holds only a window of a longer required text: the list keeps the whole
   // texts, one of which every match holds.
-  bool long_literals = false;
+  bool long_literals : 1;
 };
 
 // Working room of one address check: the address folded, the candidate rules and the

@@ -116,7 +116,7 @@ bool LiteralAlternatives(const PatternReading& reading, std::vector<std::u16stri
     texts->clear();
     return false;
   }
-  *texts = UniqueTexts(std::move(*texts));
+  *texts = WithoutTextsHoldingOthers(UniqueTexts(std::move(*texts)));
   if (texts->empty() || texts->front().empty()) {
     texts->clear();
     return false;

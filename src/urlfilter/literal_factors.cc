@@ -362,7 +362,7 @@ std::vector<std::u16string> FactorsOf(Literals literals) {
   if (!best.has_factors) {
     return {};
   }
-  return UniqueTexts(std::move(best.factors));
+  return WithoutTextsHoldingOthers(UniqueTexts(std::move(best.factors)));
 }
 
 }  // namespace
@@ -376,6 +376,33 @@ std::vector<std::u16string> UniqueTexts(std::vector<std::u16string> texts) {
   }
   std::sort(texts.begin(), texts.end());
   texts.erase(std::unique(texts.begin(), texts.end()), texts.end());
+  return texts;
+}
+
+// Pairwise, since sets are small: a text is dropped when a shorter one of the set occurs in
+// it. Texts of equal length that differ never hold one another, and none is held twice.
+std::vector<std::u16string> WithoutTextsHoldingOthers(std::vector<std::u16string> texts) {
+  if (texts.size() < 2 || texts.size() > kMaxFactorsPerPattern) {
+    return texts;
+  }
+  std::vector<bool> held(texts.size(), false);
+  for (size_t i = 0; i < texts.size(); ++i) {
+    for (size_t j = 0; j < texts.size() && !held[i]; ++j) {
+      held[i] =
+          texts[j].size() < texts[i].size() && texts[i].find(texts[j]) != std::u16string::npos;
+    }
+  }
+  size_t kept = 0;
+  for (size_t i = 0; i < texts.size(); ++i) {
+    if (held[i]) {
+      continue;
+    }
+    if (kept != i) {
+      texts[kept] = std::move(texts[i]);  // never onto itself, which would empty it
+    }
+    ++kept;
+  }
+  texts.resize(kept);
   return texts;
 }
 

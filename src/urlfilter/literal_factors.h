@@ -30,6 +30,12 @@ std::vector<std::u16string> RequiredFactors(const PatternReading& reading);
 
 // `texts` sorted, without repeats.
 std::vector<std::u16string> UniqueTexts(std::vector<std::u16string> texts);
+// `texts`, in their order, without those that hold another of them: an address holds one of
+// the texts left exactly when it holds one of `texts` ("site.com" and "site.com." are the
+// one text "site.com"), and the index and the rule's kept texts take half the room. Sets of
+// more than kMaxFactorsPerPattern texts are given back whole, as comparing every pair of
+// them would cost more than it spares.
+std::vector<std::u16string> WithoutTextsHoldingOthers(std::vector<std::u16string> texts);
 
 // RequiredFactors of patterns whose trees differ only in the codes of some characters
 // of their top sequence, from its term `first` on (rules of one shape, rule_shapes.h):

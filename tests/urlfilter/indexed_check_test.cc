@@ -287,6 +287,8 @@ struct FactorCase {
 // clang-format off
 const FactorCase kFactors[] = {
     {u"^https?://([a-z0-9\\-]+\\.)*example\\.com[/:]", {u"example.com/", u"example.com:"}},
+    // An imported host rule: "example.com." holds "example.com", which says as much alone.
+    {u"([a-z0-9\\-]+\\.)*example\\.com\\.?(:[0-9]+)?![^/?#]", {u"example.com"}},
     {u"casino", {u"casino"}},
     {u"CaSiNo", {u"casino"}},
     {u"\\.((exe)|(msi)|(zip))$", {u".exe", u".msi", u".zip"}},
@@ -420,8 +422,9 @@ const AlternativesCase kAlternatives[] = {
     {u"x(a|b)y", {u"xay", u"xby"}},
     {u"{Ad}|(x)", {u"ad", u"x"}},
     {u"plain", {u"plain"}},
-    {u"^(ads)|(track)", {}},  // anchored
-    {u"(ads)|(track)$", {}},  // the end of input
+    {u"(ads)|(xadsy)|(adserver)", {u"ads"}},  // the others hold "ads"
+    {u"^(ads)|(track)", {}},                  // anchored
+    {u"(ads)|(track)$", {}},                  // the end of input
     {u"(ads)|(tr.ck)", {}},
     {u"(ads)|()", {}},  // an empty alternative matches everywhere
     {u"(a|b)(c|d)*", {}},
