@@ -114,6 +114,7 @@ PatternError PatternCompiler::Compile(const PatternReading& reading) {
   if (!counting()) {
     out_->group_count_ = reading.group_count;
     out_->slot_count_ = slot_count_;
+    out_->required_characters_ = FindRequiredCharacters(reading.sequence);
   }
   return error_;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "urlfilter/pattern/instruction.h"
+#include "urlfilter/pattern/required_characters.h"
 
 namespace zelk {
 
@@ -66,6 +67,8 @@ class UrlPattern {
   // Every Jump of the program, by address, with the slots that guard it.
   const std::vector<MemoPoint>& memo_points() const { return memo_points_; }
   const std::vector<uint32_t>& memo_guards() const { return memo_guards_; }
+  // Characters every match consumes; no match starts after the last place one occurs.
+  const RequiredCharacters& required_characters() const { return required_characters_; }
 
  private:
   friend class PatternCompiler;
@@ -73,9 +76,10 @@ class UrlPattern {
   std::vector<PatternInstruction> instructions_;
   uint32_t group_count_ = 0;
   uint32_t slot_count_ = 0;
-  bool case_sensitive_ = false;
   PatternError last_error_ = PatternError::kOk;
+  bool case_sensitive_ = false;
   bool has_back_references_ = false;
+  RequiredCharacters required_characters_{};  // in the padding before the vectors
   std::vector<MemoPoint> memo_points_;
   std::vector<uint32_t> memo_guards_;
 };

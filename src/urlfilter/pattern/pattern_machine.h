@@ -64,6 +64,8 @@ class PatternMachine {
   static constexpr uint32_t kRepeatEndJumpOffset = 6;
   // Beyond this depth the next growth of the stack could not be counted in 32 bits.
   static constexpr uint32_t kMaxStackDepth = 0x3fffffff;
+  // The end of the starts worth trying, before it is worked out.
+  static constexpr size_t kNoLimitYet = ~size_t{0};
   // An address where no failure is remembered.
   static constexpr uint32_t kNoPoint = 0xffffffff;
 
@@ -116,6 +118,7 @@ class PatternMachine {
   bool RetryShorterRun(uint32_t address);
   bool GiveBack(uint32_t address, uint32_t first, uint32_t pos);
   uint32_t LastOpen(uint32_t point, uint32_t follower, uint32_t first, uint32_t pos);
+  uint32_t LastOpenBefore(char16_t c, size_t base, uint32_t first, uint32_t pos);
   bool TermRefuses(uint32_t address, char16_t c) const;
   uint32_t Follower(uint32_t repeat) const {
     return program_[repeat + kRepeatEndJumpOffset].operand();
@@ -123,7 +126,9 @@ class PatternMachine {
 
   // The choice of start positions (start_skipping.cc).
   uint32_t NextStart();
+  size_t StartLimit();
   bool StartKnownToFail(size_t start);
+  size_t PassFailedStarts(size_t next, size_t stop);
 
   // Small helpers shared by every part.
   bool AtEnd() const { return pos_ >= text_.size(); }
@@ -150,6 +155,7 @@ class PatternMachine {
   bool remembers_ = false;
   bool scans_ = false;  // RepeatOne runs as a scan (plain backtracking runs it as SaveSlot)
   uint32_t start_ = 0;
+  size_t start_limit_ = kNoLimitYet;
   uint32_t pos_ = 0;
   Outcome outcome_ = Outcome::kRunning;
 };
@@ -294,6 +300,29 @@ inline void PatternMachine::RememberFailed(uint32_t point, uint32_t pos) {
     const size_t bit = MemoBit(point, pos);
     state_.failed_[bit / 64] |= uint64_t{1} << (bit % 64);
   }
+}
+
+// Sets the bits [begin, end) of `words`, a word at a time.
+inline void SetBits(uint64_t* words, size_t begin, size_t end) {
+  while (begin < end) {
+    const size_t shift = begin % 64;
+    const size_t count = std::min<size_t>(64 - shift, end - begin);
+    const uint64_t ones = count == 64 ? ~uint64_t{0} : (uint64_t{1} << count) - 1;
+    words[begin / 64] |= ones << shift;
+    begin += count;
+  }
+}
+
+// The first bit from `begin` up to `end` that is clear, `end` when there is none.
+inline size_t FirstClearBit(const uint64_t* words, size_t begin, size_t end) {
+  while (begin < end) {
+    const uint64_t clear = ~words[begin / 64] >> (begin % 64);
+    if (clear != 0) {
+      return std::min(end, begin + static_cast<size_t>(__builtin_ctzll(clear)));
+    }
+    begin += 64 - begin % 64;
+  }
+  return end;
 }
 
 }  // namespace zelk

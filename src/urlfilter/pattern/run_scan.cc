@@ -127,8 +127,11 @@ uint32_t PatternMachine::LastOpen(uint32_t point, uint32_t follower, uint32_t fi
       }
     }
   }
-  uint64_t* const failed = state_.failed_.data();
   const size_t base = MemoBit(point, 0);
+  if (follower < program_.size() && program_[follower].op() == Op::kChar) {
+    return LastOpenBefore(static_cast<char16_t>(program_[follower].operand()), base, first, pos);
+  }
+  uint64_t* const failed = state_.failed_.data();
   for (;; --pos) {
     uint64_t& word = failed[(base + pos) / 64];
     const uint64_t bit = uint64_t{1} << ((base + pos) % 64);
@@ -140,6 +143,31 @@ uint32_t PatternMachine::LastOpen(uint32_t point, uint32_t follower, uint32_t fi
     if (pos == first) {
       return kNoPoint;
     }
+  }
+}
+
+// LastOpen for a point no repeat guards and a follower that is the one character `c`: the
+// positions between two places of `c` are all refused, found by a plain compare loop and
+// remembered a word at a time. This runs once per character given back by ".*" and the like.
+uint32_t PatternMachine::LastOpenBefore(char16_t c, size_t base, uint32_t first, uint32_t pos) {
+  uint64_t* const failed = state_.failed_.data();
+  for (;;) {
+    if (pos == text_.size() || text_[pos] == c) {
+      if (((failed[(base + pos) / 64] >> ((base + pos) % 64)) & 1) == 0) {
+        return pos;
+      }
+    } else {
+      uint32_t low = pos;
+      while (low > first && text_[low - 1] != c) {
+        --low;
+      }
+      SetBits(failed, base + low, base + pos + 1);
+      pos = low;
+    }
+    if (pos == first) {
+      return kNoPoint;
+    }
+    --pos;
   }
 }
 

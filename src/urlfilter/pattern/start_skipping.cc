@@ -1,5 +1,8 @@
 // The choice of the next start position: one character on, passing over starts whose
-// attempt is known to fail before it begins.
+// attempt is known to fail before it begins, and none past the last place where a
+// character every match consumes occurs.
+#include <algorithm>
+
 #include "urlfilter/pattern/pattern_machine.h"
 
 namespace zelk {
@@ -7,14 +10,17 @@ namespace zelk {
 // The attempt at this start failed. The next start is one character on, unless that is the
 // end of input, which is never a start. Failures remembered so far stay true: what follows
 // a Jump does not depend on where the attempt started. When scanning, a start whose attempt
-// is known to fail before it begins is passed over (a failed search then reports the last
+// is known to fail before it begins is passed over, and so is every start past StartLimit
+// (a failed search then reports the last
 // start it tried).
 uint32_t PatternMachine::NextStart() {
   size_t next = start_ + static_cast<size_t>(1);
-  while (scans_ && next < text_.size() && StartKnownToFail(next)) {
+  const size_t stop = scans_ ? StartLimit() : text_.size();
+  next = PassFailedStarts(next, stop);
+  while (next < stop && StartKnownToFail(next)) {
     ++next;
   }
-  if (next >= text_.size()) {
+  if (next >= stop) {
     return End(Outcome::kFailed);
   }
   start_ = static_cast<uint32_t>(next);
@@ -22,6 +28,46 @@ uint32_t PatternMachine::NextStart() {
   state_.depth_ = 0;
   state_.marks_.clear();
   return 0;
+}
+
+// Past the last place where one of the characters every match consumes occurs, no attempt
+// can succeed: the end of the starts worth trying, worked out when first needed, since most
+// searches end at their first start.
+size_t PatternMachine::StartLimit() {
+  if (start_limit_ == kNoLimitYet) {
+    start_limit_ = text_.size();
+    for (const char16_t c : pattern_.required_characters()) {
+      if (c != 0) {
+        const size_t last = text_.rfind(c);
+        start_limit_ = std::min(start_limit_, last == text_.npos ? 0 : last + 1);
+      }
+    }
+  }
+  return start_limit_;
+}
+
+// For a pattern that opens with a scanned repeat no other repeat guards, the starts known
+// to fail are those whose bit is set: they are passed over a word at a time, each still
+// counted as the step StartKnownToFail would take for it. Returns the first start still to
+// look at; the steps stay within the budget, as there.
+size_t PatternMachine::PassFailedStarts(size_t next, size_t stop) {
+  if (!remembers_ || next >= stop || kFirstOfPattern >= program_.size() ||
+      program_[kFirstOfPattern].op() != Op::kRepeatOne) {
+    return next;
+  }
+  const uint32_t point = PointAt(kFirstOfPattern);
+  if (point == kNoPoint || HasGuards(point)) {
+    return next;
+  }
+  const size_t base = MemoBit(point, 0);
+  const size_t open = FirstClearBit(state_.failed_.data(), base + next, base + stop) - base;
+  const uint64_t room = budget_ - state_.steps_;
+  if (open - next > room) {
+    state_.steps_ = budget_;
+    return next + room;
+  }
+  state_.steps_ += open - next;
+  return open;
 }
 
 // True when the attempt at `start` must fail: the pattern opens with groups and single
