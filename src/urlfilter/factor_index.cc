@@ -1,6 +1,7 @@
 #include "urlfilter/factor_index.h"
 
 #include <algorithm>
+#include <iterator>
 #include <numeric>
 #include <tuple>
 #include <utility>
@@ -17,6 +18,14 @@ constexpr size_t kMinFilterBits = 4096;
 // asked for from memory on arrival, so that the cache misses of that many entries overlap
 // in a directory and arrays of megabytes where each would otherwise wait on its own.
 constexpr size_t kLag = 16;
+
+constexpr uint32_t kNoWindow = 0xFFFFFFFF;
+// An address's search remembers this many windows it found last, which covers a repetition
+// of a few characters at every window length.
+constexpr size_t kRecentWindows = 32;
+// The rules a search appends are made unique once they pass this many, then each time they
+// have doubled.
+constexpr size_t kCompactEvery = 4096;
 
 using Entry = FactorIndex::Entry;
 
@@ -191,27 +200,37 @@ void FactorIndex::BuildFilter() {
   }
 }
 
-void FactorIndex::AppendRulesOf(const WindowKey& key,
-                                uint64_t hash,
-                                std::vector<uint32_t>* rules) const {
+uint32_t FactorIndex::FindWindow(const WindowKey& key, uint64_t hash) const {
   const uint64_t bucket = hash >> directory_shift_;
   for (uint32_t w = directory_[bucket]; w < directory_[bucket + 1]; ++w) {
     if (windows_[w] == key) {
-      rules->insert(rules->end(), rules_.begin() + rules_begin_[w],
-                    rules_.begin() + rules_begin_[w + 1]);
-      return;
+      return w;
     }
   }
+  return kNoWindow;
+}
+
+void FactorIndex::AppendRulesOf(uint32_t window, std::vector<uint32_t>* rules) const {
+  rules->insert(rules->end(), rules_.begin() + rules_begin_[window],
+                rules_.begin() + rules_begin_[window + 1]);
 }
 
 // Every window of the text that starts at each position and has a length some indexed
-// window has, tried against the filter first.
+// window has, tried against the filter first. A window found among the last few found adds
+// nothing, and the rules appended are sorted and made unique whenever they have doubled, so
+// that a long address repeating a few windows (say 100,000 "a") neither fills memory nor
+// leaves a long list to sort.
 void FactorIndex::FindRules(std::u16string_view text, std::vector<uint32_t>* rules) const {
   if (windows_.empty()) {
     return;
   }
   const size_t longest = CeilLog2(size_t{lengths_} + 1);
   const uint64_t mask = filter_.size() * 64 - 1;
+  const size_t first = rules->size();
+  size_t compact_at = first + kCompactEvery;
+  uint32_t recent[kRecentWindows];
+  std::fill(std::begin(recent), std::end(recent), kNoWindow);
+  size_t next_recent = 0;
   for (size_t start = 0; start < text.size(); ++start) {
     WindowKey key;
     const size_t end = std::min(longest, text.size() - start);
@@ -222,8 +241,20 @@ void FactorIndex::FindRules(std::u16string_view text, std::vector<uint32_t>* rul
       }
       const WindowKey sized = WithLength(key, length);
       const uint64_t hash = WindowHash(sized);
-      if ((filter_[(hash & mask) / 64] >> (hash & 63) & 1) != 0) {
-        AppendRulesOf(sized, hash, rules);
+      if ((filter_[(hash & mask) / 64] >> (hash & 63) & 1) == 0) {
+        continue;
+      }
+      const uint32_t window = FindWindow(sized, hash);
+      if (window == kNoWindow ||
+          std::find(std::begin(recent), std::end(recent), window) != std::end(recent)) {
+        continue;
+      }
+      recent[next_recent++ % kRecentWindows] = window;
+      AppendRulesOf(window, rules);
+      if (rules->size() >= compact_at) {
+        std::sort(rules->begin() + first, rules->end());
+        rules->erase(std::unique(rules->begin() + first, rules->end()), rules->end());
+        compact_at = rules->size() + std::max(kCompactEvery, rules->size() - first);
       }
     }
   }

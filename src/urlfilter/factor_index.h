@@ -100,7 +100,8 @@ class FactorIndex {
   FactorIndex(size_t most, const EntryWalk& walk);
 
   // Appends to `rules` the number of every rule with an indexed window that occurs in
-  // `text`, in no particular order, once for each of its windows that occurs.
+  // `text`, in no particular order, possibly more than once. A window that occurs again and
+  // again, as in a long repetitive address, adds its rules a bounded number of times.
   void FindRules(std::u16string_view text, std::vector<uint32_t>* rules) const;
 
   size_t window_count() const { return windows_.size(); }
@@ -108,7 +109,9 @@ class FactorIndex {
   size_t memory() const;
 
  private:
-  void AppendRulesOf(const WindowKey& key, uint64_t hash, std::vector<uint32_t>* rules) const;
+  // The number of the window `key` in windows_, or kNoWindow.
+  uint32_t FindWindow(const WindowKey& key, uint64_t hash) const;
+  void AppendRulesOf(uint32_t window, std::vector<uint32_t>* rules) const;
   uint32_t BucketOf(const WindowKey& key) const;
   void Place(size_t most, const EntryWalk& walk);
   void MergeBuckets();

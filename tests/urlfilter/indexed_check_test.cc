@@ -412,6 +412,39 @@ TEST(FactorIndexTest, AgreesWithANaiveSearchOnGeneratedFactors) {
   }
 }
 
+// A long address that repeats the indexed windows over and over: every rule is found, and
+// the rules handed back stay within a small multiple of the rules found, not one entry for
+// each time a window occurs (forty million here).
+TEST(FactorIndexTest, KeepsTheRulesOfARepetitiveAddressBounded) {
+  std::vector<TextEntry> entries;
+  std::vector<std::u16string> windows = {u""};
+  for (size_t length = 1; length <= 4; ++length) {
+    for (size_t i = windows.size(); i-- > 0;) {
+      if (windows[i].size() + 1 == length) {
+        windows.push_back(windows[i] + u'a');
+        windows.push_back(windows[i] + u'b');
+      }
+    }
+  }
+  uint32_t rule = 0;
+  for (size_t w = 1; w < windows.size(); ++w) {
+    for (int copy = 0; copy < 100; ++copy) {
+      entries.push_back({windows[w], rule++});
+    }
+  }
+  std::mt19937 random(11);
+  std::u16string address;
+  for (int i = 0; i < 100000; ++i) {
+    address += random() % 2 == 0 ? u'a' : u'b';
+  }
+  std::vector<uint32_t> rules;
+  IndexOf(entries).FindRules(address, &rules);
+  EXPECT_LE(rules.size(), 2 * size_t{rule} + 4096 + 100);
+  std::sort(rules.begin(), rules.end());
+  rules.erase(std::unique(rules.begin(), rules.end()), rules.end());
+  EXPECT_EQ(rule, rules.size());
+}
+
 struct AlternativesCase {
   const char16_t* pattern;
   std::vector<std::u16string> texts;  // empty: not only literal alternatives
