@@ -328,6 +328,12 @@ std::string Repeat(const std::string& unit, size_t length) {
   return text;
 }
 
+// A run of "a" that no "b" follows, with a "b" after it all: the search cannot stop before
+// the run's end because the rule's last character is missing.
+std::string RunOfAThenB(size_t length) {
+  return "http://x/" + std::string(length - 11, 'a') + "/b";
+}
+
 std::vector<HostileCase> HostileCases() {
   std::string alternatives;
   for (int i = 0; i < 10000; ++i) {
@@ -338,18 +344,16 @@ std::vector<HostileCase> HostileCases() {
   return {
       {".*/download/.*\\.exe$", "-.*/download/.*\\.exe$",
        [](size_t n) { return "http://b/" + Repeat("download/x.exe/", n - 9); }},
-      {"(a+)+b", "-(a+)+b", [](size_t n) { return "http://b/" + std::string(n - 9, 'a'); }},
-      {"((a)|(aa))*b", "-((a)|(aa))*b",
-       [](size_t n) { return "http://b/" + std::string(n - 9, 'a'); }},
-      {"(a|aa)*b", "-(a|aa)*b", [](size_t n) { return "http://b/" + std::string(n - 9, 'a'); }},
-      {"40 nested groups, then b", "-" + nested,
-       [](size_t n) { return "http://b/" + std::string(n - 9, 'a'); }},
+      {"(a+)+b", "-(a+)+b", RunOfAThenB},
+      {"((a)|(aa))*b", "-((a)|(aa))*b", RunOfAThenB},
+      {"(a|aa)*b", "-(a|aa)*b", RunOfAThenB},
+      {"40 nested groups, then b", "-" + nested, RunOfAThenB},
       {"10,000 alternatives", "-" + alternatives,
        [](size_t n) { return "http://b/w7x" + Repeat("w12", n - 12); }},
       {"10,000 alternatives, 30 characters", "-" + alternatives,
        [](size_t) { return std::string("http://www.example.org/w7/x?a"); }},
       {"[^/]*x[^/]*y[^/]*z", "-[^/]*x[^/]*y[^/]*z",
-       [](size_t n) { return "http://b/" + Repeat("xy", n - 9); }},
+       [](size_t n) { return "http://b/" + Repeat("xy", n - 11) + "/z"; }},
   };
 }
 
