@@ -152,6 +152,7 @@ CompiledFilterList::CompiledFilterList(LineTexts&& lines, const RuleObserver* ob
   // The check builds programs in the room the load grew, not in fresh memory.
   program_reading_ = std::move(room.reading);
   program_workspace_ = std::move(room.workspace);
+  WarmProgramBuild();
 }
 
 // Room to note the program of every rule, taken now: a table grown by a check would move
@@ -159,6 +160,24 @@ CompiledFilterList::CompiledFilterList(LineTexts&& lines, const RuleObserver* ob
 // first touched.
 void CompiledFilterList::ReserveProgramRoom() {
   program_of_.resize(rules_.size());
+}
+
+// The load reads rules without building their programs, so the first check to build one
+// would be the first to run the compiler's emission and the matcher, cold, and to take their
+// working room: some tens of microseconds. The load pays that once instead, building and
+// running the program of its first rule that has one, which the rule then keeps. The run
+// is on a text of one character, held to a few steps, so a hostile rule costs nothing here.
+void CompiledFilterList::WarmProgramBuild() {
+  constexpr uint64_t kWarmingSteps = 1000;
+  for (uint32_t index = 0; index < rules_.size(); ++index) {
+    if (rules_[index].error == PatternError::kOk && !rules_[index].literal_set) {
+      const UrlPattern* program = nullptr;
+      if (ProgramFor(index, &program) == PatternError::kOk) {
+        MatchFoldedInput(*program, u"/", &check_room_.state, kWarmingSteps);
+      }
+      return;
+    }
+  }
 }
 
 // Keeps `program` as that of rule `number` and returns where it lies.
@@ -351,9 +370,11 @@ PatternError CompiledFilterList::ProgramFor(uint32_t index, const UrlPattern** p
     *program = &programs_[program_of_[index] - 1];
     return PatternError::kOk;
   }
+  // The line is read into room kept from build to build; the compiler folds the rule text.
+  texts_.LineInto(rules_[index].line, &program_line_);
   UrlPattern compiled;
-  if (CompilePattern(RuleText(index), &compiled, &program_reading_, &program_workspace_) !=
-      PatternError::kOk) {
+  if (CompilePattern(ViewFilterLine(program_line_).text, &compiled, &program_reading_,
+                     &program_workspace_) != PatternError::kOk) {
     return PatternError::kOutOfMemory;  // it compiled when the list was read
   }
   *program = KeepProgram(index, std::move(compiled));

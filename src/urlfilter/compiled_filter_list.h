@@ -135,6 +135,7 @@ class CompiledFilterList {
   bool KeepsLongLiterals(const ListTexts& texts, uint32_t number) const;
   void KeepLongLiterals(ListTexts& texts);
   void ReserveProgramRoom();
+  void WarmProgramBuild();
   const UrlPattern* KeepProgram(uint32_t number, UrlPattern&& program) const;
 
   LineTexts texts_;
@@ -150,6 +151,7 @@ class CompiledFilterList {
   // tree and program of every rule it builds.
   mutable PatternReading program_reading_;
   mutable PatternWorkspace program_workspace_;
+  mutable std::u16string program_line_;  // the line of the rule being built
   mutable CheckRoom check_room_;
   std::vector<uint32_t> always_tried_;  // indices into rules_, ascending
   FactorIndex index_;
