@@ -87,26 +87,31 @@ void BenchHostile(const char* name, const std::u16string& pattern, const std::u1
 }
 
 // Rules that make a backtracking search work hardest, on inputs of 1,000 and 100,000
-// characters: a linear search grows the steps about 100 times.
+// characters: a linear search grows the steps about 100 times. Each input ends in the
+// rule's last character out of place, so that no search can stop early for want of it.
 void BenchHostileRules() {
   struct Case {
     const char* name;
     const char16_t* pattern;
     const char16_t* unit;
+    const char16_t* tail;
   };
   static const Case kCases[] = {
-      {".*/download/.*\\.exe$", u".*/download/.*\\.exe$", u"download/x.exe/"},
-      {"(a+)+b", u"(a+)+b", u"a"},
-      {"((a)|(aa))*b", u"((a)|(aa))*b", u"a"},
-      {"[^/]*x[^/]*y[^/]*z", u"[^/]*x[^/]*y[^/]*z", u"xy"},
+      {".*/download/.*\\.exe$", u".*/download/.*\\.exe$", u"download/x.exe/", u""},
+      {"(a+)+b", u"(a+)+b", u"a", u"/b"},
+      {"((a)|(aa))*b", u"((a)|(aa))*b", u"a", u"/b"},
+      {"(a|aa)*b", u"(a|aa)*b", u"a", u"/b"},
+      {"[^/]*x[^/]*y[^/]*z", u"[^/]*x[^/]*y[^/]*z", u"xy", u"/z"},
   };
   for (const Case& c : kCases) {
     for (const int length : {1000, 100000}) {
-      std::u16string input = u"http://b/";
-      while (input.size() < static_cast<size_t>(length)) {
+      const std::u16string tail = c.tail;
+      std::u16string input = u"http://x/";
+      while (input.size() + tail.size() < static_cast<size_t>(length)) {
         input += c.unit;
       }
-      input.resize(length);
+      input.resize(length - tail.size());
+      input += tail;
       BenchHostile(c.name, c.pattern, input);
     }
   }
