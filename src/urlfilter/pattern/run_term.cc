@@ -54,40 +54,82 @@ void AddClass(const PatternNode& term, std::vector<ClassMember>* set) {
   }
 }
 
-// Adds the characters of a run term to `set` (unsorted); false when `term` is no run term.
-bool CollectRun(const PatternNode& term, std::vector<ClassMember>* set) {
+// What a repeat of a term needs to know of it: the characters it may consume, and those it
+// matches on their own.
+struct RunShape {
+  std::vector<ClassMember> characters;
+  std::vector<ClassMember> singles;
+};
+
+// Adds `members` to the characters, and to the singles when the term stands `alone` (it is
+// the whole of what its enclosing term matches, not one part of a longer sequence).
+void AddMembers(const std::vector<ClassMember>& members, bool alone, RunShape* shape) {
+  shape->characters.insert(shape->characters.end(), members.begin(), members.end());
+  if (alone) {
+    shape->singles.insert(shape->singles.end(), members.begin(), members.end());
+  }
+}
+
+// True when `term` matches only texts of one or more of the characters it adds to `shape`
+// and leaves no trace. A sequence of two or more such terms matches nothing of one
+// character, so its parts add no singles ("aa" in "(a|aa)").
+bool CollectRun(const PatternNode& term, bool alone, RunShape* shape) {
+  std::vector<ClassMember> members;
   switch (term.kind) {
     case NodeKind::kChar:
-      AddRange(term.value, term.value, set);
-      return term.value != 0;
+      AddRange(term.value, term.value, &members);
+      break;
     case NodeKind::kAnyChar:
-      AddRange(kFirstCharacter, kLastCharacter, set);
-      return true;
+      AddRange(kFirstCharacter, kLastCharacter, &members);
+      break;
     case NodeKind::kClass:
-      AddClass(term, set);
-      return true;
+      AddClass(term, &members);
+      break;
     case NodeKind::kGroup:
-      return term.children[0].children.size() == 1 && CollectRun(term.children[0].children[0], set);
+      return CollectRun(term.children[0], alone, shape);
+    case NodeKind::kSequence:
+      alone = alone && term.children.size() == 1;
+      return !term.children.empty() &&
+             std::all_of(term.children.begin(), term.children.end(),
+                         [&](const PatternNode& child) { return CollectRun(child, alone, shape); });
     case NodeKind::kAlternation:
       return std::all_of(term.children.begin(), term.children.end(),
-                         [set](const PatternNode& child) { return CollectRun(child, set); });
+                         [&](const PatternNode& child) { return CollectRun(child, alone, shape); });
     case NodeKind::kRepeat:
       return (term.quantifier == Quantifier::kPlus || term.quantifier == Quantifier::kLazyPlus) &&
-             CollectRun(term.children[0], set);
+             CollectRun(term.children[0], alone, shape);
     default:
       return false;
   }
+  AddMembers(members, alone, shape);
+  return term.kind != NodeKind::kChar || term.value != 0;
+}
+
+// True when every range of `inner` lies within one range of `outer`; both are normalized,
+// so a range of `inner` that the union of `outer` holds lies within one of its ranges.
+bool Within(const std::vector<ClassMember>& inner, const std::vector<ClassMember>& outer) {
+  return std::all_of(inner.begin(), inner.end(), [&outer](const ClassMember& range) {
+    return std::any_of(outer.begin(), outer.end(), [&range](const ClassMember& other) {
+      return other.low <= range.low && range.high <= other.high;
+    });
+  });
 }
 
 }  // namespace
 
+// A term is a run term when each character it may consume it also matches on its own.
 bool RunTermCharacters(const PatternNode& term, std::vector<ClassMember>* set) {
   set->clear();
-  if (!CollectRun(term, set)) {
-    set->clear();
+  RunShape shape;
+  if (!CollectRun(term, true, &shape)) {
     return false;
   }
-  Normalize(set);
+  Normalize(&shape.characters);
+  Normalize(&shape.singles);
+  if (!Within(shape.characters, shape.singles)) {
+    return false;
+  }
+  set->swap(shape.characters);
   return true;
 }
 

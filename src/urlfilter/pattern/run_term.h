@@ -16,7 +16,9 @@ namespace zelk {
 // its first success in backtracking order is at the furthest of them from which the rest
 // succeeds: exactly what a greedy repeat of the class S finds. Chars, ".", classes, groups
 // of one run term, alternations of run terms and "+" or "+?" of a run term are run terms
-// ("(a+)+", "(x|y)*", "(\w|-)+"). On true, `set` holds S as sorted, disjoint ranges that
+// ("(a+)+", "(x|y)*", "(\w|-)+"); so is an alternation some of whose parts are sequences
+// of such terms, as long as every character they consume is matched alone by another part
+// ("(a|aa)", "(ab|a|b)"). On true, `set` holds S as sorted, disjoint ranges that
 // never hold 0 (the end of input).
 bool RunTermCharacters(const PatternNode& term, std::vector<ClassMember>* set);
 

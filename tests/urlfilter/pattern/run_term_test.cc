@@ -32,11 +32,17 @@ const RunCase kRuns[] = {
     {u"(a|b+|[0-9])", "30-39 61-62"},
     {u"([^/]|/)", "1-ffff"},
     {u"\\w", "41-5a 61-7a"},
+    {u"((a)|(aa))", "61-61"},  // longer alternatives of characters matched alone
+    {u"((ab)|b|a)", "61-62"},
+    {u"(a|b|(a[ab])+)", "61-62"},
     {u"{a+}", "none"},     // a capture is observable
     {u"({a}|b)", "none"},  // so is one inside
     {u"(ab)", "none"},     // two characters per iteration
     {u"(a|ab)", "none"},
     {u"(a+b)", "none"},
+    {u"(a|(ab))", "none"},  // "b" is never matched alone
+    {u"(a|aa)", "none"},    // "(a|a)a": two characters per iteration
+    {u"(a|(a?a))", "none"},
     {u"(a?)", "none"},   // may match nothing
     {u"(!a.)", "none"},  // a negation reads ahead
 };
