@@ -128,6 +128,7 @@ class PatternMachine {
   uint32_t NextStart();
   size_t StartLimit();
   bool StartKnownToFail(size_t start);
+  uint32_t LoopPoint(uint32_t address) const;
   size_t PassFailedStarts(size_t next, size_t stop);
 
   // Small helpers shared by every part.

@@ -90,6 +90,8 @@ bool PatternMachine::StartKnownToFail(size_t start) {
         continue;
       case Op::kRepeatOne:
         return KnownToFail(PointAt(address), static_cast<uint32_t>(pos));
+      case Op::kSaveSlot:
+        return KnownToFail(LoopPoint(address), static_cast<uint32_t>(pos));
       case Op::kRunOnce:
         if (pos >= text_.size() || instruction.operand() <= address ||
             static_cast<size_t>(instruction.operand()) + kRepeatTermOffset >= program_.size()) {
@@ -119,6 +121,25 @@ bool PatternMachine::StartKnownToFail(size_t start) {
     }
   }
   return false;
+}
+
+// The remembered point of the Jump that closes the loop of the "*" shape opening at
+// `address`, kNoPoint when there is none or a repeat guards it. That Jump leads back to
+// `address`, so its failure at a position is the failure of an attempt entering the loop
+// there: the slot the loop sets is put back before anything after the loop runs, and
+// captures change no answer in a program whose failures are remembered.
+uint32_t PatternMachine::LoopPoint(uint32_t address) const {
+  const size_t exit = static_cast<size_t>(address) + kRepeatEndJumpOffset;
+  if (exit >= program_.size() || program_[exit].op() != Op::kJump) {
+    return kNoPoint;
+  }
+  const size_t loop = static_cast<size_t>(program_[exit].operand()) - 1;
+  if (loop <= exit || loop >= program_.size() || program_[loop].op() != Op::kJump ||
+      program_[loop].operand() != address) {
+    return kNoPoint;
+  }
+  const uint32_t point = PointAt(static_cast<uint32_t>(loop));
+  return point == kNoPoint || HasGuards(point) ? kNoPoint : point;
 }
 
 }  // namespace zelk

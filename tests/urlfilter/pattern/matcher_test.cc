@@ -229,6 +229,12 @@ TEST(MatchPatternTest, ScansARepeatOfOneCharacterAsItsLoopWouldMatch) {
       u"(a+?)*b",
       u"{(\\w|-)+}\\.",
       u"(\\w|-.)+\\.",
+      u"{((a)|(aa))*}b",
+      u"((ab)|b|a)+/",
+      u"((ab)|a)*b",
+      // Loops a start may pass over once they failed there.
+      u"(a|aa)*b",
+      u"{(a|b)b}*/",
   };
   const char16_t* const urls[] = {u"abcabcab", u"aab/ab/xb",        u"xxxy",  u"abab/c/x/y",
                                   u"bbcbbc",   u"a/download/x.exe", u"ab-c.d"};
@@ -323,6 +329,8 @@ const StepsCase kStepsPerCharacter[] = {
     {u"[^/]*x[^/]*y[^/]*z", u"xy", 0},
     {u"[^/]*x[^/]*y[^/]*z", u"xy", 6, u"/z"},
     {u".*/download/.*\\.exe$", u"download/x.exe/", 5},
+    {u"((a)|(aa))*b$", u"a", 4, u"/b/"},
+    {u"(a|aa)*b$", u"a", 25, u"/b/"},  // a loop, not a scan; each start passed over once failed
 };
 
 TEST(MatchPatternTest, SpendsAFewStepsPerCharacterOnHostileInputs) {
