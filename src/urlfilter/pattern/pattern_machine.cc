@@ -66,7 +66,7 @@ uint32_t PatternMachine::Step(uint32_t address) {
     case Op::kReturn:
       return Backtrack();
     case Op::kSavePos:
-      return Next(Push(pos_), address);
+      return remembers_ ? EnterAlternatives(address) : Next(Push(pos_), address);
     case Op::kRestorePos:
       return Next(SetPos(Pop()), address);
     case Op::kSaveSlot:
@@ -237,6 +237,51 @@ uint32_t PatternMachine::CutDepth(uint32_t depth, uint32_t address) {
     marks.pop_back();
   }
   return address + 1;
+}
+
+// "1 SavePos; 2 Call 5; 3 RestorePos; 4 Jump Y; 5 X; Jump end; Y", X and Y each one
+// character, Y the last alternative: both lead to the same place with the same character
+// taken and nothing else changed, so once X has taken it Y could only retry what X tried.
+// When failures are remembered, such a pair takes the character without a backtrack point,
+// and meets the "Jump end" as X would; any other SavePos runs as it is.
+uint32_t PatternMachine::EnterAlternatives(uint32_t address) {
+  const size_t x = static_cast<size_t>(address) + 4;
+  const uint32_t x_end = OneCharacterEnd(x);
+  if (x_end >= program_.size() || program_[address + 1].op() != Op::kCall ||
+      program_[address + 1].operand() != x || program_[address + 2].op() != Op::kRestorePos ||
+      program_[address + 3].op() != Op::kJump || program_[x_end].op() != Op::kJump ||
+      program_[address + 3].operand() != x_end + 1 ||
+      OneCharacterEnd(x_end + 1) != program_[x_end].operand()) {
+    return Next(Push(pos_), address);
+  }
+  if (AtEnd() ||
+      !(TermMatches(static_cast<uint32_t>(x), Current()) || TermMatches(x_end + 1, Current()))) {
+    return Backtrack();
+  }
+  ++pos_;
+  return x_end;
+}
+
+// The address after the one-character term at `term`, kNoPoint when none stands there (the
+// end of input, which Char 0 matches without taking it, is no character).
+uint32_t PatternMachine::OneCharacterEnd(size_t term) const {
+  if (term >= program_.size()) {
+    return kNoPoint;
+  }
+  const PatternInstruction& instruction = program_[term];
+  switch (instruction.op()) {
+    case Op::kChar:
+      return instruction.operand() == 0 ? kNoPoint : static_cast<uint32_t>(term + 1);
+    case Op::kAnyChar:
+      return static_cast<uint32_t>(term + 1);
+    case Op::kInClass:
+    case Op::kNotInClass:
+      return instruction.operand() > term && instruction.operand() < program_.size()
+                 ? instruction.operand()
+                 : kNoPoint;
+    default:
+      return kNoPoint;
+  }
 }
 
 uint32_t PatternMachine::SaveGroup(uint32_t group, uint32_t address) {
