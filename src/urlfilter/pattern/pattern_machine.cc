@@ -68,9 +68,9 @@ uint32_t PatternMachine::Step(uint32_t address) {
     case Op::kSavePos:
       return remembers_ ? EnterAlternatives(address) : Next(Push(pos_), address);
     case Op::kRestorePos:
-      return Next(SetPos(Pop()), address);
+      return remembers_ ? LeaveIteration(address) : Next(SetPos(Pop()), address);
     case Op::kSaveSlot:
-      return Next(Push(Slot(operand)), address);
+      return remembers_ ? EnterIteration(operand, address) : Next(Push(Slot(operand)), address);
     case Op::kRepeatOne:
       return scans_ ? ScanRepeat(address) : Next(Push(Slot(operand)), address);
     case Op::kRunOnce:
@@ -260,6 +260,38 @@ uint32_t PatternMachine::EnterAlternatives(uint32_t address) {
   }
   ++pos_;
   return x_end;
+}
+
+// "1 SaveSlot s; 2 SetSlotPos s; 3 SavePos; 4 Call t" opens each iteration of a greedy
+// loop. When failures are remembered the four run as one step, which leaves the stack and
+// the slot as they would; a search that loops over a long address takes each of them once
+// per character. Any other SaveSlot runs as it is.
+uint32_t PatternMachine::EnterIteration(uint32_t slot, uint32_t address) {
+  const size_t call = static_cast<size_t>(address) + 3;
+  if (call >= program_.size() || program_[address + 1].op() != Op::kSetSlotPos ||
+      program_[address + 1].operand() != slot || program_[address + 2].op() != Op::kSavePos ||
+      program_[call].op() != Op::kCall || IsGroupEntry(address + 3, program_[call].operand())) {
+    return Next(Push(Slot(slot)), address);
+  }
+  if (!Push(Slot(slot)) || !Push(pos_) || !Push(address + 4)) {
+    return End(Outcome::kAbandoned);
+  }
+  Slot(slot) = pos_;
+  return program_[call].operand();
+}
+
+// "5 RestorePos; 6 RestoreSlot s", where backtracking leaves such an iteration for what
+// follows the loop, likewise runs as one step. Any other RestorePos runs as it is.
+uint32_t PatternMachine::LeaveIteration(uint32_t address) {
+  if (!SetPos(Pop())) {
+    return End(Outcome::kAbandoned);
+  }
+  const size_t next = static_cast<size_t>(address) + 1;
+  if (next >= program_.size() || program_[next].op() != Op::kRestoreSlot) {
+    return address + 1;
+  }
+  Slot(program_[next].operand()) = Pop();
+  return address + 2;
 }
 
 // The address after the one-character term at `term`, kNoPoint when none stands there (the

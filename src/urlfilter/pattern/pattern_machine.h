@@ -99,6 +99,8 @@ class PatternMachine {
   uint32_t RestoreGroup(uint32_t group, uint32_t address);
   uint32_t EnterGroup(uint32_t address, uint32_t target);
   uint32_t EnterAlternatives(uint32_t address);
+  uint32_t EnterIteration(uint32_t slot, uint32_t address);
+  uint32_t LeaveIteration(uint32_t address);
   uint32_t OneCharacterEnd(size_t term) const;
 
   // Remembered failures (remembered_failures.cc, the per-step parts inline below).
