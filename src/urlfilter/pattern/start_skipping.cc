@@ -46,16 +46,19 @@ size_t PatternMachine::StartLimit() {
   return start_limit_;
 }
 
-// For a pattern that opens with a scanned repeat no other repeat guards, the starts known
-// to fail are those whose bit is set: they are passed over a word at a time, each still
-// counted as the step StartKnownToFail would take for it. Returns the first start still to
-// look at; the steps stay within the budget, as there.
+// For a pattern that opens with a scanned repeat, or a loop, that no other repeat guards,
+// the starts known to fail are those whose bit is set (at the repeat, or at the Jump that
+// closes the loop): they are passed over a word at a time, each still counted as the step
+// StartKnownToFail would take for it. Returns the first start still to look at; the steps
+// stay within the budget, as there.
 size_t PatternMachine::PassFailedStarts(size_t next, size_t stop) {
-  if (!remembers_ || next >= stop || kFirstOfPattern >= program_.size() ||
-      program_[kFirstOfPattern].op() != Op::kRepeatOne) {
+  if (!remembers_ || next >= stop || kFirstOfPattern >= program_.size()) {
     return next;
   }
-  const uint32_t point = PointAt(kFirstOfPattern);
+  const Op head = program_[kFirstOfPattern].op();
+  const uint32_t point = head == Op::kRepeatOne  ? PointAt(kFirstOfPattern)
+                         : head == Op::kSaveSlot ? LoopPoint(kFirstOfPattern)
+                                                 : kNoPoint;
   if (point == kNoPoint || HasGuards(point)) {
     return next;
   }
