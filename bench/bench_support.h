@@ -14,6 +14,13 @@
 
 #include "common/text.h"
 
+#if defined(_WIN32)
+#define PSAPI_VERSION 2  // the counters from kernel32, with no library of their own to link
+#include <windows.h>
+// psapi.h needs the types of windows.h.
+#include <psapi.h>
+#endif
+
 namespace zelk::bench {
 
 template <typename F>
@@ -24,13 +31,49 @@ double TimeUs(F&& f) {
       .count();
 }
 
-// Resident memory of this process in bytes (Linux; 0 where /proc is missing).
+#if defined(_WIN32)
+inline PROCESS_MEMORY_COUNTERS_EX MemoryCounters() {
+  PROCESS_MEMORY_COUNTERS_EX counters = {};
+  counters.cb = sizeof(counters);
+  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                       sizeof(counters));
+  return counters;
+}
+#endif
+
+// Resident memory of this process in bytes: its working set on Windows; 0 where neither
+// that nor /proc is there.
 inline size_t ResidentBytes() {
+#if defined(_WIN32)
+  return MemoryCounters().WorkingSetSize;
+#else
   std::ifstream statm("/proc/self/statm");
   size_t pages = 0;
   size_t resident = 0;
   statm >> pages >> resident;
   return resident * 4096;
+#endif
+}
+
+// Bytes in use in this process's heaps (the C runtime keeps one of its own), walked block
+// by block (Windows), or 0.
+inline size_t HeapInUseBytes() {
+  size_t bytes = 0;
+#if defined(_WIN32)
+  HANDLE heaps[64];
+  const DWORD count = std::min<DWORD>(GetProcessHeaps(64, heaps), 64);
+  for (DWORD i = 0; i < count; ++i) {
+    if (!HeapLock(heaps[i])) {
+      continue;
+    }
+    PROCESS_HEAP_ENTRY entry = {};
+    while (HeapWalk(heaps[i], &entry)) {
+      bytes += (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) != 0 ? entry.cbData : 0;
+    }
+    HeapUnlock(heaps[i]);
+  }
+#endif
+  return bytes;
 }
 
 struct Figures {

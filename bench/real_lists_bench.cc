@@ -46,14 +46,17 @@ using bench::ResidentBytes;
 using bench::Summarise;
 using bench::TimeUs;
 
-// Bytes the heap has handed out and not taken back (glibc), else resident memory. Large
-// blocks (a list's text, its index) are mapped on their own and counted apart.
+// Bytes the heap has handed out and not taken back (glibc; large blocks, a list's text or
+// its index, are mapped on their own and counted apart), the heap in use on Windows, else
+// resident memory.
 size_t HeapBytes();
 
 size_t HeapBytes() {
 #if defined(__GLIBC__)
   const struct mallinfo2 info = mallinfo2();
   return info.uordblks + info.hblkhd;
+#elif defined(_WIN32)
+  return bench::HeapInUseBytes();
 #else
   return ResidentBytes();
 #endif
