@@ -26,6 +26,21 @@ if ! "$loader" --version >/dev/null 2>&1; then
   exit
 fi
 [ -d "$WINEPREFIX" ] || "$loader" wineboot --init >/dev/null 2>&1 || true
+# Debian's wine starts its server to end the moment its last process ends, so every test
+# would start a server and wine's own services anew, and a test that starts while the last
+# one's server is going away dies at once, printing nothing. One server kept for the whole
+# run closes that race and spares each test those seconds. Its services are started here,
+# on no terminal: started by a test, they would hold CTest's pipe of that test open until
+# it timed out.
+server=/usr/lib/wine/wineserver64
+[ -x "$server" ] || server=/usr/lib/wine/wineserver32
+if [ -x "$server" ]; then
+  timeout 60 "$server" -w || true  # the server that made the prefix ends first
+  if "$server" -p; then
+    trap '"$server" -k >/dev/null 2>&1 || true' EXIT
+    "$loader" cmd /c exit </dev/null >/dev/null 2>&1 || true
+  fi
+fi
 # A test process that wine fails to start (it dies at once, printing nothing, when it races
 # the restart of the wine server) is tried once more; a test that fails twice fails.
 ctest --preset "$preset" --repeat until-pass:2

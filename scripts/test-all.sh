@@ -36,6 +36,26 @@ suite() {
   return "$status"
 }
 
+# The tests of a preset's last CTest run that failed, by name.
+failed_tests() {
+  local list="build/$1/Testing/Temporary/LastTestsFailed.log"
+  [ -f "$list" ] && cut -d: -f2- "$list"
+}
+
+# The lines where each failed test of a preset said what went wrong, a few per test, so
+# that the end of a long log says why a suite failed and not only that it did.
+why_failed() {
+  local preset=$1 log="build/$1/Testing/Temporary/LastTest.log" name
+  [ -f "$log" ] || return 0
+  failed_tests "$preset" | head -n 4 | while IFS= read -r name; do
+    echo "-- $preset: $name"
+    awk -v name="$name" 'index($0, "Test: " name) { on = 1 } on { print }
+                         on && index($0, "\"" name "\" end time") { on = 0 }' "$log" |
+      grep -E 'Failure|Expected|Which is|Value of|Actual|rror|xception|Timeout|Test time' |
+      head -n 6
+  done
+}
+
 make --no-print-directory deps || exit 1
 step "format check (clang-format)" make --no-print-directory format-check
 for preset in linux linux-asan; do
@@ -59,6 +79,11 @@ echo
 echo "== make test summary"
 printf '%s\n' "${results[@]}"
 if [ $failed -ne 0 ]; then
+  for preset in linux linux-asan windows-x64 windows-x86; do
+    if printf '%s\n' "${results[@]}" | grep -q "^FAILED   suite $preset"; then
+      why_failed "$preset"
+    fi
+  done
   echo "make test: FAILED"
   exit 1
 fi
