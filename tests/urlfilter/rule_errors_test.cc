@@ -14,15 +14,8 @@
 namespace zelk {
 namespace {
 
+using testing::Repeat;
 using testing::Utf8;
-
-std::u16string Repeat(std::u16string_view text, size_t times) {
-  std::u16string result;
-  for (size_t i = 0; i < times; ++i) {
-    result += text;
-  }
-  return result;
-}
 
 // The patterns at the program's bound; compiled once, against the check, they say all
 // they can.
