@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/pattern_tree.h"
 #include "tests/support/test_support.h"
 #include "urlfilter/compiled_filter_list.h"
 #include "urlfilter/pattern/abbreviations.h"
@@ -14,6 +15,7 @@
 namespace zelk {
 namespace {
 
+using testing::DumpTree;
 using testing::Repeat;
 using testing::Utf8;
 
@@ -99,22 +101,6 @@ TEST(RuleErrorsTest, AListKnowsEveryRulesErrorAndBuildsTheSameProgramLater) {
   }
 }
 
-// The tree as one line: kind, value, span and members of every node, depth first.
-std::string Dump(const PatternNode& node) {
-  std::string text = std::to_string(static_cast<int>(node.kind)) + ":" +
-                     std::to_string(node.value) + "@" + std::to_string(node.begin) + "-" +
-                     std::to_string(node.end) + (node.may_be_empty ? "e" : "") +
-                     (node.negated ? "n" : "") + std::to_string(static_cast<int>(node.quantifier));
-  for (const ClassMember& member : node.members) {
-    text += "[" + std::to_string(member.low) + "," + std::to_string(member.high) + "]";
-  }
-  text += "(";
-  for (const PatternNode& child : node.children) {
-    text += Dump(child) + " ";
-  }
-  return text + ")";
-}
-
 TEST(RuleErrorsTest, AReusedReadingReadsAsAFreshOne) {
   PatternReading reused;
   for (const std::u16string& pattern : Corpus()) {
@@ -130,7 +116,7 @@ TEST(RuleErrorsTest, AReusedReadingReadsAsAFreshOne) {
     EXPECT_EQ(fresh.anchored, reused.anchored);
     EXPECT_EQ(fresh.group_count, reused.group_count);
     EXPECT_EQ(fresh.ignored.size(), reused.ignored.size());
-    EXPECT_EQ(Dump(fresh.sequence), Dump(reused.sequence));
+    EXPECT_EQ(DumpTree(fresh.sequence, true), DumpTree(reused.sequence, true));
   }
 }
 
