@@ -62,8 +62,8 @@ constexpr char kGuard = '\x7F';
 
 class UrlCheckTest : public testing::ConfiguredHostTest {
  protected:
-  // Checks `url`, cut to the capacity, in a buffer of `capacity` bytes followed by a guard
-  // area; while it runs, allocations above `fail_above` bytes fail (0: none do).
+  // Checks `url`, cut to the capacity (1 or more), in a buffer of `capacity` bytes followed
+  // by a guard area; while it runs, allocations above `fail_above` bytes fail (0: none do).
   int Check(const std::string& url, int capacity, std::string* page, size_t fail_above = 0) {
     std::vector<char> buffer(static_cast<size_t>(capacity) + 32, kGuard);
     const size_t length = std::min(url.size(), static_cast<size_t>(capacity) - 1);
