@@ -63,6 +63,15 @@ int WaitForLines(const std::filesystem::path& path, int lines);
 
 // How often `part` occurs in `text`.
 size_t CountOf(std::string_view text, std::string_view part);
+// `piece` `times` times over, for long rules and addresses.
+inline std::u16string Repeat(std::u16string_view piece, size_t times) {
+  std::u16string text;
+  text.reserve(piece.size() * times);
+  for (size_t i = 0; i < times; ++i) {
+    text += piece;
+  }
+  return text;
+}
 // zelk.ini text with one header a section, as the reader takes only the first section of
 // a name: `sections` maps each name to its lines.
 std::string IniOfSections(const std::map<std::string, std::string>& sections);

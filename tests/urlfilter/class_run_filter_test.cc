@@ -18,6 +18,7 @@
 namespace zelk {
 namespace {
 
+using testing::Repeat;
 using testing::Utf8;
 
 ClassRun RunOf(std::u16string_view pattern) {
@@ -142,12 +143,8 @@ TEST(ClassRunFilterTest, RulesOfOneRunShareIt) {
 // and never tried on every address.
 TEST(ClassRunFilterTest, NarrowsRulesOfOneCharacterDown) {
   std::vector<std::u16string> lines;
-  for (int digits = 6; digits < 16; ++digits) {
-    std::u16string rule = u"-[/=]";
-    for (int d = 0; d < digits; ++d) {
-      rule += u"\\d";
-    }
-    lines.push_back(rule + u"[&/]");
+  for (size_t digits = 6; digits < 16; ++digits) {
+    lines.push_back(u"-[/=]" + Repeat(u"\\d", digits) + u"[&/]");
   }
   lines.push_back(u"-^[a-z]+://\\d+\\.\\d+\\.\\d+\\.\\d+[/:]");
   const CompiledFilterList compiled(lines);

@@ -16,6 +16,7 @@
 namespace zelk {
 namespace {
 
+using testing::Repeat;
 using testing::Utf8;
 
 constexpr size_t kMegabyte = size_t{1} << 20;
@@ -39,14 +40,6 @@ std::vector<std::u16string> ManyRules(size_t count) {
   }
   lines.push_back(u"+all");
   return lines;
-}
-
-std::u16string Repeated(std::u16string_view piece, size_t times) {
-  std::u16string text;
-  for (size_t i = 0; i < times; ++i) {
-    text += piece;
-  }
-  return text;
 }
 
 std::vector<std::u16string> Garbage(size_t bytes) {
@@ -75,23 +68,23 @@ std::vector<HostileList> HostileLists() {
        {{u"http://x/" + long_run, false, DecisionReason::kRuleMatched},
         {u"http://x/" + std::u16string(1000, u'a'), true, DecisionReason::kDefaultRule}}},
       {"a megabyte of groups, too many instructions",
-       {u"+/fine/", u"-(a)" + Repeated(u"(a)", kMegabyte / 3), u"+all"},
+       {u"+/fine/", u"-(a)" + Repeat(u"(a)", kMegabyte / 3), u"+all"},
        {{u"http://x/fine/", true, DecisionReason::kRuleMatched},
         {u"http://x/aaa", false, DecisionReason::kCompileError}}},
       {"nested repeats doubling the program",
-       {u"-" + Repeated(u"(", 30) + u"a" + Repeated(u")+", 30), u"+all"},
+       {u"-" + Repeat(u"(", 30) + u"a" + Repeat(u")+", 30), u"+all"},
        {{u"http://x/", false, DecisionReason::kCompileError}}},
       {"10,000 alternatives",
-       {u"-" + Repeated(u"(x)|", 9999) + u"(ab)", u"+all"},
+       {u"-" + Repeat(u"(x)|", 9999) + u"(ab)", u"+all"},
        {{u"http://x/", false, DecisionReason::kRuleMatched},
         {u"http://b/", true, DecisionReason::kDefaultRule}}},
       {"repeats that backtrack, on addresses of 100,000 characters",
        {u"-.*/download/.*\\.exe$", u"-(a+)+b", u"-[^/]*x[^/]*y[^/]*z", u"+all"},
-       {{u"http://b/" + Repeated(u"download/x.exe/", 6666), true, DecisionReason::kDefaultRule},
-        {u"http://b/" + Repeated(u"download/x.exe/", 6666) + u".exe", false,
+       {{u"http://b/" + Repeat(u"download/x.exe/", 6666), true, DecisionReason::kDefaultRule},
+        {u"http://b/" + Repeat(u"download/x.exe/", 6666) + u".exe", false,
          DecisionReason::kRuleMatched},
-        {u"http://b/" + Repeated(u"xy", 50000), true, DecisionReason::kDefaultRule},
-        {u"http://b/" + Repeated(u"xy", 50000) + u"z", false, DecisionReason::kRuleMatched},
+        {u"http://b/" + Repeat(u"xy", 50000), true, DecisionReason::kDefaultRule},
+        {u"http://b/" + Repeat(u"xy", 50000) + u"z", false, DecisionReason::kRuleMatched},
         {u"http://b/" + std::u16string(100000, u'a'), true, DecisionReason::kDefaultRule}}},
       {"a megabyte of binary garbage", Garbage(kMegabyte), {}},
   };

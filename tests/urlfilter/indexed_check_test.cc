@@ -23,6 +23,7 @@
 namespace zelk {
 namespace {
 
+using testing::Repeat;
 using testing::Utf8;
 
 const char16_t* const kWords[] = {
@@ -321,14 +322,19 @@ TEST(RequiredFactorsTest, NamesTheTextEveryMatchHolds) {
   }
 }
 
-TEST(RequiredFactorsTest, AHugeAlternationHasNone) {
+// "(w0x)|(w1x)|..." of `count` texts.
+std::u16string NumberedAlternatives(int count) {
   std::u16string chain;
-  for (int i = 0; i < 10000; ++i) {
+  for (int i = 0; i < count; ++i) {
     chain += (i == 0 ? u"(w" : u"|(w") + FromUtf8(std::to_string(i)) + u"x)";
   }
+  return chain;
+}
+
+TEST(RequiredFactorsTest, AHugeAlternationHasNone) {
   PatternReading reading;
   UrlPattern pattern;
-  ASSERT_EQ(PatternError::kOk, CompilePattern(chain, &pattern, &reading));
+  ASSERT_EQ(PatternError::kOk, CompilePattern(NumberedAlternatives(10000), &pattern, &reading));
   EXPECT_TRUE(RequiredFactors(reading).empty());
 }
 
@@ -476,15 +482,6 @@ TEST(LiteralAlternativesTest, TellsPatternsThatAreOnlyTexts) {
   }
 }
 
-// "(a|b)" `count` times, then `tail` x's.
-std::u16string Branches(int count, size_t tail) {
-  std::u16string pattern;
-  for (int i = 0; i < count; ++i) {
-    pattern += u"(a|b)";
-  }
-  return pattern + std::u16string(tail, u'x');
-}
-
 // Former fault: a rule of one long literal was joined character by character into a new
 // text each time, which took minutes on a line of a megabyte. Sets past their bounds (in
 // texts or in characters) are given up.
@@ -493,10 +490,10 @@ TEST(LiteralAlternativesTest, ReadsLongAndBranchingLiteralsWithinBounds) {
     std::u16string pattern;
     size_t texts;  // 0: given up
   } const kCases[] = {
-      {Branches(0, 500000), 1},
-      {Branches(16, 0), 65536},
-      {Branches(17, 0), 0},
-      {Branches(16, 20), 0},
+      {std::u16string(500000, u'x'), 1},
+      {Repeat(u"(a|b)", 16), 65536},
+      {Repeat(u"(a|b)", 17), 0},
+      {Repeat(u"(a|b)", 16) + std::u16string(20, u'x'), 0},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.pattern.size());
@@ -512,11 +509,7 @@ TEST(LiteralAlternativesTest, ReadsLongAndBranchingLiteralsWithinBounds) {
 // A rule of 10,000 literal alternatives is decided by the index alone: an address without
 // any of them is not even a candidate for it, and one with any is matched at once.
 TEST(CompiledFilterListTest, DecidesManyLiteralAlternativesWithoutTheirProgram) {
-  std::u16string chain;
-  for (int i = 0; i < 10000; ++i) {
-    chain += (i == 0 ? u"(w" : u"|(w") + FromUtf8(std::to_string(i)) + u"x)";
-  }
-  const std::vector<std::u16string> lines = {u"-" + chain, u"+all"};
+  const std::vector<std::u16string> lines = {u"-" + NumberedAlternatives(10000), u"+all"};
   const CompiledFilterList compiled(lines);
   EXPECT_EQ(0u, compiled.always_tried_count());
   UrlCheckInput input;

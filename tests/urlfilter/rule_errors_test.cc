@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/pattern_tree.h"
 #include "tests/support/test_support.h"
 #include "urlfilter/compiled_filter_list.h"
 #include "urlfilter/pattern/abbreviations.h"
@@ -14,15 +15,9 @@
 namespace zelk {
 namespace {
 
+using testing::DumpTree;
+using testing::Repeat;
 using testing::Utf8;
-
-std::u16string Repeat(std::u16string_view text, size_t times) {
-  std::u16string result;
-  for (size_t i = 0; i < times; ++i) {
-    result += text;
-  }
-  return result;
-}
 
 // The patterns at the program's bound; compiled once, against the check, they say all
 // they can.
@@ -106,22 +101,6 @@ TEST(RuleErrorsTest, AListKnowsEveryRulesErrorAndBuildsTheSameProgramLater) {
   }
 }
 
-// The tree as one line: kind, value, span and members of every node, depth first.
-std::string Dump(const PatternNode& node) {
-  std::string text = std::to_string(static_cast<int>(node.kind)) + ":" +
-                     std::to_string(node.value) + "@" + std::to_string(node.begin) + "-" +
-                     std::to_string(node.end) + (node.may_be_empty ? "e" : "") +
-                     (node.negated ? "n" : "") + std::to_string(static_cast<int>(node.quantifier));
-  for (const ClassMember& member : node.members) {
-    text += "[" + std::to_string(member.low) + "," + std::to_string(member.high) + "]";
-  }
-  text += "(";
-  for (const PatternNode& child : node.children) {
-    text += Dump(child) + " ";
-  }
-  return text + ")";
-}
-
 TEST(RuleErrorsTest, AReusedReadingReadsAsAFreshOne) {
   PatternReading reused;
   for (const std::u16string& pattern : Corpus()) {
@@ -137,7 +116,7 @@ TEST(RuleErrorsTest, AReusedReadingReadsAsAFreshOne) {
     EXPECT_EQ(fresh.anchored, reused.anchored);
     EXPECT_EQ(fresh.group_count, reused.group_count);
     EXPECT_EQ(fresh.ignored.size(), reused.ignored.size());
-    EXPECT_EQ(Dump(fresh.sequence), Dump(reused.sequence));
+    EXPECT_EQ(DumpTree(fresh.sequence, true), DumpTree(reused.sequence, true));
   }
 }
 

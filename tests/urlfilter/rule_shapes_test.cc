@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/text.h"
+#include "tests/support/pattern_tree.h"
 #include "tests/support/test_support.h"
 #include "urlfilter/literal_alternatives.h"
 #include "urlfilter/literal_factors.h"
@@ -16,27 +17,8 @@
 namespace zelk {
 namespace {
 
+using testing::DumpTree;
 using testing::Utf8;
-
-// Everything the tree says but where its terms stand in the text.
-bool SameTree(const PatternNode& a, const PatternNode& b) {
-  if (a.kind != b.kind || a.quantifier != b.quantifier || a.negated != b.negated ||
-      a.may_be_empty != b.may_be_empty || a.value != b.value ||
-      a.members.size() != b.members.size() || a.children.size() != b.children.size()) {
-    return false;
-  }
-  for (size_t i = 0; i < a.members.size(); ++i) {
-    if (a.members[i].low != b.members[i].low || a.members[i].high != b.members[i].high) {
-      return false;
-    }
-  }
-  for (size_t i = 0; i < a.children.size(); ++i) {
-    if (!SameTree(a.children[i], b.children[i])) {
-      return false;
-    }
-  }
-  return true;
-}
 
 // "R" in a template stands for the run; every template is tried with every run, in turn,
 // so that each shape is met again with other characters (and other cases, and escapes).
@@ -110,7 +92,8 @@ void ExpectReadsAsAlone(const std::u16string& pattern, RuleShapes* shapes, Shape
   ++count->shaped;
   SCOPED_TRACE(Utf8(pattern));
   EXPECT_EQ(error, PatternError::kOk);
-  EXPECT_TRUE(SameTree(reading->sequence, alone.sequence));
+  // Everything the tree says but where its terms stand in the text.
+  EXPECT_EQ(DumpTree(reading->sequence, false), DumpTree(alone.sequence, false));
   EXPECT_EQ(reading->anchored, alone.anchored);
   EXPECT_EQ(reading->group_count, alone.group_count);
   EXPECT_EQ(RequiredFactors(*reading), RequiredFactors(alone));
