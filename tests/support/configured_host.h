@@ -43,15 +43,21 @@ class ConfiguredHostTest : public ::testing::Test {
     host_.InstallFilter(text);
   }
 
-  // CheckURL's answer for `url` from a freshly located configuration, as a library loaded
-  // anew gives it: true when it allows the address.
-  bool CheckUrlAllows(const std::string& url) const {
+  // CheckURL's answers for `urls` from one freshly located configuration, as a library
+  // loaded anew gives them: true where it allows the address.
+  std::vector<bool> CheckUrlsAllow(const std::vector<std::string>& urls) const {
     ConfigSource source;
     LocateConfiguration(source);
-    std::vector<char> buffer(url.begin(), url.end());
-    buffer.resize(url.size() + 4096, '\0');
-    return CheckUrlBuffer(source, buffer.data(), static_cast<int>(buffer.size())) == 1;
+    std::vector<bool> allowed;
+    for (const std::string& url : urls) {
+      std::vector<char> buffer(url.begin(), url.end());
+      buffer.resize(url.size() + 4096, '\0');
+      allowed.push_back(CheckUrlBuffer(source, buffer.data(), static_cast<int>(buffer.size())) ==
+                        1);
+    }
+    return allowed;
   }
+  bool CheckUrlAllows(const std::string& url) const { return CheckUrlsAllow({url})[0]; }
 
   KioskFolder host_;
   ScopedRegistry registry_;
