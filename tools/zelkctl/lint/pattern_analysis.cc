@@ -120,9 +120,14 @@ constexpr size_t kMaxComparedAlternatives = 256;
 
 // True when two alternatives of one "|" chain can both match at the same place, so that a
 // repeat around them can try the same text once per alternative. Two literal texts
-// collide only when one begins the other: "a|a" and (in a longer chain) "ab|a" collide,
-// "ab|ac" do not.
+// collide only when one begins the other: "a|(a)" and (in a longer chain) "(ab)|a"
+// collide, "(ab)|(ac)" do not. A chain of single characters ("a|a", "[ab]|b") is searched
+// as one set of them, which has one way only to take a character.
 bool AlternativesCollide(const PatternNode& alternation) {
+  std::vector<ClassMember> joined;
+  if (OneCharacterChoice(alternation, &joined)) {
+    return false;
+  }
   const std::vector<PatternNode>& branches = alternation.children;
   if (branches.size() > kMaxComparedAlternatives) {
     CharSet before;
