@@ -106,11 +106,12 @@ class MatchState {
 // True when `pattern` matches somewhere in `input`. Start positions are tried from the first
 // character on (only the first when the pattern begins with "^"); the position after the
 // last character is never a start. Input is folded A-Z like the pattern; it ends at its
-// first 0 code unit, if any. Each executed instruction is one step, and each character a
-// repeat of one character scans; when `step_budget` steps have run (or the lower limit of
-// the search's kind, see kUnrememberedStepLimit and kStepsPerCell) the match is abandoned
-// (false, state->abandoned()). The steps never exceed `step_budget`. Returns false at once,
-// touching nothing, when `input` or `state` is null. Never throws.
+// first 0 code unit, if any. Each executed instruction is one step (a search that remembers
+// failures runs a few together: a run of characters, a loop's way into its next iteration),
+// and each character a repeat of one character scans; when `step_budget` steps have run (or the
+// lower limit of the search's kind, see kUnrememberedStepLimit and kStepsPerCell) the match is
+// abandoned (false, state->abandoned()). The steps never exceed `step_budget`. Returns false at
+// once, touching nothing, when `input` or `state` is null. Never throws.
 bool MatchPattern(const UrlPattern& pattern,
                   const char16_t* input,
                   MatchState* state,

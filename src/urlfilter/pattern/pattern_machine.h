@@ -93,6 +93,8 @@ class PatternMachine {
   uint32_t BackRef(uint32_t group, uint32_t next);
   uint32_t Call(uint32_t target, uint32_t resume);
   uint32_t Jump(uint32_t address, uint32_t target);
+  uint32_t Land(uint32_t target);
+  uint32_t Progressed(uint32_t address);
   uint32_t BeginIteration(uint32_t slot, uint32_t address);
   uint32_t CutDepth(uint32_t depth, uint32_t address);
   uint32_t SaveGroup(uint32_t group, uint32_t address);
@@ -102,6 +104,7 @@ class PatternMachine {
   uint32_t EnterIteration(uint32_t slot, uint32_t address);
   uint32_t LeaveIteration(uint32_t address);
   uint32_t OneCharacterEnd(size_t term) const;
+  uint32_t PastGroupEntry(uint32_t target) const;
 
   // Remembered failures (remembered_failures.cc, the per-step parts inline below).
   void StartRemembering(MatchMode mode, size_t points);
@@ -231,6 +234,21 @@ inline bool PatternMachine::TermMatches(uint32_t term, char16_t c) const {
       return InMembers(term + 1, instruction.operand(), c);
     case Op::kNotInClass:
       return !InMembers(term + 1, instruction.operand(), c);
+    default:
+      return false;
+  }
+}
+
+// True when the instruction at `address` matches one character and `c` is not one of them.
+inline bool PatternMachine::TermRefuses(uint32_t address, char16_t c) const {
+  if (address >= program_.size()) {
+    return false;
+  }
+  switch (program_[address].op()) {
+    case Op::kChar:
+    case Op::kInClass:
+    case Op::kNotInClass:
+      return !TermMatches(address, c);
     default:
       return false;
   }
