@@ -271,7 +271,7 @@ uint32_t PatternMachine::BeginIteration(uint32_t slot, uint32_t address) {
 // the Jumps passed since, whose paths did not fail.
 uint32_t PatternMachine::CutDepth(uint32_t depth, uint32_t address) {
   state_.depth_ = std::min(depth, state_.depth_);
-  std::vector<MatchState::MemoMark>& marks = state_.marks_;
+  PlainStack<MatchState::MemoMark>& marks = state_.marks_;
   while (!marks.empty() && marks.back().depth > state_.depth_) {
     marks.pop_back();
   }

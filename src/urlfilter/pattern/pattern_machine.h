@@ -171,18 +171,11 @@ class PatternMachine {
 // When the stack is full its size becomes twice the new depth plus 2. A growth that cannot
 // be had fails the push, and the match is abandoned.
 inline bool PatternMachine::Push(uint32_t value) {
-  std::vector<uint32_t>& stack = state_.stack_;
+  PlainStack<uint32_t>& stack = state_.stack_;
   const uint32_t depth = state_.depth_ + 1;
-  if (depth >= stack.size()) {
+  if (depth >= stack.capacity()) {
     const size_t size = 2 * static_cast<size_t>(depth) + 2;
-    if (depth > kMaxStackDepth || size > state_.stack_limit_) {
-      return false;
-    }
-    try {
-      stack.resize(size);
-    } catch (const std::bad_alloc&) {
-      return false;
-    } catch (const std::length_error&) {
+    if (depth > kMaxStackDepth || size > state_.stack_limit_ || !stack.Grow(size)) {
       return false;
     }
   }
@@ -198,7 +191,7 @@ inline uint32_t PatternMachine::Pop() {
     return 0;
   }
   const uint32_t value = state_.stack_[state_.depth_--];
-  std::vector<MatchState::MemoMark>& marks = state_.marks_;
+  PlainStack<MatchState::MemoMark>& marks = state_.marks_;
   while (!marks.empty() && marks.back().depth > state_.depth_) {
     const size_t bit = MemoBit(marks.back().point, marks.back().pos);
     state_.failed_[bit / 64] |= uint64_t{1} << (bit % 64);

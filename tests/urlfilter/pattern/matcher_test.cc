@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
+#include <utility>
 
 #include "tests/support/test_support.h"
+#include "urlfilter/pattern/plain_stack.h"
 #include "urlfilter/url_decision.h"
 
 namespace zelk {
@@ -489,6 +492,23 @@ TEST(MatchPatternTest, AbandonsWhenTheStackCannotGrow) {
                             MatchMode::kPlainBacktracking));
   EXPECT_TRUE(state.abandoned());
   EXPECT_EQ(256u, state.stack_capacity());
+}
+
+// The stack's growth reallocates plain words: what was pushed survives growths and moves,
+// and a size whose bytes cannot be counted is refused rather than wrapped to a small block.
+TEST(MatchPatternTest, PlainStackKeepsItsEntriesThroughGrowthAndMoves) {
+  PlainStack<uint32_t> stack;
+  for (uint32_t i = 0; i < 100000; ++i) {
+    stack.push_back(i);
+  }
+  PlainStack<uint32_t> moved(std::move(stack));
+  EXPECT_EQ(0u, stack.capacity());
+  EXPECT_EQ(100000u, moved.size());
+  EXPECT_FALSE(moved.Grow(std::numeric_limits<size_t>::max() / 2));
+  for (uint32_t i = 0; i < 100000; i += 9999) {
+    EXPECT_EQ(i, moved[i]);
+  }
+  EXPECT_EQ(99999u, moved.back());
 }
 
 TEST(MatchPatternTest, RefusesWhatItCannotRun) {
