@@ -254,14 +254,14 @@ RepeatScan PatternChecker::Scan(const PatternNode& node) {
 // ways, unless each iteration must consume a character that the inner repeats cannot: then
 // those characters fix where the iterations end. "(a*\.)*" is safe; "(a+)+", "(.*\.)*" and
 // "\w+" (\w being a repeat of letters) are not. Alternatives that can match at the same
-// place double the ways at every iteration: "(a|a)*", and "(a|ab)*", which is "(a|a)b".
+// place double the ways at every iteration: "(a|(a))*", and "((a)|(ab))*".
 // Returns true when a note was made.
 bool PatternChecker::CheckRepeat(const PatternNode& repeat, const RepeatScan& body) {
   if (body.noted) {
     return false;
   }
   const PatternNode& term = repeat.children[0];
-  // A greedy repeat of a term that only takes runs of one set ("(a|a)*", "(a+)+") is
+  // A greedy repeat of a term that only takes runs of one set ("(a|(a))*", "(a+)+") is
   // searched as one scan of that set even beside a back-reference: then it is not slow.
   std::vector<ClassMember> run;
   const bool scanned =
