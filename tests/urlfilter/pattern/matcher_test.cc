@@ -277,8 +277,10 @@ TEST(MatchPatternTest, ScansARepeatOfOneCharacterAsItsLoopWouldMatch) {
       // Loops a start may pass over once they failed there.
       u"(a|aa)*b",
       u"{(a|b)b}*/",
-      // Alternatives of one character each, taken without a backtrack point.
+      // Alternatives of one character each: joined into one set, or, closing a longer
+      // chain, taken without a backtrack point.
       u"{(a|[ab])}+(c|/)",
+      u"{((ab)|a|[bc])*}c",
       u"(b|$)",
       u"(a|[^a])*x",
       u"(.|a|b)b",
