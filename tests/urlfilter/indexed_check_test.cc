@@ -76,7 +76,7 @@ class ListGenerator {
       address += u"?q=" + Name() + u"&page=" + Number();
     }
     if (Below(10) == 0) {
-      // Short runs: plain backtracking, the reference, is exponential on (a|aa)*b.
+      // Short runs: plain backtracking, the reference, is exponential on (a|(a)a)*b.
       address += std::u16string(Below(14), u'a') + u"b";
     }
     return address;
@@ -137,7 +137,7 @@ class ListGenerator {
       case 14:
         return w + u"a*b";
       case 15:
-        return w + u"(a|aa)*b";
+        return w + u"(a|(a)a)*b";
       case 16:
         return u"^" + w + n + u"[^/]";
       case 17:

@@ -9,15 +9,6 @@
 #include "urlfilter/pattern/run_term.h"
 
 namespace zelk {
-namespace {
-
-// A term that always consumes exactly one character when it matches.
-bool IsOneCharacter(const PatternNode& term) {
-  return (term.kind == NodeKind::kChar && term.value != 0) || term.kind == NodeKind::kAnyChar ||
-         term.kind == NodeKind::kClass;
-}
-
-}  // namespace
 
 // Emits the program of a parsed pattern. Every construct has a fixed shape (below, with
 // addresses counted from the construct's first instruction); slots are numbered in the
@@ -217,7 +208,13 @@ void PatternCompiler::EmitNegation(const PatternNode& node) {
 // X|Y with Y itself an alternative: 1 SavePos; 2 Call 5; 3 RestorePos; 4 Jump Y; 5 X;
 // 6 Jump end; 7 Y. Every "Jump end" of a chain leads past its last term. The chain is
 // emitted in a loop, term by term, so its length costs no stack.
+// An alternation of single characters ("a|b|[0-9]") is one set of their union (see
+// OneCharacterChoice): a repeat around it then has one way, not several, to take a text.
 void PatternCompiler::EmitAlternation(const PatternNode& node) {
+  std::vector<ClassMember> set;
+  if (!failed() && OneCharacterChoice(node, &set)) {
+    return EmitScannedSet(set);
+  }
   const size_t last = node.children.size() - 1;
   std::vector<uint32_t> end_jumps;
   end_jumps.reserve(last);

@@ -1,6 +1,7 @@
 #include "urlfilter/pattern/matcher.h"
 
 #include <exception>
+#include <new>
 #include <string>
 
 #include "common/text.h"
@@ -14,7 +15,11 @@ constexpr size_t kInitialStackEntries = 256;
 
 }  // namespace
 
-MatchState::MatchState() : stack_(kInitialStackEntries) {}
+MatchState::MatchState() {
+  if (!stack_.Grow(kInitialStackEntries)) {
+    throw std::bad_alloc();
+  }
+}
 
 size_t MatchState::GroupBound(size_t index) const {
   if (index >= groups_.size() || groups_[index] == PatternMachine::kUnset) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "urlfilter/pattern/compiler.h"
+#include "urlfilter/pattern/plain_stack.h"
 
 namespace zelk {
 
@@ -72,7 +73,7 @@ class MatchState {
   // Instructions the last match executed.
   uint64_t steps() const { return steps_; }
   // Entries the stack has room for, the unused entry 0 included.
-  size_t stack_capacity() const { return stack_.size(); }
+  size_t stack_capacity() const { return stack_.capacity(); }
 
   // Makes every stack growth past `entries` fail as if memory had run out.
   void set_stack_limit_for_testing(size_t entries) { stack_limit_ = entries; }
@@ -82,8 +83,8 @@ class MatchState {
 
   size_t GroupBound(size_t index) const;
 
-  std::vector<uint32_t> stack_;  // entry 0 is never used; the first push stores at 1
-  uint32_t depth_ = 0;           // entries in use
+  PlainStack<uint32_t> stack_;  // entry 0 is never used; the first push stores at 1
+  uint32_t depth_ = 0;          // entries in use
   std::vector<uint32_t> slots_;
   std::vector<uint32_t> groups_;  // start and end of each group in turn
   // Jumps passed on the current path whose failure is to be remembered once the search
@@ -93,7 +94,7 @@ class MatchState {
     uint32_t point;
     uint32_t pos;
   };
-  std::vector<MemoMark> marks_;
+  PlainStack<MemoMark> marks_;
   std::vector<uint64_t> failed_;    // bit point * (input length + 1) + position
   std::vector<uint32_t> point_at_;  // the remembered point of each address of the program
   size_t match_start_ = 0;
@@ -106,11 +107,12 @@ class MatchState {
 // True when `pattern` matches somewhere in `input`. Start positions are tried from the first
 // character on (only the first when the pattern begins with "^"); the position after the
 // last character is never a start. Input is folded A-Z like the pattern; it ends at its
-// first 0 code unit, if any. Each executed instruction is one step, and each character a
-// repeat of one character scans; when `step_budget` steps have run (or the lower limit of
-// the search's kind, see kUnrememberedStepLimit and kStepsPerCell) the match is abandoned
-// (false, state->abandoned()). The steps never exceed `step_budget`. Returns false at once,
-// touching nothing, when `input` or `state` is null. Never throws.
+// first 0 code unit, if any. Each executed instruction is one step (a search that remembers
+// failures runs a few together: a run of characters, a loop's way into its next iteration),
+// and each character a repeat of one character scans; when `step_budget` steps have run (or the
+// lower limit of the search's kind, see kUnrememberedStepLimit and kStepsPerCell) the match is
+// abandoned (false, state->abandoned()). The steps never exceed `step_budget`. Returns false at
+// once, touching nothing, when `input` or `state` is null. Never throws.
 bool MatchPattern(const UrlPattern& pattern,
                   const char16_t* input,
                   MatchState* state,

@@ -89,7 +89,7 @@ uint32_t PatternMachine::Step(uint32_t address) {
     case Op::kLoadDepthFromSlot:
       return CutDepth(Slot(operand), address);
     case Op::kFailIfNoProgress:
-      return pos_ == Slot(operand) ? Backtrack() : address + 1;
+      return pos_ == Slot(operand) ? Backtrack() : Progressed(address);
     case Op::kBeginIteration:
       return BeginIteration(operand, address);
     case Op::kBackRef:
@@ -160,13 +160,25 @@ bool PatternMachine::PutSlotBack(uint32_t slot) {
 }
 
 // The end of input (code 0) is matched without moving, so no position ever lies past the
-// input.
+// input. A search takes the characters that follow in the program in the same step: no
+// backtrack point lies between them, so failing at any of them fails them all.
 uint32_t PatternMachine::MatchChar(uint32_t c, uint32_t address) {
   if (Current() != c) {
     return Backtrack();
   }
-  pos_ += AtEnd() ? 0 : 1;
-  return address + 1;
+  if (c == 0) {
+    return address + 1;
+  }
+  ++pos_;
+  for (++address; scans_ && address < program_.size() && program_[address].op() == Op::kChar &&
+                  program_[address].operand() != 0;
+       ++address) {
+    if (Current() != program_[address].operand()) {
+      return Backtrack();
+    }
+    ++pos_;
+  }
+  return address;
 }
 
 uint32_t PatternMachine::MatchAny(uint32_t address) {
@@ -208,14 +220,41 @@ uint32_t PatternMachine::Call(uint32_t target, uint32_t resume) {
 }
 
 // Every loop and branch passes a Jump, so this is where a search that has failed from here
-// before stops, and where a new failure is marked to be remembered.
+// before stops, and where a new failure is marked to be remembered; the guards are read
+// once for both.
 uint32_t PatternMachine::Jump(uint32_t address, uint32_t target) {
   const uint32_t point = PointAt(address);
-  if (KnownToFail(point, pos_)) {
-    return Backtrack();
+  if (point != kNoPoint && GuardsHold(point, pos_)) {
+    const size_t bit = MemoBit(point, pos_);
+    if ((state_.failed_[bit / 64] >> (bit % 64)) & 1) {
+      return Backtrack();
+    }
+    state_.marks_.push_back(MatchState::MemoMark{state_.depth_, point, pos_});
   }
-  Remember(point, pos_);
-  return target;
+  return scans_ ? Land(target) : target;
+}
+
+// A search runs in the Jump's step what the Jump leads to where that is quick to settle: a
+// loop's next iteration opens, and a term that refuses the current character fails, as
+// the next step would have it.
+uint32_t PatternMachine::Land(uint32_t target) {
+  if (target >= program_.size()) {
+    return target;
+  }
+  if (remembers_ && program_[target].op() == Op::kSaveSlot) {
+    return EnterIteration(program_[target].operand(), target);
+  }
+  return TermRefuses(target, Current()) ? Backtrack() : target;
+}
+
+// An iteration that consumed something goes on; a search takes the loop's Jump back in the
+// same step.
+uint32_t PatternMachine::Progressed(uint32_t address) {
+  const uint32_t next = address + 1;
+  if (scans_ && next < program_.size() && program_[next].op() == Op::kJump) {
+    return Jump(next, program_[next].operand());
+  }
+  return next;
 }
 
 // The slot's old value and a marked restore go on the stack, so that backtracking past
@@ -232,7 +271,7 @@ uint32_t PatternMachine::BeginIteration(uint32_t slot, uint32_t address) {
 // the Jumps passed since, whose paths did not fail.
 uint32_t PatternMachine::CutDepth(uint32_t depth, uint32_t address) {
   state_.depth_ = std::min(depth, state_.depth_);
-  std::vector<MatchState::MemoMark>& marks = state_.marks_;
+  PlainStack<MatchState::MemoMark>& marks = state_.marks_;
   while (!marks.empty() && marks.back().depth > state_.depth_) {
     marks.pop_back();
   }
@@ -277,11 +316,21 @@ uint32_t PatternMachine::EnterIteration(uint32_t slot, uint32_t address) {
     return End(Outcome::kAbandoned);
   }
   Slot(slot) = pos_;
-  return program_[call].operand();
+  return PastGroupEntry(program_[call].operand());
 }
 
-// "5 RestorePos; 6 RestoreSlot s", where backtracking leaves such an iteration for what
-// follows the loop, likewise runs as one step. Any other RestorePos runs as it is.
+// Where a search goes on from `target`: past the entry of a group that opens there, whose
+// backtrack point it leaves out (see IsGroupEntry).
+uint32_t PatternMachine::PastGroupEntry(uint32_t target) const {
+  if (target < program_.size() && program_[target].op() == Op::kCall &&
+      IsGroupEntry(target, program_[target].operand())) {
+    return target + 2;
+  }
+  return target;
+}
+
+// "5 RestorePos; 6 RestoreSlot s; 7 Jump end", where backtracking leaves such an iteration
+// for what follows the loop, likewise runs as one step. Any other RestorePos runs as it is.
 uint32_t PatternMachine::LeaveIteration(uint32_t address) {
   if (!SetPos(Pop())) {
     return End(Outcome::kAbandoned);
@@ -291,7 +340,11 @@ uint32_t PatternMachine::LeaveIteration(uint32_t address) {
     return address + 1;
   }
   Slot(program_[next].operand()) = Pop();
-  return address + 2;
+  const uint32_t jump = address + 2;
+  if (jump < program_.size() && program_[jump].op() == Op::kJump) {
+    return Jump(jump, program_[jump].operand());
+  }
+  return jump;
 }
 
 // The address after the one-character term at `term`, kNoPoint when none stands there (the

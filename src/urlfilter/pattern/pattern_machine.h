@@ -93,6 +93,8 @@ class PatternMachine {
   uint32_t BackRef(uint32_t group, uint32_t next);
   uint32_t Call(uint32_t target, uint32_t resume);
   uint32_t Jump(uint32_t address, uint32_t target);
+  uint32_t Land(uint32_t target);
+  uint32_t Progressed(uint32_t address);
   uint32_t BeginIteration(uint32_t slot, uint32_t address);
   uint32_t CutDepth(uint32_t depth, uint32_t address);
   uint32_t SaveGroup(uint32_t group, uint32_t address);
@@ -102,6 +104,7 @@ class PatternMachine {
   uint32_t EnterIteration(uint32_t slot, uint32_t address);
   uint32_t LeaveIteration(uint32_t address);
   uint32_t OneCharacterEnd(size_t term) const;
+  uint32_t PastGroupEntry(uint32_t target) const;
 
   // Remembered failures (remembered_failures.cc, the per-step parts inline below).
   void StartRemembering(MatchMode mode, size_t points);
@@ -168,18 +171,11 @@ class PatternMachine {
 // When the stack is full its size becomes twice the new depth plus 2. A growth that cannot
 // be had fails the push, and the match is abandoned.
 inline bool PatternMachine::Push(uint32_t value) {
-  std::vector<uint32_t>& stack = state_.stack_;
+  PlainStack<uint32_t>& stack = state_.stack_;
   const uint32_t depth = state_.depth_ + 1;
-  if (depth >= stack.size()) {
+  if (depth >= stack.capacity()) {
     const size_t size = 2 * static_cast<size_t>(depth) + 2;
-    if (depth > kMaxStackDepth || size > state_.stack_limit_) {
-      return false;
-    }
-    try {
-      stack.resize(size);
-    } catch (const std::bad_alloc&) {
-      return false;
-    } catch (const std::length_error&) {
+    if (depth > kMaxStackDepth || size > state_.stack_limit_ || !stack.Grow(size)) {
       return false;
     }
   }
@@ -195,7 +191,7 @@ inline uint32_t PatternMachine::Pop() {
     return 0;
   }
   const uint32_t value = state_.stack_[state_.depth_--];
-  std::vector<MatchState::MemoMark>& marks = state_.marks_;
+  PlainStack<MatchState::MemoMark>& marks = state_.marks_;
   while (!marks.empty() && marks.back().depth > state_.depth_) {
     const size_t bit = MemoBit(marks.back().point, marks.back().pos);
     state_.failed_[bit / 64] |= uint64_t{1} << (bit % 64);
@@ -231,6 +227,21 @@ inline bool PatternMachine::TermMatches(uint32_t term, char16_t c) const {
       return InMembers(term + 1, instruction.operand(), c);
     case Op::kNotInClass:
       return !InMembers(term + 1, instruction.operand(), c);
+    default:
+      return false;
+  }
+}
+
+// True when the instruction at `address` matches one character and `c` is not one of them.
+inline bool PatternMachine::TermRefuses(uint32_t address, char16_t c) const {
+  if (address >= program_.size()) {
+    return false;
+  }
+  switch (program_[address].op()) {
+    case Op::kChar:
+    case Op::kInClass:
+    case Op::kNotInClass:
+      return !TermMatches(address, c);
     default:
       return false;
   }

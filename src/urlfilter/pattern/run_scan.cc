@@ -95,21 +95,6 @@ bool PatternMachine::GiveBack(uint32_t address, uint32_t first, uint32_t pos) {
   return true;
 }
 
-// True when the instruction at `address` matches one character and `c` is not one of them.
-inline bool PatternMachine::TermRefuses(uint32_t address, char16_t c) const {
-  if (address >= program_.size()) {
-    return false;
-  }
-  switch (program_[address].op()) {
-    case Op::kChar:
-    case Op::kInClass:
-    case Op::kNotInClass:
-      return !TermMatches(address, c);
-    default:
-      return false;
-  }
-}
-
 // The highest position from `pos` down to `first` at which what follows is neither refused
 // by its first instruction nor known to fail, kNoPoint when there is none; each refused
 // position is remembered as failed. A point no repeat guards has its bits read and written

@@ -133,4 +133,16 @@ bool RunTermCharacters(const PatternNode& term, std::vector<ClassMember>* set) {
   return true;
 }
 
+bool IsOneCharacter(const PatternNode& term) {
+  return (term.kind == NodeKind::kChar && term.value != 0) || term.kind == NodeKind::kAnyChar ||
+         term.kind == NodeKind::kClass;
+}
+
+bool OneCharacterChoice(const PatternNode& alternation, std::vector<ClassMember>* set) {
+  set->clear();
+  return alternation.kind == NodeKind::kAlternation &&
+         std::all_of(alternation.children.begin(), alternation.children.end(), IsOneCharacter) &&
+         RunTermCharacters(alternation, set);
+}
+
 }  // namespace zelk

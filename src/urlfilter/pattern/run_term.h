@@ -22,6 +22,17 @@ namespace zelk {
 // never hold 0 (the end of input).
 bool RunTermCharacters(const PatternNode& term, std::vector<ClassMember>* set);
 
+// True when `term` always consumes exactly one character when it matches: a character
+// other than the end of input, "." or a class. A group is not, even of one character.
+bool IsOneCharacter(const PatternNode& term);
+
+// True when every alternative of `alternation` is one character; `set` then holds the
+// union of what they match, as RunTermCharacters gives it. Each alternative takes the one
+// character and leaves no trace, so an alternative after the first that also takes it could
+// only retry what the first tried: one set of the union finds the same matches, at the same
+// places, with the same captures, and cannot make a repeat around it ambiguous.
+bool OneCharacterChoice(const PatternNode& alternation, std::vector<ClassMember>* set);
+
 }  // namespace zelk
 
 #endif  // ZELK_URLFILTER_PATTERN_RUN_TERM_H_

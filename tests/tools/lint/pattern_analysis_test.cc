@@ -53,9 +53,11 @@ const RunawayCase kRunaway[] = {
     {u"\\z+x", u"1", true},
     {u"(a+b?)+x", u"a", true},
     {u"(.*\\.)*x", u"a.", true},       // .* can eat the dots
-    {u"(a|a)*x", u"a", true},
-    {u"(a|ab)*x", u"ab", true},        // "|" binds single terms: (a|a)b
-    {u"(ab|a|ba)*x", u"aba", true},    // a(b|a|b)a
+    {u"(a|(a))*x", u"a", true},
+    {u"(a|(aa))*x", u"a", true},
+    {u"(a|a)*x", u"a", false},         // one set: a
+    {u"(a|ab)*x", u"ab", false},       // "|" binds single terms: (a|a)b, one set then b
+    {u"(ab|a|ba)*x", u"aba", false},   // a(b|a|b)a, a[ab]a
     {u"((ab)*c)*x", u"abc", false},    // each iteration ends at a c
     {u"(a*\\.)*x", u"aa.", false},
     {u"([a-z0-9-]+\\.)*x", u"ab.", false},

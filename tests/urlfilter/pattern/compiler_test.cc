@@ -59,12 +59,23 @@ const ListingCase kConstructs[] = {
      "| 6 LoadDepthFromSlot 1 | 7 Jump 14 | 8 Call 10 | 9 Return | 10 Char 'a' | 11 "
      "LoadPosFromSlot 0 | 12 LoadDepthFromSlot 1 | 13 Return | 14 Accept"},
     {u"ab|cd",
-     "0 Call 2 | 1 NextStart | 2 Char 'a' | 3 SavePos | 4 Call 7 | 5 RestorePos | 6 Jump 9 | 7 "
-     "Char 'b' | 8 Jump 10 | 9 Char 'c' | 10 Char 'd' | 11 Accept"},
-    {u"a|b|c",
+     "0 Call 2 | 1 NextStart | 2 Char 'a' | 3 InClass 6 | 4 Nop 'b' | 5 Nop 'c' | 6 Char 'd' | 7 "
+     "Accept"},
+    {u"a|(b)|c",
      "0 Call 2 | 1 NextStart | 2 SavePos | 3 Call 6 | 4 RestorePos | 5 Jump 8 | 6 Char 'a' | 7 "
-     "Jump 15 | 8 SavePos | 9 Call 12 | 10 RestorePos | 11 Jump 14 | 12 Char 'b' | 13 Jump 15 | 14 "
-     "Char 'c' | 15 Accept"},
+     "Jump 17 | 8 SavePos | 9 Call 12 | 10 RestorePos | 11 Jump 16 | 12 Call 14 | 13 Return | 14 "
+     "Char 'b' | 15 Jump 17 | 16 Char 'c' | 17 Accept"},
+    // Alternatives that are all single characters become one set of their union; the end
+    // of input is not a character.
+    {u"a|b|c", "0 Call 2 | 1 NextStart | 2 InClass 5 | 3 Nop 'a' | 4 Nop 'c' | 5 Accept"},
+    {u"B|[x-z]|A",
+     "0 Call 2 | 1 NextStart | 2 InClass 7 | 3 Nop 'a' | 4 Nop 'b' | 5 Nop 'x' | 6 Nop 'z' | 7 "
+     "Accept"},
+    {u"x|X", "0 Call 2 | 1 NextStart | 2 Char 'x' | 3 Accept"},
+    {u"[^a]|a", "0 Call 2 | 1 NextStart | 2 AnyChar | 3 Accept"},
+    {u"a|$",
+     "0 Call 2 | 1 NextStart | 2 SavePos | 3 Call 6 | 4 RestorePos | 5 Jump 8 | 6 Char 'a' | 7 "
+     "Jump 9 | 8 Char $ | 9 Accept"},
     {u"a*",
      "0 Call 2 | 1 NextStart | 2 RepeatOne 0 | 3 SetSlotPos 0 | 4 SavePos | 5 Call 9 | 6 "
      "RestorePos "
@@ -112,9 +123,9 @@ const ListingCase kConstructs[] = {
     // term, where no path leads.
     {u"(x|y)*",
      "0 Call 2 | 1 NextStart | 2 RepeatOne 0 | 3 SetSlotPos 0 | 4 SavePos | 5 Call 12 | 6 "
-     "RestorePos | 7 RestoreSlot 0 | 8 Jump 23 | 9 InClass 12 | 10 Nop 'x' | 11 Nop 'y' | 12 "
-     "Call 14 | 13 Return | 14 SavePos | 15 Call 18 | 16 RestorePos | 17 Jump 20 | 18 Char 'x' | "
-     "19 Jump 21 | 20 Char 'y' | 21 FailIfNoProgress 0 | 22 Jump 2 | 23 Accept"},
+     "RestorePos | 7 RestoreSlot 0 | 8 Jump 19 | 9 InClass 12 | 10 Nop 'x' | 11 Nop 'y' | 12 "
+     "Call 14 | 13 Return | 14 InClass 17 | 15 Nop 'x' | 16 Nop 'y' | 17 FailIfNoProgress 0 | 18 "
+     "Jump 2 | 19 Accept"},
     // A "+" of one opens with RunOnce, which names the RepeatOne after the first copy.
     {u"(a+)+",
      "0 Call 2 | 1 NextStart | 2 RunOnce 16 | 3 Call 5 | 4 Return | 5 Char 'a' | 6 RepeatOne 0 "

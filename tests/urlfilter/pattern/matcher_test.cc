@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
+#include <utility>
 
 #include "tests/support/test_support.h"
+#include "urlfilter/pattern/plain_stack.h"
 #include "urlfilter/url_decision.h"
 
 namespace zelk {
@@ -155,11 +158,50 @@ TEST(MatchPatternTest, MatchesAnyOfTenThousandAlternatives) {
   EXPECT_FALSE(MatchPattern(pattern, u"http://w10000x/", &state));
 }
 
+// An alternation of single characters is compiled as one set. Its answers, bounds and groups
+// are those of the same alternatives kept apart by parentheses, searched plainly.
+TEST(MatchPatternTest, MatchesAJoinedAlternationAsItsAlternatives) {
+  const struct {
+    const char16_t* joined;
+    const char16_t* apart;
+  } cases[] = {
+      {u"{(a|B|[^a-c])}*c", u"{((a)|(B)|([^a-c]))}*c"},
+      {u"{x|X}{.|[^/]}*/", u"{(x)|(X)}{(.)|([^/])}*/"},
+      {u"{(a|[ab]|b)*?}{b|/}", u"{((a)|([ab])|(b))*?}{(b)|(/)}"},
+      {u"{(b|a)(a|b)}+\\0", u"{((b)|(a))((a)|(b))}+\\0"},
+  };
+  const char16_t* const urls[] = {u"abcabcab", u"aab/ab/xb", u"XXxy/", u"abab/c/x/y", u"bbcbbc"};
+  for (const auto& c : cases) {
+    UrlPattern joined;
+    UrlPattern apart;
+    ASSERT_EQ(PatternError::kOk, CompilePattern(c.joined, &joined));
+    ASSERT_EQ(PatternError::kOk, CompilePattern(c.apart, &apart));
+    ASSERT_LT(joined.instructions().size(), apart.instructions().size()) << Utf8(c.joined);
+    for (const char16_t* url : urls) {
+      SCOPED_TRACE(::testing::Message() << "pattern " << Utf8(c.joined) << " url " << Utf8(url));
+      MatchState expected;
+      MatchState state;
+      const bool matched =
+          MatchPattern(apart, url, &expected, kUnlimitedSteps, MatchMode::kPlainBacktracking);
+      ASSERT_EQ(matched, MatchPattern(joined, url, &state));
+      if (!matched) {
+        continue;  // where a failed search stood last depends on what it could skip
+      }
+      EXPECT_EQ(expected.match_start(), state.match_start());
+      EXPECT_EQ(expected.match_end(), state.match_end());
+      for (size_t group = 0; group < joined.group_count(); ++group) {
+        EXPECT_EQ(expected.group_start(group), state.group_start(group)) << group;
+        EXPECT_EQ(expected.group_end(group), state.group_end(group)) << group;
+      }
+    }
+  }
+}
+
 // Former fault: the time of a match had no bound. Plain backtracking still takes
 // exponential time on these; the budget ends it.
 TEST(MatchPatternTest, AbandonsAMatchThatOutrunsItsBudget) {
   const std::u16string run_of_a(60, u'a');
-  for (const char16_t* text : {u"(a|aa)*b", u"((a)|(aa))*b"}) {
+  for (const char16_t* text : {u"(a|(a)a)*b", u"((a)|(aa))*b"}) {
     SCOPED_TRACE(::testing::Message() << "pattern " << Utf8(text));
     UrlPattern pattern;
     ASSERT_EQ(PatternError::kOk, CompilePattern(text, &pattern));
@@ -186,9 +228,9 @@ TEST(MatchPatternTest, RemembersFailuresToStayPolynomial) {
     nested += u")";
   }
   for (const std::u16string& text :
-       {std::u16string(u"(a|aa)*b"), std::u16string(u"((a)|(aa))*b"), std::u16string(u"(a+)+b"),
-        std::u16string(u"(a|aa)+?b"), std::u16string(u"((a|aa)*c)*b"), std::u16string(u"a*a*a*b"),
-        std::u16string(u"(!b(a|aa))*b"), nested + u"b"}) {
+       {std::u16string(u"(a|(a)a)*b"), std::u16string(u"((a)|(aa))*b"), std::u16string(u"(a+)+b"),
+        std::u16string(u"(a|(a)a)+?b"), std::u16string(u"((a|(a)a)*c)*b"),
+        std::u16string(u"a*a*a*b"), std::u16string(u"(!b(a|(a)a))*b"), nested + u"b"}) {
     SCOPED_TRACE(::testing::Message() << "pattern " << Utf8(text));
     UrlPattern pattern;
     ASSERT_EQ(PatternError::kOk, CompilePattern(text, &pattern));
@@ -235,8 +277,10 @@ TEST(MatchPatternTest, ScansARepeatOfOneCharacterAsItsLoopWouldMatch) {
       // Loops a start may pass over once they failed there.
       u"(a|aa)*b",
       u"{(a|b)b}*/",
-      // Alternatives of one character each, taken without a backtrack point.
+      // Alternatives of one character each: joined into one set, or, closing a longer
+      // chain, taken without a backtrack point.
       u"{(a|[ab])}+(c|/)",
+      u"{((ab)|a|[bc])*}c",
       u"(b|$)",
       u"(a|[^a])*x",
       u"(.|a|b)b",
@@ -277,9 +321,9 @@ const LongInputCase kLongInputs[] = {
     {u".*/download/.*\\.exe$", u"download/x.exe/", u"a.exe"},
     {u"(a+)+b", u"a", u"b"},
     {u"[^/]*x[^/]*y[^/]*z", u"xy", u"z"},
-    {u"(a|aa)*c", u"a", u"c"},
+    {u"(a|(a)a)*c", u"a", u"c"},
     {u"((a)|(aa))*c", u"a", u"c"},
-    {u"(!b(a|aa))*?c", u"a", u"c"},
+    {u"(!b(a|(a)a))*?c", u"a", u"c"},
     {u"^[a-z]+://([a-z]*\\.)*x\\.com/", u"ab.", u"x.com/"},
 };
 
@@ -335,7 +379,7 @@ const StepsCase kStepsPerCharacter[] = {
     {u"[^/]*x[^/]*y[^/]*z", u"xy", 6, u"/z"},
     {u".*/download/.*\\.exe$", u"download/x.exe/", 5},
     {u"((a)|(aa))*b$", u"a", 4, u"/b/"},
-    {u"(a|aa)*b$", u"a", 12, u"/b/"},  // a loop, not a scan; each start passed over once failed
+    {u"(a|aa)*b$", u"a", 5, u"/b/"},  // a loop, not a scan; each start passed over once failed
 };
 
 TEST(MatchPatternTest, SpendsAFewStepsPerCharacterOnHostileInputs) {
@@ -355,7 +399,7 @@ TEST(MatchPatternTest, SpendsAFewStepsPerCharacterOnHostileInputs) {
 // is searched plainly, under its budget.
 TEST(MatchPatternTest, SearchesProgramsWithBackReferencesPlainly) {
   UrlPattern pattern;
-  ASSERT_EQ(PatternError::kOk, CompilePattern(u"{x}?(a|aa)*\\0b", &pattern));
+  ASSERT_EQ(PatternError::kOk, CompilePattern(u"{x}?(a|(a)a)*\\0b", &pattern));
   EXPECT_TRUE(pattern.has_back_references());
   MatchState state;
   EXPECT_FALSE(MatchPattern(pattern, std::u16string(60, u'a'), &state, 1000000));
@@ -450,6 +494,23 @@ TEST(MatchPatternTest, AbandonsWhenTheStackCannotGrow) {
                             MatchMode::kPlainBacktracking));
   EXPECT_TRUE(state.abandoned());
   EXPECT_EQ(256u, state.stack_capacity());
+}
+
+// The stack's growth reallocates plain words: what was pushed survives growths and moves,
+// and a size whose bytes cannot be counted is refused rather than wrapped to a small block.
+TEST(MatchPatternTest, PlainStackKeepsItsEntriesThroughGrowthAndMoves) {
+  PlainStack<uint32_t> stack;
+  for (uint32_t i = 0; i < 100000; ++i) {
+    stack.push_back(i);
+  }
+  PlainStack<uint32_t> moved(std::move(stack));
+  EXPECT_EQ(0u, stack.capacity());
+  EXPECT_EQ(100000u, moved.size());
+  EXPECT_FALSE(moved.Grow(std::numeric_limits<size_t>::max() / 2));
+  for (uint32_t i = 0; i < 100000; i += 9999) {
+    EXPECT_EQ(i, moved[i]);
+  }
+  EXPECT_EQ(99999u, moved.back());
 }
 
 TEST(MatchPatternTest, RefusesWhatItCannotRun) {

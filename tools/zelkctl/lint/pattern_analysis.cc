@@ -120,9 +120,14 @@ constexpr size_t kMaxComparedAlternatives = 256;
 
 // True when two alternatives of one "|" chain can both match at the same place, so that a
 // repeat around them can try the same text once per alternative. Two literal texts
-// collide only when one begins the other: "a|a" and (in a longer chain) "ab|a" collide,
-// "ab|ac" do not.
+// collide only when one begins the other: "a|(a)" and (in a longer chain) "(ab)|a"
+// collide, "(ab)|(ac)" do not. A chain of single characters ("a|a", "[ab]|b") is searched
+// as one set of them, which has one way only to take a character.
 bool AlternativesCollide(const PatternNode& alternation) {
+  std::vector<ClassMember> joined;
+  if (OneCharacterChoice(alternation, &joined)) {
+    return false;
+  }
   const std::vector<PatternNode>& branches = alternation.children;
   if (branches.size() > kMaxComparedAlternatives) {
     CharSet before;
@@ -249,14 +254,14 @@ RepeatScan PatternChecker::Scan(const PatternNode& node) {
 // ways, unless each iteration must consume a character that the inner repeats cannot: then
 // those characters fix where the iterations end. "(a*\.)*" is safe; "(a+)+", "(.*\.)*" and
 // "\w+" (\w being a repeat of letters) are not. Alternatives that can match at the same
-// place double the ways at every iteration: "(a|a)*", and "(a|ab)*", which is "(a|a)b".
+// place double the ways at every iteration: "(a|(a))*", and "((a)|(ab))*".
 // Returns true when a note was made.
 bool PatternChecker::CheckRepeat(const PatternNode& repeat, const RepeatScan& body) {
   if (body.noted) {
     return false;
   }
   const PatternNode& term = repeat.children[0];
-  // A greedy repeat of a term that only takes runs of one set ("(a|a)*", "(a+)+") is
+  // A greedy repeat of a term that only takes runs of one set ("(a|(a))*", "(a+)+") is
   // searched as one scan of that set even beside a back-reference: then it is not slow.
   std::vector<ClassMember> run;
   const bool scanned =
