@@ -26,10 +26,46 @@ void TrimSlack(Block* block) {
   }
 }
 
+int CountBits(uint64_t bits) {
+#if defined(__GNUC__)
+  return __builtin_popcountll(bits);
+#else
+  int count = 0;
+  for (; bits != 0; bits &= bits - 1) {
+    ++count;
+  }
+  return count;
+#endif
+}
+
 }  // namespace
 
+void RuleLiterals::Mark(uint32_t rule) {
+  const size_t block = rule / 64;
+  while (ranks_.size() <= block) {
+    RankBlock next;
+    next.before = static_cast<uint32_t>(first_text_.size());
+    ranks_.push_back(next);
+  }
+  ranks_[block].kept |= uint64_t{1} << (rule % 64);
+}
+
+uint32_t RuleLiterals::Rank(uint32_t rule) const {
+  const size_t block = rule / 64;
+  if (block >= ranks_.size() || (ranks_[block].kept >> (rule % 64) & 1) == 0) {
+    return kNotKept;
+  }
+  const uint64_t below = (uint64_t{1} << (rule % 64)) - 1;
+  return ranks_[block].before + static_cast<uint32_t>(CountBits(ranks_[block].kept & below));
+}
+
+uint32_t RuleLiterals::RootOf(uint32_t kept) const {
+  const auto found = std::lower_bound(roots_.begin(), roots_.end(), std::make_pair(kept, 0u));
+  return found != roots_.end() && found->first == kept ? found->second : kNoState;
+}
+
 void RuleLiterals::Reserve(size_t rules, size_t characters) {
-  kept_.reserve(kept_.size() + rules);
+  first_text_.reserve(first_text_.size() + rules);
   characters_.Reserve(characters_.size() + characters);
   begins_.reserve(begins_.size() + rules);
 }
@@ -44,7 +80,11 @@ uint32_t RuleLiterals::AddAutomaton(std::vector<std::u16string_view>* texts) {
 
 void RuleLiterals::Add(uint32_t rule, std::vector<std::u16string_view>* texts) {
   const uint32_t root = AddAutomaton(texts);
-  kept_.push_back(Kept{rule, static_cast<uint32_t>(begins_.size()), root});
+  Mark(rule);
+  if (root != kNoState) {
+    roots_.emplace_back(static_cast<uint32_t>(first_text_.size()), root);
+  }
+  first_text_.push_back(static_cast<uint32_t>(begins_.size()));
   if (root != kNoState) {
     return;  // the automaton holds the texts
   }
@@ -55,7 +95,7 @@ void RuleLiterals::Add(uint32_t rule, std::vector<std::u16string_view>* texts) {
 }
 
 void RuleLiterals::TakeTexts(TextBlock&& characters, std::vector<uint32_t>&& begins, size_t rules) {
-  kept_.reserve(kept_.size() + rules);
+  first_text_.reserve(first_text_.size() + rules);
   characters_ = std::move(characters);
   begins_ = std::move(begins);
   taken_ = true;
@@ -71,17 +111,21 @@ void RuleLiterals::KeepTexts(uint32_t rule, size_t first, size_t count) {
     return;  // not texts of the block taken
   }
   if (count > kScannedLiterals) {
-    std::vector<std::u16string_view> texts;
+    std::vector<std::u16string> owned;
     for (size_t i = first; i < first + count; ++i) {
-      texts.push_back(characters_.view().substr(begins_[i], begins_[i + 1] - begins_[i]));
+      owned.push_back(characters_.Text(begins_[i], begins_[i + 1] - begins_[i]));
     }
+    std::vector<std::u16string_view> texts(owned.begin(), owned.end());
     const uint32_t root = AddAutomaton(&texts);
     if (root != kNoState) {
-      kept_.push_back(Kept{rule, static_cast<uint32_t>(kept_texts_), root});
+      Mark(rule);
+      roots_.emplace_back(static_cast<uint32_t>(first_text_.size()), root);
+      first_text_.push_back(static_cast<uint32_t>(kept_texts_));
       return;
     }
   }
-  kept_.push_back(Kept{rule, static_cast<uint32_t>(kept_texts_), kNoState});
+  Mark(rule);
+  first_text_.push_back(static_cast<uint32_t>(kept_texts_));
   for (size_t i = first; i < first + count; ++i) {
     const size_t begin = begins_[i];
     const size_t length = begins_[i + 1] - begin;
@@ -102,7 +146,10 @@ void RuleLiterals::Finish() {
     characters_.Truncate(kept_characters_);
     taken_ = false;
   }
-  TrimSlack(&kept_);
+  TrimSlack(&ranks_);
+  TrimSlack(&first_text_);
+  TrimSlack(&roots_);
+  characters_.Narrow();
   characters_.ShrinkToFit();
   TrimSlack(&begins_);
   TrimSlack(&edge_begin_);
@@ -112,9 +159,8 @@ void RuleLiterals::Finish() {
   TrimSlack(&ends_);
 }
 
-std::u16string_view RuleLiterals::Text(size_t i) const {
-  const size_t end = i + 1 < begins_.size() ? begins_[i + 1] : characters_.size();
-  return characters_.view().substr(begins_[i], end - begins_[i]);
+size_t RuleLiterals::TextEnd(size_t i) const {
+  return i + 1 < begins_.size() ? begins_[i + 1] : characters_.size();
 }
 
 // The trie of the texts, state by state in breadth-first order: the texts that share a
@@ -208,17 +254,18 @@ bool RuleLiterals::AutomatonFinds(uint32_t root, std::u16string_view text) const
 }
 
 bool RuleLiterals::AnyIn(uint32_t rule, std::u16string_view text) const {
-  const auto found = std::lower_bound(kept_.begin(), kept_.end(), rule,
-                                      [](const Kept& kept, uint32_t r) { return kept.rule < r; });
-  if (found == kept_.end() || found->rule != rule) {
+  const uint32_t kept = Rank(rule);
+  if (kept == kNotKept) {
     return true;
   }
-  if (found->root != kNoState) {
-    return AutomatonFinds(found->root, text);
+  const size_t first = first_text_[kept];
+  const size_t end = kept + 1 < first_text_.size() ? first_text_[kept + 1] : begins_.size();
+  if (first == end) {
+    const uint32_t root = RootOf(kept);
+    return root != kNoState && AutomatonFinds(root, text);
   }
-  const size_t end = found + 1 != kept_.end() ? (found + 1)->first_text : begins_.size();
-  for (size_t i = found->first_text; i < end; ++i) {
-    if (text.find(Text(i)) != std::u16string_view::npos) {
+  for (size_t i = first; i < end; ++i) {
+    if (characters_.FoundIn(text, begins_[i], TextEnd(i) - begins_[i])) {
       return true;
     }
   }
@@ -226,10 +273,11 @@ bool RuleLiterals::AnyIn(uint32_t rule, std::u16string_view text) const {
 }
 
 size_t RuleLiterals::memory() const {
-  return kept_.capacity() * sizeof(Kept) + characters_.capacity() * sizeof(char16_t) +
-         edge_characters_.capacity() * sizeof(char16_t) + ends_.capacity() / 8 +
-         (begins_.capacity() + edge_begin_.capacity() + edge_targets_.capacity() +
-          fail_.capacity()) *
+  return ranks_.capacity() * sizeof(RankBlock) + roots_.capacity() * sizeof(roots_[0]) +
+         characters_.memory() + edge_characters_.capacity() * sizeof(char16_t) +
+         ends_.capacity() / 8 +
+         (first_text_.capacity() + begins_.capacity() + edge_begin_.capacity() +
+          edge_targets_.capacity() + fail_.capacity()) *
              sizeof(uint32_t);
 }
 

@@ -567,48 +567,55 @@ TEST(RuleLiteralsTest, AnyInAgreesWithANaiveSearch) {
 // Rules of few and of many texts over three letters, so that texts begin, end and hold one
 // another, and addresses hold them partly and across each other: against a naive search,
 // the texts added rule by rule, and kept from one block taken over, every third rule's
-// dropped so that those kept move down past them.
+// dropped so that those kept move down past them. Rules are numbered apart, past many
+// blocks of 64, and the numbers between them have no texts kept. The letters keep the
+// texts one byte a character, or two where one of them is past 255.
 TEST(RuleLiteralsTest, AnyInAgreesWithANaiveSearchOnGeneratedTexts) {
-  std::mt19937 random(17);
-  const auto letters = [&random](size_t most) {
-    std::u16string text;
-    for (size_t n = 1 + random() % most; n > 0; --n) {
-      text += static_cast<char16_t>(u'a' + random() % 3);
+  for (const std::u16string alphabet : {u"abc", u"a\u00e9\u00ff", u"a\u0100b"}) {
+    std::mt19937 random(17);
+    const auto letters = [&](size_t most) {
+      std::u16string text;
+      for (size_t n = 1 + random() % most; n > 0; --n) {
+        text += alphabet[random() % alphabet.size()];
+      }
+      return text;
+    };
+    const auto number = [](uint32_t rule) { return rule * 29 + rule % 3; };
+    std::vector<std::vector<std::u16string>> rules(60);
+    RuleLiterals added;
+    TextBlock block;
+    std::vector<uint32_t> begins;
+    for (uint32_t rule = 0; rule < rules.size(); ++rule) {
+      for (size_t n = 1 + random() % 30; n > 0; --n) {
+        rules[rule].push_back(letters(6));
+        begins.push_back(static_cast<uint32_t>(block.size()));
+        block.Append(rules[rule].back());
+      }
+      added.Add(number(rule), rules[rule]);
     }
-    return text;
-  };
-  std::vector<std::vector<std::u16string>> rules(60);
-  RuleLiterals added;
-  TextBlock block;
-  std::vector<uint32_t> begins;
-  for (uint32_t rule = 0; rule < rules.size(); ++rule) {
-    for (size_t n = 1 + random() % 30; n > 0; --n) {
-      rules[rule].push_back(letters(6));
-      begins.push_back(static_cast<uint32_t>(block.size()));
-      block.Append(rules[rule].back());
+    begins.push_back(static_cast<uint32_t>(block.size()));
+    added.Finish();
+    RuleLiterals taken;
+    taken.TakeTexts(std::move(block), std::move(begins), rules.size());
+    for (uint32_t rule = 0, first = 0; rule < rules.size(); first += rules[rule++].size()) {
+      if (rule % 3 != 1) {
+        taken.KeepTexts(number(rule), first, rules[rule].size());
+      }
     }
-    added.Add(rule, rules[rule]);
-  }
-  begins.push_back(static_cast<uint32_t>(block.size()));
-  added.Finish();
-  RuleLiterals taken;
-  taken.TakeTexts(std::move(block), std::move(begins), rules.size());
-  for (uint32_t rule = 0, first = 0; rule < rules.size(); first += rules[rule++].size()) {
-    if (rule % 3 != 1) {
-      taken.KeepTexts(rule, first, rules[rule].size());
-    }
-  }
-  taken.Finish();
-  for (uint32_t rule = 0; rule < rules.size(); ++rule) {
-    const std::vector<std::u16string>& texts = rules[rule];
-    for (int check = 0; check < 40; ++check) {
-      const std::u16string address = letters(24);
-      const bool expected = std::any_of(texts.begin(), texts.end(), [&](const std::u16string& t) {
-        return address.find(t) != std::u16string::npos;
-      });
-      EXPECT_EQ(expected, added.AnyIn(rule, address)) << rule << " " << Utf8(address);
-      EXPECT_EQ(rule % 3 == 1 || expected, taken.AnyIn(rule, address))
-          << rule << " " << Utf8(address);
+    taken.Finish();
+    for (uint32_t rule = 0; rule < rules.size(); ++rule) {
+      const std::vector<std::u16string>& texts = rules[rule];
+      for (int check = 0; check < 40; ++check) {
+        const std::u16string address = letters(24);
+        const bool expected = std::any_of(texts.begin(), texts.end(), [&](const auto& t) {
+          return address.find(t) != std::u16string::npos;
+        });
+        EXPECT_EQ(expected, added.AnyIn(number(rule), address)) << rule << " " << Utf8(address);
+        EXPECT_EQ(rule % 3 == 1 || expected, taken.AnyIn(number(rule), address))
+            << rule << " " << Utf8(address);
+        EXPECT_TRUE(added.AnyIn(number(rule) + 1, address) &&
+                    taken.AnyIn(number(rule) + 3, address));
+      }
     }
   }
 }
