@@ -50,15 +50,27 @@ class RuleLiterals {
     uint64_t kept = 0;
     uint32_t before = 0;
   };
+  // A rule of several texts, or of an automaton: its texts begin at character `begin`, and
+  // each at begins_[first_text, the next one's first_text); its automaton's first state is
+  // `root`, or kNoState.
+  struct Several {
+    uint32_t begin;
+    uint32_t first_text;
+    uint32_t root;
+  };
   static constexpr uint32_t kNoState = UINT32_MAX;
   static constexpr uint32_t kNotKept = UINT32_MAX;
+  // Marks a span of a rule of several texts; the other bits are its place in several_.
+  static constexpr uint32_t kSeveral = uint32_t{1} << 31;
 
-  // Notes `rule` kept, after every rule kept before it.
-  void Mark(uint32_t rule);
+  // Notes `rule` kept, after every rule kept before it: its texts begin at character
+  // `begin`, and are one text, or several, or an automaton, of `root`.
+  void Mark(uint32_t rule, size_t begin, bool several, uint32_t root);
   // The place of `rule` among those kept, or kNotKept.
   uint32_t Rank(uint32_t rule) const;
-  uint32_t RootOf(uint32_t kept) const;
-  size_t TextEnd(size_t i) const;
+  // Where the texts of the rule kept in place `kept` begin in characters_.
+  size_t SpanBegin(uint32_t kept) const;
+  bool SeveralIn(uint32_t several, size_t span_end, std::u16string_view text) const;
   // Builds the automaton of `texts`, sorted and each once, and returns its first state.
   uint32_t BuildAutomaton(const std::vector<std::u16string_view>& texts);
   uint32_t AddAutomaton(std::vector<std::u16string_view>* texts);
@@ -68,12 +80,14 @@ class RuleLiterals {
   bool AutomatonFinds(uint32_t root, std::u16string_view text) const;
 
   std::vector<RankBlock> ranks_;  // by rule / 64
-  // By place among the rules kept: where its texts begin in begins_; they end where the
-  // next rule's begin. A rule of none may have an automaton instead, its root in roots_.
-  std::vector<uint32_t> first_text_;
-  std::vector<std::pair<uint32_t, uint32_t>> roots_;  // place among those kept, root
+  // By place among the rules kept: where its texts begin in characters_, or, for a rule
+  // of other than one text, kSeveral and its place in several_. A rule of one text, nearly
+  // every rule of a list of sites, is its whole span, which ends where the next rule's
+  // begins: a first try of it reads two neighbouring words here, and its text.
+  std::vector<uint32_t> spans_;
+  std::vector<Several> several_;
   TextBlock characters_;          // every text looked for in turn, one after another
-  std::vector<uint32_t> begins_;  // where each text begins in characters_
+  std::vector<uint32_t> begins_;  // where each text of a rule of several begins
   // While texts taken over are kept: where the next one kept goes.
   bool taken_ = false;
   size_t kept_texts_ = 0;
