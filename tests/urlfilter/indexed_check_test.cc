@@ -622,6 +622,45 @@ TEST(RuleLiteralsTest, AnyInAgreesWithANaiveSearchOnGeneratedTexts) {
   }
 }
 
+// Rules whose texts hold characters past a byte, alone or beside rules of Latin-1 only, and
+// addresses whose characters share their low byte with a rule's: the index and the kept
+// texts narrowed where the list allows it decide as the walk without them does.
+TEST(CompiledFilterListTest, DecidesTextsPastAByteAsTheWalkDoes) {
+  const std::vector<std::u16string> narrow = {u"-caf\u00e9cr\u00e8meexample", u"-aportsexample/abc",
+                                              u"-\u00ffwide", u"+all"};
+  const std::vector<std::u16string> mixed = {u"-\u043f\u0440\u0438\u043c\u0435\u0440/path",
+                                             u"-\u0161portsexample",
+                                             narrow[0],
+                                             narrow[1],
+                                             narrow[2],
+                                             narrow[3]};
+  const std::u16string addresses[] = {u"http://x/caf\u00e9cr\u00e8meexample",
+                                      u"http://x/caf\u01e9cr\u00e8meexample",
+                                      u"http://x/\u0161portsexample/abc",
+                                      u"http://x/aportsexample/abc",
+                                      u"http://x/\u043f\u0440\u0438\u043c\u0435\u0440/path",
+                                      u"http://x/\u043f\u0440\u0438\u043c\u0435\u0040/path",
+                                      u"http://\u01ffwide/",
+                                      u"http://\u00ffwide/"};
+  for (const auto* lines : {&narrow, &mixed}) {
+    const CompiledFilterList compiled(*lines);
+    UrlCheckInput input;
+    input.list = &compiled;
+    UrlCheckInput reference = input;
+    reference.match_mode = MatchMode::kPlainBacktracking;
+    reference.step_budget = kUnlimitedSteps;
+    size_t matched = 0;
+    for (const std::u16string& address : addresses) {
+      input.address = address;
+      reference.address = address;
+      const UrlDecision indexed = DecideUrl(input);
+      ExpectSameDecision(WalkCompiledRules(reference), indexed, address);
+      matched += indexed.reason == DecisionReason::kRuleMatched ? 1 : 0;
+    }
+    EXPECT_EQ(lines == &mixed ? 5u : 3u, matched);
+  }
+}
+
 // However many characters the factors hold together, every rule with a factor is indexed:
 // a list past any fixed bound is decided as fast, and the same, as a short one.
 TEST(CompiledFilterListTest, IndexesEveryRuleOfALongList) {
