@@ -25,7 +25,7 @@ class RuleLiterals {
   void Reserve(size_t rules, size_t characters);
   // Keeps the texts of rule number `rule`, one of which every match holds. Rules are added
   // in ascending order, each once. `*texts` is sorted in the course; the caller may reuse
-  // its room.
+  // its room. Throws std::length_error past 2^31 characters kept, as KeepTexts does.
   void Add(uint32_t rule, std::vector<std::u16string_view>* texts);
   void Add(uint32_t rule, const std::vector<std::u16string>& texts);
   // Instead of Add, on an empty store: takes over a block of texts that lie one after
