@@ -272,6 +272,11 @@ void RunList(const BenchList& list, size_t sampled, bool load_only) {
       "(resident growth %.2fx), %.1f MB of it programs and index; %zu rules always tried\n",
       text / 1048576.0, load_ms, held / 1048576.0, held / text, peak / text,
       source->filter_list->memory() / 1048576.0, source->filter_list->always_tried_count());
+  std::printf("  held by part:");
+  for (const CompiledFilterList::MemoryPart& part : source->filter_list->MemoryParts()) {
+    std::printf(" %s %.1f MB", part.name, part.bytes / 1048576.0);
+  }
+  std::printf("\n");
   if (load_only) {
     return;
   }

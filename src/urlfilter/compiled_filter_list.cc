@@ -382,16 +382,26 @@ PatternError CompiledFilterList::ProgramFor(uint32_t index, const UrlPattern** p
 }
 
 size_t CompiledFilterList::memory() const {
-  size_t bytes = texts_.memory() + rules_.capacity() * sizeof(CompiledRule) + index_.memory() +
-                 literals_.memory() + class_runs_.memory() +
-                 always_tried_.capacity() * sizeof(uint32_t) +
-                 program_of_.capacity() * sizeof(uint32_t);
-  for (const UrlPattern& pattern : programs_) {
-    bytes += sizeof(pattern) + pattern.instructions().capacity() * sizeof(PatternInstruction) +
-             pattern.memo_points().capacity() * sizeof(MemoPoint) +
-             pattern.memo_guards().capacity() * sizeof(uint32_t);
+  size_t bytes = 0;
+  for (const MemoryPart& part : MemoryParts()) {
+    bytes += part.bytes;
   }
   return bytes;
+}
+
+std::vector<CompiledFilterList::MemoryPart> CompiledFilterList::MemoryParts() const {
+  size_t programs = program_of_.capacity() * sizeof(uint32_t);
+  for (const UrlPattern& pattern : programs_) {
+    programs += sizeof(pattern) + pattern.instructions().capacity() * sizeof(PatternInstruction) +
+                pattern.memo_points().capacity() * sizeof(MemoPoint) +
+                pattern.memo_guards().capacity() * sizeof(uint32_t);
+  }
+  return {{"lines", texts_.memory()},
+          {"rules", rules_.capacity() * sizeof(CompiledRule)},
+          {"index",
+           index_.memory() + class_runs_.memory() + always_tried_.capacity() * sizeof(uint32_t)},
+          {"literals", literals_.memory()},
+          {"programs", programs}};
 }
 
 void CompiledFilterListDeleter::operator()(const CompiledFilterList* list) const {

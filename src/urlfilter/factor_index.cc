@@ -58,6 +58,23 @@ size_t LengthOf(const WindowKey& key) {
   return static_cast<size_t>(key.high >> 48);
 }
 
+// Whether every character of `key` is below 256, and if so, the same window one byte a
+// character: characters 0-6 in bytes 0-6, the length in byte 7. Distinct windows stay
+// distinct.
+bool Narrowed(const WindowKey& key, uint64_t* narrow) {
+  constexpr uint64_t kHighBytes = 0xFF00FF00FF00FF00ull;
+  if ((key.low & kHighBytes) != 0 || (key.high & kHighBytes) != 0) {
+    return false;
+  }
+  // Four 16-bit lanes holding a byte each, squeezed into the low 32 bits.
+  const auto squeeze = [](uint64_t lanes) {
+    lanes = (lanes | lanes >> 8) & 0x0000FFFF0000FFFFull;
+    return (lanes | lanes >> 16) & 0xFFFFFFFFull;
+  };
+  *narrow = squeeze(key.low) | squeeze(key.high) << 32;
+  return true;
+}
+
 }  // namespace
 
 // The entries are scattered straight into the windows and rules they become, by a counting
@@ -89,6 +106,7 @@ FactorIndex::FactorIndex(size_t most, const EntryWalk& walk) {
   Place(count, walk);
   MergeBuckets();
   BuildFilter();
+  NarrowWindows();
 }
 
 // Places the first `count` entries of `walk` that have a window, the directory holding
@@ -200,8 +218,31 @@ void FactorIndex::BuildFilter() {
   }
 }
 
+void FactorIndex::NarrowWindows() {
+  std::vector<uint64_t> narrow(windows_.size());
+  for (size_t w = 0; w < windows_.size(); ++w) {
+    if (!Narrowed(windows_[w], &narrow[w])) {
+      return;
+    }
+  }
+  narrow_windows_ = std::move(narrow);
+  std::vector<WindowKey>().swap(windows_);
+}
+
 uint32_t FactorIndex::FindWindow(const WindowKey& key, uint64_t hash) const {
   const uint64_t bucket = hash >> directory_shift_;
+  if (windows_.empty()) {
+    uint64_t narrow = 0;
+    if (!Narrowed(key, &narrow)) {
+      return kNoWindow;  // a character no window holds
+    }
+    for (uint32_t w = directory_[bucket]; w < directory_[bucket + 1]; ++w) {
+      if (narrow_windows_[w] == narrow) {
+        return w;
+      }
+    }
+    return kNoWindow;
+  }
   for (uint32_t w = directory_[bucket]; w < directory_[bucket + 1]; ++w) {
     if (windows_[w] == key) {
       return w;
@@ -221,7 +262,7 @@ void FactorIndex::AppendRulesOf(uint32_t window, std::vector<uint32_t>* rules) c
 // that a long address repeating a few windows (say 100,000 "a") neither fills memory nor
 // leaves a long list to sort.
 void FactorIndex::FindRules(std::u16string_view text, std::vector<uint32_t>* rules) const {
-  if (windows_.empty()) {
+  if (window_count() == 0) {
     return;
   }
   const size_t longest = CeilLog2(size_t{lengths_} + 1);
@@ -262,7 +303,7 @@ void FactorIndex::FindRules(std::u16string_view text, std::vector<uint32_t>* rul
 
 size_t FactorIndex::memory() const {
   return filter_.capacity() * sizeof(uint64_t) + directory_.capacity() * sizeof(uint32_t) +
-         windows_.capacity() * sizeof(WindowKey) +
+         windows_.capacity() * sizeof(WindowKey) + narrow_windows_.capacity() * sizeof(uint64_t) +
          (rules_begin_.capacity() + rules_.capacity()) * sizeof(uint32_t);
 }
 

@@ -104,7 +104,7 @@ class FactorIndex {
   // again, as in a long repetitive address, adds its rules a bounded number of times.
   void FindRules(std::u16string_view text, std::vector<uint32_t>* rules) const;
 
-  size_t window_count() const { return windows_.size(); }
+  size_t window_count() const { return directory_.empty() ? 0 : directory_.back(); }
   // Bytes the index holds.
   size_t memory() const;
 
@@ -118,6 +118,9 @@ class FactorIndex {
   // Sorts windows_ and rules_ [first, end) together, by window and rule, in `scratch`.
   void SortBucket(uint32_t first, uint32_t end, std::vector<Entry>* scratch);
   void BuildFilter();
+  // Keeps the windows in 8 bytes each instead of 16 when every character of every one of
+  // them is below 256, as in lists of folded host names and paths.
+  void NarrowWindows();
 
   // One bit per filter position: set when some window hashes there. Most windows of an
   // address miss it, and are done with after one load from a table a few bits per window.
@@ -126,7 +129,8 @@ class FactorIndex {
   // windows_[directory_[b], directory_[b + 1]).
   std::vector<uint32_t> directory_;
   uint32_t directory_shift_ = 64;
-  std::vector<WindowKey> windows_;
+  std::vector<WindowKey> windows_;  // emptied once narrow_windows_ holds them
+  std::vector<uint64_t> narrow_windows_;
   std::vector<uint32_t> rules_begin_;  // per window, and one more closing the last
   std::vector<uint32_t> rules_;
   uint32_t lengths_ = 0;  // bit n - 1 set when some window has n characters

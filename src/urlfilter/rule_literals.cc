@@ -1,6 +1,7 @@
 #include "urlfilter/rule_literals.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <utility>
 
 namespace zelk {
@@ -26,12 +27,60 @@ void TrimSlack(Block* block) {
   }
 }
 
+int CountBits(uint64_t bits) {
+#if defined(__GNUC__)
+  return __builtin_popcountll(bits);
+#else
+  int count = 0;
+  for (; bits != 0; bits &= bits - 1) {
+    ++count;
+  }
+  return count;
+#endif
+}
+
 }  // namespace
 
+void RuleLiterals::Mark(uint32_t rule, size_t begin, bool several, uint32_t root) {
+  if (begin >= kSeveral || several_.size() >= kSeveral) {
+    throw std::length_error("kept texts too long");
+  }
+  const size_t block = rule / 64;
+  while (ranks_.size() <= block) {
+    RankBlock next;
+    next.before = static_cast<uint32_t>(spans_.size());
+    ranks_.push_back(next);
+  }
+  ranks_[block].kept |= uint64_t{1} << (rule % 64);
+  if (!several) {
+    spans_.push_back(static_cast<uint32_t>(begin));
+    return;
+  }
+  spans_.push_back(kSeveral | static_cast<uint32_t>(several_.size()));
+  const uint32_t first_text = static_cast<uint32_t>(taken_ ? kept_texts_ : begins_.size());
+  several_.push_back(Several{static_cast<uint32_t>(begin), first_text, root});
+}
+
+uint32_t RuleLiterals::Rank(uint32_t rule) const {
+  const size_t block = rule / 64;
+  if (block >= ranks_.size() || (ranks_[block].kept >> (rule % 64) & 1) == 0) {
+    return kNotKept;
+  }
+  const uint64_t below = (uint64_t{1} << (rule % 64)) - 1;
+  return ranks_[block].before + static_cast<uint32_t>(CountBits(ranks_[block].kept & below));
+}
+
+size_t RuleLiterals::SpanBegin(uint32_t kept) const {
+  if (kept >= spans_.size()) {
+    return characters_.size();
+  }
+  const uint32_t span = spans_[kept];
+  return (span & kSeveral) != 0 ? several_[span & ~kSeveral].begin : span;
+}
+
 void RuleLiterals::Reserve(size_t rules, size_t characters) {
-  kept_.reserve(kept_.size() + rules);
+  spans_.reserve(spans_.size() + rules);
   characters_.Reserve(characters_.size() + characters);
-  begins_.reserve(begins_.size() + rules);
 }
 
 // The automaton of `texts`, sorted and each once in the course, or kNoState when they are
@@ -44,18 +93,21 @@ uint32_t RuleLiterals::AddAutomaton(std::vector<std::u16string_view>* texts) {
 
 void RuleLiterals::Add(uint32_t rule, std::vector<std::u16string_view>* texts) {
   const uint32_t root = AddAutomaton(texts);
-  kept_.push_back(Kept{rule, static_cast<uint32_t>(begins_.size()), root});
+  const bool several = root != kNoState || texts->size() != 1;
+  Mark(rule, characters_.size(), several, root);
   if (root != kNoState) {
     return;  // the automaton holds the texts
   }
   for (const std::u16string_view text : *texts) {
-    begins_.push_back(static_cast<uint32_t>(characters_.size()));
+    if (several) {
+      begins_.push_back(static_cast<uint32_t>(characters_.size()));
+    }
     characters_.Append(text);
   }
 }
 
 void RuleLiterals::TakeTexts(TextBlock&& characters, std::vector<uint32_t>&& begins, size_t rules) {
-  kept_.reserve(kept_.size() + rules);
+  spans_.reserve(spans_.size() + rules);
   characters_ = std::move(characters);
   begins_ = std::move(begins);
   taken_ = true;
@@ -64,29 +116,31 @@ void RuleLiterals::TakeTexts(TextBlock&& characters, std::vector<uint32_t>&& beg
 }
 
 // Texts kept move down to the end of those kept before, which never passes where they are
-// read: the text's bounds are read before its place in begins_ is written. A rule of many
-// texts is read into its automaton instead, from where its texts lie.
+// read; only the texts of a rule of several keep their beginnings, in begins_, each written
+// after its bounds are read, and never past them. A rule of many texts is read into its
+// automaton instead, from where its texts lie.
 void RuleLiterals::KeepTexts(uint32_t rule, size_t first, size_t count) {
   if (!taken_ || first + count >= begins_.size()) {
     return;  // not texts of the block taken
   }
+  uint32_t root = kNoState;
   if (count > kScannedLiterals) {
-    std::vector<std::u16string_view> texts;
+    std::vector<std::u16string> owned;
     for (size_t i = first; i < first + count; ++i) {
-      texts.push_back(characters_.view().substr(begins_[i], begins_[i + 1] - begins_[i]));
+      owned.push_back(characters_.Text(begins_[i], begins_[i + 1] - begins_[i]));
     }
-    const uint32_t root = AddAutomaton(&texts);
-    if (root != kNoState) {
-      kept_.push_back(Kept{rule, static_cast<uint32_t>(kept_texts_), root});
-      return;
-    }
+    std::vector<std::u16string_view> texts(owned.begin(), owned.end());
+    root = AddAutomaton(&texts);
   }
-  kept_.push_back(Kept{rule, static_cast<uint32_t>(kept_texts_), kNoState});
-  for (size_t i = first; i < first + count; ++i) {
+  const bool several = root != kNoState || count != 1;
+  Mark(rule, kept_characters_, several, root);
+  for (size_t i = first; root == kNoState && i < first + count; ++i) {
     const size_t begin = begins_[i];
     const size_t length = begins_[i + 1] - begin;
     characters_.MoveDown(begin, length, kept_characters_);
-    begins_[kept_texts_++] = static_cast<uint32_t>(kept_characters_);
+    if (several) {
+      begins_[kept_texts_++] = static_cast<uint32_t>(kept_characters_);
+    }
     kept_characters_ += length;
   }
 }
@@ -102,7 +156,10 @@ void RuleLiterals::Finish() {
     characters_.Truncate(kept_characters_);
     taken_ = false;
   }
-  TrimSlack(&kept_);
+  TrimSlack(&ranks_);
+  TrimSlack(&spans_);
+  TrimSlack(&several_);
+  characters_.Narrow();
   characters_.ShrinkToFit();
   TrimSlack(&begins_);
   TrimSlack(&edge_begin_);
@@ -110,11 +167,6 @@ void RuleLiterals::Finish() {
   TrimSlack(&edge_targets_);
   TrimSlack(&fail_);
   TrimSlack(&ends_);
-}
-
-std::u16string_view RuleLiterals::Text(size_t i) const {
-  const size_t end = i + 1 < begins_.size() ? begins_[i + 1] : characters_.size();
-  return characters_.view().substr(begins_[i], end - begins_[i]);
 }
 
 // The trie of the texts, state by state in breadth-first order: the texts that share a
@@ -208,17 +260,28 @@ bool RuleLiterals::AutomatonFinds(uint32_t root, std::u16string_view text) const
 }
 
 bool RuleLiterals::AnyIn(uint32_t rule, std::u16string_view text) const {
-  const auto found = std::lower_bound(kept_.begin(), kept_.end(), rule,
-                                      [](const Kept& kept, uint32_t r) { return kept.rule < r; });
-  if (found == kept_.end() || found->rule != rule) {
+  const uint32_t kept = Rank(rule);
+  if (kept == kNotKept) {
     return true;
   }
-  if (found->root != kNoState) {
-    return AutomatonFinds(found->root, text);
+  const size_t end = SpanBegin(kept + 1);
+  if ((spans_[kept] & kSeveral) != 0) {
+    return SeveralIn(spans_[kept] & ~kSeveral, end, text);
   }
-  const size_t end = found + 1 != kept_.end() ? (found + 1)->first_text : begins_.size();
-  for (size_t i = found->first_text; i < end; ++i) {
-    if (text.find(Text(i)) != std::u16string_view::npos) {
+  return characters_.FoundIn(text, spans_[kept], end - spans_[kept]);
+}
+
+// Each text of the rule ends where the next begins, the last where the rule's span ends.
+bool RuleLiterals::SeveralIn(uint32_t several, size_t span_end, std::u16string_view text) const {
+  const Several& rule = several_[several];
+  if (rule.root != kNoState) {
+    return AutomatonFinds(rule.root, text);
+  }
+  const size_t end =
+      several + 1 < several_.size() ? several_[several + 1].first_text : begins_.size();
+  for (size_t i = rule.first_text; i < end; ++i) {
+    const size_t text_end = i + 1 < end ? begins_[i + 1] : span_end;
+    if (characters_.FoundIn(text, begins_[i], text_end - begins_[i])) {
       return true;
     }
   }
@@ -226,10 +289,11 @@ bool RuleLiterals::AnyIn(uint32_t rule, std::u16string_view text) const {
 }
 
 size_t RuleLiterals::memory() const {
-  return kept_.capacity() * sizeof(Kept) + characters_.capacity() * sizeof(char16_t) +
-         edge_characters_.capacity() * sizeof(char16_t) + ends_.capacity() / 8 +
-         (begins_.capacity() + edge_begin_.capacity() + edge_targets_.capacity() +
-          fail_.capacity()) *
+  return ranks_.capacity() * sizeof(RankBlock) + several_.capacity() * sizeof(Several) +
+         characters_.memory() + edge_characters_.capacity() * sizeof(char16_t) +
+         ends_.capacity() / 8 +
+         (spans_.capacity() + begins_.capacity() + edge_begin_.capacity() +
+          edge_targets_.capacity() + fail_.capacity()) *
              sizeof(uint32_t);
 }
 

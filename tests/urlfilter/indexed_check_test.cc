@@ -375,23 +375,25 @@ TEST(FactorIndexTest, FindsEveryRuleWhoseFactorOccurs) {
 
 // Factors that share long prefixes (past the characters a window holds), repeat, nest,
 // hold 0 and characters of every width, against a naive search for their first windows.
+// Every other list's factors keep below 256, and are looked for in addresses that hold
+// characters whose low byte is one of theirs.
 TEST(FactorIndexTest, AgreesWithANaiveSearchOnGeneratedFactors) {
   std::mt19937 random(7);
   const auto below = [&random](int n) {
     return std::uniform_int_distribution<int>(0, n - 1)(random);
   };
   const char16_t alphabet[] = {u'a', u'b', u'\0', u'\x7f', u'\x80', u'\xffff', u'\x8000'};
-  const auto text = [&](size_t prefix, int length) {
+  const auto text = [&](size_t prefix, int length, int letters = 7) {
     std::u16string t(prefix, u'a');
     for (int i = 0; i < length; ++i) {
-      t += alphabet[below(7)];
+      t += alphabet[below(letters)];
     }
     return t;
   };
   for (int list = 0; list < 40; ++list) {
     std::vector<TextEntry> entries;
     for (uint32_t rule = 0; rule < 60; ++rule) {
-      entries.push_back({text(below(2) ? 0 : 2 + below(8), below(4)), rule});
+      entries.push_back({text(below(2) ? 0 : 2 + below(8), below(4), list % 2 ? 7 : 5), rule});
       if (below(4) == 0) {
         entries.push_back(entries[below(static_cast<int>(entries.size()))]);
         entries.back().rule = rule;
@@ -560,49 +562,95 @@ TEST(RuleLiteralsTest, AnyInAgreesWithANaiveSearch) {
 // Rules of few and of many texts over three letters, so that texts begin, end and hold one
 // another, and addresses hold them partly and across each other: against a naive search,
 // the texts added rule by rule, and kept from one block taken over, every third rule's
-// dropped so that those kept move down past them.
+// dropped so that those kept move down past them. Rules are numbered apart, past many
+// blocks of 64, and the numbers between them have no texts kept. The letters keep the
+// texts one byte a character, or two where one of them is past 255.
 TEST(RuleLiteralsTest, AnyInAgreesWithANaiveSearchOnGeneratedTexts) {
-  std::mt19937 random(17);
-  const auto letters = [&random](size_t most) {
-    std::u16string text;
-    for (size_t n = 1 + random() % most; n > 0; --n) {
-      text += static_cast<char16_t>(u'a' + random() % 3);
+  for (const std::u16string alphabet : {u"abc", u"a\u00e9\u00ff", u"a\u0100b"}) {
+    std::mt19937 random(17);
+    const auto letters = [&](size_t most) {
+      std::u16string text;
+      for (size_t n = 1 + random() % most; n > 0; --n) {
+        text += alphabet[random() % alphabet.size()];
+      }
+      return text;
+    };
+    const auto number = [](uint32_t rule) { return rule * 29 + rule % 3; };
+    std::vector<std::vector<std::u16string>> rules(60);
+    RuleLiterals added;
+    TextBlock block;
+    std::vector<uint32_t> begins;
+    for (uint32_t rule = 0; rule < rules.size(); ++rule) {
+      for (size_t n = 1 + random() % 30; n > 0; --n) {
+        rules[rule].push_back(letters(6));
+        begins.push_back(static_cast<uint32_t>(block.size()));
+        block.Append(rules[rule].back());
+      }
+      added.Add(number(rule), rules[rule]);
     }
-    return text;
-  };
-  std::vector<std::vector<std::u16string>> rules(60);
-  RuleLiterals added;
-  TextBlock block;
-  std::vector<uint32_t> begins;
-  for (uint32_t rule = 0; rule < rules.size(); ++rule) {
-    for (size_t n = 1 + random() % 30; n > 0; --n) {
-      rules[rule].push_back(letters(6));
-      begins.push_back(static_cast<uint32_t>(block.size()));
-      block.Append(rules[rule].back());
+    begins.push_back(static_cast<uint32_t>(block.size()));
+    added.Finish();
+    RuleLiterals taken;
+    taken.TakeTexts(std::move(block), std::move(begins), rules.size());
+    for (uint32_t rule = 0, first = 0; rule < rules.size(); first += rules[rule++].size()) {
+      if (rule % 3 != 1) {
+        taken.KeepTexts(number(rule), first, rules[rule].size());
+      }
     }
-    added.Add(rule, rules[rule]);
+    taken.Finish();
+    for (uint32_t rule = 0; rule < rules.size(); ++rule) {
+      const std::vector<std::u16string>& texts = rules[rule];
+      for (int check = 0; check < 40; ++check) {
+        const std::u16string address = letters(24);
+        const bool expected = std::any_of(texts.begin(), texts.end(), [&](const auto& t) {
+          return address.find(t) != std::u16string::npos;
+        });
+        EXPECT_EQ(expected, added.AnyIn(number(rule), address)) << rule << " " << Utf8(address);
+        EXPECT_EQ(rule % 3 == 1 || expected, taken.AnyIn(number(rule), address))
+            << rule << " " << Utf8(address);
+        EXPECT_TRUE(added.AnyIn(number(rule) + 1, address) &&
+                    taken.AnyIn(number(rule) + 3, address));
+      }
+    }
   }
-  begins.push_back(static_cast<uint32_t>(block.size()));
-  added.Finish();
-  RuleLiterals taken;
-  taken.TakeTexts(std::move(block), std::move(begins), rules.size());
-  for (uint32_t rule = 0, first = 0; rule < rules.size(); first += rules[rule++].size()) {
-    if (rule % 3 != 1) {
-      taken.KeepTexts(rule, first, rules[rule].size());
+}
+
+// Rules whose texts hold characters past a byte, alone or beside rules of Latin-1 only, and
+// addresses whose characters share their low byte with a rule's: the index and the kept
+// texts narrowed where the list allows it decide as the walk without them does.
+TEST(CompiledFilterListTest, DecidesTextsPastAByteAsTheWalkDoes) {
+  const std::vector<std::u16string> narrow = {u"-caf\u00e9cr\u00e8meexample", u"-aportsexample/abc",
+                                              u"-\u00ffwide", u"+all"};
+  const std::vector<std::u16string> mixed = {u"-\u043f\u0440\u0438\u043c\u0435\u0440/path",
+                                             u"-\u0161portsexample",
+                                             narrow[0],
+                                             narrow[1],
+                                             narrow[2],
+                                             narrow[3]};
+  const std::u16string addresses[] = {u"http://x/caf\u00e9cr\u00e8meexample",
+                                      u"http://x/caf\u01e9cr\u00e8meexample",
+                                      u"http://x/\u0161portsexample/abc",
+                                      u"http://x/aportsexample/abc",
+                                      u"http://x/\u043f\u0440\u0438\u043c\u0435\u0440/path",
+                                      u"http://x/\u043f\u0440\u0438\u043c\u0435\u0040/path",
+                                      u"http://\u01ffwide/",
+                                      u"http://\u00ffwide/"};
+  for (const auto* lines : {&narrow, &mixed}) {
+    const CompiledFilterList compiled(*lines);
+    UrlCheckInput input;
+    input.list = &compiled;
+    UrlCheckInput reference = input;
+    reference.match_mode = MatchMode::kPlainBacktracking;
+    reference.step_budget = kUnlimitedSteps;
+    size_t matched = 0;
+    for (const std::u16string& address : addresses) {
+      input.address = address;
+      reference.address = address;
+      const UrlDecision indexed = DecideUrl(input);
+      ExpectSameDecision(WalkCompiledRules(reference), indexed, address);
+      matched += indexed.reason == DecisionReason::kRuleMatched ? 1 : 0;
     }
-  }
-  taken.Finish();
-  for (uint32_t rule = 0; rule < rules.size(); ++rule) {
-    const std::vector<std::u16string>& texts = rules[rule];
-    for (int check = 0; check < 40; ++check) {
-      const std::u16string address = letters(24);
-      const bool expected = std::any_of(texts.begin(), texts.end(), [&](const std::u16string& t) {
-        return address.find(t) != std::u16string::npos;
-      });
-      EXPECT_EQ(expected, added.AnyIn(rule, address)) << rule << " " << Utf8(address);
-      EXPECT_EQ(rule % 3 == 1 || expected, taken.AnyIn(rule, address))
-          << rule << " " << Utf8(address);
-    }
+    EXPECT_EQ(lines == &mixed ? 5u : 3u, matched);
   }
 }
 
