@@ -29,25 +29,24 @@ namespace zelk {
 // stops the walk.
 struct CompiledRule {
   CompiledRule()
-      : error(PatternError::kOk),
-        allow(false),
-        indexed(false),
-        literal_set(false),
-        long_literals(false) {}
+      : error(PatternError::kOk), allow(0), indexed(0), literal_set(0), long_literals(0) {}
 
   uint32_t line = 0;  // index of its line in the list
   // A rule that does not compile refuses when reached. Every error's value fits in a byte,
-  // and the flags in the next: eight bytes a rule, where whole fields took twelve.
+  // and the flags in the next: eight bytes a rule, where whole fields took twelve. The
+  // flags are words as the error is: MinGW, as Microsoft's compiler does, starts a new
+  // unit where the size of a field's type changes, and made a rule twelve bytes.
   PatternError error : 8;
-  bool allow : 1;
-  bool indexed : 1;  // false: tried on every address ("always-try")
+  uint32_t allow : 1;
+  uint32_t indexed : 1;  // 0: tried on every address ("always-try")
   // The pattern is only literal alternatives: it matches exactly when one of its texts
   // occurs, which the index and the rule's literals tell without running a program.
-  bool literal_set : 1;
+  uint32_t literal_set : 1;
   // The index holds only a window of a longer required text: the list keeps the whole
   // texts, one of which every match holds.
-  bool long_literals : 1;
+  uint32_t long_literals : 1;
 };
+static_assert(sizeof(CompiledRule) == 8, "a rule is two words on every build");
 
 // Working room of one address check: the address folded, the candidate rules and the
 // matcher's state. The list keeps one, reused by every check, so that a check takes no
