@@ -129,6 +129,36 @@ TEST(FilterLintTest, RulesOfOneShapeAreFoundCoveredAsAnyOther) {
       << report.findings[0].message;
 }
 
+// Allow rules of one shape are matched against their probe addresses each with its own
+// program: every rule gets the advice it gets alone, naming its own host, and only the rule
+// whose own characters admit a script address is warned of it.
+TEST(FilterLintTest, AllowRulesOfOneShapeGetTheAdviceTheyGetAlone) {
+  struct Group {
+    std::vector<std::u16string> lines;
+    size_t findings;
+  };
+  const Group groups[] = {
+      {{u"+www\\.alpha\\.com/.*", u"+www\\.gamma\\.com/.*", u"+www\\.delta\\.com/.*",
+        u"+www\\.omega\\.com/.*", u"+www\\.sigma\\.com/.*"},
+       10},  // each allows other sites and script addresses
+      {{u"+^javascripa.*", u"+^javascripb.*", u"+^javascripc.*", u"+^javascript.*",
+        u"+^javascripd.*"},
+       1},  // only the fourth admits a script address
+  };
+  for (const Group& group : groups) {
+    const LintReport report = LintFilterLines(group.lines);
+    EXPECT_EQ(group.findings, report.findings.size());
+    for (size_t i = 0; i < group.lines.size(); ++i) {
+      SCOPED_TRACE(Utf8(group.lines[i]));
+      for (const LintFinding& f : LintFilterLines({group.lines[i]}).findings) {
+        const LintFinding* in_list = FindingAt(report, i + 1, f.check);
+        ASSERT_NE(nullptr, in_list) << f.check;
+        EXPECT_EQ(f.message, in_list->message);
+      }
+    }
+  }
+}
+
 // The lines held as one text, as zelkctl reads a file, give the report the lines give.
 TEST(FilterLintTest, LinesHeldAsOneTextGiveTheSameReport) {
   for (const bool json : {false, true}) {

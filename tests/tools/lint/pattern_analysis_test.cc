@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -238,6 +239,36 @@ TEST(PatternAnalysisTest, BadPatternGetsNoNotes) {
   EXPECT_TRUE(analysis.notes.empty());
 }
 
+// One analyser, its room reused from pattern to pattern, analyses each as AnalysePattern
+// does; without its checks, only the notes of the checks are missing.
+TEST(PatternAnalysisTest, AnalyserGivesEachPatternItsOwnAnalysis) {
+  PatternAnalyser analyser;
+  for (const char16_t* pattern : {u"(a+)+x", u"^https?://ads\\.example/", u"[z-a]", u"(a)\\1b)c",
+                                  u"plain", u"abc|def", u"^https?://ads"}) {
+    SCOPED_TRACE(Utf8(pattern));
+    const PatternAnalysis alone = AnalysePattern(pattern);
+    for (const bool run_checks : {true, false}) {
+      const PatternAnalysis reused = analyser.Analyse(pattern, run_checks);
+      EXPECT_EQ(alone.error, reused.error);
+      EXPECT_EQ(alone.stop, reused.stop);
+      EXPECT_EQ(alone.anchored, reused.anchored);
+      EXPECT_EQ(Utf8(alone.effective), Utf8(reused.effective));
+      EXPECT_EQ(Utf8(alone.literal.text), Utf8(reused.literal.text));
+      EXPECT_EQ(alone.runs.size(), reused.runs.size());
+      EXPECT_EQ(DumpProgram(alone.program->instructions()),
+                DumpProgram(reused.program->instructions()));
+      std::vector<PatternIssue> expected = IssuesOf(alone);
+      if (!run_checks) {
+        expected.erase(
+            std::remove_if(expected.begin(), expected.end(),
+                           [](PatternIssue i) { return i != PatternIssue::kIgnoredText; }),
+            expected.end());
+      }
+      EXPECT_EQ(expected, IssuesOf(reused));
+    }
+  }
+}
+
 TEST(PatternAnalysisTest, HugePatternIsAnalysedQuickly) {
   std::u16string pattern;
   for (int i = 0; i < 20000; ++i) {
@@ -271,11 +302,13 @@ const HostCase kHosts[] = {
 };
 // clang-format on
 
+// One scratch state serves every rule in turn, as in a lint of a long list.
 TEST(HostRuleAdviceTest, FindsAllowRulesAnotherSiteCanSatisfy) {
+  MatchState scratch;
   for (const HostCase& c : kHosts) {
     SCOPED_TRACE(Utf8(c.rule));
     const PatternAnalysis analysis = AnalysePattern(c.rule);
-    const HostRuleAdvice advice = AdviseHostRule(analysis, c.rule);
+    const HostRuleAdvice advice = AdviseHostRule(analysis, c.rule, &scratch);
     EXPECT_EQ(c.applies, advice.applies);
     EXPECT_EQ(Utf8(c.host), Utf8(advice.host));
     MatchState state;
@@ -336,10 +369,11 @@ const SchemeCase kSchemes[] = {
 // clang-format on
 
 TEST(HostRuleAdviceTest, FindsAllowRulesThatAdmitOtherSchemes) {
+  MatchState scratch;
   for (const SchemeCase& c : kSchemes) {
     SCOPED_TRACE(Utf8(c.rule));
     const PatternAnalysis analysis = AnalysePattern(c.rule);
-    const std::vector<std::u16string> admitted = UnsafeSchemeAddresses(analysis);
+    const std::vector<std::u16string> admitted = UnsafeSchemeAddresses(analysis, &scratch);
     EXPECT_EQ(Utf8(c.admits), admitted.empty() ? "" : Utf8(admitted[0]));
     MatchState state;
     for (const std::u16string& address : admitted) {

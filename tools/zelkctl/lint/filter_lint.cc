@@ -12,6 +12,7 @@
 #include "urlfilter/compiled_filter_list.h"
 #include "urlfilter/filter_line.h"
 #include "urlfilter/line_texts.h"
+#include "urlfilter/pattern/matcher.h"
 #include "urlfilter/pattern/parser.h"
 #include "urlfilter/url_decision.h"
 
@@ -107,7 +108,6 @@ class FilterLinter {
   void LintMark(size_t index, const LineParts& parts);
   void LintLeadingBlank(size_t index, const LineParts& parts);
   void LintPattern(size_t index, const LineParts& parts);
-  bool LintDerived(size_t index, const LineParts& parts, bool* worth_learning);
   void LintCover(size_t index,
                  const LineParts& parts,
                  const PatternAnalysis& analysis,
@@ -140,6 +140,8 @@ class FilterLinter {
   // once: the others' programs are derived from it.
   PatternShapes shapes_;
   PatternShapes::Derived derived_;  // its room reused from rule to rule
+  PatternAnalyser analyser_;        // the same for the rules analysed in full
+  MatchState probes_;               // where the allow rules' probe addresses are matched
   std::vector<size_t> default_rules_;
   std::vector<Expectation> expectations_;
 };
@@ -308,13 +310,20 @@ void FilterLinter::LintLeadingBlank(size_t index, const LineParts& parts) {
   }
 }
 
+// A rule of a shape learnt before compiles, has nothing to note and is no plain text, as
+// the rule learnt. A deny rule of one needs only what covers it, found from its derived
+// program; an allow rule is still compiled, for the addresses its advice tries.
 void FilterLinter::LintPattern(size_t index, const LineParts& parts) {
   bool worth_learning = false;
-  if (parts.mark != kAllowMark && LintDerived(index, parts, &worth_learning)) {
+  const bool known_shape = shapes_.Derive(parts.text, &derived_, &worth_learning);
+  if (known_shape && parts.mark != kAllowMark) {
+    PatternAnalysis analysis;
+    analysis.anchored = derived_.anchored;
+    LintCover(index, parts, analysis, derived_.program);
     return;
   }
   const size_t text_column = parts.mark_column + 1;
-  const PatternAnalysis analysis = AnalysePattern(parts.text);
+  const PatternAnalysis analysis = analyser_.Analyse(parts.text, !known_shape);
   if (worth_learning) {
     shapes_.Learn(parts.text, analysis);
   }
@@ -336,18 +345,6 @@ void FilterLinter::LintPattern(size_t index, const LineParts& parts) {
   if (parts.mark == kAllowMark && !bom_line) {
     LintAllowRule(index, text_column, parts, analysis);
   }
-}
-
-// A deny rule of a shape learnt before compiles, has nothing to note and is no plain text,
-// as the rule learnt: only what covers it is left to find, from its derived program.
-bool FilterLinter::LintDerived(size_t index, const LineParts& parts, bool* worth_learning) {
-  if (!shapes_.Derive(parts.text, &derived_, worth_learning)) {
-    return false;
-  }
-  PatternAnalysis analysis;
-  analysis.anchored = derived_.anchored;
-  LintCover(index, parts, analysis, derived_.program);
-  return true;
 }
 
 // An earlier rule that decides every address this one matches, or a pattern that matches
@@ -381,7 +378,7 @@ void FilterLinter::LintAllowRule(size_t index,
                                  size_t column,
                                  const LineParts& parts,
                                  const PatternAnalysis& analysis) {
-  const HostRuleAdvice advice = AdviseHostRule(analysis, parts.text);
+  const HostRuleAdvice advice = AdviseHostRule(analysis, parts.text, &probes_);
   const std::string anchored = advice.suggestion.empty()
                                    ? "begin it with ^https?:// and end the host with ![^/?#]"
                                    : "to allow only that site write +" +
@@ -395,7 +392,7 @@ void FilterLinter::LintAllowRule(size_t index,
     message += advice.suggestion.empty() ? "; anchor it to the host" : "; " + anchored;
     Add(index, column, Severity::kWarning, "hostile-allow", message);
   }
-  const std::vector<std::u16string> unsafe = UnsafeSchemeAddresses(analysis);
+  const std::vector<std::u16string> unsafe = UnsafeSchemeAddresses(analysis, &probes_);
   if (!unsafe.empty()) {
     std::string message = "this allow rule also admits addresses that are no web page, such as ";
     for (size_t i = 0; i < unsafe.size() && i < 2; ++i) {

@@ -65,9 +65,8 @@ size_t HostLength(std::u16string_view text, size_t from) {
   return named || numeric ? end - from : 0;
 }
 
-bool Matches(const UrlPattern& pattern, std::u16string_view address) {
-  MatchState state;
-  return MatchPattern(pattern, address, &state, kAdviceStepBudget) && !state.abandoned();
+bool Matches(const UrlPattern& pattern, std::u16string_view address, MatchState* state) {
+  return MatchPattern(pattern, address, state, kAdviceStepBudget) && !state->abandoned();
 }
 
 // Addresses of other sites that carry the host name, and the rest of the run after it.
@@ -92,19 +91,20 @@ std::vector<std::u16string> HostileAddresses(std::u16string_view scheme,
 bool IsSafeForm(const std::u16string& suggestion,
                 std::u16string_view host,
                 std::u16string_view after,
-                bool subdomains) {
+                bool subdomains,
+                MatchState* state) {
   UrlPattern compiled;
   if (CompilePattern(suggestion, &compiled) != PatternError::kOk) {
     return false;
   }
   for (const std::u16string& address : HostileAddresses(u"https://", u"", host, after)) {
-    if (Matches(compiled, address)) {
+    if (Matches(compiled, address, state)) {
       return false;
     }
   }
   const std::u16string path = after.empty() ? u"/" : std::u16string(after);
-  return Matches(compiled, u"https://" + std::u16string(host) + path) &&
-         (!subdomains || Matches(compiled, u"http://www." + std::u16string(host) + path));
+  return Matches(compiled, u"https://" + std::u16string(host) + path, state) &&
+         (!subdomains || Matches(compiled, u"http://www." + std::u16string(host) + path, state));
 }
 
 std::u16string SchemeOf(std::u16string_view before) {
@@ -142,7 +142,8 @@ HostPlace FindHost(const std::vector<PlainRun>& runs) {
 // rule when it can.
 std::u16string SafeForm(std::u16string_view host,
                         std::u16string_view after,
-                        std::u16string_view rest) {
+                        std::u16string_view rest,
+                        MatchState* state) {
   HostRuleSpec site;
   std::string why;
   if (!NormalizeHostName(ToUtf8(host), &site.host, &why)) {
@@ -156,17 +157,19 @@ std::u16string SafeForm(std::u16string_view host,
     with_rest.has_tail = true;
     with_rest.tail = ToUtf8(rest);
     const std::u16string form = FromUtf8(BuildHostPattern(with_rest));
-    if (IsSafeForm(form, host, after, subdomains)) {
+    if (IsSafeForm(form, host, after, subdomains, state)) {
       return form;
     }
   }
   const std::u16string form = FromUtf8(BuildHostPattern(site));
-  return IsSafeForm(form, host, u"", subdomains) ? form : u"";
+  return IsSafeForm(form, host, u"", subdomains, state) ? form : u"";
 }
 
 }  // namespace
 
-HostRuleAdvice AdviseHostRule(const PatternAnalysis& analysis, std::u16string_view pattern) {
+HostRuleAdvice AdviseHostRule(const PatternAnalysis& analysis,
+                              std::u16string_view pattern,
+                              MatchState* scratch) {
   HostRuleAdvice advice;
   if (analysis.error != PatternError::kOk) {
     return advice;
@@ -180,7 +183,7 @@ HostRuleAdvice AdviseHostRule(const PatternAnalysis& analysis, std::u16string_vi
   const std::u16string_view host = text.substr(place.from, place.length);
   const std::u16string_view after = text.substr(place.from + place.length);
   for (const std::u16string& address : HostileAddresses(SchemeOf(before), before, host, after)) {
-    if (Matches(*analysis.program, address)) {
+    if (Matches(*analysis.program, address, scratch)) {
       advice.hostile.push_back(address);
     }
   }
@@ -188,12 +191,18 @@ HostRuleAdvice AdviseHostRule(const PatternAnalysis& analysis, std::u16string_vi
     advice.applies = true;
     advice.host = std::u16string(host);
     const size_t host_end = place.run->ends[place.from + place.length - 1];
-    advice.suggestion = SafeForm(host, after, pattern.substr(host_end));
+    advice.suggestion = SafeForm(host, after, pattern.substr(host_end), scratch);
   }
   return advice;
 }
 
-std::vector<std::u16string> UnsafeSchemeAddresses(const PatternAnalysis& analysis) {
+HostRuleAdvice AdviseHostRule(const PatternAnalysis& analysis, std::u16string_view pattern) {
+  MatchState scratch;
+  return AdviseHostRule(analysis, pattern, &scratch);
+}
+
+std::vector<std::u16string> UnsafeSchemeAddresses(const PatternAnalysis& analysis,
+                                                  MatchState* scratch) {
   std::vector<std::u16string> found;
   if (analysis.error != PatternError::kOk) {
     return found;
@@ -212,13 +221,18 @@ std::vector<std::u16string> UnsafeSchemeAddresses(const PatternAnalysis& analysi
     for (size_t i = 0; i < 2 * texts.size() && !admitted; ++i) {
       const std::u16string address =
           std::u16string(scheme) + (i % 2 == 0 ? u":" : u"://") + texts[i / 2];
-      admitted = Matches(*analysis.program, address);
+      admitted = Matches(*analysis.program, address, scratch);
       if (admitted) {
         found.push_back(address);
       }
     }
   }
   return found;
+}
+
+std::vector<std::u16string> UnsafeSchemeAddresses(const PatternAnalysis& analysis) {
+  MatchState scratch;
+  return UnsafeSchemeAddresses(analysis, &scratch);
 }
 
 }  // namespace zelk::tools

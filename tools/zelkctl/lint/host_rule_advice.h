@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tools/zelkctl/lint/pattern_analysis.h"
+#include "urlfilter/pattern/matcher.h"
 
 namespace zelk::tools {
 
@@ -28,14 +29,19 @@ struct HostRuleAdvice {
 // (the host and the names under it, over http and https) as an imported allow list
 // writes it, with the rest of the rule after the host when that rest starts a path; it is
 // tried the same way, and against the site itself, before it is offered. Every match runs
-// within a small step budget.
+// within a small step budget, in `scratch` (a lint of many rules passes one for them all).
+HostRuleAdvice AdviseHostRule(const PatternAnalysis& analysis,
+                              std::u16string_view pattern,
+                              MatchState* scratch);
 HostRuleAdvice AdviseHostRule(const PatternAnalysis& analysis, std::u16string_view pattern);
 
 // Addresses of the schemes that are no web page (javascript:, vbscript:, data:, file:,
 // view-source:) that the compiled pattern matches, one per scheme: each scheme's name,
 // then ":" or "://", then the text of one of the pattern's first plain runs. Empty for a
 // pattern that is anchored to its schemes, such as "^https?://...". Each match runs within
-// a small step budget.
+// a small step budget, in `scratch`.
+std::vector<std::u16string> UnsafeSchemeAddresses(const PatternAnalysis& analysis,
+                                                  MatchState* scratch);
 std::vector<std::u16string> UnsafeSchemeAddresses(const PatternAnalysis& analysis);
 
 }  // namespace zelk::tools

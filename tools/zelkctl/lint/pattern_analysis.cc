@@ -483,12 +483,11 @@ std::string IgnoredMessage(const IgnoredText& ignored,
   return text + " is ignored";
 }
 
-}  // namespace
-
-PatternAnalysis AnalyseReading(std::u16string_view pattern,
-                               const PatternReading& reading,
-                               PatternError error,
-                               const UrlPattern* program) {
+PatternAnalysis AnalyseRead(std::u16string_view pattern,
+                            const PatternReading& reading,
+                            PatternError error,
+                            const UrlPattern* program,
+                            bool run_checks) {
   static const UrlPattern kNoProgram;
   PatternAnalysis analysis;
   analysis.program = &kNoProgram;
@@ -508,11 +507,27 @@ PatternAnalysis AnalyseReading(std::u16string_view pattern,
     analysis.notes.push_back(PatternNote{PatternIssue::kIgnoredText, ignored.begin,
                                          IgnoredMessage(ignored, pattern, analysis.effective)});
   }
-  PatternChecker(pattern, program->has_back_references(), &analysis.notes).Scan(reading.sequence);
+  if (run_checks) {
+    PatternChecker(pattern, program->has_back_references(), &analysis.notes).Scan(reading.sequence);
+  }
   std::stable_sort(
       analysis.notes.begin(), analysis.notes.end(),
       [](const PatternNote& a, const PatternNote& b) { return a.position < b.position; });
   return analysis;
+}
+
+}  // namespace
+
+PatternAnalysis AnalyseReading(std::u16string_view pattern,
+                               const PatternReading& reading,
+                               PatternError error,
+                               const UrlPattern* program) {
+  return AnalyseRead(pattern, reading, error, program, true);
+}
+
+PatternAnalysis PatternAnalyser::Analyse(std::u16string_view pattern, bool run_checks) {
+  const PatternError error = CompilePattern(pattern, &program_, &reading_, &workspace_);
+  return AnalyseRead(pattern, reading_, error, &program_, run_checks);
 }
 
 PatternAnalysis AnalysePattern(std::u16string_view pattern) {

@@ -83,6 +83,20 @@ PatternAnalysis AnalyseReading(std::u16string_view pattern,
                                PatternError error,
                                const UrlPattern* program);
 
+// Analyses the patterns of a list one after another, in room that each reuses from the
+// one before. The program of an analysis it returns is its own: valid until the next call.
+class PatternAnalyser {
+ public:
+  // As AnalysePattern. With `run_checks` false the pattern checks are not run, and the
+  // analysis holds no notes of theirs: for a pattern known to have none.
+  PatternAnalysis Analyse(std::u16string_view pattern, bool run_checks);
+
+ private:
+  PatternReading reading_;
+  PatternWorkspace workspace_;
+  UrlPattern program_;
+};
+
 // Messages quote at most this many characters of a rule, so that a huge line gives a
 // readable message.
 constexpr size_t kDisplayLimit = 120;
