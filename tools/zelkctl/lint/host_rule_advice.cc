@@ -1,5 +1,7 @@
 #include "tools/zelkctl/lint/host_rule_advice.h"
 
+#include <algorithm>
+
 #include "common/text.h"
 #include "tools/zelkctl/import/host_grammar.h"
 #include "urlfilter/pattern/matcher.h"
@@ -65,8 +67,22 @@ size_t HostLength(std::u16string_view text, size_t from) {
   return named || numeric ? end - from : 0;
 }
 
+// Every match consumes each character the pattern requires: an address without one is
+// refused without setting up a search, as most probes of a rule anchored to a site are.
+bool LacksARequiredCharacter(const UrlPattern& pattern, std::u16string_view address) {
+  const std::u16string_view text = address.substr(0, address.find(u'\0'));
+  for (const char16_t c : pattern.required_characters()) {
+    if (c != 0 &&
+        std::none_of(text.begin(), text.end(), [c](char16_t a) { return FoldAscii(a) == c; })) {
+      return true;
+    }
+  }
+  return false;
+}
+
 bool Matches(const UrlPattern& pattern, std::u16string_view address, MatchState* state) {
-  return MatchPattern(pattern, address, state, kAdviceStepBudget) && !state->abandoned();
+  return !LacksARequiredCharacter(pattern, address) &&
+         MatchPattern(pattern, address, state, kAdviceStepBudget) && !state->abandoned();
 }
 
 // Addresses of other sites that carry the host name, and the rest of the run after it.
