@@ -31,6 +31,7 @@ enum class MatchMode {
 // The largest table of remembered failures one match allocates, in bits (one per Jump of
 // the program and position of the input).
 constexpr size_t kMaxMemoBits = size_t{1} << 24;
+static_assert(kMaxMemoBits <= (uint64_t{1} << 32), "a remembered failure's bit is one word");
 
 // With kRemembersFailures, a search whose failures cannot be remembered (its program has
 // back-references, or its table would exceed kMaxMemoBits) may take time exponential in the
@@ -88,11 +89,11 @@ class MatchState {
   std::vector<uint32_t> slots_;
   std::vector<uint32_t> groups_;  // start and end of each group in turn
   // Jumps passed on the current path whose failure is to be remembered once the search
-  // falls back below the depth it had there.
+  // falls back below the depth it had there, by their bit in failed_: a table holds at
+  // most kMaxMemoBits bits, so a mark takes two words.
   struct MemoMark {
     uint32_t depth;
-    uint32_t point;
-    uint32_t pos;
+    uint32_t bit;
   };
   PlainStack<MemoMark> marks_;
   std::vector<uint64_t> failed_;    // bit point * (input length + 1) + position

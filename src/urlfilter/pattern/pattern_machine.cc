@@ -221,7 +221,8 @@ uint32_t PatternMachine::Call(uint32_t target, uint32_t resume) {
 
 // Every loop and branch passes a Jump, so this is where a search that has failed from here
 // before stops, and where a new failure is marked to be remembered; the guards are read
-// once for both.
+// once for both. The Jump that closes a loop leaves its mark to the iteration it opens
+// (see ClosingPoint).
 uint32_t PatternMachine::Jump(uint32_t address, uint32_t target) {
   const uint32_t point = PointAt(address);
   if (point != kNoPoint && GuardsHold(point, pos_)) {
@@ -229,9 +230,28 @@ uint32_t PatternMachine::Jump(uint32_t address, uint32_t target) {
     if ((state_.failed_[bit / 64] >> (bit % 64)) & 1) {
       return Backtrack();
     }
-    state_.marks_.push_back(MatchState::MemoMark{state_.depth_, point, pos_});
+    if (ClosingPoint(target) != point) {
+      state_.marks_.push_back(MatchState::MemoMark{state_.depth_, MarkBit(point, pos_)});
+    }
   }
   return scans_ ? Land(target) : target;
+}
+
+// The remembered point of the Jump that closes the loop opening at `head`, when the loop
+// has the "*" shape (see EnterIteration and LeaveIteration) and no repeat guards it;
+// kNoPoint otherwise. From that Jump the search opens an iteration at the same position,
+// and falls back below the Jump's depth only through that iteration's LeaveIteration,
+// where nothing after the loop has changed what the Jump's failure depends on. So the
+// mark is pushed there, at the Jump's depth, and a loop over a long address keeps no mark
+// per iteration on its way in. An iteration that the loop's first entry opened marks the
+// Jump too: entering the loop there is what the Jump would do (see LoopPoint).
+uint32_t PatternMachine::ClosingPoint(uint32_t head) const {
+  const size_t restore = static_cast<size_t>(head) + 4;
+  if (restore + 1 >= program_.size() || program_[head].op() != Op::kSaveSlot ||
+      program_[restore].op() != Op::kRestorePos || program_[restore + 1].op() != Op::kRestoreSlot) {
+    return kNoPoint;
+  }
+  return LoopPoint(head);
 }
 
 // A search runs in the Jump's step what the Jump leads to where that is quick to settle: a
@@ -340,6 +360,9 @@ uint32_t PatternMachine::LeaveIteration(uint32_t address) {
     return address + 1;
   }
   Slot(program_[next].operand()) = Pop();
+  if (address >= 4) {
+    Remember(ClosingPoint(address - 4), pos_);
+  }
   const uint32_t jump = address + 2;
   if (jump < program_.size() && program_[jump].op() == Op::kJump) {
     return Jump(jump, program_[jump].operand());
