@@ -75,6 +75,10 @@ class MatchState {
   uint64_t steps() const { return steps_; }
   // Entries the stack has room for, the unused entry 0 included.
   size_t stack_capacity() const { return stack_.capacity(); }
+  // Bytes the state holds for the matches run with it: its stack, its marks of failures
+  // still to be remembered, and its table of remembered failures. A first long match in a
+  // fresh process takes these as fresh pages.
+  size_t room_bytes() const;
 
   // Makes every stack growth past `entries` fail as if memory had run out.
   void set_stack_limit_for_testing(size_t entries) { stack_limit_ = entries; }

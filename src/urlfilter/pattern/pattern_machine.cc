@@ -76,6 +76,9 @@ uint32_t PatternMachine::Step(uint32_t address) {
     case Op::kRunOnce:
       return scans_ ? RunOnce(operand) : address + 1;
     case Op::kRestoreSlot:
+      if (remembers_) {
+        return ResumeAfterIteration(operand, address);
+      }
       Slot(operand) = Pop();
       return address + 1;
     case Op::kSetSlotPos:
@@ -321,18 +324,22 @@ uint32_t PatternMachine::EnterAlternatives(uint32_t address) {
   return x_end;
 }
 
-// "1 SaveSlot s; 2 SetSlotPos s; 3 SavePos; 4 Call t" opens each iteration of a greedy
-// loop. When failures are remembered the four run as one step, which leaves the stack and
-// the slot as they would; a search that loops over a long address takes each of them once
-// per character. Any other SaveSlot runs as it is.
+// "1 SaveSlot s; 2 SetSlotPos s; 3 SavePos; 4 Call t; 5 RestorePos; 6 RestoreSlot s" opens
+// each iteration of a greedy loop. When failures are remembered the first four run as one
+// step, which sets the slot as they would and pushes the slot's old value and a backtrack
+// point at 6, but not the position: that is where the iteration began, which the slot
+// holds again when backtracking reaches the point (see ResumeAfterIteration). A search
+// that loops over a long address takes each of them once per character, and keeps two
+// entries per iteration. Any other SaveSlot runs as it is.
 uint32_t PatternMachine::EnterIteration(uint32_t slot, uint32_t address) {
   const size_t call = static_cast<size_t>(address) + 3;
-  if (call >= program_.size() || program_[address + 1].op() != Op::kSetSlotPos ||
+  if (call + 2 >= program_.size() || program_[address + 1].op() != Op::kSetSlotPos ||
       program_[address + 1].operand() != slot || program_[address + 2].op() != Op::kSavePos ||
-      program_[call].op() != Op::kCall || IsGroupEntry(address + 3, program_[call].operand())) {
+      program_[call].op() != Op::kCall || program_[call + 1].op() != Op::kRestorePos ||
+      program_[call + 2].op() != Op::kRestoreSlot || program_[call + 2].operand() != slot) {
     return Next(Push(Slot(slot)), address);
   }
-  if (!Push(Slot(slot)) || !Push(pos_) || !Push(address + 4)) {
+  if (!Push(Slot(slot)) || !Push(address + 5)) {
     return End(Outcome::kAbandoned);
   }
   Slot(slot) = pos_;
@@ -349,8 +356,9 @@ uint32_t PatternMachine::PastGroupEntry(uint32_t target) const {
   return target;
 }
 
-// "5 RestorePos; 6 RestoreSlot s; 7 Jump end", where backtracking leaves such an iteration
-// for what follows the loop, likewise runs as one step. Any other RestorePos runs as it is.
+// "5 RestorePos; 6 RestoreSlot s; 7 Jump end", where backtracking leaves an iteration
+// that was opened step by step for what follows the loop, runs as one step (see
+// EndIteration). Any other RestorePos runs as it is.
 uint32_t PatternMachine::LeaveIteration(uint32_t address) {
   if (!SetPos(Pop())) {
     return End(Outcome::kAbandoned);
@@ -359,11 +367,30 @@ uint32_t PatternMachine::LeaveIteration(uint32_t address) {
   if (next >= program_.size() || program_[next].op() != Op::kRestoreSlot) {
     return address + 1;
   }
-  Slot(program_[next].operand()) = Pop();
-  if (address >= 4) {
-    Remember(ClosingPoint(address - 4), pos_);
+  return EndIteration(address + 1);
+}
+
+// The backtrack point of an iteration that EnterIteration opened, at "6 RestoreSlot s":
+// every later change to the slot has been put back on the way here (each iteration and
+// each pass of the loop puts back the value it found), so the slot holds where this
+// iteration began, and the position goes back there. The leaving then goes on as
+// LeaveIteration's.
+uint32_t PatternMachine::ResumeAfterIteration(uint32_t slot, uint32_t address) {
+  if (slot >= state_.slots_.size() || !SetPos(Slot(slot))) {
+    return End(Outcome::kAbandoned);
   }
-  const uint32_t jump = address + 2;
+  return EndIteration(address);
+}
+
+// "6 RestoreSlot s; 7 Jump end" with the position back where the iteration began: the
+// slot gets its old value, the loop's closing Jump its mark, and the Jump to what follows
+// the loop runs in the same step.
+uint32_t PatternMachine::EndIteration(uint32_t address) {
+  Slot(program_[address].operand()) = Pop();
+  if (address >= 5) {
+    Remember(ClosingPoint(address - 5), pos_);
+  }
+  const uint32_t jump = address + 1;
   if (jump < program_.size() && program_[jump].op() == Op::kJump) {
     return Jump(jump, program_[jump].operand());
   }

@@ -103,6 +103,8 @@ class PatternMachine {
   uint32_t EnterAlternatives(uint32_t address);
   uint32_t EnterIteration(uint32_t slot, uint32_t address);
   uint32_t LeaveIteration(uint32_t address);
+  uint32_t ResumeAfterIteration(uint32_t slot, uint32_t address);
+  uint32_t EndIteration(uint32_t address);
   uint32_t OneCharacterEnd(size_t term) const;
   uint32_t PastGroupEntry(uint32_t target) const;
   uint32_t ClosingPoint(uint32_t head) const;
