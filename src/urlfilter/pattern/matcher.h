@@ -100,8 +100,9 @@ class MatchState {
     uint32_t bit;
   };
   PlainStack<MemoMark> marks_;
-  std::vector<uint64_t> failed_;    // bit point * (input length + 1) + position
-  std::vector<uint32_t> point_at_;  // the remembered point of each address of the program
+  std::vector<uint64_t> failed_;  // bit point * (input length + 1) + position
+  // The remembered point of each address of the program (see PatternMachine::MapPoints).
+  std::vector<uint32_t> point_at_;
   size_t match_start_ = 0;
   size_t match_end_ = 0;
   bool abandoned_ = false;

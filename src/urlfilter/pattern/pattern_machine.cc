@@ -233,7 +233,7 @@ uint32_t PatternMachine::Jump(uint32_t address, uint32_t target) {
     if ((state_.failed_[bit / 64] >> (bit % 64)) & 1) {
       return Backtrack();
     }
-    if (ClosingPoint(target) != point) {
+    if (target >= program_.size() || state_.point_at_[target] != point) {
       state_.marks_.push_back(MatchState::MemoMark{state_.depth_, MarkBit(point, pos_)});
     }
   }
@@ -247,7 +247,8 @@ uint32_t PatternMachine::Jump(uint32_t address, uint32_t target) {
 // where nothing after the loop has changed what the Jump's failure depends on. So the
 // mark is pushed there, at the Jump's depth, and a loop over a long address keeps no mark
 // per iteration on its way in. An iteration that the loop's first entry opened marks the
-// Jump too: entering the loop there is what the Jump would do (see LoopPoint).
+// Jump too: entering the loop there is what the Jump would do (see LoopPoint). MapPoints
+// keeps the answer at the head, for the Jump and the leaving to read in one look-up.
 uint32_t PatternMachine::ClosingPoint(uint32_t head) const {
   const size_t restore = static_cast<size_t>(head) + 4;
   if (restore + 1 >= program_.size() || program_[head].op() != Op::kSaveSlot ||
@@ -387,8 +388,9 @@ uint32_t PatternMachine::ResumeAfterIteration(uint32_t slot, uint32_t address) {
 // the loop runs in the same step.
 uint32_t PatternMachine::EndIteration(uint32_t address) {
   Slot(program_[address].operand()) = Pop();
-  if (address >= 5) {
-    Remember(ClosingPoint(address - 5), pos_);
+  const uint32_t head = address - 5;
+  if (address >= 5 && program_[head].op() == Op::kSaveSlot) {
+    Remember(PointAt(head), pos_);
   }
   const uint32_t jump = address + 1;
   if (jump < program_.size() && program_[jump].op() == Op::kJump) {
