@@ -21,6 +21,11 @@ MatchState::MatchState() {
   }
 }
 
+size_t MatchState::room_bytes() const {
+  return stack_.capacity() * sizeof(uint32_t) + marks_.capacity() * sizeof(MemoMark) +
+         failed_.capacity() * sizeof(uint64_t);
+}
+
 size_t MatchState::GroupBound(size_t index) const {
   if (index >= groups_.size() || groups_[index] == PatternMachine::kUnset) {
     return kNoPosition;

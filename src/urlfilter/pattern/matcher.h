@@ -31,6 +31,7 @@ enum class MatchMode {
 // The largest table of remembered failures one match allocates, in bits (one per Jump of
 // the program and position of the input).
 constexpr size_t kMaxMemoBits = size_t{1} << 24;
+static_assert(kMaxMemoBits <= (uint64_t{1} << 32), "a remembered failure's bit is one word");
 
 // With kRemembersFailures, a search whose failures cannot be remembered (its program has
 // back-references, or its table would exceed kMaxMemoBits) may take time exponential in the
@@ -74,6 +75,10 @@ class MatchState {
   uint64_t steps() const { return steps_; }
   // Entries the stack has room for, the unused entry 0 included.
   size_t stack_capacity() const { return stack_.capacity(); }
+  // Bytes the state holds for the matches run with it: its stack, its marks of failures
+  // still to be remembered, and its table of remembered failures. A first long match in a
+  // fresh process takes these as fresh pages.
+  size_t room_bytes() const;
 
   // Makes every stack growth past `entries` fail as if memory had run out.
   void set_stack_limit_for_testing(size_t entries) { stack_limit_ = entries; }
@@ -88,15 +93,16 @@ class MatchState {
   std::vector<uint32_t> slots_;
   std::vector<uint32_t> groups_;  // start and end of each group in turn
   // Jumps passed on the current path whose failure is to be remembered once the search
-  // falls back below the depth it had there.
+  // falls back below the depth it had there, by their bit in failed_: a table holds at
+  // most kMaxMemoBits bits, so a mark takes two words.
   struct MemoMark {
     uint32_t depth;
-    uint32_t point;
-    uint32_t pos;
+    uint32_t bit;
   };
   PlainStack<MemoMark> marks_;
-  std::vector<uint64_t> failed_;    // bit point * (input length + 1) + position
-  std::vector<uint32_t> point_at_;  // the remembered point of each address of the program
+  std::vector<uint64_t> failed_;  // bit point * (input length + 1) + position
+  // The remembered point of each address of the program (see PatternMachine::MapPoints).
+  std::vector<uint32_t> point_at_;
   size_t match_start_ = 0;
   size_t match_end_ = 0;
   bool abandoned_ = false;

@@ -76,6 +76,9 @@ uint32_t PatternMachine::Step(uint32_t address) {
     case Op::kRunOnce:
       return scans_ ? RunOnce(operand) : address + 1;
     case Op::kRestoreSlot:
+      if (remembers_) {
+        return ResumeAfterIteration(operand, address);
+      }
       Slot(operand) = Pop();
       return address + 1;
     case Op::kSetSlotPos:
@@ -221,7 +224,8 @@ uint32_t PatternMachine::Call(uint32_t target, uint32_t resume) {
 
 // Every loop and branch passes a Jump, so this is where a search that has failed from here
 // before stops, and where a new failure is marked to be remembered; the guards are read
-// once for both.
+// once for both. The Jump that closes a loop leaves its mark to the iteration it opens
+// (see ClosingPoint).
 uint32_t PatternMachine::Jump(uint32_t address, uint32_t target) {
   const uint32_t point = PointAt(address);
   if (point != kNoPoint && GuardsHold(point, pos_)) {
@@ -229,9 +233,29 @@ uint32_t PatternMachine::Jump(uint32_t address, uint32_t target) {
     if ((state_.failed_[bit / 64] >> (bit % 64)) & 1) {
       return Backtrack();
     }
-    state_.marks_.push_back(MatchState::MemoMark{state_.depth_, point, pos_});
+    if (target >= program_.size() || state_.point_at_[target] != point) {
+      state_.marks_.push_back(MatchState::MemoMark{state_.depth_, MarkBit(point, pos_)});
+    }
   }
   return scans_ ? Land(target) : target;
+}
+
+// The remembered point of the Jump that closes the loop opening at `head`, when the loop
+// has the "*" shape (see EnterIteration and LeaveIteration) and no repeat guards it;
+// kNoPoint otherwise. From that Jump the search opens an iteration at the same position,
+// and falls back below the Jump's depth only through that iteration's LeaveIteration,
+// where nothing after the loop has changed what the Jump's failure depends on. So the
+// mark is pushed there, at the Jump's depth, and a loop over a long address keeps no mark
+// per iteration on its way in. An iteration that the loop's first entry opened marks the
+// Jump too: entering the loop there is what the Jump would do (see LoopPoint). MapPoints
+// keeps the answer at the head, for the Jump and the leaving to read in one look-up.
+uint32_t PatternMachine::ClosingPoint(uint32_t head) const {
+  const size_t restore = static_cast<size_t>(head) + 4;
+  if (restore + 1 >= program_.size() || program_[head].op() != Op::kSaveSlot ||
+      program_[restore].op() != Op::kRestorePos || program_[restore + 1].op() != Op::kRestoreSlot) {
+    return kNoPoint;
+  }
+  return LoopPoint(head);
 }
 
 // A search runs in the Jump's step what the Jump leads to where that is quick to settle: a
@@ -301,18 +325,22 @@ uint32_t PatternMachine::EnterAlternatives(uint32_t address) {
   return x_end;
 }
 
-// "1 SaveSlot s; 2 SetSlotPos s; 3 SavePos; 4 Call t" opens each iteration of a greedy
-// loop. When failures are remembered the four run as one step, which leaves the stack and
-// the slot as they would; a search that loops over a long address takes each of them once
-// per character. Any other SaveSlot runs as it is.
+// "1 SaveSlot s; 2 SetSlotPos s; 3 SavePos; 4 Call t; 5 RestorePos; 6 RestoreSlot s" opens
+// each iteration of a greedy loop. When failures are remembered the first four run as one
+// step, which sets the slot as they would and pushes the slot's old value and a backtrack
+// point at 6, but not the position: that is where the iteration began, which the slot
+// holds again when backtracking reaches the point (see ResumeAfterIteration). A search
+// that loops over a long address takes each of them once per character, and keeps two
+// entries per iteration. Any other SaveSlot runs as it is.
 uint32_t PatternMachine::EnterIteration(uint32_t slot, uint32_t address) {
   const size_t call = static_cast<size_t>(address) + 3;
-  if (call >= program_.size() || program_[address + 1].op() != Op::kSetSlotPos ||
+  if (call + 2 >= program_.size() || program_[address + 1].op() != Op::kSetSlotPos ||
       program_[address + 1].operand() != slot || program_[address + 2].op() != Op::kSavePos ||
-      program_[call].op() != Op::kCall || IsGroupEntry(address + 3, program_[call].operand())) {
+      program_[call].op() != Op::kCall || program_[call + 1].op() != Op::kRestorePos ||
+      program_[call + 2].op() != Op::kRestoreSlot || program_[call + 2].operand() != slot) {
     return Next(Push(Slot(slot)), address);
   }
-  if (!Push(Slot(slot)) || !Push(pos_) || !Push(address + 4)) {
+  if (!Push(Slot(slot)) || !Push(address + 5)) {
     return End(Outcome::kAbandoned);
   }
   Slot(slot) = pos_;
@@ -329,8 +357,9 @@ uint32_t PatternMachine::PastGroupEntry(uint32_t target) const {
   return target;
 }
 
-// "5 RestorePos; 6 RestoreSlot s; 7 Jump end", where backtracking leaves such an iteration
-// for what follows the loop, likewise runs as one step. Any other RestorePos runs as it is.
+// "5 RestorePos; 6 RestoreSlot s; 7 Jump end", where backtracking leaves an iteration
+// that was opened step by step for what follows the loop, runs as one step (see
+// EndIteration). Any other RestorePos runs as it is.
 uint32_t PatternMachine::LeaveIteration(uint32_t address) {
   if (!SetPos(Pop())) {
     return End(Outcome::kAbandoned);
@@ -339,8 +368,31 @@ uint32_t PatternMachine::LeaveIteration(uint32_t address) {
   if (next >= program_.size() || program_[next].op() != Op::kRestoreSlot) {
     return address + 1;
   }
-  Slot(program_[next].operand()) = Pop();
-  const uint32_t jump = address + 2;
+  return EndIteration(address + 1);
+}
+
+// The backtrack point of an iteration that EnterIteration opened, at "6 RestoreSlot s":
+// every later change to the slot has been put back on the way here (each iteration and
+// each pass of the loop puts back the value it found), so the slot holds where this
+// iteration began, and the position goes back there. The leaving then goes on as
+// LeaveIteration's.
+uint32_t PatternMachine::ResumeAfterIteration(uint32_t slot, uint32_t address) {
+  if (slot >= state_.slots_.size() || !SetPos(Slot(slot))) {
+    return End(Outcome::kAbandoned);
+  }
+  return EndIteration(address);
+}
+
+// "6 RestoreSlot s; 7 Jump end" with the position back where the iteration began: the
+// slot gets its old value, the loop's closing Jump its mark, and the Jump to what follows
+// the loop runs in the same step.
+uint32_t PatternMachine::EndIteration(uint32_t address) {
+  Slot(program_[address].operand()) = Pop();
+  const uint32_t head = address - 5;
+  if (address >= 5 && program_[head].op() == Op::kSaveSlot) {
+    Remember(PointAt(head), pos_);
+  }
+  const uint32_t jump = address + 1;
   if (jump < program_.size() && program_[jump].op() == Op::kJump) {
     return Jump(jump, program_[jump].operand());
   }

@@ -103,14 +103,20 @@ class PatternMachine {
   uint32_t EnterAlternatives(uint32_t address);
   uint32_t EnterIteration(uint32_t slot, uint32_t address);
   uint32_t LeaveIteration(uint32_t address);
+  uint32_t ResumeAfterIteration(uint32_t slot, uint32_t address);
+  uint32_t EndIteration(uint32_t address);
   uint32_t OneCharacterEnd(size_t term) const;
   uint32_t PastGroupEntry(uint32_t target) const;
+  uint32_t ClosingPoint(uint32_t head) const;
 
   // Remembered failures (remembered_failures.cc, the per-step parts inline below).
   void StartRemembering(MatchMode mode, size_t points);
   void MapPoints();
   uint64_t SearchLimit(size_t points) const;
   size_t MemoBit(uint32_t point, uint32_t pos) const { return point * (text_.size() + 1) + pos; }
+  uint32_t MarkBit(uint32_t point, uint32_t pos) const {
+    return static_cast<uint32_t>(MemoBit(point, pos));
+  }
   uint32_t PointAt(uint32_t address) const;
   bool HasGuards(uint32_t point) const;
   bool GuardsHold(uint32_t point, uint32_t pos) const;
@@ -193,7 +199,7 @@ inline uint32_t PatternMachine::Pop() {
   const uint32_t value = state_.stack_[state_.depth_--];
   PlainStack<MatchState::MemoMark>& marks = state_.marks_;
   while (!marks.empty() && marks.back().depth > state_.depth_) {
-    const size_t bit = MemoBit(marks.back().point, marks.back().pos);
+    const uint32_t bit = marks.back().bit;
     state_.failed_[bit / 64] |= uint64_t{1} << (bit % 64);
     marks.pop_back();
   }
@@ -306,7 +312,7 @@ inline bool PatternMachine::KnownToFail(uint32_t point, uint32_t pos) const {
 // below the current depth.
 inline void PatternMachine::Remember(uint32_t point, uint32_t pos) {
   if (point != kNoPoint && GuardsHold(point, pos)) {
-    state_.marks_.push_back(MatchState::MemoMark{state_.depth_, point, pos});
+    state_.marks_.push_back(MatchState::MemoMark{state_.depth_, MarkBit(point, pos)});
   }
 }
 

@@ -8,7 +8,8 @@
 namespace zelk {
 
 // Each address's remembered point, kNoPoint for the others: one look-up per Jump instead of
-// a search through the points.
+// a search through the points. The head of a loop whose iterations mark the Jump that
+// closes it (see ClosingPoint), where no point lies, holds that Jump's point.
 void PatternMachine::MapPoints() {
   std::vector<uint32_t>& map = state_.point_at_;
   map.assign(program_.size(), kNoPoint);
@@ -16,6 +17,15 @@ void PatternMachine::MapPoints() {
   for (uint32_t i = 0; i < points.size(); ++i) {
     if (points[i].address < map.size()) {
       map[points[i].address] = i;
+    }
+  }
+  for (uint32_t i = 0; i < points.size(); ++i) {
+    const uint32_t address = points[i].address;
+    if (address < map.size() && program_[address].op() == Op::kJump) {
+      const uint32_t head = program_[address].operand();
+      if (head < map.size() && ClosingPoint(head) == i) {
+        map[head] = i;
+      }
     }
   }
 }

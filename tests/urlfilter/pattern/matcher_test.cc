@@ -395,6 +395,28 @@ TEST(MatchPatternTest, SpendsAFewStepsPerCharacterOnHostileInputs) {
   }
 }
 
+// What a first long match takes in fresh memory: a loop over the address keeps two stack
+// entries per iteration and no mark of its failures on the way in, and the stack's
+// doubling leaves at most as much again. Keeping the position or a mark per iteration
+// takes half as much more, or twice as much.
+TEST(MatchPatternTest, KeepsLittleRoomPerCharacterOfALongLoop) {
+  const struct {
+    const char16_t* pattern;
+    std::u16string unit;
+    std::u16string ending;  // the rule's last character, where alone a match starts
+  } cases[] = {{u"(a|aa)*z", u"a", u"/z"}, {u"([ab]c)*d", u"ac", u"/d"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "pattern " << Utf8(c.pattern));
+    UrlPattern pattern;
+    ASSERT_EQ(PatternError::kOk, CompilePattern(c.pattern, &pattern));
+    const std::u16string input = Repeated(c.unit, 16000 / c.unit.size()) + c.ending;
+    MatchState state;
+    EXPECT_TRUE(MatchPattern(pattern, input, &state, kUrlCheckStepBudget));
+    EXPECT_EQ(input.size() - 1, state.match_start());
+    EXPECT_LE(state.room_bytes(), 5 * input.size());
+  }
+}
+
 // A back-reference makes what follows depend on what a group captured, so such a program
 // is searched plainly, under its budget.
 TEST(MatchPatternTest, SearchesProgramsWithBackReferencesPlainly) {
