@@ -1,5 +1,9 @@
 #include "urlfilter/rule_trial.h"
 
+#include <algorithm>
+
+#include "common/text.h"
+
 namespace zelk {
 
 bool DecidedWithoutRules(const UrlCheckInput& input, UrlDecision* decision) {
@@ -12,8 +16,18 @@ bool DecidedWithoutRules(const UrlCheckInput& input, UrlDecision* decision) {
   return true;
 }
 
-std::u16string_view MatchedText(const std::u16string& folded) {
-  return std::u16string_view(folded).substr(0, folded.find(u'\0'));
+std::u16string_view MatchedText(std::u16string_view address, std::u16string* room) {
+  address = address.substr(0, address.find(u'\0'));
+  const auto capital = std::find_if(address.begin(), address.end(),
+                                    [](char16_t c) { return c != FoldAscii(c); });
+  if (capital == address.end()) {
+    return address;
+  }
+  room->assign(address);
+  for (auto c = room->begin() + (capital - address.begin()); c != room->end(); ++c) {
+    *c = FoldAscii(*c);
+  }
+  return *room;
 }
 
 void NoteTrial(const UrlCheckInput& input, size_t line, uint64_t steps) {

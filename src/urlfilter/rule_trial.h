@@ -19,8 +19,11 @@ namespace zelk {
 // no filter file is configured; both allow everything.
 bool DecidedWithoutRules(const UrlCheckInput& input, UrlDecision* decision);
 
-// The text the matcher sees: the folded address up to its first 0, if any.
-std::u16string_view MatchedText(const std::u16string& folded);
+// The text the matcher sees: `address` folded A-Z, up to its first 0 if any. An address
+// without a capital letter (nearly every one) is read where it lies; any other is folded
+// into `room`, whose memory is kept for the next check. A long address then costs no copy
+// and no fresh pages for one.
+std::u16string_view MatchedText(std::u16string_view address, std::u16string* room);
 
 // Appends the trial of the rule on `line` to the input's trials, when it asks for them.
 void NoteTrial(const UrlCheckInput& input, size_t line, uint64_t steps);

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "common/text.h"
 #include "urlfilter/compiled_filter_list.h"
 #include "urlfilter/rule_trial.h"
 
@@ -76,12 +75,8 @@ UrlDecision DecideUrl(const UrlCheckInput& input) {
   if (room.folded_address.capacity() > kKeptAddressRoom) {
     room = CheckRoom();
   }
-  room.folded_address.assign(input.address);
-  for (char16_t& c : room.folded_address) {
-    c = FoldAscii(c);
-  }
-  if (!room.folded_address.empty()) {
-    const std::u16string_view text = MatchedText(room.folded_address);
+  if (!input.address.empty()) {
+    const std::u16string_view text = MatchedText(input.address, &room.folded_address);
     // Room for the usual few hits up front spares growing the vectors one step at a time.
     room.scratch.reserve(kUsualHits);
     list.CandidateRules(text, &room.candidates, &room.scratch);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tests/support/test_support.h"
@@ -16,7 +17,7 @@ using testing::Utf8;
 struct DecisionCase {
   const char* name;
   std::vector<std::u16string> rules;
-  const char16_t* address;
+  std::u16string_view address;
   bool allow;
   const char16_t* denied_word;
   DecisionReason reason;
@@ -50,6 +51,9 @@ const DecisionCase kDecisions[] = {
     {"letters outside A-Z do not fold", {u"-\u00c9t\u00e9", u"+all"}, u"http://\u00e9t\u00e9/", true, u"", DecisionReason::kDefaultRule},
     {"a rule of other letters reads whole beside plain ones", {u"-x", u"-\u00e9t\u00e9/\u0100/long", u"-ab", u"+all"}, u"http://h/\u00e9t\u00e9/\u0100/long", false, u"\u00e9t\u00e9/\u0100/long", DecisionReason::kRuleMatched},
     {"a plain rule after a longer one of other letters", {u"-\u00e9t\u00e9/\u0100/long", u"-ab", u"+all"}, u"http://h/ab", false, u"ab", DecisionReason::kRuleMatched},
+    {"a capital folds wherever it stands", {u"-casino/x", u"+all"}, u"http://x/casino/X", false, u"casino/x", DecisionReason::kRuleMatched},
+    {"the address ends at its first NUL", {u"-casino", u"+all"}, std::u16string_view(u"http://x/\0casino", 16), true, u"", DecisionReason::kDefaultRule},
+    {"an address cut to nothing still reaches a bad rule", {u"-[z-a]", u"+all"}, std::u16string_view(u"\0X", 2), false, u"", DecisionReason::kCompileError},
 };
 // clang-format on
 
