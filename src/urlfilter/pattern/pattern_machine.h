@@ -57,6 +57,14 @@ class PatternMachine {
   static constexpr uint32_t kRestoresSlot = 0x40000000;
   static constexpr uint32_t kGivesBack = kRestoresPosition | kRestoresSlot;
   static constexpr uint32_t kEntryKind = kGivesBack;
+  // A searched loop's iteration that began at most kMaxPackedLength characters after the
+  // iteration before it is one untyped entry: its backtrack point, marked, with that length
+  // in the bits between the point's address and the kind (see EnterIteration).
+  static constexpr uint32_t kPackedIteration = 0x20000000;
+  static constexpr uint32_t kPackedLengthShift = 20;
+  static constexpr uint32_t kPackedAddress = (uint32_t{1} << kPackedLengthShift) - 1;
+  static constexpr uint32_t kMaxPackedLength = (kPackedIteration >> kPackedLengthShift) - 1;
+  static_assert(kMaxPatternInstructions <= kPackedAddress + 1, "a packed point holds any address");
   // The pattern's first instruction, after "0 Call 2; 1 NextStart".
   static constexpr uint32_t kFirstOfPattern = 2;
   // In a RepeatOne shape, where the one-character term and the "Jump end" lie.
@@ -102,6 +110,7 @@ class PatternMachine {
   uint32_t EnterGroup(uint32_t address, uint32_t target);
   uint32_t EnterAlternatives(uint32_t address);
   uint32_t EnterIteration(uint32_t slot, uint32_t address);
+  uint32_t UnpackIteration(uint32_t entry);
   uint32_t LeaveIteration(uint32_t address);
   uint32_t ResumeAfterIteration(uint32_t slot, uint32_t address);
   uint32_t EndIteration(uint32_t address);
