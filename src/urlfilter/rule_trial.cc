@@ -18,8 +18,8 @@ bool DecidedWithoutRules(const UrlCheckInput& input, UrlDecision* decision) {
 
 std::u16string_view MatchedText(std::u16string_view address, std::u16string* room) {
   address = address.substr(0, address.find(u'\0'));
-  const auto capital = std::find_if(address.begin(), address.end(),
-                                    [](char16_t c) { return c != FoldAscii(c); });
+  const auto capital =
+      std::find_if(address.begin(), address.end(), [](char16_t c) { return c != FoldAscii(c); });
   if (capital == address.end()) {
     return address;
   }

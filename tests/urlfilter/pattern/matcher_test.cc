@@ -43,7 +43,8 @@ void ExpectMatches(const MatchCase& c) {
 // `pattern` searched as the check searches finds what `reference` finds searched plainly:
 // the same answer, and on a match the same bounds and groups. Where a failed search stood
 // last depends on what it could skip, so that is not compared.
-void ExpectSameMatch(const UrlPattern& reference, const UrlPattern& pattern,
+void ExpectSameMatch(const UrlPattern& reference,
+                     const UrlPattern& pattern,
                      std::u16string_view input) {
   MatchState expected;
   MatchState state;
