@@ -48,10 +48,10 @@ struct CompiledRule {
 };
 static_assert(sizeof(CompiledRule) == 8, "a rule is two words on every build");
 
-// Working room of one address check: the address folded, the candidate rules and the
-// matcher's state. The list keeps one, reused by every check, so that a check takes no
-// memory of its own once a few have run: the host's heap is slow to serve it, and a long
-// address would otherwise take fresh pages at every check.
+// Working room of one address check: the address folded (when it has a capital letter to
+// fold), the candidate rules and the matcher's state. The list keeps one, reused by every
+// check, so that a check takes no memory of its own once a few have run: the host's heap
+// is slow to serve it, and a long address would otherwise take fresh pages at every check.
 struct CheckRoom {
   std::u16string folded_address;
   std::vector<uint32_t> candidates;
